@@ -1,0 +1,212 @@
+#include "Driver.h"
+
+#include "Bytes.h"
+#include "MessageFormat.h"
+#include "Prompts.h"
+#include "Texts.h"
+#include "ValueSets.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace ruva {
+
+using namespace bytes;
+
+namespace {
+
+template <std::size_t N>
+using Block = std::array<std::uint8_t, N>;
+
+Block<2> BoardBlock(std::uint16_t board) {
+    Block<2> b{};
+    PutU16(b, 0, board);
+    return b;
+}
+
+} // namespace
+
+std::int32_t Driver::Send(Request request, std::span<const std::uint8_t> input, std::span<std::uint8_t> reply,
+                          std::size_t* count) {
+    std::fill(reply.begin(), reply.end(), std::uint8_t{0});
+    if (!open_)
+        return result::NotOpen;
+    std::optional<std::size_t> returned = channel_.Control(static_cast<std::uint32_t>(request), input, reply);
+    if (!returned || *returned == 0)
+        return result::RequestFailed;
+    if (count != nullptr)
+        *count = std::min(*returned, reply.size());
+    return result::Success;
+}
+
+std::int32_t Driver::SendForStatus(Request request, std::span<const std::uint8_t> input) {
+    Block<4> reply;
+    std::int32_t r = Send(request, input, reply);
+    if (r != result::Success)
+        return r;
+    return static_cast<std::int32_t>(GetU32(reply, 0));
+}
+
+std::int32_t Driver::BoardRequest(Request request, std::uint16_t board) {
+    return SendForStatus(request, BoardBlock(board));
+}
+
+std::int32_t Driver::OpenDriver(std::uint32_t value) {
+    open_ = channel_.Open(DriverDevicePath);
+    if (!open_)
+        return result::OpenFailed;
+    Block<4> input{};
+    PutU32(input, 0, value);
+    return SendForStatus(Request::OpenDriver, input);
+}
+
+std::optional<std::string> Driver::GetErrorText(std::uint32_t errorNumber) {
+    Block<4> input{};
+    PutU32(input, 0, errorNumber);
+    Block<520> reply;
+    if (Send(Request::GetErrorText, input, reply) != result::Success)
+        return std::nullopt;
+    // At most 516 bytes are taken from the reply, and the text always ends inside them.
+    Block<516> text;
+    std::copy(reply.begin() + 4, reply.end(), text.begin());
+    text.back() = 0;
+    return std::string(reinterpret_cast<const char*>(text.data()));
+}
+
+std::int32_t Driver::AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress) {
+    Block<4> input{};
+    PutU16(input, 0, board);
+    PutU16(input, 2, ioBaseAddress);
+    return SendForStatus(Request::AttachBoard, input);
+}
+
+std::int32_t Driver::ReadStoredConfig(std::uint16_t board, ImageBytes& image) {
+    Block<138> reply;
+    std::int32_t r = Send(Request::ReadStoredConfig, BoardBlock(board), reply);
+    if (r != result::Success)
+        return r;
+    std::copy(reply.begin() + 4, reply.end(), image.begin());
+    return static_cast<std::int32_t>(GetU32(reply, 0));
+}
+
+std::int32_t Driver::WriteStoredConfig(std::uint16_t board, const ImageBytes& image) {
+    Block<136> input{};
+    PutU16(input, 0, board);
+    std::copy(image.begin(), image.end(), input.begin() + 2);
+    return SendForStatus(Request::WriteStoredConfig, input);
+}
+
+std::int32_t Driver::GetDriverParameters(DriverParameters& parameters) {
+    Block<78> reply;
+    std::int32_t r = Send(Request::GetDriverParameters, {}, reply);
+    if (r != result::Success)
+        return r;
+    const DriverParameters received = DriverParameters::fromBytes(
+        std::span<const std::uint8_t>(reply).subspan<4, DriverParameters::Size>());
+    // Only the entries of installed boards are taken; the rest read as 0. The record holds four
+    // entries, so a larger count copies four.
+    parameters = DriverParameters{};
+    parameters.Irq = received.Irq;
+    parameters.IoBaseAddress = received.IoBaseAddress;
+    parameters.NumberOfBoards = received.NumberOfBoards;
+    parameters.InfoBufferSize = received.InfoBufferSize;
+    const int entries = std::clamp<int>(received.NumberOfBoards, 0, DriverParameters::MaxBoards);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(entries); ++i) {
+        parameters.HostMemoryWindowOffset[i] = received.HostMemoryWindowOffset[i];
+        parameters.HostMemoryWindowSize[i] = received.HostMemoryWindowSize[i];
+        parameters.HostIoWindowOffset[i] = received.HostIoWindowOffset[i];
+        parameters.HostIoWindowSize[i] = received.HostIoWindowSize[i];
+        parameters.DramSize[i] = received.DramSize[i];
+    }
+    return result::Success;
+}
+
+std::int32_t Driver::ReadBoardInfo(std::uint16_t board, BoardInfo& info) {
+    Block<48> reply;
+    std::int32_t r = Send(Request::ReadBoardInfo, BoardBlock(board), reply);
+    if (r != result::Success)
+        return r;
+    info = BoardInfo::fromBytes(std::span<const std::uint8_t>(reply).subspan<4, BoardInfo::Size>());
+    return static_cast<std::int32_t>(GetU32(reply, 0));
+}
+
+std::int32_t Driver::WriteBoardInfo(std::uint16_t board, const BoardInfo& info) {
+    Block<50> input{};
+    PutU32(input, 0, WriteAccessCode);
+    PutU16(input, 4, board);
+    const auto record = info.toBytes();
+    std::copy(record.begin(), record.end(), input.begin() + 6);
+    return SendForStatus(Request::WriteBoardInfo, input);
+}
+
+std::int32_t Driver::WriteSerialRecord(std::uint16_t board, const SerialRecord& record) {
+    Block<10> input{};
+    PutU32(input, 0, WriteAccessCode);
+    PutU16(input, 4, board);
+    const auto bytes = record.toBytes();
+    std::copy(bytes.begin(), bytes.end(), input.begin() + 6);
+    return SendForStatus(Request::WriteSerialRecord, input);
+}
+
+std::uint8_t Driver::ReadGdsId(std::uint16_t board) {
+    Block<6> reply;
+    std::int32_t r = Send(Request::ReadGdsId, BoardBlock(board), reply);
+    if (r == result::NotOpen)
+        return static_cast<std::uint8_t>(result::NotOpen);
+    // A failed request yields 0, never a value that could pass for a board's ID.
+    return r == result::Success ? reply[4] : std::uint8_t{0};
+}
+
+std::int32_t Driver::ReadSerialRecord(std::uint16_t board, SerialRecord& record) {
+    Block<8> reply;
+    std::int32_t r = Send(Request::ReadSerialRecord, BoardBlock(board), reply);
+    if (r != result::Success)
+        return r;
+    record = SerialRecord::fromBytes(std::span<const std::uint8_t>(reply).subspan<4, SerialRecord::Size>());
+    return static_cast<std::int32_t>(GetU32(reply, 0));
+}
+
+std::int32_t Driver::SetClockInternal(std::uint16_t board) {
+    return BoardRequest(Request::SetClockInternal, board);
+}
+std::int32_t Driver::SetClockLi0(std::uint16_t board) {
+    return BoardRequest(Request::SetClockLi0, board);
+}
+std::int32_t Driver::SetClockLi1(std::uint16_t board) {
+    return BoardRequest(Request::SetClockLi1, board);
+}
+std::int32_t Driver::SetClockExternal2M(std::uint16_t board) {
+    return BoardRequest(Request::SetClockExternal2M, board);
+}
+
+void Driver::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
+    switch (clockSource) {
+    case code::ClockSource::INTERNAL:
+    case code::ClockSource::MVIP_MASTER_CLK:
+    case code::ClockSource::MVIP_SEC_CLK:
+    case code::ClockSource::EXTERNAL_8K:
+        SetClockInternal(board);
+        break;
+    case code::ClockSource::LI0:
+        SetClockLi0(board);
+        break;
+    case code::ClockSource::LI1:
+        SetClockLi1(board);
+        break;
+    case code::ClockSource::EXTERNAL_2M:
+        SetClockExternal2M(board);
+        break;
+    default:
+        break; // no clock request for a code outside the set
+    }
+}
+
+void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber) {
+    const std::optional<std::string> text = driver.GetErrorText(static_cast<std::uint32_t>(errorNumber));
+    const std::string message = FormatText(
+        texts::DriverError, {errorNumber, text ? std::string_view(*text) : texts::DriverNotInstalled});
+    prompts.ShowMessage(message, MessageIcon::Stop);
+}
+
+} // namespace ruva

@@ -1,0 +1,78 @@
+#pragma once
+// The board driver layer: the one connection to the driver and its fifteen control requests, each
+// turned into a result number and a record.
+//
+// Results: 1 success, 46 the device could not be opened (OpenDriver only), 51 the request failed or
+// returned no bytes, 52 the device is not open (nothing was sent); any other number is the driver's
+// own status word.
+
+#include "BoardConfig.h"
+#include "ControlCodes.h"
+#include "DeviceChannel.h"
+#include "DriverRecords.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace ruva {
+
+class Prompts;
+
+namespace result {
+inline constexpr std::int32_t Success = 1;
+inline constexpr std::int32_t OpenFailed = 46;
+inline constexpr std::int32_t RequestFailed = 51;
+inline constexpr std::int32_t NotOpen = 52;
+} // namespace result
+
+class Driver {
+public:
+    explicit Driver(DeviceChannel& channel) : channel_(channel) {}
+
+    // True once OpenDriver has opened the device (the handle is then kept for the life of the object).
+    bool IsOpen() const { return open_; }
+
+    std::int32_t OpenDriver(std::uint32_t value);
+    // The driver's text for an error number; empty when the driver gives none.
+    std::optional<std::string> GetErrorText(std::uint32_t errorNumber);
+    std::int32_t AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress);
+    // On a reply with data the image is copied whatever the status; otherwise `image` is left alone.
+    std::int32_t ReadStoredConfig(std::uint16_t board, ImageBytes& image);
+    std::int32_t WriteStoredConfig(std::uint16_t board, const ImageBytes& image);
+    // Fills the record from the reply: entries at and above NumberOfBoards read as 0. Left alone on failure.
+    std::int32_t GetDriverParameters(DriverParameters& parameters);
+    std::int32_t ReadBoardInfo(std::uint16_t board, BoardInfo& info);
+    std::int32_t WriteBoardInfo(std::uint16_t board, const BoardInfo& info);
+    std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
+    // The board's GDS ID; 52 when the device is not open, 0 when the request failed.
+    std::uint8_t ReadGdsId(std::uint16_t board);
+    std::int32_t ReadSerialRecord(std::uint16_t board, SerialRecord& record);
+    std::int32_t SetClockInternal(std::uint16_t board);
+    std::int32_t SetClockLi0(std::uint16_t board);
+    std::int32_t SetClockLi1(std::uint16_t board);
+    std::int32_t SetClockExternal2M(std::uint16_t board);
+
+    // Selects the board clock for a clock source code with one clock request; codes outside 0-6 send
+    // nothing. The request's result is not examined.
+    void SetClockSource(std::uint16_t board, std::int16_t clockSource);
+
+private:
+    // Sends one request with a zero-filled reply buffer. 1 when bytes came back (their count in
+    // `count`), 51 when the request failed or returned nothing, 52 when the device is not open.
+    std::int32_t Send(Request request, std::span<const std::uint8_t> input, std::span<std::uint8_t> reply,
+                      std::size_t* count = nullptr);
+    // A request whose reply is a 4-byte status word.
+    std::int32_t SendForStatus(Request request, std::span<const std::uint8_t> input);
+    std::int32_t BoardRequest(Request request, std::uint16_t board);
+
+    DeviceChannel& channel_;
+    bool open_ = false;
+};
+
+// Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
+// none, with the stop icon.
+void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
+
+} // namespace ruva

@@ -1,0 +1,64 @@
+# Common compile settings and the layer rules of the project.
+
+add_library(ruva_warnings INTERFACE)
+target_compile_options(ruva_warnings INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL:${RUVA_WERROR}>:-Werror>)
+
+if(RUVA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Layer ranks: a library may link only libraries of a lower rank. Ranks below 4 are the core,
+# which is standard C++ only and can never see Qt.
+set(RUVA_LAYER_RANK_texts 0)
+set(RUVA_LAYER_RANK_model 1)
+set(RUVA_LAYER_RANK_platform 1)
+set(RUVA_LAYER_RANK_board 2)
+set(RUVA_LAYER_RANK_cfgfile 3)
+set(RUVA_LAYER_RANK_app 4)
+
+# ruva_library(<target> <layer> <sources...>): a static library of one layer.
+function(ruva_library target layer)
+    if(NOT DEFINED RUVA_LAYER_RANK_${layer})
+        message(FATAL_ERROR "ruva_library(${target}): unknown layer '${layer}'")
+    endif()
+    add_library(${target} STATIC ${ARGN})
+    target_link_libraries(${target} PRIVATE ruva_warnings)
+    set_target_properties(${target} PROPERTIES RUVA_LAYER ${layer} POSITION_INDEPENDENT_CODE ON)
+    set_property(GLOBAL APPEND PROPERTY RUVA_LAYERED_TARGETS ${target})
+endfunction()
+
+# ruva_executable(<target> <sources...>): a program or test of the application layer.
+function(ruva_executable target)
+    add_executable(${target} ${ARGN})
+    target_link_libraries(${target} PRIVATE ruva_warnings)
+endfunction()
+
+function(ruva_check_layers)
+    get_property(targets GLOBAL PROPERTY RUVA_LAYERED_TARGETS)
+    foreach(target IN LISTS targets)
+        get_target_property(layer ${target} RUVA_LAYER)
+        set(rank ${RUVA_LAYER_RANK_${layer}})
+        get_target_property(public_libs ${target} INTERFACE_LINK_LIBRARIES)
+        get_target_property(all_libs ${target} LINK_LIBRARIES)
+        foreach(lib IN LISTS public_libs all_libs)
+            if(NOT lib OR lib STREQUAL "ruva_warnings" OR lib MATCHES "^\\$<")
+                continue()
+            endif()
+            if(rank LESS 4 AND lib MATCHES "^Qt")
+                message(FATAL_ERROR "${target} (layer ${layer}) must not link ${lib}: the core stays free of Qt")
+            endif()
+            if(TARGET ${lib})
+                get_target_property(dep_layer ${lib} RUVA_LAYER)
+                if(dep_layer)
+                    set(dep_rank ${RUVA_LAYER_RANK_${dep_layer}})
+                    if(NOT dep_rank LESS rank)
+                        message(FATAL_ERROR
+                            "${target} (layer ${layer}) must not link ${lib} (layer ${dep_layer}): "
+                            "dependencies point down only")
+                    endif()
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+endfunction()

@@ -1,0 +1,31 @@
+#pragma once
+// The device seam: open a device by its path, and send one synchronous control request. The driver
+// layer builds every request on these two operations, so it runs against the real device, the
+// simulator's socket or a scripted channel in tests alike.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace ruva {
+
+class DeviceChannel {
+public:
+    virtual ~DeviceChannel() = default;
+
+    // Opens the device; true when it is open afterwards.
+    virtual bool Open(const std::string& devicePath) = 0;
+
+    // Sends one control request with its input block and the capacity of the reply. Empty when the
+    // request failed; otherwise the count of bytes the device wrote into `output` (at most its size).
+    virtual std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
+                                               std::span<std::uint8_t> output) = 0;
+};
+
+// The channel of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere.
+std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel();
+
+} // namespace ruva

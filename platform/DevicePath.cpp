@@ -1,0 +1,51 @@
+#include "DevicePath.h"
+
+#include <cstdlib>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace ruva {
+
+RuntimeDir DeviceRuntimeDir() {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && xdg[0] == '/')
+        return {xdg, false};
+#ifdef _WIN32
+    return {".", true};
+#else
+    return {"/tmp/ruva2-" + std::to_string(::getuid()), true};
+#endif
+}
+
+std::string CheckPrivateDirectory(const std::string& path) {
+#ifdef _WIN32
+    (void)path;
+    return {};
+#else
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return "does not exist";
+    if (!S_ISDIR(st.st_mode))
+        return "is not a directory";
+    if (st.st_uid != ::getuid())
+        return "belongs to another user";
+    if ((st.st_mode & 0777) != 0700)
+        return "is not private (mode must be 0700)";
+    return {};
+#endif
+}
+
+std::string DeviceSocketPath(std::string_view devicePath) {
+    std::string_view name = devicePath;
+    if (auto slash = name.find_last_of("\\/"); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    std::string file;
+    for (char c : name)
+        file += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return DeviceRuntimeDir().Path + "/" + file + ".sock";
+}
+
+} // namespace ruva

@@ -1,0 +1,132 @@
+#include "PosixDeviceChannel.h"
+
+#include "DeviceFrame.h"
+#include "DevicePath.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace ruva {
+
+namespace {
+
+bool WriteAll(int fd, std::span<const std::uint8_t> data) {
+    while (!data.empty()) {
+        ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data = data.subspan(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool ReadAll(int fd, std::span<std::uint8_t> data) {
+    while (!data.empty()) {
+        ssize_t n = ::recv(fd, data.data(), data.size(), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data = data.subspan(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+PosixDeviceChannel::~PosixDeviceChannel() {
+    Disconnect();
+}
+
+bool PosixDeviceChannel::Open(const std::string& devicePath) {
+    Disconnect();
+    socketPath_ = DeviceSocketPath(devicePath);
+    fallbackDir_ = DeviceRuntimeDir().Fallback;
+    return Connect();
+}
+
+bool PosixDeviceChannel::Connect() {
+    if (socketPath_.empty())
+        return false;
+    // A shared /tmp directory is only trusted when it is this user's own.
+    if (fallbackDir_ && !CheckPrivateDirectory(DeviceRuntimeDir().Path).empty())
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath_.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
+
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return false;
+    }
+    timeval timeout{};
+    timeout.tv_sec = ReplyTimeoutSeconds;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    fd_ = fd;
+    return true;
+}
+
+void PosixDeviceChannel::Disconnect() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool PosixDeviceChannel::PeerHasClosed() const {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0)
+        return false;
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+        return true;
+    std::uint8_t byte;
+    return ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
+std::optional<std::size_t> PosixDeviceChannel::Control(std::uint32_t code,
+                                                       std::span<const std::uint8_t> input,
+                                                       std::span<std::uint8_t> output) {
+    if (input.size() > frame::MaxLength || output.size() > frame::MaxLength)
+        return std::nullopt;
+    // The device stays open for the life of the process. When the simulator was restarted since the
+    // last request, connect again before sending: nothing of this request has reached anyone yet.
+    if (fd_ >= 0 && PeerHasClosed())
+        Disconnect();
+    if (fd_ < 0 && !Connect())
+        return std::nullopt;
+
+    const auto request = frame::EncodeRequest(code, input, static_cast<std::uint32_t>(output.size()));
+    std::uint8_t header[frame::ReplyHeaderSize];
+    frame::ReplyHeader reply;
+    if (!WriteAll(fd_, request) || !ReadAll(fd_, header) ||
+        frame::DecodeReplyHeader(std::span<const std::uint8_t, frame::ReplyHeaderSize>(header),
+                                 static_cast<std::uint32_t>(output.size()),
+                                 reply) != frame::DecodeStatus::Complete ||
+        !ReadAll(fd_, output.first(reply.Count))) {
+        // A broken or confused connection is dropped; the next request connects afresh.
+        Disconnect();
+        return std::nullopt;
+    }
+    if (!reply.Ok)
+        return std::nullopt;
+    return reply.Count;
+}
+
+std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {
+    return std::make_unique<PosixDeviceChannel>();
+}
+
+} // namespace ruva

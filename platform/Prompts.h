@@ -1,0 +1,40 @@
+#pragma once
+// The user-interaction seam: every message the program shows and every file it asks for passes here,
+// so the core runs unchanged under the Qt program, the command-line tool and the tests.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ruva {
+
+enum class MessageIcon { None, Stop, Warning, Information };
+
+struct FileFilter {
+    std::string Description; // e.g. "Config Files (*.cfg)"
+    std::string Pattern;     // e.g. "*.cfg"
+};
+
+struct FileDialogOptions {
+    std::string DefaultExtension;    // appended when the chosen name has none, e.g. "cfg"
+    std::vector<FileFilter> Filters; // in the order offered
+    bool HideReadOnly = true;        // no "open as read-only" choice
+    bool ConfirmOverwrite = true;    // saving: ask before an existing file is replaced
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // A modal message with one OK button; returns when the user has closed it.
+    virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+
+    // The full path of a file to open, or empty when the user cancelled.
+    virtual std::optional<std::string> ChooseFileToOpen(const FileDialogOptions& options) = 0;
+
+    // The full path of a file to save to, or empty when the user cancelled.
+    virtual std::optional<std::string> ChooseFileToSave(const FileDialogOptions& options) = 0;
+};
+
+} // namespace ruva

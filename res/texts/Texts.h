@@ -1,0 +1,147 @@
+#pragma once
+// The program's texts: every message, caption and numbered string, each written once. Inserts use the
+// positional form of FormatText ("%1!d!", "%2!s!"). Texts are used exactly as the program shows them,
+// typos included.
+
+#include <string_view>
+
+namespace ruva::texts {
+
+using Text = std::string_view;
+
+// Program identity.
+inline constexpr Text ProgramName = "RuvasetW";
+inline constexpr Text CompanyName = "Vantrell Systems Inc.";
+inline constexpr Text ProductNumber = "QPX-2210-1";
+inline constexpr Text ProgramRevision = "1.24";
+
+// Numbered strings.
+inline constexpr int CouldNotOpenFileId = 102;
+inline constexpr Text CouldNotOpenFile = "Could not open file %1"; // string 102
+inline constexpr int DriverErrorId = 108;
+inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
+
+// Driver.
+inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "
+                                           "installed. Board configuration options are disabled.";
+
+// Configuration files: saving.
+inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not saved.";
+inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";
+
+// Configuration files: writing codes that have no value word.
+inline constexpr Text UnexpectedClockSource = "Internal Error: Unexpected value for ClockSource";
+inline constexpr Text UnexpectedDefaultMode = "Internal Error: Unexpected value for Li Default Mode";
+inline constexpr Text UnexpectedE1TransmitLineCode =
+    "Internal Error: Unexpected value for Transmit Line Code (E1)";
+inline constexpr Text UnexpectedE1ReceiveLineCode =
+    "Internal Error: Unexpected value for Receive Line Code (E1)";
+inline constexpr Text UnexpectedE1TransmitFrameFormat =
+    "Internal Error: Unexpected value for Transmit Frame Format (E1)";
+inline constexpr Text UnexpectedE1ReceiveFrameFormat =
+    "Internal Error: Unexpected value for Receive Frame Format (E1)";
+inline constexpr Text UnexpectedE1AisDetection = "Internal Error: Unexpected value for Ais Detection (E1)";
+inline constexpr Text UnexpectedE1ExtendedHDB3ErrorDetection =
+    "Internal Error: Unexpected value for Extended Hdb3 Error Detection (E1)";
+inline constexpr Text UnexpectedE1AutomaticRegainMultiframe =
+    "Internal Error: Unexpected value for Automatic Regain Multiframe (E1)";
+inline constexpr Text UnexpectedE1AutoResynchronization =
+    "Internal Error: Unexpected value for AutoResynchronization (E1)";
+inline constexpr Text UnexpectedE1AutomaticRemoteAlarm =
+    "Internal Error: Unexpected value for Automatic Remote Alarm (E1)";
+inline constexpr Text UnexpectedE1TransmitPower = "Internal Error: Unexpected value for Transmit Power (E1)";
+inline constexpr Text UnexpectedE1ReceiveEqualizer =
+    "Internal Error: Unexpected value for Receive Equalizer (E1)";
+inline constexpr Text UnexpectedT1SignalingMode = "Internal Error: Unexpected value for Signaling Mode (T1)";
+inline constexpr Text UnexpectedT1TransmitLineCode =
+    "Internal Error: Unexpected value for Transmit Line Code (T1)";
+inline constexpr Text UnexpectedT1ReceiveLineCode =
+    "Internal Error: Unexpected value for Receive Line Code (T1)";
+inline constexpr Text UnexpectedT1FrameFormat = "Internal Error: Unexpected value for Frame Format (T1)";
+inline constexpr Text UnexpectedT1EnableCRC6 = "Internal Error: Unexpected value for EnableCRC6 (T1)";
+inline constexpr Text UnexpectedT1TransmitRemoteAlarmFormat =
+    "Internal Error: Unexpected value for Transmit Remote Alarm Format (T1)";
+inline constexpr Text UnexpectedT1ReceiveRemoteAlarmFormat =
+    "Internal Error: Unexpected value for Receive Remote Alarm Format (T1)";
+inline constexpr Text UnexpectedT1AutoResynchronization =
+    "Internal Error: Unexpected value for Auto Resynchronization (T1)";
+inline constexpr Text UnexpectedT1LFASensitivity =
+    "Internal Error: Unexpected value for LFA Sensitivity (T1)";
+inline constexpr Text UnexpectedT1AutomaticRemoteAlarm =
+    "Internal Error: Unexpected value for Automatic Remote Alarm (T1)";
+inline constexpr Text UnexpectedT1TransmitPower = "Internal Error: Unexpected value for Transmit Power (T1)";
+inline constexpr Text UnexpectedT1ReceiveEqualizer =
+    "Internal Error: Unexpected value for Receive Equalizer (T1)";
+
+// Configuration files: reading.
+inline constexpr Text ParseErrorLine = "Error near line %1!d!: %2!s!\n";
+inline constexpr Text SyntaxError = "syntax error";
+inline constexpr Text StringWithoutClosingQuote = "String without closing quote";
+inline constexpr Text TokenTooLong = "Token too long";
+inline constexpr Text ReadError = "Read error";
+inline constexpr Text InvalidBoardNumber = "Invalid board Number";
+inline constexpr Text WrongLiNumber = "Wrong LI number";
+inline constexpr Text HdlcStartAddressTooLow = "HdlcStartAddress value must be >= 0x8000";
+inline constexpr Text SiBitsRange = "SiBits value must be in the range 0x00 - 0x03";
+inline constexpr Text SaBitsRange = "SaBits value must be in the range 0x00 - 0x1F";
+inline constexpr Text ByteRange = "Value must be in the range 0 - 255";
+inline constexpr Text LineLengthRange = "Line length range must be in the range 0 - 65535";
+inline constexpr Text ClearChannelsRange = "Value must be in the range 0x0 - 0xFFFFFF (24 bits)";
+inline constexpr Text LoadErrorInFile = "%1!s! (in Configuration File %2!s!)";
+inline constexpr Text NoSettingsForBoard = "Configuration File %1!s! has no settings for board %2!d!.";
+
+// Board check.
+inline constexpr Text WrongGdsId = "Error: Wrong GDS ID 0x%1!.2X! (Expected 0x%2!.2X!)";
+inline constexpr Text SerialNumberLost =
+    "Error: Serial Number information lost. Contact Vantrell Systems Inc.";
+inline constexpr Text SerialSchemeRestored =
+    "The board had a corrupt Serial Number scheme. The Serial Number and "
+    "the Clock Source will be restored.";
+inline constexpr Text IncompatibleVersion = "The board contains an incompatible version of the Configuration "
+                                            "Data (Version %1!d!). This Configuration "
+                                            "Data version will be changed to Version %2!d!.";
+
+// Board transfers.
+inline constexpr Text SaveVerifyFailed =
+    "Errors occured when saving the Configuration Data to the board. The "
+    "data was NOT stored on the board. Rerun RuvasetW.";
+inline constexpr Text SaveSucceeded = "The Configuration Data was successfully written to the board.";
+inline constexpr Text SaveUnchanged = "The Configuration Data remains the same. Action ignored.";
+
+// Main sheet and board pages.
+inline constexpr Text SheetCaption = "Ruva-2 Properties";
+inline constexpr Text GeneralPageCaption = "General";
+inline constexpr Text BoardPageCaption = "Board %1!d!";
+inline constexpr Text MinimizeMenuItem = "Min&imize";
+inline constexpr Text AboutProductLine = "RuvasetW - QPX-2210, Rev. 1.24";
+inline constexpr Text AboutProgramLine = "Configuration Program for the Ruva-2";
+inline constexpr Text AboutBoardLine = "Dual T1/E1 ISA Adapter (KLB-2207-1-1.0)";
+inline constexpr Text BoardPageHelp =
+    "The board properties are loaded from the Ruva-2 board or from a Configuration File. Press the "
+    "appropriate "
+    "Load button, then press Edit Properties to view and edit the board properties. Store your edits with "
+    "either Save button.";
+inline constexpr Text NotImplementedYet = "Not implemented yet";
+inline constexpr Text LpuNotSupported = "LPU OS not supported in this system. To get LPU Operating System "
+                                        "support, please contact Vantrell Systems Inc.";
+
+// Board properties sheet.
+inline constexpr Text LiE1PageCaption = "Li%1!d! (E1 mode)";
+inline constexpr Text LiT1PageCaption = "Li%1!d! (T1 mode)";
+inline constexpr Text EnterInteger = "Please enter an integer.";
+inline constexpr Text EnterIntegerUpTo255 = "Please enter an integer between 0 and 255.";
+inline constexpr Text EnterIntegerUpTo65535 = "Please enter an integer between 0 and 65535.";
+
+// Board information dialogs.
+inline constexpr Text ResourcesTitle = "Board Communication Parameters";
+inline constexpr Text SharedResourcesIntro =
+    "These parameters are shared by all installed Ruva-2 boards in this PC.";
+inline constexpr Text BoardResourcesIntro =
+    "These parameters are board-specific, and are not shared with other "
+    "installed Ruva-2 boards in this PC.";
+inline constexpr Text SerialNoTitle = "Serial Numbers and Revisions";
+inline constexpr Text SerialNoIntro =
+    "Revisions and serial numbers for various components on the Ruva-2 board.";
+inline constexpr Text RevisionUnknown = "Unknown";
+
+} // namespace ruva::texts

@@ -62,10 +62,18 @@ struct BlockItems {
     int FieldFor(int tok) const { return token::IsKeyword(tok) ? FieldOf[KeywordSlot(tok)] : None; }
 };
 
-const BlockItems<E1Settings> E1Items(E1Fields());
-const BlockItems<T1Settings> T1Items(T1Fields());
-const ValueWords ClockWords(&ClockSourceCode);
-const ValueWords ModeWords(&LiMode);
+// The keyword tables of the grammar, built once on first use.
+struct Grammar {
+    BlockItems<E1Settings> E1Items{E1Fields()};
+    BlockItems<T1Settings> T1Items{T1Fields()};
+    ValueWords ClockWords{&ClockSourceCode};
+    ValueWords ModeWords{&LiMode};
+
+    static const Grammar& Get() {
+        static const Grammar grammar;
+        return grammar;
+    }
+};
 
 constexpr int CommunicationKeys[] = {token::IOBASEADDRESS, token::HOSTMEMORYWINDOWOFFSET,
                                      token::HOSTMEMORYWINDOWSIZE, token::HOSTIOWINDOWOFFSET,
@@ -80,7 +88,7 @@ constexpr std::uint32_t LowestHdlcStartAddress = 0x8000;
 class Parser {
 public:
     Parser(ByteSource& source, ParsedConfigFile& parsed, ParseErrorRecord& errors)
-        : lexer_(source, errors), parsed_(parsed), errors_(errors) {}
+        : grammar_(Grammar::Get()), lexer_(source, errors), parsed_(parsed), errors_(errors) {}
 
     bool File() {
         Advance();
@@ -147,7 +155,7 @@ private:
         if (tok_ == token::CLOCKSOURCE) {
             Advance();
             if (!Accept('=') ||
-                !Word(ClockWords, [this](std::int16_t code) { board_->Image.ClockSource = code; }))
+                !Word(grammar_.ClockWords, [this](std::int16_t code) { board_->Image.ClockSource = code; }))
                 return false;
         }
         if (tok_ == token::HDLCSTARTADDRESS) {
@@ -177,7 +185,7 @@ private:
         while (tok_ == token::DEFAULTMODE) {
             Advance();
             if (!Accept('=') ||
-                !Word(ModeWords, [&settings](std::int16_t code) { settings.DefaultMode = code; }))
+                !Word(grammar_.ModeWords, [&settings](std::int16_t code) { settings.DefaultMode = code; }))
                 return false;
         }
         if (!Accept(token::MODE))
@@ -185,12 +193,12 @@ private:
         bool ok = false;
         if (tok_ == token::E1) {
             Advance();
-            ok = ModeBlock(E1Items, settings.E1) && Accept(token::MODE) && Accept(token::T1) &&
-                 ModeBlock(T1Items, settings.T1);
+            ok = ModeBlock(grammar_.E1Items, settings.E1) && Accept(token::MODE) && Accept(token::T1) &&
+                 ModeBlock(grammar_.T1Items, settings.T1);
         } else if (tok_ == token::T1) {
             Advance();
-            ok = ModeBlock(T1Items, settings.T1) && Accept(token::MODE) && Accept(token::E1) &&
-                 ModeBlock(E1Items, settings.E1);
+            ok = ModeBlock(grammar_.T1Items, settings.T1) && Accept(token::MODE) && Accept(token::E1) &&
+                 ModeBlock(grammar_.E1Items, settings.E1);
         } else {
             ok = SyntaxError();
         }
@@ -233,6 +241,7 @@ private:
         });
     }
 
+    const Grammar& grammar_;
     ConfigLexer lexer_;
     ParsedConfigFile& parsed_;
     ParseErrorRecord& errors_;

@@ -52,7 +52,11 @@ struct KeywordIndex {
     }
 };
 
-const KeywordIndex Index;
+// Built on first use, so that lookups from other files' static initialisers find it ready.
+const KeywordIndex& Index() {
+    static const KeywordIndex index;
+    return index;
+}
 
 constexpr bool CodesFollowTableOrder() {
     for (std::size_t i = 0; i < KeywordTable.size(); ++i)
@@ -68,9 +72,9 @@ namespace detail {
 int LookupKeyword(const char* text, std::size_t length) {
     if (length > LongestKeyword)
         return 0;
-    for (std::size_t slot = HashSlot(text, length); Index.Slots[slot] >= 0;
-         slot = (slot + 1) & (SlotCount - 1)) {
-        const KeywordEntry& entry = KeywordTable[static_cast<std::size_t>(Index.Slots[slot])];
+    const auto& slots = Index().Slots;
+    for (std::size_t slot = HashSlot(text, length); slots[slot] >= 0; slot = (slot + 1) & (SlotCount - 1)) {
+        const KeywordEntry& entry = KeywordTable[static_cast<std::size_t>(slots[slot])];
         if (entry.Text.size() == length && std::memcmp(entry.Text.data(), text, length) == 0)
             return entry.Code;
     }

@@ -1,0 +1,122 @@
+#include "BoardTransfer.h"
+
+#include "Prompts.h"
+#include "Texts.h"
+
+namespace ruva {
+
+ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable) {
+    return {configLoaded, configLoaded, configLoaded && boardAvailable};
+}
+
+LoadResult LoadFromBoard(const TransferContext& page) {
+    if (!page.BoardAvailable)
+        return {};
+    Driver& driver = page.BoardDriver;
+    const auto board = static_cast<std::uint16_t>(page.BoardNumber);
+
+    BoardInfo info;
+    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
+        ReportDriverError(driver, page.User, r);
+        return {LoadOutcome::DriverError, r, {}};
+    }
+    ImageBytes bytes{};
+    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
+        ReportDriverError(driver, page.User, r);
+        return {LoadOutcome::DriverError, r, {}};
+    }
+
+    // The image is taken as stored, header words included; the general settings follow it.
+    const StoredConfig image = StoredConfig::fromBytes(bytes);
+    GeneralSettings& general = page.Config.General;
+    general.ClockSource = image.ClockSource;
+    general.HdlcStartAddress = info.HdlcStartAddress;
+    general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
+    page.Config.Image = image;
+    page.ConfigLoaded = true;
+    return {LoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable)};
+}
+
+namespace {
+
+// The image's copies of the general settings, and the current version.
+void BringImageInLine(BoardConfig& config) {
+    StoredConfig& image = config.Image;
+    image.ClockSource = config.General.ClockSource;
+    image.Li[0].DefaultMode = config.General.DefaultMode[0];
+    image.Li[1].DefaultMode = config.General.DefaultMode[1];
+    image.Version = StoredConfig::CurrentVersion;
+}
+
+// The board's stored image read into a zero-filled buffer: a failed read leaves zeros, which never
+// equal an image of the current version.
+ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board) {
+    ImageBytes bytes{};
+    driver.ReadStoredConfig(board, bytes);
+    return bytes;
+}
+
+SaveResult Save(const TransferContext& page, BoardWriter& writer) {
+    const auto finish = [&writer](SaveOutcome outcome, std::int32_t driverResult = result::Success) {
+        return SaveResult{outcome, driverResult, writer.Writes()};
+    };
+    Driver& driver = page.BoardDriver;
+
+    if (!CheckBoard(writer, page.User, page.BoardNumber, page.Config))
+        return finish(SaveOutcome::CheckFailed);
+    const auto board = static_cast<std::uint16_t>(page.BoardNumber);
+    bool changed = false;
+
+    BoardInfo info;
+    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
+        ReportDriverError(driver, page.User, r);
+        return finish(SaveOutcome::DriverError, r);
+    }
+    if (info.HdlcStartAddress != page.Config.General.HdlcStartAddress) {
+        info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
+        changed = true;
+        if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
+            ReportDriverError(driver, page.User, r);
+            return finish(SaveOutcome::DriverError, r);
+        }
+    }
+
+    const ImageBytes onBoard = ReadImageOrZeros(driver, board);
+    BringImageInLine(page.Config);
+    const ImageBytes wanted = page.Config.Image.toBytes();
+
+    if (wanted != onBoard) {
+        changed = true;
+        if (StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource)
+            writer.SetClockSource(board, page.Config.Image.ClockSource);
+        // The write's own result is not trusted either way: the read-back decides.
+        writer.WriteStoredConfig(board, wanted);
+        if (writer.IsDryRun())
+            return finish(SaveOutcome::WouldWrite);
+        if (ReadImageOrZeros(driver, board) != wanted) {
+            page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
+            return finish(SaveOutcome::VerifyFailed);
+        }
+    }
+
+    if (writer.IsDryRun())
+        return finish(changed ? SaveOutcome::WouldWrite : SaveOutcome::Unchanged);
+    page.User.ShowMessage(changed ? texts::SaveSucceeded : texts::SaveUnchanged, MessageIcon::Information);
+    return finish(changed ? SaveOutcome::Written : SaveOutcome::Unchanged);
+}
+
+} // namespace
+
+SaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
+    BoardWriter writer(page.BoardDriver, mode);
+    if (mode == WriteMode::Send)
+        return Save(page, writer);
+    // A dry run works on a copy, so the configuration in memory stays exactly as it was.
+    BoardConfig scratch = page.Config;
+    bool scratchLoaded = page.ConfigLoaded;
+    const TransferContext dryRun{page.BoardDriver, page.User,        scratch,
+                                 scratchLoaded,    page.BoardNumber, page.BoardAvailable};
+    return Save(dryRun, writer);
+}
+
+} // namespace ruva

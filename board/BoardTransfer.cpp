@@ -11,7 +11,7 @@ ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable) {
 
 LoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
-        return {};
+        return {LoadOutcome::BoardUnavailable, result::Success, {}};
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
 
@@ -91,9 +91,7 @@ SaveResult Save(const TransferContext& page, BoardWriter& writer) {
             writer.SetClockSource(board, page.Config.Image.ClockSource);
         // The write's own result is not trusted either way: the read-back decides.
         writer.WriteStoredConfig(board, wanted);
-        if (writer.IsDryRun())
-            return finish(SaveOutcome::WouldWrite);
-        if (ReadImageOrZeros(driver, board) != wanted) {
+        if (!writer.IsDryRun() && ReadImageOrZeros(driver, board) != wanted) {
             page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
             return finish(SaveOutcome::VerifyFailed);
         }
@@ -113,9 +111,12 @@ SaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
         return Save(page, writer);
     // A dry run works on a copy, so the configuration in memory stays exactly as it was.
     BoardConfig scratch = page.Config;
-    bool scratchLoaded = page.ConfigLoaded;
-    const TransferContext dryRun{page.BoardDriver, page.User,        scratch,
-                                 scratchLoaded,    page.BoardNumber, page.BoardAvailable};
+    const TransferContext dryRun{.BoardDriver = page.BoardDriver,
+                                 .User = page.User,
+                                 .Config = scratch,
+                                 .ConfigLoaded = page.ConfigLoaded,
+                                 .BoardNumber = page.BoardNumber,
+                                 .BoardAvailable = page.BoardAvailable};
     return Save(dryRun, writer);
 }
 

@@ -56,7 +56,7 @@ LoadResult LoadFromBoard(const TransferContext& page);
 
 enum class SaveOutcome {
     Written,      // something was written and the image read back equal
-    Unchanged,    // nothing differed: nothing but a serial repair of the check was written
+    Unchanged,    // nothing differed; at most the check repaired the serial record
     WouldWrite,   // dry run: something differs and would be written
     VerifyFailed, // the image read back differs from what was written
     CheckFailed,  // the board check failed (with its own message or none)

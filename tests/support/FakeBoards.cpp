@@ -137,8 +137,8 @@ std::vector<std::string> TimelinePrompts::Timeline() const {
         for (; next < Messages.size() && shownAfter_[next] == r; ++next)
             events.push_back(message(next));
         if (r < channel_.Requests.size()) {
-            const RequestSpec* spec = FindRequest(channel_.Requests[r].Code);
-            events.emplace_back(spec != nullptr ? spec->Name : "unknown request");
+            const RequestSpec* known = FindRequest(channel_.Requests[r].Code);
+            events.emplace_back(known != nullptr ? known->Name : "unknown request");
         }
     }
     return events;

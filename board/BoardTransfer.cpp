@@ -9,21 +9,21 @@ ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable) {
     return {configLoaded, configLoaded, configLoaded && boardAvailable};
 }
 
-LoadResult LoadFromBoard(const TransferContext& page) {
+BoardLoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
-        return {LoadOutcome::BoardUnavailable, result::Success, {}};
+        return {BoardLoadOutcome::BoardUnavailable, result::Success, {}};
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
         ReportDriverError(driver, page.User, r);
-        return {LoadOutcome::DriverError, r, {}};
+        return {BoardLoadOutcome::DriverError, r, {}};
     }
     ImageBytes bytes{};
     if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
         ReportDriverError(driver, page.User, r);
-        return {LoadOutcome::DriverError, r, {}};
+        return {BoardLoadOutcome::DriverError, r, {}};
     }
 
     // The image is taken as stored, header words included; the general settings follow it.
@@ -34,7 +34,7 @@ LoadResult LoadFromBoard(const TransferContext& page) {
     general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
     page.Config.Image = image;
     page.ConfigLoaded = true;
-    return {LoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable)};
+    return {BoardLoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable)};
 }
 
 namespace {
@@ -56,28 +56,28 @@ ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board) {
     return bytes;
 }
 
-SaveResult Save(const TransferContext& page, BoardWriter& writer) {
-    const auto finish = [&writer](SaveOutcome outcome, std::int32_t driverResult = result::Success) {
-        return SaveResult{outcome, driverResult, writer.Writes()};
+BoardSaveResult Save(const TransferContext& page, BoardWriter& writer) {
+    const auto finish = [&writer](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
+        return BoardSaveResult{outcome, driverResult, writer.Writes()};
     };
     Driver& driver = page.BoardDriver;
 
     if (!CheckBoard(writer, page.User, page.BoardNumber, page.Config))
-        return finish(SaveOutcome::CheckFailed);
+        return finish(BoardSaveOutcome::CheckFailed);
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     bool changed = false;
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
         ReportDriverError(driver, page.User, r);
-        return finish(SaveOutcome::DriverError, r);
+        return finish(BoardSaveOutcome::DriverError, r);
     }
     if (info.HdlcStartAddress != page.Config.General.HdlcStartAddress) {
         info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
         changed = true;
         if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
             ReportDriverError(driver, page.User, r);
-            return finish(SaveOutcome::DriverError, r);
+            return finish(BoardSaveOutcome::DriverError, r);
         }
     }
 
@@ -93,19 +93,19 @@ SaveResult Save(const TransferContext& page, BoardWriter& writer) {
         writer.WriteStoredConfig(board, wanted);
         if (!writer.IsDryRun() && ReadImageOrZeros(driver, board) != wanted) {
             page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
-            return finish(SaveOutcome::VerifyFailed);
+            return finish(BoardSaveOutcome::VerifyFailed);
         }
     }
 
     if (writer.IsDryRun())
-        return finish(changed ? SaveOutcome::WouldWrite : SaveOutcome::Unchanged);
+        return finish(changed ? BoardSaveOutcome::WouldWrite : BoardSaveOutcome::Unchanged);
     page.User.ShowMessage(changed ? texts::SaveSucceeded : texts::SaveUnchanged, MessageIcon::Information);
-    return finish(changed ? SaveOutcome::Written : SaveOutcome::Unchanged);
+    return finish(changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged);
 }
 
 } // namespace
 
-SaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
+BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
     BoardWriter writer(page.BoardDriver, mode);
     if (mode == WriteMode::Send)
         return Save(page, writer);

@@ -38,23 +38,23 @@ struct ConfigButtons {
 // saving to the board also an available board.
 ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable);
 
-enum class LoadOutcome {
+enum class BoardLoadOutcome {
     Loaded,
     BoardUnavailable, // the board's check failed: nothing was done
     DriverError,      // reported to the user; memory unchanged
 };
 
-struct LoadResult {
-    LoadOutcome Outcome = LoadOutcome::BoardUnavailable;
+struct BoardLoadResult {
+    BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
     ConfigButtons Enable;                        // the buttons a successful load enables
 };
 
 // Reads the board's HDLC start address and stored image into the configuration as they are, and sets
 // ConfigLoaded. Nothing is shown on success; a failed read is reported and leaves memory unchanged.
-LoadResult LoadFromBoard(const TransferContext& page);
+BoardLoadResult LoadFromBoard(const TransferContext& page);
 
-enum class SaveOutcome {
+enum class BoardSaveOutcome {
     Written,      // something was written and the image read back equal
     Unchanged,    // nothing differed; at most the check repaired the serial record
     WouldWrite,   // dry run: something differs and would be written
@@ -63,8 +63,8 @@ enum class SaveOutcome {
     DriverError,  // a board information read or write failed; reported to the user
 };
 
-struct SaveResult {
-    SaveOutcome Outcome = SaveOutcome::CheckFailed;
+struct BoardSaveResult {
+    BoardSaveOutcome Outcome = BoardSaveOutcome::CheckFailed;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
     // The writes in the order they were made (in a dry run: would be made), the check's serial repair
     // included.
@@ -78,6 +78,6 @@ struct SaveResult {
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result
 // lists what would be written.
-SaveResult SaveToBoard(const TransferContext& page, WriteMode mode = WriteMode::Send);
+BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode = WriteMode::Send);
 
 } // namespace ruva

@@ -23,14 +23,14 @@ class BoardTransferTest : public ::testing::Test, protected BoardRig {
 protected:
     // Loads board `board` into memory and forgets the load's requests.
     void Loaded(int board) {
-        ASSERT_EQ(LoadFromBoard(Page(board)).Outcome, LoadOutcome::Loaded);
+        ASSERT_EQ(LoadFromBoard(Page(board)).Outcome, BoardLoadOutcome::Loaded);
         prompts.Clear();
     }
 };
 
 TEST_F(BoardTransferTest, LoadThenSaveWithoutEditsWritesNothing) {
-    const LoadResult load = LoadFromBoard(Page(0));
-    EXPECT_EQ(load.Outcome, LoadOutcome::Loaded);
+    const BoardLoadResult load = LoadFromBoard(Page(0));
+    EXPECT_EQ(load.Outcome, BoardLoadOutcome::Loaded);
     EXPECT_EQ(load.Enable, (ConfigButtons{true, true, true}));
     EXPECT_TRUE(configLoaded);
     EXPECT_THAT(Timeline(), ElementsAre("ReadBoardInfo", "ReadStoredConfig"));
@@ -39,8 +39,8 @@ TEST_F(BoardTransferTest, LoadThenSaveWithoutEditsWritesNothing) {
     EXPECT_EQ(config.Image, Board(0).Image);
 
     prompts.Clear();
-    const SaveResult save = SaveToBoard(Page(0));
-    EXPECT_EQ(save.Outcome, SaveOutcome::Unchanged);
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::Unchanged);
     EXPECT_THAT(save.Writes, IsEmpty());
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", Unchanged})));
@@ -51,8 +51,8 @@ TEST_F(BoardTransferTest, OldVersionIsLoadedAsStoredAndSavedAsVersion9) {
     Loaded(0);
     EXPECT_EQ(config.Image.Version, 8);
 
-    const SaveResult save = SaveToBoard(Page(0));
-    EXPECT_EQ(save.Outcome, SaveOutcome::Written);
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::Written);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {VersionNote(8), "ReadBoardInfo", "ReadStoredConfig",
                                                       "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
@@ -67,7 +67,7 @@ TEST_F(BoardTransferTest, OnlyTheHdlcStartAddressEditedWritesBoardInfoAlone) {
     expected.HdlcStartAddress = 0x8800;
     config.General.HdlcStartAddress = 0x8800;
 
-    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, SaveOutcome::Written);
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
     EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo",
                                                                   "ReadStoredConfig", Succeeded})));
     EXPECT_EQ(Board(0).Info, expected); // the rest of the record carried through as read
@@ -88,7 +88,7 @@ TEST_F(BoardTransferTest, ClockSourceEditSelectsTheClockBeforeTheImageIsWritten)
         rig.config.General.ClockSource = c.ClockSource;
         rig.config.General.DefaultMode[1] = code::LiMode::E1; // the image differs in every case
 
-        EXPECT_EQ(SaveToBoard(rig.Page(0)).Outcome, SaveOutcome::Written);
+        EXPECT_EQ(SaveToBoard(rig.Page(0)).Outcome, BoardSaveOutcome::Written);
         EXPECT_THAT(rig.Timeline(),
                     ElementsAreArray(
                         Then(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig"}),
@@ -103,8 +103,8 @@ TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemor
     Board(0).CorruptImageWrites = true;
     config.General.ClockSource = code::ClockSource::LI0;
 
-    const SaveResult save = SaveToBoard(Page(0));
-    EXPECT_EQ(save.Outcome, SaveOutcome::VerifyFailed);
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::VerifyFailed);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi0",
                                                       "WriteStoredConfig", "ReadStoredConfig",
@@ -116,7 +116,7 @@ TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemor
 TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackToTheWarning) {
     Loaded(0);
     boards.Fault(Request::ReadStoredConfig, FailedReply(), 1); // the check's read succeeds
-    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, SaveOutcome::Written);
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
     // The zero-filled buffer holds clock INTERNAL too, so no clock request.
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig",
@@ -125,7 +125,7 @@ TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackTo
     prompts.Clear();
     config.General.DefaultMode[0] = code::LiMode::T1;
     boards.Fault(Request::ReadStoredConfig, EmptyReply(), 2);
-    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, SaveOutcome::VerifyFailed);
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::VerifyFailed);
     EXPECT_EQ(prompts.Messages.back().Text, texts::SaveVerifyFailed);
 }
 
@@ -134,7 +134,7 @@ TEST_F(BoardTransferTest, LoadFromOneBoardSaveToAnotherKeepsTheTargetsSerialNumb
     Board(0).Image.Li[1].T1.ClearChannels = 0x00FF00FF;
     Loaded(0);
 
-    EXPECT_EQ(SaveToBoard(Page(1)).Outcome, SaveOutcome::Written);
+    EXPECT_EQ(SaveToBoard(Page(1)).Outcome, BoardSaveOutcome::Written);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo", "ReadStoredConfig",
                                                       "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
@@ -168,8 +168,8 @@ TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
         rig.config.General.HdlcStartAddress = 0x4444;
         const BoardConfig before = rig.config;
         rig.boards.Fault(c.Failing, c.Reply);
-        const LoadResult load = LoadFromBoard(rig.Page(0));
-        EXPECT_EQ(load.Outcome, LoadOutcome::DriverError);
+        const BoardLoadResult load = LoadFromBoard(rig.Page(0));
+        EXPECT_EQ(load.Outcome, BoardLoadOutcome::DriverError);
         EXPECT_EQ(load.Enable, ConfigButtons{});
         EXPECT_EQ(rig.Timeline(), c.Timeline);
         EXPECT_EQ(rig.config, before);
@@ -178,8 +178,8 @@ TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
 }
 
 TEST_F(BoardTransferTest, LoadOnAnUnavailableBoardDoesNothing) {
-    const LoadResult load = LoadFromBoard(Page(0, false));
-    EXPECT_EQ(load.Outcome, LoadOutcome::BoardUnavailable);
+    const BoardLoadResult load = LoadFromBoard(Page(0, false));
+    EXPECT_EQ(load.Outcome, BoardLoadOutcome::BoardUnavailable);
     EXPECT_THAT(Timeline(), IsEmpty());
     EXPECT_FALSE(configLoaded);
 }
@@ -191,8 +191,8 @@ TEST_F(BoardTransferTest, RefusedBoardInfoStopsTheSaveBeforeTheImage) {
     const StoredConfig imageBefore = config.Image;
     boards.Fault(Request::WriteBoardInfo, StatusReply(0x44));
 
-    const SaveResult save = SaveToBoard(Page(0));
-    EXPECT_EQ(save.Outcome, SaveOutcome::DriverError);
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::DriverError);
     EXPECT_EQ(save.DriverResult, 0x44);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo", "GetErrorText",
@@ -201,7 +201,7 @@ TEST_F(BoardTransferTest, RefusedBoardInfoStopsTheSaveBeforeTheImage) {
 
     prompts.Clear();
     boards.Fault(Request::ReadBoardInfo, FailedReply());
-    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, SaveOutcome::DriverError);
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::DriverError);
     EXPECT_THAT(Timeline(), ElementsAreArray(Then(
                                 CheckRequests, {"ReadBoardInfo", "GetErrorText", DriverErrorMessage(51)})));
 }
@@ -236,8 +236,8 @@ TEST_F(BoardTransferTest, FailedCheckNeverChangesTheBoard) {
         const FakeBoard boardBefore = rig.Board(0);
         const BoardConfig configBefore = rig.config;
 
-        const SaveResult save = SaveToBoard(rig.Page(0));
-        EXPECT_EQ(save.Outcome, SaveOutcome::CheckFailed);
+        const BoardSaveResult save = SaveToBoard(rig.Page(0));
+        EXPECT_EQ(save.Outcome, BoardSaveOutcome::CheckFailed);
         EXPECT_EQ(rig.Board(0).Image, boardBefore.Image);
         EXPECT_EQ(rig.Board(0).Info, boardBefore.Info);
         EXPECT_FALSE(rig.Board(0).ClockSelected.has_value());
@@ -257,8 +257,8 @@ TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
     const BoardConfig configBefore = config;
     const FakeBoard boardBefore = Board(0);
 
-    const SaveResult plan = SaveToBoard(Page(0), WriteMode::DryRun);
-    EXPECT_EQ(plan.Outcome, SaveOutcome::WouldWrite);
+    const BoardSaveResult plan = SaveToBoard(Page(0), WriteMode::DryRun);
+    EXPECT_EQ(plan.Outcome, BoardSaveOutcome::WouldWrite);
     // The check's notes are shown; nothing is sent but reads, and there is no closing message.
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {Info(texts::SerialSchemeRestored), VersionNote(8),
@@ -277,14 +277,14 @@ TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
     EXPECT_EQ(Board(0).Serial, boardBefore.Serial);
     EXPECT_EQ(Board(0).Image, boardBefore.Image);
 
-    const SaveResult real = SaveToBoard(Page(0));
-    EXPECT_EQ(real.Outcome, SaveOutcome::Written);
+    const BoardSaveResult real = SaveToBoard(Page(0));
+    EXPECT_EQ(real.Outcome, BoardSaveOutcome::Written);
     EXPECT_EQ(real.Writes, plan.Writes);
     EXPECT_EQ(Board(0).Image, newImage);
 
     prompts.Clear();
-    const SaveResult nothing = SaveToBoard(Page(0), WriteMode::DryRun);
-    EXPECT_EQ(nothing.Outcome, SaveOutcome::Unchanged);
+    const BoardSaveResult nothing = SaveToBoard(Page(0), WriteMode::DryRun);
+    EXPECT_EQ(nothing.Outcome, BoardSaveOutcome::Unchanged);
     EXPECT_THAT(nothing.Writes, IsEmpty());
     EXPECT_THAT(prompts.Messages, IsEmpty());
 }

@@ -205,6 +205,9 @@ TEST_F(SimEndToEndTest, WritesAndClockSelectionsSurviveARestart) {
     EXPECT_EQ(state["Boards"][1]["Image"]["ClockSource"], "LI1");
     EXPECT_EQ(state["Boards"][1]["Image"]["Li0"]["T1"]["ClearChannels"], "0xFFFFFF");
     EXPECT_EQ(state["Boards"][1]["Image"]["Li1"]["E1"]["TransmitLineCode"], 7);
+    // Every store replaced the file whole; no temporary file is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(sim->Directory()))
+        EXPECT_THAT(entry.path().filename().string(), ::testing::Not(::testing::StartsWith(".state.json")));
 }
 
 TEST_F(SimEndToEndTest, IdentityWritesWithAWrongAccessCodeChangeNothing) {
@@ -393,6 +396,14 @@ TEST_F(SimEndToEndTest, RefusesToStartBesideAnotherSimulatorOrInAnOpenDirectory)
     run = sim->Run({"--foreground", "--state", other}, {{"XDG_RUNTIME_DIR", secondDir}});
     EXPECT_EQ(run.ExitStatus, 1);
     EXPECT_THAT(run.Output, HasSubstr("is not private"));
+
+    // Something other than a socket where the socket goes is not the simulator's to remove.
+    ASSERT_EQ(::chmod(secondDir.c_str(), 0700), 0);
+    std::ofstream(secondDir + "/ruva2.sock") << "keep";
+    run = sim->Run({"--foreground", "--state", other}, {{"XDG_RUNTIME_DIR", secondDir}});
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_THAT(run.Output, HasSubstr("exists and is not a socket"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(secondDir + "/ruva2.sock"));
     EXPECT_EQ(driver.ReadGdsId(0), RuvaGdsId);
 }
 

@@ -1,8 +1,11 @@
+#include "StateFile.h"
 #include "StateJson.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <cstdlib>
 
 namespace ruva::sim {
 namespace {
@@ -118,6 +121,16 @@ TEST(SimStateTest, RefusesDocumentsItCannotTrust) {
         EXPECT_FALSE(parsed.State) << document;
         EXPECT_THAT(parsed.Error, HasSubstr(message)) << document;
     }
+}
+
+TEST(StateFileTest, DefaultPathFollowsTheStateHome) {
+    ::setenv("HOME", "/home/someone", 1);
+    ::setenv("XDG_STATE_HOME", "/var/state", 1);
+    EXPECT_EQ(DefaultStatePath(), "/var/state/ruva2-sim/state.json");
+    ::setenv("XDG_STATE_HOME", "relative/state", 1); // not absolute: as if unset
+    EXPECT_EQ(DefaultStatePath(), "/home/someone/.local/state/ruva2-sim/state.json");
+    ::unsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(DefaultStatePath(), "/home/someone/.local/state/ruva2-sim/state.json");
 }
 
 } // namespace

@@ -211,6 +211,12 @@ T Unsigned(const Json& value, const std::string& path) {
     return static_cast<T>(Integer(value, path, 0, std::numeric_limits<T>::max()));
 }
 
+// Reads the key, when the object has it, into an unsigned field of its own width.
+template <typename T>
+void UnsignedField(const Json& object, std::string_view key, const std::string& path, T& field) {
+    Optional(object, key, path, [&](const Json& v, const std::string& p) { field = Unsigned<T>(v, p); });
+}
+
 // A signed 16-bit field of a record, also given as its unsigned bits (0x8000-0xFFFF).
 std::int16_t Word(const Json& value, const std::string& path) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(Integer(value, path, -32768, 65535)));
@@ -295,11 +301,8 @@ void ReadBlock(const Json& value, const std::string& path, std::span<const Field
 
 void ReadImage(const Json& value, const std::string& path, StoredConfig& image) {
     CheckObject(value, path, {"Version", "SerialNumber", "ClockSource", "Li0", "Li1"});
-    Optional(value, "Version", path,
-             [&](const Json& v, const std::string& p) { image.Version = Unsigned<std::uint16_t>(v, p); });
-    Optional(value, "SerialNumber", path, [&](const Json& v, const std::string& p) {
-        image.SerialNumber = Unsigned<std::uint16_t>(v, p);
-    });
+    UnsignedField(value, "Version", path, image.Version);
+    UnsignedField(value, "SerialNumber", path, image.SerialNumber);
     Optional(value, "ClockSource", path, [&](const Json& v, const std::string& p) {
         image.ClockSource = Enumerated(v, p, ClockSourceCode);
     });
@@ -372,29 +375,16 @@ void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
     CheckObject(value, path,
                 {"HostMemoryWindowOffset", "HostMemoryWindowSize", "HostIoWindowOffset", "HostIoWindowSize",
                  "DramSize", "GdsId", "SerialRecord", "Clock", "BoardInfo", "Image", "Faults"});
-    auto u32 = [&](std::string_view key, std::uint32_t& field) {
-        Optional(value, key, path,
-                 [&](const Json& v, const std::string& p) { field = Unsigned<std::uint32_t>(v, p); });
-    };
-    auto u16 = [&](std::string_view key, std::uint16_t& field) {
-        Optional(value, key, path,
-                 [&](const Json& v, const std::string& p) { field = Unsigned<std::uint16_t>(v, p); });
-    };
-    u32("HostMemoryWindowOffset", board.HostMemoryWindowOffset);
-    u32("HostMemoryWindowSize", board.HostMemoryWindowSize);
-    u16("HostIoWindowOffset", board.HostIoWindowOffset);
-    u16("HostIoWindowSize", board.HostIoWindowSize);
-    u32("DramSize", board.DramSize);
-    Optional(value, "GdsId", path,
-             [&](const Json& v, const std::string& p) { board.GdsId = Unsigned<std::uint8_t>(v, p); });
+    UnsignedField(value, "HostMemoryWindowOffset", path, board.HostMemoryWindowOffset);
+    UnsignedField(value, "HostMemoryWindowSize", path, board.HostMemoryWindowSize);
+    UnsignedField(value, "HostIoWindowOffset", path, board.HostIoWindowOffset);
+    UnsignedField(value, "HostIoWindowSize", path, board.HostIoWindowSize);
+    UnsignedField(value, "DramSize", path, board.DramSize);
+    UnsignedField(value, "GdsId", path, board.GdsId);
     Optional(value, "SerialRecord", path, [&](const Json& v, const std::string& p) {
         CheckObject(v, p, {"RestoreCount", "SerialNumber"});
-        Optional(v, "RestoreCount", p, [&](const Json& f, const std::string& fp) {
-            board.Serial.RestoreCount = Unsigned<std::uint16_t>(f, fp);
-        });
-        Optional(v, "SerialNumber", p, [&](const Json& f, const std::string& fp) {
-            board.Serial.SerialNumber = Unsigned<std::uint16_t>(f, fp);
-        });
+        UnsignedField(v, "RestoreCount", p, board.Serial.RestoreCount);
+        UnsignedField(v, "SerialNumber", p, board.Serial.SerialNumber);
     });
     Optional(value, "Clock", path, [&](const Json& v, const std::string& p) {
         const std::int16_t clock =
@@ -420,9 +410,7 @@ void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
         revision("BootstrapRevision", info.BootstrapRevision);
         Optional(v, "Reserved", p,
                  [&](const Json& f, const std::string& fp) { ReadReserved(f, fp, info.Reserved); });
-        Optional(v, "HdlcStartAddress", p, [&](const Json& f, const std::string& fp) {
-            info.HdlcStartAddress = Unsigned<std::uint32_t>(f, fp);
-        });
+        UnsignedField(v, "HdlcStartAddress", p, info.HdlcStartAddress);
     });
     Optional(value, "Image", path,
              [&](const Json& v, const std::string& p) { ReadImage(v, p, board.Image); });
@@ -461,9 +449,7 @@ SimState ReadState(const Json& root) {
     Optional(root, "Irq", "", [&](const Json& v, const std::string& p) { state.Irq = Word(v, p); });
     Optional(root, "IoBaseAddress", "",
              [&](const Json& v, const std::string& p) { state.IoBaseAddress = Word(v, p); });
-    Optional(root, "InfoBufferSize", "", [&](const Json& v, const std::string& p) {
-        state.InfoBufferSize = Unsigned<std::uint32_t>(v, p);
-    });
+    UnsignedField(root, "InfoBufferSize", "", state.InfoBufferSize);
     Optional(root, "Boards", "", [&](const Json& v, const std::string& p) {
         if (!v.is_array() || v.size() > SimState::MaxBoards)
             Fail(p, "expected a list of at most 4 boards");

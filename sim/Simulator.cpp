@@ -115,13 +115,12 @@ Answer Simulator::Dispatch(const RequestSpec& spec, std::span<const std::uint8_t
         note = FormatText("wrong input length %1!u!, takes %2!u!", {input.size(), spec.InputSize});
         return StatusAnswer(spec, status::WrongInputLength);
     }
-    const bool boardRequest = IsBoardRequest(spec.Code);
     if (BoardOffset(spec.Code) != 0 && GetU32(input, 0) != WriteAccessCode) {
         note = "wrong access code";
         return StatusAnswer(spec, status::WrongAccessCode);
     }
     SimBoard* board = nullptr;
-    if (boardRequest) {
+    if (IsBoardRequest(spec.Code)) {
         const std::uint16_t index = GetU16(input, BoardOffset(spec.Code));
         boardText = std::to_string(index);
         board = state_.Board(index);
@@ -176,11 +175,6 @@ Answer Simulator::Serve(const RequestSpec& spec, SimBoard* board, std::span<cons
         }
         return RecordAnswer(spec, p.toBytes());
     }
-    default:
-        break;
-    }
-
-    switch (spec.Code) {
     case Request::AttachBoard:
         if (GetU16(input, 2) != static_cast<std::uint16_t>(state_.IoBaseAddress))
             return StatusAnswer(spec, status::WrongIoBaseAddress);

@@ -6,11 +6,11 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QPushButton>
 
 #include <functional>
 #include <vector>
 
-class QPushButton;
 class QStackedWidget;
 class QTabBar;
 

@@ -40,6 +40,11 @@ void NumberTextTest::addresses_data() {
     QTest::newRow("prefix alone") << "0x" << qint64{-1};
     QTest::newRow("8 in octal") << "08" << qint64{-1};
     QTest::newRow("hexadecimal digit in decimal") << "12a" << qint64{-1};
+    QTest::newRow("upper-case prefix, blanks") << " 0XfFfFfFfF " << qint64{0xFFFFFFFF};
+    QTest::newRow("beyond 32 bits") << "4294967296" << qint64{-1};
+    QTest::newRow("empty") << "" << qint64{-1};
+    QTest::newRow("trailing text") << "0x8000h" << qint64{-1};
+    QTest::newRow("negative") << "-1" << qint64{-1};
     QTest::newRow("blank inside") << "0x 10" << qint64{-1};
 }
 

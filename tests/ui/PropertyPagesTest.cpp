@@ -10,9 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 
 #include <memory>
 
@@ -78,30 +76,22 @@ private slots:
 
 void PropertyPagesTest::labelsAndItemsAsTheProgramShowsThem() {
     OpenSheet open(ValidConfig(), OBrdPropertySheet::Li0T1);
+    // An access key works only through the label's buddy.
     const OBrdPropertyPage& t1 = open.Page();
-    QCOMPARE(Find<QLabel>(t1, "LFASensitivityLabel")->text(), QStringLiteral("LFA Se&nsitivity:"));
+    for (QLabel* label : t1.findChildren<QLabel*>()) {
+        if (label->text().contains('&'))
+            QVERIFY2(label->buddy(), qPrintable(label->objectName()));
+    }
     QCOMPARE(Find<QLabel>(t1, "LFASensitivityLabel")->buddy(), Find<QComboBox>(t1, "LFASensitivity"));
-    QCOMPARE(Find<QCheckBox>(t1, "TransmitPower")->text(), QStringLiteral("Transmit with High Po&wer"));
-    QCOMPARE(Find<QCheckBox>(t1, "AutoResynchronization")->text(),
-             QStringLiteral("Automatic Res&ychronization"));
-    QCOMPARE(Find<QCheckBox>(t1, "ClearChannels_23")->text(), QStringLiteral("TS24"));
-    QCOMPARE(Find<QPushButton>(t1, "CopyFromOtherLi")->text(), QStringLiteral("Co&py From Other Li"));
-    QCOMPARE(Items(Find<QComboBox>(t1, "FrameFormat")), (QStringList{"F12", "F4", "ESF", "F72"}));
 
     const OBrdPropertyPage& e1 = open.sheet->E1Page(0);
     QCOMPARE(Find<QCheckBox>(e1, "AutoResynchronization")->text(),
              QStringLiteral("Automatic Resychronization"));
-    QCOMPARE(Find<QCheckBox>(e1, "SaBits_4")->text(), QStringLiteral("Sa4"));
-    QCOMPARE(Find<QCheckBox>(e1, "SiBits_1")->text(), QStringLiteral("Frame 13"));
-    QCOMPARE(Find<QGroupBox>(e1, "SaBitsGroup")->title(), QStringLiteral("Sa Bits"));
     QCOMPARE(Items(Find<QComboBox>(e1, "ReceiveFrameFormat")),
              (QStringList{"Double Frame", "CRC4 Multiframe", "CRC4 Multiframe G.706"}));
-
-    const OBrdPropertyPage& general = open.sheet->GeneralPage();
-    QCOMPARE(Items(Find<QComboBox>(general, "ClockSource")),
+    QCOMPARE(Items(Find<QComboBox>(open.sheet->GeneralPage(), "ClockSource")),
              (QStringList{"Internal", "MVIP Master Clock", "MVIP Secondary Clock", "Li0", "Li1",
                           "External_8k", "External_2M"}));
-    QCOMPARE(Items(Find<QComboBox>(general, "Li1DefaultMode")), (QStringList{"T1", "E1"}));
 }
 
 void PropertyPagesTest::lfaSensitivityMapsPositionsToCodes() {
@@ -168,10 +158,6 @@ void PropertyPagesTest::losEntryOutOfRangeIsRefused_data() {
                              << "" << any;
     QTest::newRow("number and letters") << 0 << "LOSRecovery"
                                         << "12a" << any;
-    QTest::newRow("decimal point") << 1 << "LOSSensitivity"
-                                   << "1.5" << any;
-    QTest::newRow("sign alone") << 0 << "LOSSensitivity"
-                                << "-" << any;
 }
 
 void PropertyPagesTest::losEntryOutOfRangeIsRefused() {
@@ -243,13 +229,8 @@ void PropertyPagesTest::hdlcStartAddress_data() {
     QTest::newRow("hexadecimal") << "0x8000" << qint64{0x8000};
     QTest::newRow("decimal") << "32768" << qint64{0x8000};
     QTest::newRow("octal") << "0100000" << qint64{0x8000};
-    QTest::newRow("upper-case prefix, blanks") << " 0XfFfFfFfF " << qint64{0xFFFFFFFF};
-    QTest::newRow("empty") << "" << qint64{-1};
     QTest::newRow("letters") << "address" << qint64{-1};
     QTest::newRow("beyond 32 bits") << "0x100000000" << qint64{-1};
-    QTest::newRow("beyond 32 bits, decimal") << "4294967296" << qint64{-1};
-    QTest::newRow("trailing text") << "0x8000h" << qint64{-1};
-    QTest::newRow("negative") << "-1" << qint64{-1};
 }
 
 void PropertyPagesTest::hdlcStartAddress() {

@@ -1,5 +1,7 @@
 #include "OBrdPropertyPgLi.h"
 
+#include "QtText.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,8 +46,7 @@ void OBrdPropertyPgLi<Block>::BindControls(QAbstractButton& copyFromOtherLi, QAb
     for (const FieldInfo<Block>& field : BlockKind<Block>::Fields()) {
         Control control;
         control.Field = &field;
-        const QString name = QString::fromLatin1(field.Key.data(), static_cast<qsizetype>(field.Key.size()));
-        QWidget* widget = findChild<QWidget*>(name);
+        QWidget* widget = findChild<QWidget*>(ToQString(field.Key));
         control.List = qobject_cast<QComboBox*>(widget);
         control.Check = qobject_cast<QCheckBox*>(widget);
         control.Edit = qobject_cast<QLineEdit*>(widget);

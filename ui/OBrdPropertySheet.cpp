@@ -4,6 +4,7 @@
 #include "OBrdPropertyPgE1.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertyPgT1.h"
+#include "QtText.h"
 #include "Texts.h"
 
 #include <QKeySequence>
@@ -15,31 +16,21 @@
 
 namespace ruva {
 
-namespace {
-
-QString Caption(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent)
     : QDialog(parent), copies_(config), tabs_(new QTabBar(this)), stack_(new QStackedWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                         QDialogButtonBox::Apply | QDialogButtonBox::Help,
                                     this)) {
-    setWindowTitle(Caption(texts::SheetCaption));
+    setWindowTitle(ToQString(texts::SheetCaption));
 
     for (int li = 0; li < 2; ++li) {
-        const auto e1 = new OBrdPropertyPgE1(copies_.Image, li, prompts, stack_);
-        const auto t1 = new OBrdPropertyPgT1(copies_.Image, li, prompts, stack_);
-        pages_.push_back(e1);
-        pages_.push_back(t1);
-        tabs_->addTab(Caption(FormatText(texts::LiE1PageCaption, {li})));
-        tabs_->addTab(Caption(FormatText(texts::LiT1PageCaption, {li})));
+        pages_.push_back(new OBrdPropertyPgE1(copies_.Image, li, prompts, stack_));
+        pages_.push_back(new OBrdPropertyPgT1(copies_.Image, li, prompts, stack_));
+        tabs_->addTab(ToQString(FormatText(texts::LiE1PageCaption, {li})));
+        tabs_->addTab(ToQString(FormatText(texts::LiT1PageCaption, {li})));
     }
     pages_.push_back(new OBrdPropertyPgGeneral(copies_.General, prompts, stack_));
-    tabs_->addTab(Caption(texts::GeneralPageCaption));
+    tabs_->addTab(ToQString(texts::GeneralPageCaption));
 
     for (OBrdPropertyPage* page : pages_) {
         stack_->addWidget(page);

@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "Prompts.h"
+#include "QtText.h"
 #include "Texts.h"
 #include "ValueSets.h"
 
@@ -14,7 +15,7 @@ namespace ruva {
 void FillList(QComboBox& list, const ValueSet& values) {
     list.clear();
     for (const ValueItem& item : values.Items)
-        list.addItem(QString::fromUtf8(item.Label.data(), static_cast<qsizetype>(item.Label.size())));
+        list.addItem(ToQString(item.Label));
 }
 
 void ShowCode(QComboBox& list, const ValueSet& values, int code) {
@@ -47,7 +48,7 @@ std::optional<std::int16_t> FlagValue(const QCheckBox& box) {
 }
 
 BitBoxes::BitBoxes(const QWidget& page, std::string_view field) {
-    const QString prefix = QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())) + '_';
+    const QString prefix = ToQString(field) + '_';
     for (QCheckBox* box : page.findChildren<QCheckBox*>()) {
         if (!box->objectName().startsWith(prefix))
             continue;

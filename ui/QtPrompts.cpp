@@ -1,5 +1,6 @@
 #include "QtPrompts.h"
 
+#include "QtText.h"
 #include "Texts.h"
 
 #include <QApplication>
@@ -23,10 +24,6 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
-}
-
-QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // A name filter as Qt reads it: "Config Files (*.cfg)". Several patterns may be separated by ';'.

@@ -1,0 +1,106 @@
+#include "BoardCheck.h"
+
+#include "MessageFormat.h"
+#include "Prompts.h"
+#include "Texts.h"
+#include "ValueSets.h"
+
+namespace ruva {
+
+std::int32_t BoardWriter::WriteSerialRecord(std::uint16_t board, const SerialRecord& record) {
+    writes_.emplace_back(record);
+    return IsDryRun() ? result::Success : driver_.WriteSerialRecord(board, record);
+}
+
+std::int32_t BoardWriter::WriteBoardInfo(std::uint16_t board, const BoardInfo& info) {
+    writes_.emplace_back(info);
+    return IsDryRun() ? result::Success : driver_.WriteBoardInfo(board, info);
+}
+
+void BoardWriter::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
+    if (ClockSourceCode.Find(clockSource) == nullptr)
+        return;
+    writes_.emplace_back(ClockSelection{clockSource});
+    if (!IsDryRun())
+        driver_.SetClockSource(board, clockSource);
+}
+
+std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageBytes& image) {
+    writes_.emplace_back(image);
+    return IsDryRun() ? result::Success : driver_.WriteStoredConfig(board, image);
+}
+
+bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config) {
+    BoardWriter writer(driver);
+    return CheckBoard(writer, prompts, board, config);
+}
+
+bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config) {
+    Driver& driver = writer.BoardDriver();
+    DriverParameters parameters;
+    if (driver.GetDriverParameters(parameters) != result::Success)
+        return false;
+    if (board < 0 || board >= parameters.NumberOfBoards)
+        return false;
+    const auto index = static_cast<std::uint16_t>(board);
+    if (driver.AttachBoard(index, static_cast<std::uint16_t>(parameters.IoBaseAddress)) != result::Success)
+        return false;
+    return CheckStoredConfig(writer, prompts, index, config);
+}
+
+bool CheckStoredConfig(Driver& driver, Prompts& prompts, std::uint16_t board, BoardConfig& config) {
+    BoardWriter writer(driver);
+    return CheckStoredConfig(writer, prompts, board, config);
+}
+
+bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t board, BoardConfig& config) {
+    Driver& driver = writer.BoardDriver();
+
+    ImageBytes bytes{};
+    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
+        ReportDriverError(driver, prompts, r);
+        return false;
+    }
+    const StoredConfig stored = StoredConfig::fromBytes(bytes);
+
+    if (const std::uint8_t gdsId = driver.ReadGdsId(board); gdsId != RuvaGdsId) {
+        prompts.ShowMessage(FormatText(texts::WrongGdsId, {gdsId, RuvaGdsId}), MessageIcon::Stop);
+        return false;
+    }
+
+    SerialRecord record;
+    if (std::int32_t r = driver.ReadSerialRecord(board, record); r != result::Success) {
+        ReportDriverError(driver, prompts, r);
+        return false;
+    }
+
+    if (record.IsBlank()) {
+        if (stored.SerialNumber == record.SerialNumber) {
+            prompts.ShowMessage(texts::SerialNumberLost, MessageIcon::Stop);
+            return false;
+        }
+        // Restore the record from the image's copy; the count wraps like the 16-bit field it is.
+        record.RestoreCount = static_cast<std::uint16_t>(record.RestoreCount + 1);
+        record.SerialNumber = stored.SerialNumber;
+        prompts.ShowMessage(texts::SerialSchemeRestored, MessageIcon::Information);
+        if (std::int32_t r = writer.WriteSerialRecord(board, record); r != result::Success) {
+            ReportDriverError(driver, prompts, r);
+            return false;
+        }
+        writer.SetClockSource(board, stored.ClockSource);
+    }
+
+    // The record holds the serial number in force; the next save brings the image's copy in line.
+    config.Image.SerialNumber = record.SerialNumber;
+    if (stored.SerialNumber != record.SerialNumber)
+        prompts.ShowMessage(texts::SerialSchemeRestored, MessageIcon::Information);
+
+    if (stored.Version != StoredConfig::CurrentVersion)
+        prompts.ShowMessage(
+            FormatText(texts::IncompatibleVersion, {static_cast<unsigned>(stored.Version),
+                                                    static_cast<unsigned>(StoredConfig::CurrentVersion)}),
+            MessageIcon::Information);
+    return true;
+}
+
+} // namespace ruva

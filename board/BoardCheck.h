@@ -1,0 +1,71 @@
+#pragma once
+// The board check: before the program trusts a board, the driver must know it, it must answer with the
+// Ruva-2 GDS ID and its serial number scheme must be intact. The check repairs a blank serial number
+// record from the copy kept in the stored image and notes stored data of another version, which the
+// next save replaces.
+//
+// Every write that a check or a save makes goes through a BoardWriter, which keeps the list of writes
+// in the order they were made and, in a dry run, sends none of them.
+
+#include "BoardConfig.h"
+#include "Driver.h"
+#include "DriverRecords.h"
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+namespace ruva {
+
+class Prompts;
+
+// A clock selection request for a clock source code (one of the four SetClock requests).
+struct ClockSelection {
+    std::int16_t ClockSource = 0;
+    friend bool operator==(const ClockSelection&, const ClockSelection&) = default;
+};
+
+// One write to a board: its serial record, its board information (HDLC start address), its clock
+// selection, or its stored image.
+using BoardWrite = std::variant<SerialRecord, BoardInfo, ClockSelection, ImageBytes>;
+
+enum class WriteMode {
+    Send,   // write to the board
+    DryRun, // record each write in order, send none, and answer success for each
+};
+
+class BoardWriter {
+public:
+    explicit BoardWriter(Driver& driver, WriteMode mode = WriteMode::Send) : driver_(driver), mode_(mode) {}
+
+    Driver& BoardDriver() const { return driver_; }
+    bool IsDryRun() const { return mode_ == WriteMode::DryRun; }
+    // The writes made so far (in a dry run: the writes that would have been made), in order.
+    const std::vector<BoardWrite>& Writes() const { return writes_; }
+
+    std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
+    std::int32_t WriteBoardInfo(std::uint16_t board, const BoardInfo& info);
+    // A code outside the clock source set selects nothing and is not recorded.
+    void SetClockSource(std::uint16_t board, std::int16_t clockSource);
+    std::int32_t WriteStoredConfig(std::uint16_t board, const ImageBytes& image);
+
+private:
+    Driver& driver_;
+    WriteMode mode_;
+    std::vector<BoardWrite> writes_;
+};
+
+// Checks board `board`. Yields false without a message when the driver gives no parameters, the
+// board index is not below NumberOfBoards or the board cannot be attached; otherwise yields the
+// outcome of CheckStoredConfig. A false outcome never changes the board's stored image.
+bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config);
+bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
+
+// The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the
+// serial record, restores a blank record (and re-applies the stored clock source), copies the board's
+// serial number into config.Image and notes a serial copy or a version that differs. Every failure is
+// reported to the user.
+bool CheckStoredConfig(Driver& driver, Prompts& prompts, std::uint16_t board, BoardConfig& config);
+bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t board, BoardConfig& config);
+
+} // namespace ruva

@@ -1,0 +1,83 @@
+#pragma once
+// The two transfers between the configuration in memory and a board: load from the board and save to
+// the board (with the board check, a compare, the writes and a read-back). They talk to the user only
+// through Prompts and tell the caller what happened, so a board page or a command-line tool stays thin.
+
+#include "BoardCheck.h"
+#include "BoardConfig.h"
+#include "Driver.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ruva {
+
+class Prompts;
+
+// What a transfer works on: the driver and the user, the page's board with the outcome of its first
+// check, and the one configuration that the main sheet shares among all board pages.
+struct TransferContext {
+    Driver& BoardDriver;
+    Prompts& User;
+    BoardConfig& Config; // the main sheet's configuration
+    bool& ConfigLoaded;  // the main sheet's flag: a configuration has been loaded
+    int BoardNumber = 0;
+    bool BoardAvailable = false;
+};
+
+// The board page buttons that depend on the configuration.
+struct ConfigButtons {
+    bool EditProperties = false;
+    bool SaveToFile = false;  // "<-- Save"
+    bool SaveToBoard = false; // "Save -->"
+
+    friend bool operator==(const ConfigButtons&, const ConfigButtons&) = default;
+};
+
+// Which of those buttons a page enables: editing and saving to a file need a loaded configuration,
+// saving to the board also an available board.
+ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable);
+
+enum class BoardLoadOutcome {
+    Loaded,
+    BoardUnavailable, // the board's check failed: nothing was done
+    DriverError,      // reported to the user; memory unchanged
+};
+
+struct BoardLoadResult {
+    BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
+    std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
+    ConfigButtons Enable;                        // the buttons a successful load enables
+};
+
+// Reads the board's HDLC start address and stored image into the configuration as they are, and sets
+// ConfigLoaded. Nothing is shown on success; a failed read is reported and leaves memory unchanged.
+BoardLoadResult LoadFromBoard(const TransferContext& page);
+
+enum class BoardSaveOutcome {
+    Written,      // something was written and the image read back equal
+    Unchanged,    // nothing differed; at most the check repaired the serial record
+    WouldWrite,   // dry run: something differs and would be written
+    VerifyFailed, // the image read back differs from what was written
+    CheckFailed,  // the board check failed (with its own message or none)
+    DriverError,  // a board information read or write failed; reported to the user
+};
+
+struct BoardSaveResult {
+    BoardSaveOutcome Outcome = BoardSaveOutcome::CheckFailed;
+    std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
+    // The writes in the order they were made (in a dry run: would be made), the check's serial repair
+    // included.
+    std::vector<BoardWrite> Writes;
+};
+
+// Checks the board again, writes the HDLC start address if it changed, brings config.Image in line
+// with config.General (version 9), and where the image differs from the board's selects the new clock
+// source if it changed, writes the image and verifies it by reading it back. Closes with one message.
+//
+// A dry run goes through the same check and compare and the same messages, but sends no write, skips
+// the read-back and the closing message, and leaves the configuration in memory untouched; its result
+// lists what would be written.
+BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode = WriteMode::Send);
+
+} // namespace ruva

@@ -1,0 +1,247 @@
+#include "SimServer.h"
+
+#include "ControlCodes.h"
+#include "DevicePath.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ruva::sim {
+
+namespace {
+
+// More clients than this at once are turned away, so that a runaway script cannot use up descriptors.
+constexpr std::size_t MaxClients = 64;
+constexpr std::size_t ReadChunk = 8192;
+
+// Written to by the signal handler, read by the poll loop.
+int stopPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] auto ignored = ::write(stopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+std::string InstallStopSignals() {
+    if (stopPipe[0] < 0 && ::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return std::string("cannot create a pipe: ") + std::strerror(errno);
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return {};
+}
+
+std::string SystemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+bool MakeAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+struct Connection {
+    int Fd = -1;
+    std::vector<std::uint8_t> In;
+    std::vector<std::uint8_t> Out;
+};
+
+// Sends what the connection has to send without blocking. False when the connection is broken.
+bool Flush(Connection& connection) {
+    while (!connection.Out.empty()) {
+        const ssize_t n =
+            ::send(connection.Fd, connection.Out.data(), connection.Out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        if (n <= 0)
+            return false;
+        connection.Out.erase(connection.Out.begin(), connection.Out.begin() + n);
+    }
+    return true;
+}
+
+} // namespace
+
+void Log(std::string_view line) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::fprintf(stderr, "%s ruva2-sim: %.*s\n", stamp, static_cast<int>(line.size()), line.data());
+    std::fflush(stderr);
+}
+
+SimServer::~SimServer() {
+    RemoveSocket();
+}
+
+std::string SimServer::Listen() {
+    if (std::string error = InstallStopSignals(); !error.empty())
+        return error;
+
+    const RuntimeDir dir = DeviceRuntimeDir();
+    if (dir.Fallback && ::mkdir(dir.Path.c_str(), 0700) != 0 && errno != EEXIST)
+        return SystemError("cannot create the runtime directory " + dir.Path);
+    if (std::string problem = CheckPrivateDirectory(dir.Path); !problem.empty())
+        return "the runtime directory " + dir.Path + " " + problem;
+
+    socketPath_ = DeviceSocketPath(DriverDevicePath);
+    sockaddr_un address;
+    if (!MakeAddress(socketPath_, address))
+        return "the socket path " + socketPath_ + " is too long";
+
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return SystemError("cannot create a socket");
+    struct stat st {};
+    if (::lstat(socketPath_.c_str(), &st) == 0) {
+        if (!S_ISSOCK(st.st_mode)) {
+            ::close(fd);
+            return socketPath_ + " exists and is not a socket; remove it first";
+        }
+        // A socket that answers belongs to a running simulator; one that does not is left from a
+        // simulator that ended without cleaning up.
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool answers =
+            probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        if (probe >= 0)
+            ::close(probe);
+        if (answers) {
+            ::close(fd);
+            return "a simulator already answers on " + socketPath_;
+        }
+        ::unlink(socketPath_.c_str());
+    }
+
+    // The socket is created with mode 0600 from the start, not made private afterwards.
+    const mode_t oldMask = ::umask(0177);
+    const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int bindErrno = errno;
+    ::umask(oldMask);
+    if (bound != 0) {
+        ::close(fd);
+        errno = bindErrno;
+        return SystemError("cannot listen on " + socketPath_);
+    }
+    if (::listen(fd, 64) != 0 || ::stat(socketPath_.c_str(), &st) != 0) {
+        const std::string error = SystemError("cannot listen on " + socketPath_);
+        ::unlink(socketPath_.c_str());
+        ::close(fd);
+        return error;
+    }
+    listenFd_ = fd;
+    socketDevice_ = st.st_dev;
+    socketInode_ = st.st_ino;
+    return {};
+}
+
+void SimServer::RemoveSocket() {
+    if (listenFd_ < 0)
+        return;
+    ::close(listenFd_);
+    listenFd_ = -1;
+    // Only our own socket: never one that replaced it meanwhile.
+    struct stat st {};
+    if (::lstat(socketPath_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_)
+        ::unlink(socketPath_.c_str());
+}
+
+void SimServer::Run() {
+    std::vector<Connection> clients;
+    std::vector<pollfd> fds;
+    auto close = [&](std::size_t i) {
+        ::close(clients[i].Fd);
+        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+    };
+    const OutcomeObserver observe = [this](const Outcome& outcome) {
+        if (verbose_)
+            Log(outcome.Summary);
+        if (!outcome.PersistError.empty())
+            Log("the state could not be stored, the change was undone: " + outcome.PersistError);
+    };
+
+    bool stop = false;
+    while (!stop) {
+        fds.clear();
+        fds.push_back({stopPipe[0], POLLIN, 0});
+        fds.push_back({listenFd_, POLLIN, 0});
+        for (const Connection& c : clients)
+            fds.push_back({c.Fd, static_cast<short>(c.Out.empty() ? POLLIN : POLLOUT), 0});
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            Log(SystemError("poll failed"));
+            break;
+        }
+        if (fds[0].revents != 0)
+            stop = true;
+
+        // Clients are handled in the order of the poll array; those accepted below wait for the next round.
+        for (std::size_t i = clients.size(); i-- > 0;) {
+            Connection& c = clients[i];
+            const short revents = fds[i + 2].revents;
+            if (revents == 0)
+                continue;
+            if (revents & POLLOUT) {
+                if (!Flush(c))
+                    close(i);
+                continue;
+            }
+            std::uint8_t buffer[ReadChunk];
+            const ssize_t n = ::recv(c.Fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+                continue;
+            if (n <= 0) {
+                close(i);
+                continue;
+            }
+            c.In.insert(c.In.end(), buffer, buffer + n);
+            std::string reason;
+            const bool sound = ServeFrames(simulator_, c.In, c.Out, reason, observe);
+            if (!Flush(c) || !sound) {
+                if (!sound)
+                    Log("closed a connection that sent " + reason);
+                close(i);
+            }
+        }
+
+        if (fds[1].revents & POLLIN) {
+            int fd;
+            while ((fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+                if (clients.size() >= MaxClients) {
+                    Log("turned a client away: already serving the most clients at once");
+                    ::close(fd);
+                    continue;
+                }
+                clients.push_back({fd, {}, {}});
+            }
+        }
+    }
+    for (const Connection& c : clients)
+        ::close(c.Fd);
+    RemoveSocket();
+}
+
+} // namespace ruva::sim

@@ -1,0 +1,224 @@
+// ruva2-sim: stands in for the Ruva-2 board driver on a machine without one.
+
+#include "SimServer.h"
+#include "StateFile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace ruva::sim;
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+struct Options {
+    std::string StatePath;
+    int Boards = 0; // 0: not given
+    bool Foreground = false;
+    bool Verbose = false;
+    bool Help = false;
+};
+
+void PrintHelp() {
+    std::printf(
+        "Usage: ruva2-sim [--state FILE] [--boards N] [--foreground] [--verbose]\n"
+        "\n"
+        "Stands in for the Ruva-2 board driver: answers the driver's requests on the socket ruva2.sock in\n"
+        "the user's runtime directory ($XDG_RUNTIME_DIR, else /tmp/ruva2-<uid>) for up to four virtual\n"
+        "boards, and keeps their state in a JSON file that is rewritten after every change.\n"
+        "\n"
+        "  --state FILE   the state file (default: %s)\n"
+        "  --boards N     the number of boards, 1 to 4, of a fresh state when FILE does not exist yet\n"
+        "                 (default 2)\n"
+        "  --foreground   stay in the foreground and log to standard error; without it the simulator\n"
+        "                 detaches once the socket answers and logs to a .log file beside the state file\n"
+        "  --verbose      log one line per request: request name, board, result\n"
+        "  --help         show this help\n"
+        "\n"
+        "It stops on SIGINT, SIGTERM or SIGHUP and removes its socket.\n",
+        DefaultStatePath().c_str());
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "ruva2-sim: %s\nTry 'ruva2-sim --help'.\n", message.c_str());
+    return ExitUsage;
+}
+
+// Fills `options`; a usage error message when the arguments are not understood.
+std::string ParseArguments(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool hasValue = false;
+        if (auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            hasValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (hasValue)
+                return true;
+            if (i + 1 >= argc)
+                return false;
+            value = argv[++i];
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.Help = true;
+        } else if ((arg == "--foreground" || arg == "--verbose") && !hasValue) {
+            (arg == "--foreground" ? options.Foreground : options.Verbose) = true;
+        } else if (arg == "--state") {
+            if (!takeValue() || value.empty())
+                return "--state needs a file name";
+            options.StatePath = value;
+        } else if (arg == "--boards") {
+            int boards = 0;
+            if (!takeValue())
+                return "--boards needs a number from 1 to 4";
+            auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), boards);
+            if (error != std::errc() || end != value.data() + value.size() || boards < 1 || boards > 4)
+                return "--boards needs a number from 1 to 4, not '" + std::string(value) + "'";
+            options.Boards = boards;
+        } else {
+            return "unknown argument '" + std::string(argv[i]) + "'";
+        }
+    }
+    return {};
+}
+
+// A file beside the state file, named after it: state.json -> state.log.
+std::string Beside(const std::filesystem::path& statePath, const char* extension) {
+    std::filesystem::path path = statePath;
+    path.replace_extension(extension);
+    return path == statePath ? statePath.string() + extension : path.string();
+}
+
+std::string Summary(const SimState& state, const std::string& socketPath, const std::string& statePath) {
+    return "socket " + socketPath + "; state " + statePath + "; NumberOfBoards " +
+           std::to_string(state.NumberOfBoards);
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "ruva2-sim: %s\n", message.c_str());
+    return ExitFailure;
+}
+
+// Holds a lock on a file beside the state file for the life of the process, so that two simulators
+// never keep the same state. False when another process holds it.
+bool LockStateFile(const std::filesystem::path& statePath, std::string& error) {
+    const std::string lockPath = Beside(statePath, ".lock");
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = "cannot create the lock file " + lockPath + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = "another simulator keeps its state in " + statePath.string();
+        ::close(fd);
+        return false;
+    }
+    return true; // the descriptor stays open, and the lock with it
+}
+
+// Moves the simulator into the background. The calling process exits here: with 0 once the child
+// runs (the socket already answers), with 1 when it could not start. Returns in the child only.
+void Detach(const std::string& logPath, const std::string& summary) {
+    const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (log < 0)
+        std::_Exit(Fail("cannot open the log file " + logPath + ": " + std::strerror(errno)));
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0)
+        std::_Exit(Fail(std::string("cannot create a pipe: ") + std::strerror(errno)));
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        std::_Exit(Fail(std::string("cannot detach: ") + std::strerror(errno)));
+    if (pid > 0) {
+        ::close(ready[1]);
+        char byte = 0;
+        ssize_t n;
+        while ((n = ::read(ready[0], &byte, 1)) < 0 && errno == EINTR) {
+        }
+        if (n != 1)
+            std::_Exit(Fail("the simulator did not start; see " + logPath));
+        std::printf("ruva2-sim: running as process %d; %s; log %s\n", static_cast<int>(pid), summary.c_str(),
+                    logPath.c_str());
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
+    ::close(ready[0]);
+    ::setsid();
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDIN_FILENO);
+        ::close(null);
+    }
+    ::dup2(log, STDOUT_FILENO);
+    ::dup2(log, STDERR_FILENO);
+    ::close(log);
+    [[maybe_unused]] auto ignored = ::chdir("/");
+    const char byte = 1;
+    ignored = ::write(ready[1], &byte, 1);
+    ::close(ready[1]);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (std::string error = ParseArguments(argc, argv, options); !error.empty())
+        return UsageError(error);
+    if (options.Help) {
+        PrintHelp();
+        return 0;
+    }
+
+    const bool defaultPath = options.StatePath.empty();
+    std::error_code ec;
+    const std::filesystem::path statePath =
+        std::filesystem::absolute(defaultPath ? DefaultStatePath() : options.StatePath, ec);
+    if (ec)
+        return Fail("cannot resolve the state file " + options.StatePath + ": " + ec.message());
+    if (defaultPath && !std::filesystem::create_directories(statePath.parent_path(), ec) && ec)
+        return Fail("cannot create " + statePath.parent_path().string() + ": " + ec.message());
+
+    LoadedState loaded = LoadStateFile(statePath);
+    if (!loaded.Missing && !loaded.State)
+        return Fail(loaded.Error +
+                    "\nThe file was left as it is; correct it, or move it away to start afresh.");
+    if (loaded.State && options.Boards != 0)
+        std::fprintf(stderr,
+                     "ruva2-sim: --boards applies to a fresh state only; %s already holds %zu boards\n",
+                     statePath.c_str(), loaded.State->Boards.size());
+    SimState state =
+        loaded.State ? std::move(*loaded.State) : FreshState(options.Boards != 0 ? options.Boards : 2);
+
+    const std::string path = statePath.string();
+    Simulator simulator(state, [path](const SimState& s) { return SaveStateFile(path, s); });
+    SimServer server(simulator, options.Verbose);
+    std::string error = server.Listen();
+    if (!error.empty() || !LockStateFile(statePath, error))
+        return Fail(error);
+    if (loaded.Missing) {
+        if (error = SaveStateFile(path, state); !error.empty())
+            return Fail("cannot store a fresh state: " + error);
+    }
+
+    const std::string summary = Summary(state, server.SocketPath(), path);
+    if (!options.Foreground)
+        Detach(Beside(statePath, ".log"), summary);
+    Log("started; " + summary);
+    server.Run();
+    Log("stopped");
+    return 0;
+}

@@ -1,0 +1,293 @@
+#include "BoardTransfer.h"
+
+#include "BoardRig.h"
+#include "ValueSets.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace ruva {
+namespace {
+
+using namespace test;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+const std::string Succeeded = Info(texts::SaveSucceeded);
+const std::string Unchanged = Info(texts::SaveUnchanged);
+
+class BoardTransferTest : public ::testing::Test, protected BoardRig {
+protected:
+    // Loads board `board` into memory and forgets the load's requests.
+    void Loaded(int board) {
+        ASSERT_EQ(LoadFromBoard(Page(board)).Outcome, BoardLoadOutcome::Loaded);
+        prompts.Clear();
+    }
+};
+
+TEST_F(BoardTransferTest, LoadThenSaveWithoutEditsWritesNothing) {
+    const BoardLoadResult load = LoadFromBoard(Page(0));
+    EXPECT_EQ(load.Outcome, BoardLoadOutcome::Loaded);
+    EXPECT_EQ(load.Enable, (ConfigButtons{true, true, true}));
+    EXPECT_TRUE(configLoaded);
+    EXPECT_THAT(Timeline(), ElementsAre("ReadBoardInfo", "ReadStoredConfig"));
+    EXPECT_EQ(config.General,
+              (GeneralSettings{code::ClockSource::INTERNAL, 0x8000, {code::LiMode::E1, code::LiMode::T1}}));
+    EXPECT_EQ(config.Image, Board(0).Image);
+
+    prompts.Clear();
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::Unchanged);
+    EXPECT_THAT(save.Writes, IsEmpty());
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", Unchanged})));
+}
+
+TEST_F(BoardTransferTest, OldVersionIsLoadedAsStoredAndSavedAsVersion9) {
+    Board(0).Image.Version = 8;
+    Loaded(0);
+    EXPECT_EQ(config.Image.Version, 8);
+
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::Written);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {VersionNote(8), "ReadBoardInfo", "ReadStoredConfig",
+                                                      "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
+    EXPECT_EQ(Board(0).Image.Version, 9);
+    EXPECT_EQ(Board(0).Image, config.Image);
+    EXPECT_THAT(save.Writes, ElementsAre(BoardWrite{config.Image.toBytes()}));
+}
+
+TEST_F(BoardTransferTest, OnlyTheHdlcStartAddressEditedWritesBoardInfoAlone) {
+    Loaded(0);
+    BoardInfo expected = Board(0).Info;
+    expected.HdlcStartAddress = 0x8800;
+    config.General.HdlcStartAddress = 0x8800;
+
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
+    EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo",
+                                                                  "ReadStoredConfig", Succeeded})));
+    EXPECT_EQ(Board(0).Info, expected); // the rest of the record carried through as read
+}
+
+TEST_F(BoardTransferTest, ClockSourceEditSelectsTheClockBeforeTheImageIsWritten) {
+    struct Case {
+        std::int16_t ClockSource;
+        std::vector<std::string> ClockRequest;
+    };
+    for (const Case& c : {Case{code::ClockSource::LI1, {"SetClockLi1"}},
+                          Case{code::ClockSource::MVIP_MASTER_CLK, {"SetClockInternal"}},
+                          Case{code::ClockSource::INTERNAL, {}}}) {
+        SCOPED_TRACE(c.ClockSource);
+        BoardRig rig;
+        LoadFromBoard(rig.Page(0));
+        rig.prompts.Clear();
+        rig.config.General.ClockSource = c.ClockSource;
+        rig.config.General.DefaultMode[1] = code::LiMode::E1; // the image differs in every case
+
+        EXPECT_EQ(SaveToBoard(rig.Page(0)).Outcome, BoardSaveOutcome::Written);
+        EXPECT_THAT(rig.Timeline(),
+                    ElementsAreArray(
+                        Then(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig"}),
+                             Then(c.ClockRequest, {"WriteStoredConfig", "ReadStoredConfig", Succeeded}))));
+        EXPECT_EQ(rig.Board(0).Image.ClockSource, c.ClockSource);
+        EXPECT_EQ(rig.Board(0).Image.Li[1].DefaultMode, code::LiMode::E1);
+    }
+}
+
+TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemory) {
+    Loaded(0);
+    Board(0).CorruptImageWrites = true;
+    config.General.ClockSource = code::ClockSource::LI0;
+
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::VerifyFailed);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi0",
+                                                      "WriteStoredConfig", "ReadStoredConfig",
+                                                      Warning(texts::SaveVerifyFailed)})));
+    EXPECT_EQ(config.Image.ClockSource, code::ClockSource::LI0);
+    EXPECT_EQ(config.Image.Version, 9);
+}
+
+TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackToTheWarning) {
+    Loaded(0);
+    boards.Fault(Request::ReadStoredConfig, FailedReply(), 1); // the check's read succeeds
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
+    // The zero-filled buffer holds clock INTERNAL too, so no clock request.
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig",
+                                                      "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
+
+    prompts.Clear();
+    config.General.DefaultMode[0] = code::LiMode::T1;
+    boards.Fault(Request::ReadStoredConfig, EmptyReply(), 2);
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::VerifyFailed);
+    EXPECT_EQ(prompts.Messages.back().Text, texts::SaveVerifyFailed);
+}
+
+TEST_F(BoardTransferTest, LoadFromOneBoardSaveToAnotherKeepsTheTargetsSerialNumber) {
+    Board(0).Image.Li[0].E1.LineLength = 200;
+    Board(0).Image.Li[1].T1.ClearChannels = 0x00FF00FF;
+    Loaded(0);
+
+    EXPECT_EQ(SaveToBoard(Page(1)).Outcome, BoardSaveOutcome::Written);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo", "ReadStoredConfig",
+                                                      "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
+    StoredConfig expected = Board(0).Image;
+    expected.SerialNumber = 0x2345;
+    EXPECT_EQ(Board(1).Image, expected);
+    EXPECT_EQ(Board(1).Info.HdlcStartAddress, 0x8000u);
+    EXPECT_EQ(Board(0).Image.SerialNumber, 0x1234);
+}
+
+TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
+    struct Case {
+        const char* Name;
+        Request Failing;
+        CannedReply Reply;
+        std::vector<std::string> Timeline;
+    };
+    const std::vector<Case> cases = {
+        {"board info refused",
+         Request::ReadBoardInfo,
+         StatusReply(0x33, std::vector<std::uint8_t>(44, 0xEE)),
+         {"ReadBoardInfo", "GetErrorText", DriverErrorMessage(0x33)}},
+        {"image status 7",
+         Request::ReadStoredConfig,
+         StatusReply(7, std::vector<std::uint8_t>(134, 0xEE)),
+         {"ReadBoardInfo", "ReadStoredConfig", "GetErrorText", DriverErrorMessage(7)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BoardRig rig;
+        rig.config.General.HdlcStartAddress = 0x4444;
+        const BoardConfig before = rig.config;
+        rig.boards.Fault(c.Failing, c.Reply);
+        const BoardLoadResult load = LoadFromBoard(rig.Page(0));
+        EXPECT_EQ(load.Outcome, BoardLoadOutcome::DriverError);
+        EXPECT_EQ(load.Enable, ConfigButtons{});
+        EXPECT_EQ(rig.Timeline(), c.Timeline);
+        EXPECT_EQ(rig.config, before);
+        EXPECT_FALSE(rig.configLoaded);
+    }
+}
+
+TEST_F(BoardTransferTest, LoadOnAnUnavailableBoardDoesNothing) {
+    const BoardLoadResult load = LoadFromBoard(Page(0, false));
+    EXPECT_EQ(load.Outcome, BoardLoadOutcome::BoardUnavailable);
+    EXPECT_THAT(Timeline(), IsEmpty());
+    EXPECT_FALSE(configLoaded);
+}
+
+TEST_F(BoardTransferTest, RefusedBoardInfoStopsTheSaveBeforeTheImage) {
+    Loaded(0);
+    config.General.HdlcStartAddress = 0x8800;
+    config.General.ClockSource = code::ClockSource::LI1;
+    const StoredConfig imageBefore = config.Image;
+    boards.Fault(Request::WriteBoardInfo, StatusReply(0x44));
+
+    const BoardSaveResult save = SaveToBoard(Page(0));
+    EXPECT_EQ(save.Outcome, BoardSaveOutcome::DriverError);
+    EXPECT_EQ(save.DriverResult, 0x44);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "WriteBoardInfo", "GetErrorText",
+                                                      DriverErrorMessage(0x44)})));
+    EXPECT_EQ(config.Image, imageBefore);
+
+    prompts.Clear();
+    boards.Fault(Request::ReadBoardInfo, FailedReply());
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::DriverError);
+    EXPECT_THAT(Timeline(), ElementsAreArray(Then(
+                                CheckRequests, {"ReadBoardInfo", "GetErrorText", DriverErrorMessage(51)})));
+}
+
+TEST_F(BoardTransferTest, FailedCheckNeverChangesTheBoard) {
+    struct Case {
+        const char* Name;
+        std::function<void(BoardRig&)> Stage;
+    };
+    const std::vector<Case> cases = {
+        {"board not installed", [](BoardRig& r) { r.boards.Parameters.NumberOfBoards = 0; }},
+        {"attach refused", [](BoardRig& r) { r.boards.Fault(Request::AttachBoard, FailedReply()); }},
+        {"image unreadable", [](BoardRig& r) { r.boards.Fault(Request::ReadStoredConfig, StatusReply(3)); }},
+        {"wrong GDS ID", [](BoardRig& r) { r.Board(0).GdsId = 0x34; }},
+        {"serial record unreadable",
+         [](BoardRig& r) { r.boards.Fault(Request::ReadSerialRecord, FailedReply()); }},
+        {"serial number lost",
+         [](BoardRig& r) { r.Board(0).Serial.SerialNumber = r.Board(0).Image.SerialNumber = 0; }},
+        {"restore refused",
+         [](BoardRig& r) {
+             r.Board(0).Serial.SerialNumber = 0xFFFF;
+             r.boards.Fault(Request::WriteSerialRecord, StatusReply(9));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BoardRig rig;
+        LoadFromBoard(rig.Page(0));
+        rig.config.General.HdlcStartAddress = 0x8800;
+        rig.config.General.ClockSource = code::ClockSource::LI0;
+        c.Stage(rig);
+        const FakeBoard boardBefore = rig.Board(0);
+        const BoardConfig configBefore = rig.config;
+
+        const BoardSaveResult save = SaveToBoard(rig.Page(0));
+        EXPECT_EQ(save.Outcome, BoardSaveOutcome::CheckFailed);
+        EXPECT_EQ(rig.Board(0).Image, boardBefore.Image);
+        EXPECT_EQ(rig.Board(0).Info, boardBefore.Info);
+        EXPECT_FALSE(rig.Board(0).ClockSelected.has_value());
+        EXPECT_EQ(rig.config, configBefore);
+        for (Request write : {Request::WriteStoredConfig, Request::WriteBoardInfo})
+            EXPECT_THAT(rig.channel.RequestsWith(write), IsEmpty());
+    }
+}
+
+TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
+    Board(0).Image.ClockSource = code::ClockSource::LI0;
+    Board(0).Image.Version = 8;
+    Loaded(0);
+    Board(0).Serial = {2, 0}; // blank record: the check restores it from the image's copy
+    config.General.HdlcStartAddress = 0x8800;
+    config.General.ClockSource = code::ClockSource::LI1;
+    const BoardConfig configBefore = config;
+    const FakeBoard boardBefore = Board(0);
+
+    const BoardSaveResult plan = SaveToBoard(Page(0), WriteMode::DryRun);
+    EXPECT_EQ(plan.Outcome, BoardSaveOutcome::WouldWrite);
+    // The check's notes are shown; nothing is sent but reads, and there is no closing message.
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {Info(texts::SerialSchemeRestored), VersionNote(8),
+                                                      "ReadBoardInfo", "ReadStoredConfig"})));
+    BoardInfo newInfo = boardBefore.Info;
+    newInfo.HdlcStartAddress = 0x8800;
+    StoredConfig newImage = config.Image;
+    newImage.ClockSource = code::ClockSource::LI1;
+    newImage.Version = 9;
+    EXPECT_THAT(plan.Writes,
+                ElementsAre(BoardWrite{SerialRecord{3, 0x1234}},
+                            BoardWrite{ClockSelection{code::ClockSource::LI0}}, BoardWrite{newInfo},
+                            BoardWrite{ClockSelection{code::ClockSource::LI1}},
+                            BoardWrite{newImage.toBytes()}));
+    EXPECT_EQ(config, configBefore);
+    EXPECT_EQ(Board(0).Serial, boardBefore.Serial);
+    EXPECT_EQ(Board(0).Image, boardBefore.Image);
+
+    const BoardSaveResult real = SaveToBoard(Page(0));
+    EXPECT_EQ(real.Outcome, BoardSaveOutcome::Written);
+    EXPECT_EQ(real.Writes, plan.Writes);
+    EXPECT_EQ(Board(0).Image, newImage);
+
+    prompts.Clear();
+    const BoardSaveResult nothing = SaveToBoard(Page(0), WriteMode::DryRun);
+    EXPECT_EQ(nothing.Outcome, BoardSaveOutcome::Unchanged);
+    EXPECT_THAT(nothing.Writes, IsEmpty());
+    EXPECT_THAT(prompts.Messages, IsEmpty());
+}
+
+} // namespace
+} // namespace ruva

@@ -1,0 +1,107 @@
+#pragma once
+// Driving the board properties sheet from tests as a user would: through its controls, found by
+// object name, with keyboard and mouse events, so that only what a user can do is exercised.
+
+#include "BoardConfig.h"
+#include "OBrdPropertySheet.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace ruva::test {
+
+// A configuration with valid values in which the two line interfaces, General and the image's own
+// copies all differ, so that a value landing in the wrong place shows.
+inline BoardConfig ValidConfig() {
+    BoardConfig config;
+    config.General = {4, 0x9000, {1, 0}};
+    config.Image.Version = 9;
+    config.Image.SerialNumber = 0x1234;
+    config.Image.ClockSource = 2;
+    config.Image.Li[0].DefaultMode = 0;
+    config.Image.Li[1].DefaultMode = 1;
+    for (auto& li : config.Image.Li) {
+        SetE1Defaults(li.E1);
+        SetT1Defaults(li.T1);
+    }
+    config.Image.Li[1].E1.LOSSensitivity = 50;
+    config.Image.Li[1].E1.TransmitFrameFormat = 1;
+    config.Image.Li[1].T1.ClearChannels = 0x0F0F0F;
+    config.Image.Li[1].T1.LFASensitivity = 16;
+    return config;
+}
+
+// A configuration as a damaged board might hold it: codes without a list item, flags other than 0 and 1,
+// bits without a check box.
+inline BoardConfig ForeignConfig() {
+    BoardConfig config = ValidConfig();
+    config.General = {9, 0xFFFFFFFF, {5, -1}};
+    for (auto& li : config.Image.Li) {
+        li.E1.TransmitLineCode = 7;
+        li.E1.ReceiveFrameFormat = -3;
+        li.E1.AutoResynchronization = 2;
+        li.E1.TransmitPower = 0x100;
+        li.E1.SaBits = 0xFFE0;
+        li.E1.SiBits = 0x8001;
+        li.T1.LFASensitivity = 4;
+        li.T1.SignalingMode = 3;
+        li.T1.EnableCRC6 = -1;
+        li.T1.ClearChannels = 0xA5000001;
+    }
+    return config;
+}
+
+inline bool SameBytes(const BoardConfig& a, const BoardConfig& b) {
+    return a.General == b.General && a.Image.toBytes() == b.Image.toBytes();
+}
+
+template <typename Widget>
+Widget* Find(const QWidget& page, const char* name) {
+    return page.findChild<Widget*>(QString::fromLatin1(name));
+}
+
+// Replaces the text of an edit field by typing.
+inline void TypeInto(QLineEdit* edit, const QString& text) {
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Picks the list item at `position` with the keyboard.
+inline void Choose(QComboBox* list, int position) {
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < position; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+}
+
+// Clicks near the left edge, where a check box has its indicator: a check box reacts only to clicks on
+// its indicator and text, which may not reach the middle of a wide box.
+inline void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+}
+
+// Runs EditProperties on `config`, with `drive` acting on the sheet once it is shown. A sheet still
+// open a few seconds later is closed, so that a test that fails to end it cannot hang.
+inline bool RunEditProperties(BoardConfig& config, Prompts& prompts,
+                              const std::function<void(OBrdPropertySheet&)>& drive) {
+    QTimer::singleShot(0, [&] {
+        if (auto* sheet = qobject_cast<OBrdPropertySheet*>(QApplication::activeModalWidget()))
+            drive(*sheet);
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (QWidget* open = QApplication::activeModalWidget())
+            open->close();
+    });
+    watchdog.start(5000);
+    return EditProperties(config, prompts);
+}
+
+} // namespace ruva::test

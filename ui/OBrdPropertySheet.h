@@ -1,0 +1,85 @@
+#pragma once
+// The board properties sheet: an E1 Mode and a T1 Mode page for each line interface and a General page,
+// working on copies of the configuration. Only OK, through EditProperties, copies them back.
+
+#include "BoardConfig.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include <functional>
+#include <vector>
+
+class QStackedWidget;
+class QTabBar;
+
+namespace ruva {
+
+class OBrdPropertyPage;
+class OBrdPropertyPgE1;
+class OBrdPropertyPgGeneral;
+class OBrdPropertyPgT1;
+class Prompts;
+
+class OBrdPropertySheet : public QDialog {
+    Q_OBJECT
+
+public:
+    // Pages in tab order.
+    enum PageIndex { Li0E1, Li0T1, Li1E1, Li1T1, General, PageCount };
+
+    // Builds the sheet on copies of `config`'s General settings and of the E1 and T1 blocks of both
+    // line interfaces; the first page is active. Messages of the pages go through `prompts`.
+    OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent = nullptr);
+    ~OBrdPropertySheet() override;
+
+    // Copies the pages' copies into `config`: General and the E1 and T1 blocks of each `Li` entry of the
+    // image. Nothing else of the image changes.
+    void CopyBack(BoardConfig& config) const;
+
+    OBrdPropertyPage& Page(int index) const;
+    OBrdPropertyPgE1& E1Page(int li) const;
+    OBrdPropertyPgT1& T1Page(int li) const;
+    OBrdPropertyPgGeneral& GeneralPage() const;
+    QString PageCaption(int index) const;
+
+    int ActivePage() const;
+    // Stores the active page and activates `index`; false when the active page refused an entry, in
+    // which case it stays active.
+    bool SetActivePage(int index);
+
+    // Whether something changed since the sheet opened or since the last Apply (Apply is enabled).
+    bool IsChanged() const;
+    QPushButton* Button(QDialogButtonBox::StandardButton which) const;
+
+    // Stores the active page into its copy and clears the changed state; the configuration itself is
+    // only written back by OK. False when the active page refused an entry.
+    bool Apply();
+    // OK: closes the sheet once the active page has stored its controls.
+    void accept() override;
+
+signals:
+    // The Help button was pressed.
+    void HelpRequested();
+
+private:
+    void OnTabChanged(int index);
+    void SetChanged(bool changed);
+
+    BoardConfig copies_;
+    QTabBar* tabs_;
+    QStackedWidget* stack_;
+    QDialogButtonBox* buttons_;
+    std::vector<OBrdPropertyPage*> pages_;
+    bool revertingTab_ = false;
+};
+
+// Opens the board properties sheet modally on `config`. When it ends with OK, General and the E1 and
+// T1 blocks of both line interfaces are copied back and the result is true; otherwise (Cancel or the
+// close box, even after Apply) `config` is unchanged and the result is false. `showHelp` runs when the
+// user asks for help.
+bool EditProperties(BoardConfig& config, Prompts& prompts, QWidget* parent = nullptr,
+                    const std::function<void()>& showHelp = {});
+
+} // namespace ruva

@@ -1,5 +1,6 @@
 #include "ConfigLexer.h"
 
+#include "KeywordIndex.h"
 #include "Texts.h"
 
 #include <bit>
@@ -58,23 +59,67 @@ constexpr std::array<unsigned char, 256> Folded = MakeFold();
 
 constexpr unsigned char DosEndOfFile = 0x1A;
 
-// Skips a run of spaces eight bytes at a time; returns the first byte that is not a space (or `end`).
-const unsigned char* SkipSpaces(const unsigned char* q, const unsigned char* end) {
-    constexpr std::uint64_t Spaces = 0x2020202020202020ull;
-    while (end - q >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, q, sizeof w);
-        w ^= Spaces;
-        if (w != 0) {
-            if constexpr (std::endian::native == std::endian::little)
-                return q + std::countr_zero(w) / 8;
-            else
-                return q + std::countl_zero(w) / 8;
+// Word characters eight at a time: each byte is a lane of a 64-bit word, little-endian, so the first
+// byte is the lowest lane.
+constexpr std::uint64_t LaneOnes = 0x0101010101010101ull;
+constexpr std::uint64_t LaneHighBits = 0x8080808080808080ull;
+
+// Lanes of `low7` (bytes below 0x80) that are at least `c`, as their high bits.
+constexpr std::uint64_t LanesAtLeast(std::uint64_t low7, unsigned char c) {
+    return ((low7 | LaneHighBits) - LaneOnes * c) & LaneHighBits;
+}
+constexpr std::uint64_t LanesInRange(std::uint64_t low7, unsigned char first, unsigned char last) {
+    return LanesAtLeast(low7, first) & ~LanesAtLeast(low7, static_cast<unsigned char>(last + 1));
+}
+
+void StoreLittleEndian(char* p, std::uint64_t w) {
+    if constexpr (std::endian::native == std::endian::big)
+        w = detail::LoadLittleEndian(reinterpret_cast<const char*>(&w)); // the same swap both ways
+    std::memcpy(p, &w, sizeof w);
+}
+
+// Copies letters, digits and underscores, folded to lower case, while eight bytes at a time fit
+// before `limit`; returns where it stopped. `out` advances by the bytes copied, though all eight of
+// the last word are written.
+const unsigned char* CopyWordChars(const unsigned char* q, const unsigned char* limit, char*& out) {
+    while (limit - q >= 8) {
+        const std::uint64_t w = detail::LoadLittleEndian(reinterpret_cast<const char*>(q));
+        const std::uint64_t ascii = ~w & LaneHighBits;
+        const std::uint64_t low7 = w & ~LaneHighBits;
+        const std::uint64_t upper = LanesInRange(low7, 'A', 'Z') & ascii;
+        const std::uint64_t word = (upper | LanesInRange(low7, 'a', 'z') | LanesInRange(low7, '0', '9') |
+                                    LanesInRange(low7, '_', '_')) &
+                                   ascii;
+        StoreLittleEndian(out, w + (upper >> 2)); // +0x20 folds 'A'-'Z' to 'a'-'z'
+        if (word != LaneHighBits) {
+            const auto n = static_cast<std::size_t>(std::countr_zero(~word & LaneHighBits) / 8);
+            out += n;
+            return q + n;
         }
+        out += 8;
         q += 8;
     }
-    while (q < end && *q == ' ')
-        ++q;
+    return q;
+}
+
+// Skips white space (space, tab, line feed, vertical tab, form feed, carriage return) eight bytes at
+// a time while eight fit before `end`, adding the line feeds passed to `lines`; returns where it
+// stopped.
+const unsigned char* SkipBlankWords(const unsigned char* q, const unsigned char* end, std::int64_t& lines) {
+    while (end - q >= 8) {
+        const std::uint64_t w = detail::LoadLittleEndian(reinterpret_cast<const char*>(q));
+        const std::uint64_t ascii = ~w & LaneHighBits;
+        const std::uint64_t low7 = w & ~LaneHighBits;
+        const std::uint64_t lineFeeds = LanesInRange(low7, '\n', '\n') & ascii;
+        const std::uint64_t blank = (LanesInRange(low7, '\t', '\r') | LanesInRange(low7, ' ', ' ')) & ascii;
+        if (blank != LaneHighBits) {
+            const int stop = std::countr_zero(~blank & LaneHighBits); // the high bit of the first other lane
+            lines += std::popcount(lineFeeds & ((std::uint64_t{1} << stop) - 1));
+            return q + stop / 8;
+        }
+        lines += std::popcount(lineFeeds);
+        q += 8;
+    }
     return q;
 }
 
@@ -100,24 +145,15 @@ bool ConfigLexer::Refill() {
 
 void ConfigLexer::SkipWhitespace() {
     for (;;) {
-        const unsigned char* q = p_;
-        const unsigned char* const end = end_;
-        while (q < end) {
-            const unsigned char c = *q;
-            if (c == ' ') {
-                q = SkipSpaces(q + 1, end);
-            } else if (c == '\n') {
+        const unsigned char* q = SkipBlankWords(p_, end_, line_);
+        for (; q < end_; ++q) {
+            if (*q == '\n')
                 ++line_;
-                ++q;
-            } else if (Classes[c] & Space) {
-                ++q;
-            } else {
-                p_ = q;
-                return;
-            }
+            else if (!(Classes[*q] & Space))
+                break;
         }
         p_ = q;
-        if (!Refill())
+        if (q < end_ || !Refill())
             return;
     }
 }
@@ -159,11 +195,6 @@ bool ConfigLexer::MakeRoom() {
     return false;
 }
 
-void ConfigLexer::EndText() {
-    pool_[textStart_ + textLength_] = '\0';
-    poolUsed_ = textStart_ + textLength_ + 1;
-}
-
 void ConfigLexer::CollectWhile(unsigned char classMask) {
     for (;;) {
         const unsigned char* q = p_;
@@ -176,6 +207,8 @@ void ConfigLexer::CollectWhile(unsigned char classMask) {
             if (static_cast<std::size_t>(limit - q) > room)
                 limit = q + room;
             char* out = pool_.data() + textStart_ + textLength_;
+            if (classMask == WordChar)
+                q = CopyWordChars(q, limit, out);
             while (q < limit && (Classes[*q] & classMask))
                 *out++ = static_cast<char>(Folded[*q++]);
             textLength_ += static_cast<std::size_t>(q - p_);
@@ -253,8 +286,11 @@ int ConfigLexer::NextToken() {
 int ConfigLexer::ScanWord() {
     BeginText();
     CollectWhile(WordChar);
+    // The lookup reads the text as whole words; it runs before the closing NUL is stored, so that
+    // those reads are served straight from the word stores of the copy.
+    const int keyword = detail::LookupKeyword(pool_.data() + textStart_, textLength_);
     EndText();
-    if (const int keyword = detail::LookupKeyword(pool_.data() + textStart_, textLength_))
+    if (keyword)
         return keyword;
     hasValue_ = true;
     return token::IDENTIFIER;

@@ -73,7 +73,10 @@ private:
         pool_[textStart_ + textLength_++] = static_cast<char>(c);
     }
     bool MakeRoom();
-    void EndText();
+    void EndText() {
+        pool_[textStart_ + textLength_] = '\0';
+        poolUsed_ = textStart_ + textLength_ + 1;
+    }
     // Collects the following bytes of one character class into the text, folded to lower case.
     void CollectWhile(unsigned char classMask);
 
@@ -91,8 +94,8 @@ private:
     std::int64_t line_ = 1;
     std::int64_t tokenLine_ = 1;
 
-    // Eight bytes of padding behind the pool let the keyword lookup read whole words.
-    std::array<char, PoolSize + 8> pool_{};
+    // Padding behind the pool lets the keyword lookup and the word copy read and write whole words.
+    std::array<char, PoolSize + 32> pool_{};
     std::size_t poolUsed_ = 0;
     std::size_t textStart_ = 0;
     std::size_t textLength_ = 0;

@@ -183,11 +183,6 @@ inline constexpr std::array<KeywordEntry, 67> KeywordTable{{
 // The code of the keyword whose text equals `lowerText` exactly, or 0.
 int FindKeyword(std::string_view lowerText);
 
-namespace detail {
-// FindKeyword for the lexer's pool: the 8 bytes from `text` on must be readable whatever `length` is.
-int LookupKeyword(const char* text, std::size_t length);
-} // namespace detail
-
 // The text of a keyword code; empty for any other code.
 std::string_view KeywordText(int code);
 

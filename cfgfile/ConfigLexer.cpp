@@ -6,6 +6,12 @@
 #include <bit>
 #include <cstring>
 
+// RUVA_LEXER_PORTABLE selects the portable word-sized scanning on every machine (tests build both).
+#if !defined(RUVA_LEXER_PORTABLE) && (defined(__SSE2__) || defined(_M_X64))
+#include <emmintrin.h>
+#define RUVA_LEXER_SSE2 1
+#endif
+
 namespace ruva {
 
 namespace {
@@ -59,8 +65,66 @@ constexpr std::array<unsigned char, 256> Folded = MakeFold();
 
 constexpr unsigned char DosEndOfFile = 0x1A;
 
-// Word characters eight at a time: each byte is a lane of a 64-bit word, little-endian, so the first
-// byte is the lowest lane.
+// The two hot loops, white space and words, look at the input a chunk of bytes at a time: sixteen
+// with SSE2, elsewhere eight, as the lanes of a 64-bit word.
+//   ScanWordChunk(q, out): writes the WordChunk bytes at q to out, 'A'-'Z' folded to 'a'-'z', and
+//     returns how many of them, from the first, are letters, digits or underscores.
+//   SkipBlankChunks(q, end, lines): skips white space while a whole chunk fits before `end`, adding
+//     the line feeds passed to `lines`; returns where it stopped.
+#if RUVA_LEXER_SSE2
+
+constexpr std::size_t WordChunk = 16;
+
+inline __m128i BytesAtMost(__m128i x, char n) { // unsigned x <= n in every byte
+    return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(n)), x);
+}
+
+inline int CountBits16(unsigned x) {
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+}
+
+inline unsigned ScanWordChunk(const unsigned char* q, char* out) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i upper = BytesAtMost(_mm_sub_epi8(v, _mm_set1_epi8('A')), 25);
+    const __m128i lower = BytesAtMost(_mm_sub_epi8(v, _mm_set1_epi8('a')), 25);
+    const __m128i digit = BytesAtMost(_mm_sub_epi8(v, _mm_set1_epi8('0')), 9);
+    const __m128i underscore = _mm_cmpeq_epi8(v, _mm_set1_epi8('_'));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(0x20))));
+    const auto word = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(upper, lower), _mm_or_si128(digit, underscore))));
+    const unsigned other = ~word & 0xFFFFu;
+    return other == 0 ? 16u : static_cast<unsigned>(std::countr_zero(other));
+}
+
+inline const unsigned char* SkipBlankChunks(const unsigned char* q, const unsigned char* end,
+                                            std::int64_t& lines) {
+    while (end - q >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
+                                           BytesAtMost(_mm_sub_epi8(v, _mm_set1_epi8('\t')), '\r' - '\t'));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(blank));
+        const auto lineFeeds =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+        if (mask != 0xFFFFu) {
+            const int stop = std::countr_zero(~mask);
+            if (lineFeeds != 0)
+                lines += CountBits16(lineFeeds & ((1u << stop) - 1));
+            return q + stop;
+        }
+        if (lineFeeds != 0)
+            lines += CountBits16(lineFeeds);
+        q += 16;
+    }
+    return q;
+}
+
+#else
+
+constexpr std::size_t WordChunk = 8;
 constexpr std::uint64_t LaneOnes = 0x0101010101010101ull;
 constexpr std::uint64_t LaneHighBits = 0x8080808080808080ull;
 
@@ -71,41 +135,29 @@ constexpr std::uint64_t LanesAtLeast(std::uint64_t low7, unsigned char c) {
 constexpr std::uint64_t LanesInRange(std::uint64_t low7, unsigned char first, unsigned char last) {
     return LanesAtLeast(low7, first) & ~LanesAtLeast(low7, static_cast<unsigned char>(last + 1));
 }
+// How many lanes have their high bit set.
+constexpr int CountLanes(std::uint64_t highBits) {
+    return static_cast<int>(((highBits >> 7) * LaneOnes) >> 56);
+}
 
-void StoreLittleEndian(char* p, std::uint64_t w) {
+inline unsigned ScanWordChunk(const unsigned char* q, char* out) {
+    const std::uint64_t w = detail::LoadLittleEndian(reinterpret_cast<const char*>(q));
+    const std::uint64_t ascii = ~w & LaneHighBits;
+    const std::uint64_t low7 = w & ~LaneHighBits;
+    const std::uint64_t upper = LanesInRange(low7, 'A', 'Z') & ascii;
+    const std::uint64_t word =
+        (upper | LanesInRange(low7, 'a', 'z') | LanesInRange(low7, '0', '9') | LanesInRange(low7, '_', '_')) &
+        ascii;
+    std::uint64_t folded = w + (upper >> 2); // +0x20 in the upper-case lanes
     if constexpr (std::endian::native == std::endian::big)
-        w = detail::LoadLittleEndian(reinterpret_cast<const char*>(&w)); // the same swap both ways
-    std::memcpy(p, &w, sizeof w);
+        folded = detail::LoadLittleEndian(reinterpret_cast<const char*>(&folded)); // back to memory order
+    std::memcpy(out, &folded, sizeof folded);
+    const std::uint64_t other = ~word & LaneHighBits;
+    return other == 0 ? 8u : static_cast<unsigned>(std::countr_zero(other) / 8);
 }
 
-// Copies letters, digits and underscores, folded to lower case, while eight bytes at a time fit
-// before `limit`; returns where it stopped. `out` advances by the bytes copied, though all eight of
-// the last word are written.
-const unsigned char* CopyWordChars(const unsigned char* q, const unsigned char* limit, char*& out) {
-    while (limit - q >= 8) {
-        const std::uint64_t w = detail::LoadLittleEndian(reinterpret_cast<const char*>(q));
-        const std::uint64_t ascii = ~w & LaneHighBits;
-        const std::uint64_t low7 = w & ~LaneHighBits;
-        const std::uint64_t upper = LanesInRange(low7, 'A', 'Z') & ascii;
-        const std::uint64_t word = (upper | LanesInRange(low7, 'a', 'z') | LanesInRange(low7, '0', '9') |
-                                    LanesInRange(low7, '_', '_')) &
-                                   ascii;
-        StoreLittleEndian(out, w + (upper >> 2)); // +0x20 folds 'A'-'Z' to 'a'-'z'
-        if (word != LaneHighBits) {
-            const auto n = static_cast<std::size_t>(std::countr_zero(~word & LaneHighBits) / 8);
-            out += n;
-            return q + n;
-        }
-        out += 8;
-        q += 8;
-    }
-    return q;
-}
-
-// Skips white space (space, tab, line feed, vertical tab, form feed, carriage return) eight bytes at
-// a time while eight fit before `end`, adding the line feeds passed to `lines`; returns where it
-// stopped.
-const unsigned char* SkipBlankWords(const unsigned char* q, const unsigned char* end, std::int64_t& lines) {
+inline const unsigned char* SkipBlankChunks(const unsigned char* q, const unsigned char* end,
+                                            std::int64_t& lines) {
     while (end - q >= 8) {
         const std::uint64_t w = detail::LoadLittleEndian(reinterpret_cast<const char*>(q));
         const std::uint64_t ascii = ~w & LaneHighBits;
@@ -114,14 +166,16 @@ const unsigned char* SkipBlankWords(const unsigned char* q, const unsigned char*
         const std::uint64_t blank = (LanesInRange(low7, '\t', '\r') | LanesInRange(low7, ' ', ' ')) & ascii;
         if (blank != LaneHighBits) {
             const int stop = std::countr_zero(~blank & LaneHighBits); // the high bit of the first other lane
-            lines += std::popcount(lineFeeds & ((std::uint64_t{1} << stop) - 1));
+            lines += CountLanes(lineFeeds & ((std::uint64_t{1} << stop) - 1));
             return q + stop / 8;
         }
-        lines += std::popcount(lineFeeds);
+        lines += CountLanes(lineFeeds);
         q += 8;
     }
     return q;
 }
+
+#endif
 
 } // namespace
 
@@ -143,9 +197,9 @@ bool ConfigLexer::Refill() {
     return false;
 }
 
-void ConfigLexer::SkipWhitespace() {
+inline void ConfigLexer::SkipWhitespace() {
     for (;;) {
-        const unsigned char* q = SkipBlankWords(p_, end_, line_);
+        const unsigned char* q = SkipBlankChunks(p_, end_, line_);
         for (; q < end_; ++q) {
             if (*q == '\n')
                 ++line_;
@@ -207,8 +261,15 @@ void ConfigLexer::CollectWhile(unsigned char classMask) {
             if (static_cast<std::size_t>(limit - q) > room)
                 limit = q + room;
             char* out = pool_.data() + textStart_ + textLength_;
-            if (classMask == WordChar)
-                q = CopyWordChars(q, limit, out);
+            if (classMask == WordChar) {
+                while (static_cast<std::size_t>(limit - q) >= WordChunk) {
+                    const unsigned n = ScanWordChunk(q, out);
+                    q += n;
+                    out += n;
+                    if (n < WordChunk)
+                        break;
+                }
+            }
             while (q < limit && (Classes[*q] & classMask))
                 *out++ = static_cast<char>(Folded[*q++]);
             textLength_ += static_cast<std::size_t>(q - p_);
@@ -283,11 +344,31 @@ int ConfigLexer::NextToken() {
     }
 }
 
-int ConfigLexer::ScanWord() {
+inline int ConfigLexer::ScanWord() {
     BeginText();
-    CollectWhile(WordChar);
+    // The usual case: the bytes that a keyword lookup reads lie in the block and fit in the pool, so
+    // the word is copied a chunk at a time without further checks.
+    constexpr std::size_t KeyBytes = detail::KeywordReadWidth;
+    if (static_cast<std::size_t>(end_ - p_) >= KeyBytes && PoolSize - 1 - textStart_ >= KeyBytes) {
+        char* out = pool_.data() + textStart_;
+        for (std::size_t done = 0; done < KeyBytes; done += WordChunk) {
+            const unsigned n = ScanWordChunk(p_ + done, out + done);
+            if (n < WordChunk) {
+                textLength_ = done + n;
+                p_ += textLength_;
+                break;
+            }
+        }
+        if (textLength_ == 0) { // longer than any keyword: the rest is collected below
+            textLength_ = KeyBytes;
+            p_ += KeyBytes;
+            CollectWhile(WordChar);
+        }
+    } else {
+        CollectWhile(WordChar);
+    }
     // The lookup reads the text as whole words; it runs before the closing NUL is stored, so that
-    // those reads are served straight from the word stores of the copy.
+    // those reads are served straight from the stores of the copy.
     const int keyword = detail::LookupKeyword(pool_.data() + textStart_, textLength_);
     EndText();
     if (keyword)

@@ -78,6 +78,17 @@ inline std::uint64_t LoadLittleEndian(const char* p) {
     return w;
 }
 
+// The code of the keyword with this key (its words masked to its length), or 0.
+inline int FindKeywordKey(const KeywordKey& key) {
+    for (std::size_t slot = HashSlot(key, KeywordIndex::SlotCount); Keywords.Codes[slot] != 0;
+         slot = (slot + 1) & (KeywordIndex::SlotCount - 1)) {
+        const KeywordKey& candidate = Keywords.Keys[slot];
+        if (candidate.Length == key.Length && candidate.Words == key.Words)
+            return Keywords.Codes[slot];
+    }
+    return 0;
+}
+
 // The code of the keyword `text` (lower case, `length` bytes), or 0.
 inline int LookupKeyword(const char* text, std::size_t length) {
     if (length == 0 || length > LongestKeyword)
@@ -86,13 +97,7 @@ inline int LookupKeyword(const char* text, std::size_t length) {
     key.Length = length;
     for (std::size_t i = 0; i < 4; ++i)
         key.Words[i] = LoadLittleEndian(text + 8 * i) & WordMask(length, i);
-    for (std::size_t slot = HashSlot(key, KeywordIndex::SlotCount); Keywords.Codes[slot] != 0;
-         slot = (slot + 1) & (KeywordIndex::SlotCount - 1)) {
-        const KeywordKey& candidate = Keywords.Keys[slot];
-        if (candidate.Length == length && candidate.Words == key.Words)
-            return Keywords.Codes[slot];
-    }
-    return 0;
+    return FindKeywordKey(key);
 }
 
 } // namespace ruva::detail

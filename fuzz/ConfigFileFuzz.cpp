@@ -53,10 +53,13 @@ BoardConfig Sentinel() {
     return config;
 }
 
+// The file that each input is written to, removed when the fuzzer ends.
 const std::string& ScratchFile() {
     static const std::string path = (std::filesystem::temp_directory_path() /
                                      ("ruva-fuzz-cfgfile-" + std::to_string(::getpid()) + ".cfg"))
                                         .string();
+    static const bool removedAtExit = std::atexit([] { std::remove(path.c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 

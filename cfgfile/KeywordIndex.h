@@ -32,11 +32,12 @@ constexpr std::uint64_t WordMask(std::size_t length, std::size_t index) {
     return bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
 }
 
+// The first sixteen bytes and the length tell the keywords well enough apart; the probing and the
+// comparison of all four words settle the rest.
 constexpr std::size_t HashSlot(const KeywordKey& key, std::size_t slotCount) {
-    const std::uint64_t h = key.Words[0] * 0x9E3779B97F4A7C15ull ^ key.Words[1] * 0xC2B2AE3D27D4EB4Full ^
-                            key.Words[2] * 0x165667B19E3779F9ull ^ key.Words[3] * 0x27D4EB2F165667C5ull ^
-                            key.Length;
-    return static_cast<std::size_t>((h ^ (h >> 29)) >> 40) & (slotCount - 1);
+    const std::uint64_t h = (key.Words[0] * 0x9E3779B97F4A7C15ull) ^ (key.Words[1] * 0xC2B2AE3D27D4EB4Full) ^
+                            (std::uint64_t{key.Length} << 32);
+    return static_cast<std::size_t>(h >> 48) & (slotCount - 1);
 }
 
 constexpr KeywordKey KeyOfText(std::string_view text) {

@@ -38,8 +38,6 @@ public:
 
     // The line on which the last token's first character stood.
     std::int64_t TokenLine() const { return tokenLine_; }
-    // The current line: 1 plus the line feeds read so far.
-    std::int64_t Line() const { return line_; }
 
     // The value of the last token: the text of an identifier, a number or a closed string (lower case);
     // false and empty for every other token.

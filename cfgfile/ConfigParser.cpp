@@ -23,12 +23,14 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
-int KeywordFor(std::string_view word) {
-    return FindKeyword(Lower(word));
-}
-
 std::size_t KeywordSlot(int code) {
     return static_cast<std::size_t>(code - token::FirstKeyword);
+}
+
+// Enters `value` for the keyword of a key or value word of the model's tables (every one is a keyword).
+void MapKeyword(std::array<int, KeywordCount>& table, std::string_view word, int value) {
+    if (const int code = FindKeyword(Lower(word)); token::IsKeyword(code))
+        table[KeywordSlot(code)] = value;
 }
 
 // The codes of a value set by keyword: which value words a line accepts and what each stores.
@@ -39,7 +41,7 @@ struct ValueWords {
         CodeOf.fill(None);
         if (values)
             for (const ValueItem& item : values->Items)
-                CodeOf[KeywordSlot(KeywordFor(item.Word))] = item.Code;
+                MapKeyword(CodeOf, item.Word, item.Code);
     }
     int operator()(int tok) const { return token::IsKeyword(tok) ? CodeOf[KeywordSlot(tok)] : None; }
 };
@@ -55,7 +57,7 @@ struct BlockItems {
     explicit BlockItems(std::span<const FieldInfo<Block>> fields) : Fields(fields) {
         FieldOf.fill(None);
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            FieldOf[KeywordSlot(KeywordFor(fields[i].Key))] = static_cast<int>(i);
+            MapKeyword(FieldOf, fields[i].Key, static_cast<int>(i));
             Words.emplace_back(fields[i].Values);
         }
     }

@@ -26,10 +26,4 @@ int FindKeyword(std::string_view lowerText) {
     return detail::LookupKeyword(padded, lowerText.size());
 }
 
-std::string_view KeywordText(int code) {
-    if (!token::IsKeyword(code))
-        return {};
-    return KeywordTable[static_cast<std::size_t>(code - token::FirstKeyword)].Text;
-}
-
 } // namespace ruva

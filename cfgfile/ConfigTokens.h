@@ -183,7 +183,4 @@ inline constexpr std::array<KeywordEntry, 67> KeywordTable{{
 // The code of the keyword whose text equals `lowerText` exactly, or 0.
 int FindKeyword(std::string_view lowerText);
 
-// The text of a keyword code; empty for any other code.
-std::string_view KeywordText(int code);
-
 } // namespace ruva

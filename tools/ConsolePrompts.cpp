@@ -27,6 +27,9 @@ bool IsBlank(char c) {
 } // namespace
 
 void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
+    ++messages_;
+    if (icon == MessageIcon::Stop)
+        ++errors_;
     // Line breaks become single spaces where the words would otherwise run together.
     std::string line;
     bool pendingBreak = false;

@@ -1,10 +1,12 @@
 #pragma once
 // Prompts for the command line: every message goes to the error stream on one line, prefixed by its
 // kind ("error: " for the stop icon, "warning: ", "note: " for information, nothing without an icon).
-// There is nobody to choose files: the file dialogs answer as if cancelled.
+// There is nobody to choose files: the file dialogs answer as if cancelled. The prompts count what
+// they showed, so a command can tell whether a step that failed has already said why.
 
 #include "Prompts.h"
 
+#include <cstddef>
 #include <ostream>
 
 namespace ruva::tool {
@@ -17,8 +19,14 @@ public:
     std::optional<std::string> ChooseFileToOpen(const FileDialogOptions&) override { return std::nullopt; }
     std::optional<std::string> ChooseFileToSave(const FileDialogOptions&) override { return std::nullopt; }
 
+    // Messages shown so far, and among them those with the stop icon.
+    std::size_t MessagesShown() const { return messages_; }
+    std::size_t ErrorsShown() const { return errors_; }
+
 private:
     std::ostream& err_;
+    std::size_t messages_ = 0;
+    std::size_t errors_ = 0;
 };
 
 } // namespace ruva::tool

@@ -9,11 +9,13 @@
 namespace ruva::tool {
 
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-    CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files.",
+    CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
+                     "moves configurations between files and boards.",
                      "ruvacfg");
     program.require_subcommand(1);
-    program.footer("Exit codes: 0 done, 1 a file could not be read, has an error or lacks the board,\n"
-                   "2 the command line was wrong. 'ruvacfg COMMAND --help' describes a command.");
+    program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
+                   "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
+                   "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
     ToolContext context{out, err};
     for (AddCommand add : Commands)
         add(program, context);

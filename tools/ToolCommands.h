@@ -12,8 +12,8 @@ class App;
 namespace ruva::tool {
 
 inline constexpr int ExitOk = 0;     // the command did what was asked
-inline constexpr int ExitFailed = 1; // a file could not be read, has an error, or lacks the board
-inline constexpr int ExitUsage = 2;  // the command line was wrong
+inline constexpr int ExitFailed = 1; // a file or the board failed; see the command for its meaning
+inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: also any error)
 
 struct ToolContext {
     std::ostream& Out;
@@ -25,8 +25,9 @@ using AddCommand = void (*)(CLI::App& program, ToolContext& context);
 
 void AddCheckCommand(CLI::App& program, ToolContext& context);
 void AddShowCommand(CLI::App& program, ToolContext& context);
+void AddBoardCommand(CLI::App& program, ToolContext& context); // board list/info/read/write/diff
 
 // In the order the program's help lists them.
-inline constexpr AddCommand Commands[] = {AddCheckCommand, AddShowCommand};
+inline constexpr AddCommand Commands[] = {AddCheckCommand, AddShowCommand, AddBoardCommand};
 
 } // namespace ruva::tool

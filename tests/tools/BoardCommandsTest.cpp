@@ -1,0 +1,475 @@
+// ruvacfg board ... end to end: the real program as a child process against a private ruva2-sim.
+
+#include "Ruvacfg.h"
+
+#include "CfgTestSupport.h"
+#include "SimProcess.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace ruva::tool {
+namespace {
+
+using test::DataPath;
+using test::ReadFileBytes;
+using test::SimProcess;
+using test::TempDir;
+using test::WriteFileBytes;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct ToolRun {
+    int Code = -1;
+    std::string Out;
+    std::string Err;
+};
+
+const std::string NoDriver = "error: Error #52: Failed to open the Ruva-2 driver. The driver is not properly "
+                             "installed. Board configuration options are disabled.\n";
+const std::string Written = "note: The Configuration Data was successfully written to the board.\n";
+const std::string Unchanged = "note: The Configuration Data remains the same. Action ignored.\n";
+
+// The fresh simulator's board 0 as a configuration file for `board`, with the first line of each key
+// given a new value.
+std::string FreshBoard0File(int board, const std::vector<std::pair<std::string, std::string>>& values = {}) {
+    std::string text = ReadFileBytes(DataPath("tools/sim-board0.cfg"));
+    text = std::regex_replace(text, std::regex("BOARD 0"), "BOARD " + std::to_string(board));
+    for (const auto& [key, value] : values) {
+        std::smatch line;
+        EXPECT_TRUE(std::regex_search(text, line, std::regex(" " + key + " += (\\w+)"))) << key;
+        if (!line.empty())
+            text.replace(static_cast<std::size_t>(line.position(1)), static_cast<std::size_t>(line.length(1)),
+                         value);
+    }
+    return text;
+}
+
+class BoardCommandsTest : public ::testing::Test {
+protected:
+    // A simulator on this state (a fresh one when empty); XDG_RUNTIME_DIR points at it from now on.
+    void Start(const std::string& stateJson = {}) {
+        sim.emplace(SimProcess::Options{.StateJson = stateJson});
+        ASSERT_TRUE(sim->Start()) << sim->LogText();
+    }
+
+    // Runs the ruvacfg program with these arguments to its end.
+    ToolRun Ruvacfg(const std::vector<std::string>& args) {
+        const std::string out = (files / "stdout").string();
+        const std::string err = (files / "stderr").string();
+        std::vector<char*> argv{const_cast<char*>(RUVACFG_PATH)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        pid_t pid = -1;
+        ToolRun run;
+        if (::posix_spawn(&pid, RUVACFG_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.Out = ReadFileBytes(out);
+        run.Err = ReadFileBytes(err);
+        return run;
+    }
+
+    std::string File(const std::string& name, const std::string& text) {
+        WriteFileBytes(files / name, text);
+        return (files / name).string();
+    }
+
+    // The requests that changed a board (writes and clock selections) in the simulator's log so far.
+    std::vector<std::string> BoardChanges() const {
+        std::vector<std::string> changes;
+        const std::string log = sim->LogText();
+        const std::regex change(R"((Write\w+|SetClock\w+) board \d)");
+        for (auto it = std::sregex_iterator(log.begin(), log.end(), change); it != std::sregex_iterator();
+             ++it)
+            changes.push_back(it->str());
+        return changes;
+    }
+
+    nlohmann::json Board(int board) const { return sim->State()["Boards"][board]; }
+
+    TempDir files;
+    std::optional<SimProcess> sim;
+};
+
+TEST_F(BoardCommandsTest, ReadOfAFreshBoardIsTheWritersText) {
+    Start();
+    const std::string expected = ReadFileBytes(DataPath("tools/sim-board0.cfg"));
+    const ToolRun run = Ruvacfg({"board", "read", "0"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Out, expected);
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 108);
+
+    const ToolRun toFile = Ruvacfg({"board", "read", "0", "-o", (files / "board0.cfg").string()});
+    EXPECT_EQ(toFile.Code, 0);
+    EXPECT_EQ(toFile.Out + toFile.Err, "");
+    EXPECT_EQ(ReadFileBytes(files / "board0.cfg"), expected);
+    EXPECT_TRUE(BoardChanges().empty());
+}
+
+TEST_F(BoardCommandsTest, WriteThenDiffThenASecondWriteThatChangesNothing) {
+    Start();
+    const std::string file = File(
+        "board1.cfg",
+        FreshBoard0File(1, {{"ClockSource", "LI1"}, {"HdlcStartAddress", "0x8800"}, {"FrameFormat", "F72"}}));
+    const ToolRun write = Ruvacfg({"board", "write", "1", file});
+    EXPECT_EQ(write.Code, 0);
+    EXPECT_EQ(write.Err, Written);
+    EXPECT_EQ(write.Out, "");
+    EXPECT_EQ(Board(1)["Clock"], "LI1");
+    EXPECT_EQ(Board(1)["Image"]["Li0"]["T1"]["FrameFormat"], "F72");
+    EXPECT_EQ(Board(1)["BoardInfo"]["HdlcStartAddress"], "0x8800");
+    EXPECT_EQ(Board(1)["Image"]["SerialNumber"], "0x2345");
+
+    const ToolRun diff = Ruvacfg({"board", "diff", "1", file});
+    EXPECT_EQ(diff.Code, 0);
+    EXPECT_EQ(diff.Out + diff.Err, "");
+
+    const std::string state = sim->StateText();
+    const std::size_t changes = BoardChanges().size();
+    const ToolRun again = Ruvacfg({"board", "write", "1", file});
+    EXPECT_EQ(again.Code, 0);
+    EXPECT_EQ(again.Err, Unchanged);
+    EXPECT_EQ(sim->StateText(), state);
+    EXPECT_EQ(BoardChanges().size(), changes);
+}
+
+TEST_F(BoardCommandsTest, ReadFromOneBoardThenWriteToAnotherRoundTrips) {
+    Start(R"({"Boards": [{"Image": {"ClockSource": "EXTERNAL_2M", "Li0": {"DefaultMode": "T1",
+                                     "E1": {"SaBits": "0x5", "LineLength": 65535}},
+                                     "Li1": {"T1": {"SignalingMode": "CAS_BR", "ClearChannels": "0xFFFFFF"}}},
+                           "BoardInfo": {"HdlcStartAddress": "0xFFFC"}}, {}]})");
+    const std::string file = (files / "board0.cfg").string();
+    ASSERT_EQ(Ruvacfg({"board", "read", "0", "-o", file}).Code, 0);
+
+    const ToolRun write = Ruvacfg({"board", "write", "1", file, "--section", "0"});
+    EXPECT_EQ(write.Code, 0);
+    EXPECT_EQ(write.Err, Written);
+    nlohmann::json expected = Board(0)["Image"];
+    expected["SerialNumber"] = "0x2345";
+    EXPECT_EQ(Board(1)["Image"], expected);
+    EXPECT_EQ(Board(1)["BoardInfo"]["HdlcStartAddress"], "0xFFFC");
+    EXPECT_EQ(Board(1)["Clock"], "EXTERNAL_2M");
+    EXPECT_EQ(Ruvacfg({"board", "diff", "1", file, "--section", "0"}).Code, 0);
+}
+
+TEST_F(BoardCommandsTest, DiffNamesEachDifferingSettingWithBothValues) {
+    Start(R"({"Boards": [{}, {"Image": {"Li1": {"E1": {"TransmitLineCode": 7}}}}]})");
+    const std::string file = File("edited.cfg", FreshBoard0File(1, {{"ClockSource", "MVIP_SEC_CLK"},
+                                                                    {"HdlcStartAddress", "0x9000"},
+                                                                    {"DefaultMode", "T1"},
+                                                                    {"TransmitLineCode", "AMI"},
+                                                                    {"ClearChannels", "0x000012"}}));
+    const ToolRun diff = Ruvacfg({"board", "diff", "1", file});
+    EXPECT_EQ(diff.Code, 1);
+    EXPECT_EQ(diff.Err, "");
+    EXPECT_EQ(diff.Out, "ClockSource: file MVIP_SEC_CLK, board INTERNAL\n"
+                        "Li0.DefaultMode: file T1, board E1\n"
+                        "Li0.E1.TransmitLineCode: file AMI, board HDB3\n"
+                        "Li0.T1.ClearChannels: file 0x000012, board 0x000000\n"
+                        "Li1.E1.TransmitLineCode: file HDB3, board 7\n");
+}
+
+TEST_F(BoardCommandsTest, DryRunListsTheWritesInOrderAndSendsNone) {
+    Start(R"({"Boards": [{}, {"SerialRecord": {"RestoreCount": 2, "SerialNumber": 0},
+                              "Image": {"SerialNumber": "0x2345", "ClockSource": "LI0"}}]})");
+    const std::string state = sim->StateText();
+    const std::string file =
+        File("board1.cfg", FreshBoard0File(1, {{"ClockSource", "LI1"}, {"HdlcStartAddress", "0x8004"}}));
+    const ToolRun run = Ruvacfg({"board", "write", "1", file, "--dry-run"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Err, "note: The board had a corrupt Serial Number scheme. The Serial Number and the Clock "
+                       "Source will be restored.\n");
+    EXPECT_EQ(run.Out, "would write: serial record: restore count 3, serial number 9803069\n"
+                       "would write: clock selection: LI0\n"
+                       "would write: board information: HdlcStartAddress 0x8004\n"
+                       "would write: clock selection: LI1\n"
+                       "would write: configuration data: 134 bytes, version 9\n");
+    EXPECT_EQ(sim->StateText(), state);
+    EXPECT_TRUE(BoardChanges().empty());
+
+    const ToolRun same = Ruvacfg({"board", "write", "0", File("same.cfg", FreshBoard0File(0)), "--dry-run"});
+    EXPECT_EQ(same.Code, 0);
+    EXPECT_EQ(same.Out + same.Err, "nothing would be written\n");
+}
+
+TEST_F(BoardCommandsTest, ListNamesEachBoardsStateAndChangesNothing) {
+    Start(R"({"NumberOfBoards": 3, "Boards": [
+                {"Image": {"Version": 8}},
+                {"GdsId": "0x71", "SerialRecord": {"RestoreCount": 1, "SerialNumber": "0xFFFF"}},
+                {"SerialRecord": {"SerialNumber": 0}, "Image": {"SerialNumber": 0}}]})");
+    const std::string state = sim->StateText();
+    const ToolRun run = Ruvacfg({"board", "list"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Out, "Irq:                10\n"
+                       "Io Base Address:    0x300\n"
+                       "No of boards:       3\n"
+                       "Info Buffer Size:   0x1000\n"
+                       "\n"
+                       "Board  GDS ID  Serial No  Version  State\n"
+                       "0      0x72    9702052    8        version 8\n"
+                       "1      0x71    11115255   9        wrong GDS ID, serial record blank, restorable\n"
+                       "2      0x72    9600000    9        serial number lost\n");
+    EXPECT_EQ(sim->StateText(), state);
+    EXPECT_TRUE(BoardChanges().empty());
+
+    const auto json = nlohmann::json::parse(Ruvacfg({"board", "list", "--json"}).Out);
+    EXPECT_EQ(json["NumberOfBoards"], 3);
+    EXPECT_EQ(json["Boards"][0]["Problems"], nlohmann::json({"version 8"}));
+    EXPECT_EQ(json["Boards"][1]["GdsId"], 0x71);
+    EXPECT_EQ(json["Boards"][1]["RestoreCount"], 1);
+    EXPECT_EQ(json["Boards"][1]["ImageSerialNumber"], 0x2345);
+    EXPECT_EQ(json["Boards"][2]["SerialNo"], "9600000");
+}
+
+TEST_F(BoardCommandsTest, InfoShowsTheDialogsFieldsForTheBoard) {
+    Start(
+        R"({"Boards": [{}, {"DramSize": "0x0", "BoardInfo": {"LadRevision": "12.0.0.0", "BarRevision": "0.5.0.0"},
+                              "Image": {"SerialNumber": "0xFFFF"}}]})");
+    const ToolRun run = Ruvacfg({"board", "info", "1"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(run.Out, "Board 1\n"
+                       "Board Communication Parameters\n"
+                       "  Irq:                         10\n"
+                       "  Io Base Address:             0x300\n"
+                       "  No of boards:                2\n"
+                       "  Info Buffer Size:            0x1000\n"
+                       "  Board DRAM Size:             0x0\n"
+                       "  Host Memory Window Offset:   0xD8000\n"
+                       "  Host Memory Window Size:     0x8000\n"
+                       "  Host IO Window Offset:       0x340\n"
+                       "  Host IO Window Size:         0x10\n"
+                       "Serial Numbers and Revisions\n"
+                       "  Board Serial No              11115255\n"
+                       "  BAR Revision                 0.5\n"
+                       "  LAD Revision                 12\n"
+                       "  SAD Revision                 1.3\n"
+                       "  MAD Revision                 2.0\n"
+                       "  RSC Revision                 1.2.3.4\n"
+                       "  Bootstrap Revision           Unknown\n");
+
+    const auto json = nlohmann::ordered_json::parse(Ruvacfg({"board", "info", "1", "--json"}).Out);
+    EXPECT_EQ(json["HostIoWindowOffset"], 0x340);
+    EXPECT_EQ(json["SerialNumber"], 0xFFFF);
+    EXPECT_EQ(json["Revisions"].dump(),
+              R"({"BAR":"0.5","LAD":"12","SAD":"1.3","MAD":"2.0","RSC":"1.2.3.4","Bootstrap":"Unknown"})");
+    EXPECT_TRUE(BoardChanges().empty());
+}
+
+TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
+    const std::string board0 = File("board0.cfg", FreshBoard0File(0, {{"TransmitLineCode", "AMI"}}));
+    const std::string hdlc = File("hdlc.cfg", FreshBoard0File(0, {{"HdlcStartAddress", "0x8800"}}));
+    const std::string sabits = DataPath("cfgfile/malformed/sabits-range.cfg").string();
+    const std::string missingDir = (files / "no" / "such.cfg").string();
+    struct Case {
+        const char* Name;
+        std::string State;
+        std::vector<std::string> Args;
+        int Code;
+        std::string Err;
+        bool Output = false;       // something is still printed on the standard output
+        bool ChangesBoard = false; // the simulator's state changes
+    };
+    const Case cases[] = {
+        {"parameters refused",
+         R"({"Faults": {"GetDriverParameters": {"Fail": true}}})",
+         {"board", "list"},
+         1,
+         "error: Error #51: The Ruva-2 driver could not carry out the request.\n"},
+        {"serial record unreadable in the list",
+         R"({"Boards": [{}, {"Faults": {"ReadSerialRecord": {"Status": 7}}}]})",
+         {"board", "list"},
+         1,
+         "error: Error #7: Board busy\n",
+         true},
+        {"board not installed",
+         "",
+         {"board", "info", "2"},
+         1,
+         "error: board 2 is not installed: the driver reports 2 boards\n"},
+        {"attach refused",
+         R"({"Boards": [{"Faults": {"AttachBoard": {"Status": 63}}}]})",
+         {"board", "info", "0"},
+         1,
+         "error: Error #63: The board does not answer at this I/O base address.\n"},
+        {"info: image unreadable",
+         R"({"Boards": [{"Faults": {"ReadStoredConfig": {"Empty": true}}}]})",
+         {"board", "info", "0"},
+         1,
+         "error: Error #51: The Ruva-2 driver could not carry out the request.\n"},
+        {"read: wrong GDS ID",
+         R"({"Boards": [{"GdsId": "0x34"}]})",
+         {"board", "read", "0"},
+         1,
+         "error: Error: Wrong GDS ID 0x34 (Expected 0x72)\n"},
+        {"read: board information unreadable",
+         R"({"Boards": [{"Faults": {"ReadBoardInfo": {"Status": 7}}}]})",
+         {"board", "read", "0", "-o", (files / "kept.cfg").string()},
+         1,
+         "error: Error #7: Board busy\n"},
+        {"read: a code without a word",
+         R"({"Boards": [{"Image": {"Li1": {"T1": {"FrameFormat": 9}}}}]})",
+         {"board", "read", "0"},
+         1,
+         "error: Internal Error: Unexpected value for Frame Format (T1)\n",
+         true},
+        {"read: file cannot be written",
+         "",
+         {"board", "read", "0", "-o", missingDir},
+         1,
+         "error: Unable to open file '" + missingDir + "'. Data not saved.\n"},
+        {"write: file with an error",
+         "",
+         {"board", "write", "0", sabits},
+         1,
+         "error: Error near line 14: SaBits value must be in the range 0x00 - 0x1F (in Configuration File " +
+             sabits + ")\n"},
+        {"write: no section",
+         "",
+         {"board", "write", "1", board0},
+         1,
+         "error: Configuration File " + board0 + " has no settings for board 1.\n"},
+        {"write: serial number lost",
+         R"({"Boards": [{"SerialRecord": {"SerialNumber": 0}, "Image": {"SerialNumber": 0}}]})",
+         {"board", "write", "0", board0},
+         1,
+         "error: Error: Serial Number information lost. Contact Vantrell Systems Inc.\n"},
+        {"write: board information refused",
+         R"({"Boards": [{"Faults": {"WriteBoardInfo": {"Status": 7}}}]})",
+         {"board", "write", "0", hdlc},
+         1,
+         "error: Error #7: Board busy\n"},
+        {"write: read-back differs",
+         R"({"Boards": [{"Faults": {"WriteStoredConfig": {"ReadBackDiffers": true}}}]})",
+         {"board", "write", "0", board0},
+         1,
+         "warning: Errors occured when saving the Configuration Data to the board. The data was NOT stored "
+         "on "
+         "the board. Rerun RuvasetW.\n",
+         false,
+         true},
+        {"diff: file cannot be opened",
+         "",
+         {"board", "diff", "0", missingDir},
+         2,
+         "Could not open file " + missingDir + "\n"},
+        {"diff: image unreadable",
+         R"({"Boards": [{"Faults": {"ReadStoredConfig": {"Fail": true}}}]})",
+         {"board", "diff", "0", board0},
+         2,
+         "error: Error #51: The Ruva-2 driver could not carry out the request.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Start(c.State.empty()
+                  ? std::string(R"({"ErrorTexts": {"7": "Board busy"}})")
+                  : c.State.substr(0, c.State.size() - 1) + R"(, "ErrorTexts": {"7": "Board busy"}})");
+        const std::string state = sim->StateText();
+        const ToolRun run = Ruvacfg(c.Args);
+        EXPECT_EQ(run.Code, c.Code);
+        EXPECT_EQ(run.Err, c.Err);
+        EXPECT_EQ(!run.Out.empty(), c.Output) << run.Out;
+        EXPECT_EQ(sim->StateText() != state, c.ChangesBoard);
+        EXPECT_FALSE(std::filesystem::exists(files / "kept.cfg"));
+        sim.reset();
+    }
+}
+
+TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
+    sim.emplace(); // a private runtime directory with nothing listening in it
+    const std::string file = File("board0.cfg", FreshBoard0File(0));
+    for (const auto& args : std::vector<std::vector<std::string>>{{"board", "list"},
+                                                                  {"board", "info", "0", "--json"},
+                                                                  {"board", "read", "0"},
+                                                                  {"board", "write", "0", file},
+                                                                  {"board", "write", "0", file, "--dry-run"},
+                                                                  {"board", "diff", "0", file}}) {
+        const ToolRun run = Ruvacfg(args);
+        EXPECT_EQ(run.Code, args[1] == "diff" ? 2 : 1) << args[1];
+        EXPECT_EQ(run.Err, NoDriver);
+        EXPECT_EQ(run.Out, "");
+    }
+}
+
+// The usage of the board commands, run in process.
+ToolRun InProcess(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunRuvacfg(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(BoardUsageTest, EveryCommandHasHelpAndRefusesAWrongCommandLine) {
+    for (const std::string command : {"list", "info", "read", "write", "diff"}) {
+        const ToolRun help = InProcess({"board", command, "--help"});
+        EXPECT_EQ(help.Code, 0);
+        EXPECT_THAT(help.Out, HasSubstr("Usage: ruvacfg board " + command));
+    }
+    EXPECT_THAT(InProcess({"board", "--help"}).Out, HasSubstr("diff"));
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"board"},
+                                               {"board", "erase"},
+                                               {"board", "list", "0"},
+                                               {"board", "info"},
+                                               {"board", "info", "4"},
+                                               {"board", "read", "-1"},
+                                               {"board", "read", "0", "-o"},
+                                               {"board", "write", "0"},
+                                               {"board", "write", "0", "f", "--section", "4"},
+                                               {"board", "diff", "x", "f"},
+                                               {"board", "diff", "0", "f", "--dry-run"}}) {
+        const ToolRun run = InProcess(args);
+        EXPECT_EQ(run.Code, 2) << ::testing::PrintToString(args);
+        EXPECT_THAT(run.Err, StartsWith("ruvacfg: "));
+        EXPECT_EQ(run.Out, "");
+    }
+}
+
+TEST(BoardUsageTest, TheManualPageDocumentsEveryCommandAndOption) {
+    std::string manual = ReadFileBytes(RUVACFG_MANUAL);
+    manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{{"check"},
+                                                                                         {"show"},
+                                                                                         {"board", "list"},
+                                                                                         {"board", "info"},
+                                                                                         {"board", "read"},
+                                                                                         {"board", "write"},
+                                                                                         {"board", "diff"}}) {
+        std::vector<std::string> args = command;
+        args.push_back("--help");
+        const std::string help = InProcess(args).Out;
+        EXPECT_THAT(manual, HasSubstr(command.back())) << command.back();
+        const std::regex option(R"(--[a-z][a-z-]+)");
+        for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator();
+             ++it)
+            EXPECT_THAT(manual, HasSubstr(it->str())) << command.back();
+    }
+    EXPECT_THAT(manual, HasSubstr(".SH EXIT STATUS"));
+}
+
+} // namespace
+} // namespace ruva::tool

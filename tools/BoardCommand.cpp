@@ -1,0 +1,36 @@
+// ruvacfg board COMMAND: the commands that talk to the boards through the driver.
+
+#include "BoardCommands.h"
+
+#include "ConfigLoader.h"
+
+#include <CLI/CLI.hpp>
+
+namespace ruva::tool {
+
+void AddBoardNumber(CLI::App& command, int& board) {
+    command.add_option("N", board, "board number (0 to 3)")->required()->check(CLI::Range(0, 3));
+}
+
+void AddSectionOption(CLI::App& command, std::optional<int>& section) {
+    command.add_option("--section", section, "use the file's section for this board (0 to 3) instead of N's")
+        ->check(CLI::Range(0, 3));
+}
+
+bool LoadFileSection(const std::string& path, int section, BoardConfig& config, Prompts& prompts) {
+    const LoadResult load = LoadConfigFile(path, section, config);
+    ShowLoadOutcome(load, path, section, prompts);
+    return load.Outcome == LoadOutcome::Loaded;
+}
+
+void AddBoardCommand(CLI::App& program, ToolContext& context) {
+    CLI::App* board = program.add_subcommand("board", "Read, write and compare the boards' configuration");
+    board->require_subcommand(1);
+    board->footer("Board messages go to the error stream, one line each, prefixed by their kind\n"
+                  "('error: ', 'warning: ', 'note: '). Without a driver every command reports\n"
+                  "'Error #52: ...' and exits 1 ('board diff': 2).");
+    for (AddCommand add : BoardCommands)
+        add(*board, context);
+}
+
+} // namespace ruva::tool

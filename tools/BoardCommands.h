@@ -1,0 +1,34 @@
+#pragma once
+// The subcommands of `ruvacfg board`, which work on the boards through the driver. Each lives in a
+// file of its own, like the program's commands, and adds itself to the `board` command.
+
+#include "BoardConfig.h"
+#include "Prompts.h"
+#include "ToolCommands.h"
+
+#include <optional>
+#include <string>
+
+namespace ruva::tool {
+
+void AddBoardListCommand(CLI::App& board, ToolContext& context);
+void AddBoardInfoCommand(CLI::App& board, ToolContext& context);
+void AddBoardReadCommand(CLI::App& board, ToolContext& context);
+void AddBoardWriteCommand(CLI::App& board, ToolContext& context);
+void AddBoardDiffCommand(CLI::App& board, ToolContext& context);
+
+// In the order the help lists them.
+inline constexpr AddCommand BoardCommands[] = {AddBoardListCommand, AddBoardInfoCommand, AddBoardReadCommand,
+                                               AddBoardWriteCommand, AddBoardDiffCommand};
+
+// The board number argument N (0 to 3) of a board subcommand.
+void AddBoardNumber(CLI::App& command, int& board);
+
+// --section M of the commands that take a configuration file: the file's section to use instead of
+// board N's, so that a file written for one board can go to another.
+void AddSectionOption(CLI::App& command, std::optional<int>& section);
+
+// Loads a configuration file's section into `config` as "Load -->" loads it, with its messages.
+bool LoadFileSection(const std::string& path, int section, BoardConfig& config, Prompts& prompts);
+
+} // namespace ruva::tool

@@ -1,0 +1,70 @@
+// ruvacfg board info N [--json]: the board's communication parameters, serial number and revisions,
+// as the board information dialogs show them. Read only.
+
+#include "BoardCommands.h"
+#include "BoardReport.h"
+#include "BoardSession.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace ruva::tool {
+
+namespace {
+
+struct InfoOptions {
+    int Board = 0;
+    bool Json = false;
+};
+
+// Every value is read before anything is printed: a failed request is reported once and shows nothing.
+std::optional<BoardInformation> ReadInformation(BoardSession& session, int board) {
+    const auto parameters = session.AttachedBoard(board);
+    if (!parameters)
+        return std::nullopt;
+    Driver& driver = session.BoardDriver();
+    const auto index = static_cast<std::uint16_t>(board);
+    BoardInformation information;
+    information.Board = board;
+    information.Parameters = *parameters;
+    if (std::int32_t r = driver.ReadBoardInfo(index, information.Info); r != result::Success) {
+        session.ReportError(r);
+        return std::nullopt;
+    }
+    ImageBytes image{};
+    if (std::int32_t r = driver.ReadStoredConfig(index, image); r != result::Success) {
+        session.ReportError(r);
+        return std::nullopt;
+    }
+    // The serial number shown is the stored image's copy, not the serial record.
+    information.SerialNumber = StoredConfig::fromBytes(image).SerialNumber;
+    return information;
+}
+
+} // namespace
+
+void AddBoardInfoCommand(CLI::App& board, ToolContext& context) {
+    auto options = std::make_shared<InfoOptions>();
+    CLI::App* info =
+        board.add_subcommand("info", "Show a board's communication parameters, serial number and revisions");
+    info->footer("The serial number is the copy kept in the board's stored configuration. Nothing is\n"
+                 "written. Exits 1 after reporting a driver error or a board that is not installed.");
+    AddBoardNumber(*info, options->Board);
+    info->add_flag("--json", options->Json, "print one JSON object instead of the listing");
+    info->callback([options, &context] {
+        BoardSession session(context.Err);
+        const auto information = ReadInformation(session, options->Board);
+        if (!information) {
+            context.ExitCode = ExitFailed;
+            return;
+        }
+        if (options->Json)
+            context.Out << InformationToJson(*information).dump(2) << '\n';
+        else
+            context.Out << InformationListing(*information);
+        context.ExitCode = ExitOk;
+    });
+}
+
+} // namespace ruva::tool

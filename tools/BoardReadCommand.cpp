@@ -1,0 +1,77 @@
+// ruvacfg board read N [-o FILE]: the board page's path from a board to a file. The board is checked
+// as the page checks it when first shown (a blank serial record is repaired there), its configuration
+// loaded, and the configuration file text for board N written to FILE or to the standard output.
+
+#include "BoardCommands.h"
+#include "BoardSession.h"
+#include "ConfigSave.h"
+#include "ConfigWriter.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+
+namespace ruva::tool {
+
+namespace {
+
+struct ReadOptions {
+    int Board = 0;
+    std::optional<std::string> Output;
+};
+
+// The board's check and load; false once the failure has been reported.
+bool LoadBoard(BoardPage& page) {
+    BoardSession& session = page.Session;
+    if (!session.AttachedBoard(page.BoardNumber))
+        return false;
+    const std::size_t shown = session.User().MessagesShown();
+    if (!CheckBoard(session.BoardDriver(), session.User(), page.BoardNumber, page.Config)) {
+        if (session.User().MessagesShown() == shown) // the check fails silently on the driver's side
+            session.Error("board " + std::to_string(page.BoardNumber) + " is not available");
+        return false;
+    }
+    return LoadFromBoard(page.Transfer()).Outcome == BoardLoadOutcome::Loaded;
+}
+
+} // namespace
+
+void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
+    auto options = std::make_shared<ReadOptions>();
+    CLI::App* read = board.add_subcommand("read", "Read a board's configuration as a configuration file");
+    read->footer("Checks the board as the program does (repairing a blank serial record), loads its\n"
+                 "configuration and writes the configuration file text for board N: to FILE, which is\n"
+                 "replaced only once the whole text is written, or to the standard output. Exits 1\n"
+                 "when the check, a driver request or the file fails, or when a value had no word.");
+    AddBoardNumber(*read, options->Board);
+    read->add_option("-o,--output", options->Output, "write the text to this file");
+    read->callback([options, &context] {
+        BoardSession session(context.Err);
+        BoardPage page{session, options->Board};
+        if (!LoadBoard(page)) {
+            context.ExitCode = ExitFailed;
+            return;
+        }
+        Driver& driver = session.BoardDriver();
+        ConsolePrompts& user = session.User();
+        const std::size_t errors = user.ErrorsShown();
+        if (options->Output) {
+            if (SaveToFile(*options->Output, page.BoardNumber, page.Config, driver, user) !=
+                SaveOutcome::Saved) {
+                context.ExitCode = ExitFailed;
+                return;
+            }
+        } else {
+            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user);
+            if (!text) {
+                context.ExitCode = ExitFailed;
+                return;
+            }
+            context.Out << *text << std::flush;
+        }
+        // A code without a value word is reported and left out of the text, which then does not load.
+        context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;
+    });
+}
+
+} // namespace ruva::tool

@@ -1,0 +1,218 @@
+#include "BoardReport.h"
+
+#include "ConfigWriter.h"
+#include "ControlCodes.h"
+#include "InfoFormat.h"
+#include "MessageFormat.h"
+#include "Texts.h"
+#include "ValueSets.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ruva::tool {
+
+namespace {
+
+std::string Hex(std::uint32_t value) {
+    return FormatText("0x%1!X!", {value});
+}
+std::string Decimal(int value) {
+    return FormatText("%1!d!", {value});
+}
+
+// "label" padded to `width`, then the value.
+void Line(std::string& out, std::string_view label, std::string_view value, std::size_t width) {
+    std::string line(label);
+    line.resize(std::max(line.size() + 1, width), ' ');
+    out += line;
+    out += value;
+    out += '\n';
+}
+
+// The shared values as the General page's resources dialog shows them.
+std::vector<std::pair<std::string_view, std::string>> SharedFields(const DriverParameters& p) {
+    return {{"Irq:", Decimal(p.Irq)},
+            {"Io Base Address:", Hex(static_cast<std::uint16_t>(p.IoBaseAddress))},
+            {"No of boards:", Decimal(p.NumberOfBoards)},
+            {"Info Buffer Size:", Hex(p.InfoBufferSize)}};
+}
+
+void SharedToJson(nlohmann::ordered_json& json, const DriverParameters& p) {
+    json["Irq"] = p.Irq;
+    json["IoBaseAddress"] = static_cast<std::uint16_t>(p.IoBaseAddress);
+    json["NumberOfBoards"] = p.NumberOfBoards;
+    json["InfoBufferSize"] = p.InfoBufferSize;
+}
+
+// The revisions in the order of the serial number dialog, which is not the order of the record.
+std::vector<std::pair<std::string_view, std::uint32_t>> Revisions(const BoardInfo& info) {
+    return {{"BAR", info.BarRevision}, {"LAD", info.LadRevision}, {"SAD", info.SadRevision},
+            {"MAD", info.MadRevision}, {"RSC", info.RscRevision}, {"Bootstrap", info.BootstrapRevision}};
+}
+
+template <typename T, typename Format>
+std::string OrDash(const std::optional<T>& value, Format format) {
+    return value ? format(*value) : "-";
+}
+
+template <typename T, typename Get>
+nlohmann::ordered_json OrNull(const std::optional<T>& value, Get get) {
+    return value ? nlohmann::ordered_json(get(*value)) : nlohmann::ordered_json(nullptr);
+}
+
+template <typename... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+} // namespace
+
+std::vector<std::string> SurveyProblems(const BoardSurvey& board) {
+    if (!board.Attached)
+        return {"not attached"};
+    std::vector<std::string> problems;
+    if (board.GdsId && *board.GdsId != RuvaGdsId)
+        problems.push_back("wrong GDS ID");
+    if (!board.Image)
+        problems.push_back("configuration data unreadable");
+    if (!board.Serial)
+        problems.push_back("serial record unreadable");
+    if (board.Serial && board.Image) {
+        const std::uint16_t copy = board.Image->SerialNumber;
+        if (board.Serial->IsBlank())
+            problems.push_back(copy == board.Serial->SerialNumber ? "serial number lost"
+                                                                  : "serial record blank, restorable");
+        else if (copy != board.Serial->SerialNumber)
+            problems.push_back("serial copy differs");
+    }
+    if (board.Image && board.Image->Version != StoredConfig::CurrentVersion)
+        problems.push_back("version " + std::to_string(board.Image->Version));
+    return problems;
+}
+
+std::string SurveyListing(const DriverParameters& parameters, std::span<const BoardSurvey> boards) {
+    std::string out;
+    for (const auto& [label, value] : SharedFields(parameters))
+        Line(out, label, value, 20);
+    if (boards.empty())
+        return out;
+
+    const auto row = [&out](std::string_view board, std::string_view gds, std::string_view serial,
+                            std::string_view version, std::string_view state) {
+        std::string line;
+        for (const auto& [text, width] : {std::pair{board, 7u}, {gds, 8u}, {serial, 11u}, {version, 9u}}) {
+            std::string cell(text);
+            cell.resize(std::max<std::size_t>(cell.size() + 1, width), ' ');
+            line += cell;
+        }
+        out += line;
+        out += state;
+        out += '\n';
+    };
+    out += '\n';
+    row("Board", "GDS ID", "Serial No", "Version", "State");
+    for (const BoardSurvey& board : boards) {
+        std::string state;
+        for (const std::string& problem : SurveyProblems(board))
+            state += (state.empty() ? "" : ", ") + problem;
+        row(std::to_string(board.Board),
+            OrDash(board.GdsId, [](std::uint8_t id) { return FormatText("0x%1!.2X!", {id}); }),
+            OrDash(board.Serial, [](const SerialRecord& r) { return FormatSerialNumber(r.SerialNumber); }),
+            OrDash(board.Image, [](const StoredConfig& i) { return std::to_string(i.Version); }),
+            state.empty() ? "ok" : state);
+    }
+    return out;
+}
+
+nlohmann::ordered_json SurveyToJson(const DriverParameters& parameters, std::span<const BoardSurvey> boards) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    SharedToJson(json, parameters);
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const BoardSurvey& board : boards) {
+        nlohmann::ordered_json entry = nlohmann::ordered_json::object();
+        entry["Board"] = board.Board;
+        entry["Attached"] = board.Attached;
+        entry["GdsId"] = OrNull(board.GdsId, [](std::uint8_t id) { return id; });
+        entry["RestoreCount"] = OrNull(board.Serial, [](const SerialRecord& r) { return r.RestoreCount; });
+        entry["SerialNumber"] = OrNull(board.Serial, [](const SerialRecord& r) { return r.SerialNumber; });
+        entry["SerialNo"] =
+            OrNull(board.Serial, [](const SerialRecord& r) { return FormatSerialNumber(r.SerialNumber); });
+        entry["Version"] = OrNull(board.Image, [](const StoredConfig& i) { return i.Version; });
+        entry["ImageSerialNumber"] =
+            OrNull(board.Image, [](const StoredConfig& i) { return i.SerialNumber; });
+        entry["Problems"] = SurveyProblems(board);
+        list.push_back(std::move(entry));
+    }
+    json["Boards"] = std::move(list);
+    return json;
+}
+
+std::string InformationListing(const BoardInformation& board) {
+    const DriverParameters& p = board.Parameters;
+    const auto i = static_cast<std::size_t>(board.Board);
+    constexpr std::size_t Width = 31;
+    std::string out = "Board " + std::to_string(board.Board) + "\n";
+    out += texts::ResourcesTitle;
+    out += '\n';
+    for (const auto& [label, value] : SharedFields(p))
+        Line(out, "  " + std::string(label), value, Width);
+    Line(out, "  Board DRAM Size:", Hex(p.DramSize[i]), Width);
+    Line(out, "  Host Memory Window Offset:", Hex(p.HostMemoryWindowOffset[i]), Width);
+    Line(out, "  Host Memory Window Size:", Hex(p.HostMemoryWindowSize[i]), Width);
+    Line(out, "  Host IO Window Offset:", Hex(p.HostIoWindowOffset[i]), Width);
+    Line(out, "  Host IO Window Size:", Hex(p.HostIoWindowSize[i]), Width);
+    out += texts::SerialNoTitle;
+    out += '\n';
+    Line(out, "  Board Serial No", FormatSerialNumber(board.SerialNumber), Width);
+    for (const auto& [name, revision] : Revisions(board.Info))
+        Line(out, "  " + std::string(name) + " Revision", FormatRevision(revision), Width);
+    return out;
+}
+
+nlohmann::ordered_json InformationToJson(const BoardInformation& board) {
+    const DriverParameters& p = board.Parameters;
+    const auto i = static_cast<std::size_t>(board.Board);
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["Board"] = board.Board;
+    SharedToJson(json, p);
+    json["DramSize"] = p.DramSize[i];
+    json["HostMemoryWindowOffset"] = p.HostMemoryWindowOffset[i];
+    json["HostMemoryWindowSize"] = p.HostMemoryWindowSize[i];
+    json["HostIoWindowOffset"] = p.HostIoWindowOffset[i];
+    json["HostIoWindowSize"] = p.HostIoWindowSize[i];
+    json["SerialNumber"] = board.SerialNumber;
+    json["SerialNo"] = FormatSerialNumber(board.SerialNumber);
+    nlohmann::ordered_json revisions = nlohmann::ordered_json::object();
+    for (const auto& [name, revision] : Revisions(board.Info))
+        revisions[std::string(name)] = FormatRevision(revision);
+    json["Revisions"] = std::move(revisions);
+    return json;
+}
+
+std::string DescribeWrite(const BoardWrite& write) {
+    return std::visit(Overloaded{
+                          [](const SerialRecord& r) {
+                              return "serial record: restore count " + std::to_string(r.RestoreCount) +
+                                     ", serial number " + FormatSerialNumber(r.SerialNumber);
+                          },
+                          [](const BoardInfo& info) {
+                              return "board information: HdlcStartAddress " +
+                                     FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress);
+                          },
+                          [](const ClockSelection& clock) {
+                              return "clock selection: " +
+                                     std::string(ClockSourceCode.WordFor(clock.ClockSource).value_or("?"));
+                          },
+                          [](const ImageBytes& bytes) {
+                              return "configuration data: " + std::to_string(bytes.size()) +
+                                     " bytes, version " +
+                                     std::to_string(StoredConfig::fromBytes(bytes).Version);
+                          },
+                      },
+                      write);
+}
+
+} // namespace ruva::tool

@@ -1,0 +1,53 @@
+#include "BoardSession.h"
+
+#include <string>
+
+namespace ruva::tool {
+
+BoardSession::BoardSession(std::ostream& err)
+    : channel_(MakePlatformDeviceChannel()), driver_(*channel_), prompts_(err) {
+    driver_.OpenDriver(0);
+}
+
+std::optional<DriverParameters> BoardSession::Parameters() {
+    DriverParameters parameters;
+    if (std::int32_t r = driver_.GetDriverParameters(parameters); r != result::Success) {
+        ReportError(r);
+        return std::nullopt;
+    }
+    return parameters;
+}
+
+std::optional<DriverParameters> BoardSession::InstalledBoard(int board) {
+    auto parameters = Parameters();
+    if (parameters && board >= parameters->NumberOfBoards) {
+        Error("board " + std::to_string(board) + " is not installed: the driver reports " +
+              std::to_string(parameters->NumberOfBoards) +
+              (parameters->NumberOfBoards == 1 ? " board" : " boards"));
+        return std::nullopt;
+    }
+    return parameters;
+}
+
+std::optional<DriverParameters> BoardSession::AttachedBoard(int board) {
+    auto parameters = InstalledBoard(board);
+    if (!parameters)
+        return std::nullopt;
+    const auto ioBase = static_cast<std::uint16_t>(parameters->IoBaseAddress);
+    if (std::int32_t r = driver_.AttachBoard(static_cast<std::uint16_t>(board), ioBase);
+        r != result::Success) {
+        ReportError(r);
+        return std::nullopt;
+    }
+    return parameters;
+}
+
+void BoardSession::ReportError(std::int32_t result) {
+    ReportDriverError(driver_, prompts_, result);
+}
+
+void BoardSession::Error(std::string_view text) {
+    prompts_.ShowMessage(text, MessageIcon::Stop);
+}
+
+} // namespace ruva::tool

@@ -1,0 +1,60 @@
+#pragma once
+// What every board command starts with: the driver opened as the program opens it at start (the
+// result is not examined: without a driver every later request answers 52, which the first request
+// reports with the program's own text), the console prompts, and the board named on the command line
+// made sure of before anything else is sent to it.
+
+#include "BoardTransfer.h"
+#include "ConsolePrompts.h"
+#include "DeviceChannel.h"
+#include "Driver.h"
+#include "DriverRecords.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+namespace ruva::tool {
+
+class BoardSession {
+public:
+    explicit BoardSession(std::ostream& err);
+
+    Driver& BoardDriver() { return driver_; }
+    ConsolePrompts& User() { return prompts_; }
+
+    // The driver parameters, or nothing after reporting the driver's error.
+    std::optional<DriverParameters> Parameters();
+    // The parameters when `board` is below NumberOfBoards; otherwise reports and gives nothing.
+    std::optional<DriverParameters> InstalledBoard(int board);
+    // InstalledBoard, then AttachBoard; a refused attach is reported.
+    std::optional<DriverParameters> AttachedBoard(int board);
+
+    // The failure of a driver request, as the program reports it ("Error #n: text").
+    void ReportError(std::int32_t result);
+    // An error of the command's own.
+    void Error(std::string_view text);
+
+private:
+    std::unique_ptr<DeviceChannel> channel_;
+    Driver driver_;
+    ConsolePrompts prompts_;
+};
+
+// The board that a transfer command works on, as the board page holds it: the board number, the
+// configuration shared by the transfers, and whether one has been loaded.
+struct BoardPage {
+    BoardSession& Session;
+    int BoardNumber = 0;
+    BoardConfig Config{};
+    bool ConfigLoaded = false;
+
+    // The transfer context of a board that was attached or has passed its check.
+    TransferContext Transfer() {
+        return {Session.BoardDriver(), Session.User(), Config, ConfigLoaded, BoardNumber, true};
+    }
+};
+
+} // namespace ruva::tool

@@ -33,6 +33,11 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
         err << "ruvacfg: " << e.what() << "\nRun 'ruvacfg --help' for usage.\n";
         return ExitUsage;
     }
+    // A result that never reached the standard output (a full disk, say) is no success.
+    if (!out.flush()) {
+        err << "ruvacfg: the standard output could not be written\n";
+        return context.ExitCode == ExitOk ? ExitFailed : context.ExitCode;
+    }
     return context.ExitCode;
 }
 

@@ -64,9 +64,10 @@ protected:
         ASSERT_TRUE(sim->Start()) << sim->LogText();
     }
 
-    // Runs the ruvacfg program with these arguments to its end.
-    ToolRun Ruvacfg(const std::vector<std::string>& args) {
-        const std::string out = (files / "stdout").string();
+    // Runs the ruvacfg program with these arguments to its end; its standard output goes to `output`
+    // when one is given.
+    ToolRun Ruvacfg(const std::vector<std::string>& args, const std::string& output = {}) {
+        const std::string out = output.empty() ? (files / "stdout").string() : output;
         const std::string err = (files / "stderr").string();
         std::vector<char*> argv{const_cast<char*>(RUVACFG_PATH)};
         for (const std::string& a : args)
@@ -87,7 +88,8 @@ protected:
             run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         posix_spawn_file_actions_destroy(&actions);
-        run.Out = ReadFileBytes(out);
+        if (output.empty())
+            run.Out = ReadFileBytes(out);
         run.Err = ReadFileBytes(err);
         return run;
     }
@@ -128,6 +130,12 @@ TEST_F(BoardCommandsTest, ReadOfAFreshBoardIsTheWritersText) {
     EXPECT_EQ(toFile.Out + toFile.Err, "");
     EXPECT_EQ(ReadFileBytes(files / "board0.cfg"), expected);
     EXPECT_TRUE(BoardChanges().empty());
+
+    if (std::filesystem::exists("/dev/full")) {
+        const ToolRun full = Ruvacfg({"board", "read", "0"}, "/dev/full");
+        EXPECT_EQ(full.Code, 1);
+        EXPECT_EQ(full.Err, "ruvacfg: the standard output could not be written\n");
+    }
 }
 
 TEST_F(BoardCommandsTest, WriteThenDiffThenASecondWriteThatChangesNothing) {

@@ -25,10 +25,9 @@ bool LoadBoard(BoardPage& page) {
     BoardSession& session = page.Session;
     if (!session.AttachedBoard(page.BoardNumber))
         return false;
-    const std::size_t shown = session.User().MessagesShown();
+    const std::size_t shown = session.MessagesShown();
     if (!CheckBoard(session.BoardDriver(), session.User(), page.BoardNumber, page.Config)) {
-        if (session.User().MessagesShown() == shown) // the check fails silently on the driver's side
-            session.Error("board " + std::to_string(page.BoardNumber) + " is not available");
+        session.ExplainFailedCheck(page.BoardNumber, shown);
         return false;
     }
     return LoadFromBoard(page.Transfer()).Outcome == BoardLoadOutcome::Loaded;
@@ -67,7 +66,7 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
                 context.ExitCode = ExitFailed;
                 return;
             }
-            context.Out << *text << std::flush;
+            context.Out << *text;
         }
         // A code without a value word is reported and left out of the text, which then does not load.
         context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;

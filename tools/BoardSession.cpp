@@ -50,4 +50,9 @@ void BoardSession::Error(std::string_view text) {
     prompts_.ShowMessage(text, MessageIcon::Stop);
 }
 
+void BoardSession::ExplainFailedCheck(int board, std::size_t shownBefore) {
+    if (prompts_.MessagesShown() == shownBefore)
+        Error("board " + std::to_string(board) + " is not available");
+}
+
 } // namespace ruva::tool

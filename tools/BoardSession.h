@@ -10,6 +10,7 @@
 #include "Driver.h"
 #include "DriverRecords.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,6 +37,11 @@ public:
     void ReportError(std::int32_t result);
     // An error of the command's own.
     void Error(std::string_view text);
+
+    // Messages shown so far. A board check that fails on the driver's side says nothing; after one,
+    // ExplainFailedCheck says that the board is not available unless a message has been shown since.
+    std::size_t MessagesShown() const { return prompts_.MessagesShown(); }
+    void ExplainFailedCheck(int board, std::size_t shownBefore);
 
 private:
     std::unique_ptr<DeviceChannel> channel_;

@@ -60,11 +60,11 @@ void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
         }
         page.ConfigLoaded = true;
 
-        const std::size_t shown = session.User().MessagesShown();
+        const std::size_t shown = session.MessagesShown();
         const BoardSaveResult save =
             SaveToBoard(page.Transfer(), options->DryRun ? WriteMode::DryRun : WriteMode::Send);
-        if (save.Outcome == BoardSaveOutcome::CheckFailed && session.User().MessagesShown() == shown)
-            session.Error("board " + std::to_string(page.BoardNumber) + " is not available");
+        if (save.Outcome == BoardSaveOutcome::CheckFailed)
+            session.ExplainFailedCheck(page.BoardNumber, shown);
         if (options->DryRun && save.Outcome != BoardSaveOutcome::CheckFailed &&
             save.Outcome != BoardSaveOutcome::DriverError) {
             for (const BoardWrite& w : save.Writes)

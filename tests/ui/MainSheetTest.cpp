@@ -1,0 +1,331 @@
+// The main sheet and its board pages over boards held in memory: when boards are checked, which
+// buttons are enabled before and after loads, how the one configuration travels between pages, and
+// the commands that only show something.
+
+#include "Driver.h"
+#include "FakeBoards.h"
+#include "OBrdPropertyPgGeneral.h"
+#include "OBrdPropertySheet.h"
+#include "OConfigApp.h"
+#include "OMainPropertyPgAbout.h"
+#include "OMainPropertyPgBrd.h"
+#include "OMainPropertySheet.h"
+#include "OMainResourcesDlg.h"
+#include "SheetDriver.h"
+#include "Texts.h"
+#include "ValueSets.h"
+
+#include <QPushButton>
+#include <QTextBrowser>
+
+#include <map>
+
+using namespace ruva;
+using namespace ruva::test;
+
+namespace {
+
+// Two intact boards (NumberOfBoards 2) behind an opened driver, and a sheet over them.
+struct Rig {
+    ScriptedChannel channel;
+    FakeBoards boards;
+    Driver driver{channel};
+    TimelinePrompts prompts{channel};
+
+    Rig() { boards.Serve(channel); }
+    void Open() {
+        driver.OpenDriver(0);
+        prompts.Clear();
+    }
+};
+
+QPushButton* PageButton(const QWidget& page, const char* name) {
+    QPushButton* button = Find<QPushButton>(page, name);
+    if (button == nullptr)
+        qFatal("no button %s", name);
+    return button;
+}
+
+// The enabled state of every button of a board page, by object name.
+std::map<QString, bool> Enabled(const OMainPropertyPgBrd& page) {
+    std::map<QString, bool> state;
+    for (const char* name : {"Resources", "SerialNo", "Diagnostics", "LpuBoot", "LoadFromFile", "SaveToFile",
+                             "EditProperties", "LoadFromBoard", "SaveToBoard"})
+        state[QString::fromLatin1(name)] = PageButton(page, name)->isEnabled();
+    return state;
+}
+
+// The expected state: the board buttons of an available board and the three buttons that need a
+// configuration.
+std::map<QString, bool> Expected(bool available, bool loaded, bool saveToBoard) {
+    return {{"Resources", available},   {"SerialNo", available},      {"Diagnostics", false},
+            {"LpuBoot", available},     {"LoadFromFile", true},       {"SaveToFile", loaded},
+            {"EditProperties", loaded}, {"LoadFromBoard", available}, {"SaveToBoard", saveToBoard}};
+}
+
+void Press(const OMainPropertyPgBrd& page, const char* name) {
+    QTest::mouseClick(PageButton(page, name), Qt::LeftButton);
+}
+
+} // namespace
+
+class MainSheetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void captionPagesAndButtons();
+    void boardIsCheckedWhenItsTabIsFirstOpened();
+    void enableRulesBeforeAndAfterALoad();
+    void failedFirstLoadKeepsEditingDisabled();
+    void configurationLoadedOnOnePageIsSavedOnAnother();
+    void editPropertiesTakesChangesOnlyOnOk();
+    void lpuBootOnlyTellsAndDiagnosticsStaysOff();
+    void withoutDriverResourcesReportsTheMissingDriver();
+    void programEndsWithTheSheetWithoutWriting();
+    void helpOpensTheHelpPage();
+};
+
+void MainSheetTest::captionPagesAndButtons() {
+    Rig rig;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    QCOMPARE(sheet.windowTitle(), QStringLiteral("Ruva-2 Properties"));
+    const QStringList captions = {"General", "Board 0", "Board 1", "Board 2", "Board 3"};
+    for (int i = 0; i < captions.size(); ++i)
+        QCOMPARE(sheet.PageCaption(i), captions[i]);
+    QCOMPARE(sheet.ActivePage(), 0);
+    for (int board = 0; board < 4; ++board)
+        QCOMPARE(sheet.BoardPage(board).BoardNumber(), board);
+    for (auto which : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Help})
+        QVERIFY(sheet.Button(which) != nullptr);
+    QVERIFY(sheet.Button(QDialogButtonBox::Apply) == nullptr);
+    QVERIFY(!sheet.windowIcon().isNull());
+    QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!sheet.ConfigLoaded());
+
+    // The General page's button is its default one.
+    QVERIFY(Find<QPushButton>(sheet.GeneralPage(), "Resources")->isDefault());
+}
+
+void MainSheetTest::boardIsCheckedWhenItsTabIsFirstOpened() {
+    Rig rig;
+    rig.boards.Boards[1].Image.Version = 8;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+    QVERIFY(rig.channel.Requests.empty());
+    QVERIFY(rig.prompts.Messages.empty());
+
+    sheet.SetActivePage(1);
+    QVERIFY(sheet.BoardPage(0).BoardAvailable());
+    QVERIFY(rig.prompts.Messages.empty());
+    QVERIFY(!sheet.BoardPage(1).IsInitialised());
+
+    sheet.SetActivePage(2);
+    QVERIFY(sheet.BoardPage(1).BoardAvailable());
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+    QVERIFY(rig.prompts.Messages[0].Text.find("(Version 8)") != std::string::npos);
+
+    // Coming back neither checks again nor repeats the note.
+    const std::size_t requests = rig.channel.Requests.size();
+    sheet.SetActivePage(0);
+    sheet.SetActivePage(2);
+    sheet.SetActivePage(1);
+    QCOMPARE(rig.channel.Requests.size(), requests);
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+}
+
+void MainSheetTest::enableRulesBeforeAndAfterALoad() {
+    Rig rig;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+
+    // Before any load: nothing that needs a configuration, on pages with and without a board.
+    sheet.SetActivePage(3);
+    const OMainPropertyPgBrd& board2 = sheet.BoardPage(2);
+    QVERIFY(!board2.BoardAvailable());
+    QCOMPARE(Enabled(board2), Expected(false, false, false));
+    sheet.SetActivePage(1);
+    const OMainPropertyPgBrd& board0 = sheet.BoardPage(0);
+    QCOMPARE(Enabled(board0), Expected(true, false, false));
+
+    Press(board0, "LoadFromBoard");
+    QVERIFY(sheet.ConfigLoaded());
+    QVERIFY(rig.prompts.Messages.empty());
+    QCOMPARE(Enabled(board0), Expected(true, true, true));
+
+    // Other pages pick the loaded state up when they become active.
+    sheet.SetActivePage(3);
+    QCOMPARE(Enabled(board2), Expected(false, true, false));
+    sheet.SetActivePage(2);
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true, true));
+}
+
+void MainSheetTest::failedFirstLoadKeepsEditingDisabled() {
+    Rig rig;
+    rig.boards.Fault(Request::ReadStoredConfig, StatusReply(7), 1); // the check's read passes
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+    sheet.SetActivePage(1);
+    Press(sheet.BoardPage(0), "LoadFromBoard");
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+    QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
+    QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #7: "));
+    QVERIFY(!sheet.ConfigLoaded());
+    QCOMPARE(Enabled(sheet.BoardPage(0)), Expected(true, false, false));
+    sheet.SetActivePage(2);
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, false, false));
+}
+
+void MainSheetTest::configurationLoadedOnOnePageIsSavedOnAnother() {
+    Rig rig;
+    StoredConfig& source = rig.boards.Boards[0].Image;
+    source.ClockSource = code::ClockSource::LI1;
+    source.Li[1].DefaultMode = code::LiMode::E1;
+    source.Li[1].T1.LineLength = 7;
+    source.Li[0].E1.SaBits = 0x05;
+    rig.boards.Boards[0].Info.HdlcStartAddress = 0xA000;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+
+    sheet.SetActivePage(1);
+    Press(sheet.BoardPage(0), "LoadFromBoard");
+    sheet.SetActivePage(2);
+    rig.prompts.Clear();
+    Press(sheet.BoardPage(1), "SaveToBoard");
+
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+    QCOMPARE(rig.prompts.Messages[0].Text, std::string(texts::SaveSucceeded));
+    StoredConfig expected = source;
+    expected.SerialNumber = 0x2345; // board 1 keeps its own serial number
+    QVERIFY(rig.boards.Boards[1].Image == expected);
+    QCOMPARE(rig.boards.Boards[1].Info.HdlcStartAddress, 0xA000u);
+    QVERIFY(rig.boards.Boards[1].ClockSelected == Request::SetClockLi1);
+    // Nothing was written to board 0.
+    QCOMPARE(rig.boards.Boards[0].Image.SerialNumber, std::uint16_t{0x1234});
+    QVERIFY(!rig.boards.Boards[0].ClockSelected);
+}
+
+void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
+    Rig rig;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+    sheet.SetActivePage(1);
+    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+    Press(page, "LoadFromBoard");
+    const BoardConfig loaded = sheet.Config();
+
+    {
+        const ModalWatch<OBrdPropertySheet> cancel([&](OBrdPropertySheet& properties) {
+            TypeInto(Find<QLineEdit>(properties.Page(OBrdPropertySheet::Li0E1), "LOSSensitivity"), "77");
+            properties.SetActivePage(OBrdPropertySheet::General);
+            Click(properties.Button(QDialogButtonBox::Cancel));
+        });
+        Press(page, "EditProperties");
+        QVERIFY(cancel.Driven());
+    }
+    QVERIFY(SameBytes(sheet.Config(), loaded));
+
+    {
+        const ModalWatch<OBrdPropertySheet> ok([&](OBrdPropertySheet& properties) {
+            TypeInto(Find<QLineEdit>(properties.Page(OBrdPropertySheet::Li0E1), "LOSSensitivity"), "77");
+            Click(properties.Button(QDialogButtonBox::Ok));
+        });
+        Press(page, "EditProperties");
+        QVERIFY(ok.Driven());
+    }
+    QCOMPARE(sheet.Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
+    // Editing changes neither the loaded state nor the buttons, and nothing reaches the board.
+    QCOMPARE(Enabled(page), Expected(true, true, true));
+    QCOMPARE(rig.boards.Boards[0].Image.Li[0].E1.LOSSensitivity, loaded.Image.Li[0].E1.LOSSensitivity);
+}
+
+void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
+    Rig rig;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+    sheet.SetActivePage(1);
+    rig.prompts.Clear();
+    Press(sheet.BoardPage(0), "LpuBoot");
+    QCOMPARE(rig.prompts.Timeline(),
+             std::vector<std::string>{"info: " + std::string(texts::LpuNotSupported)});
+    QVERIFY(!sheet.ConfigLoaded());
+    QVERIFY(!PageButton(sheet.BoardPage(0), "Diagnostics")->isEnabled());
+}
+
+void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
+    Rig rig;
+    rig.channel.OpenSucceeds = false;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+
+    {
+        const ModalWatch<OMainResourcesDlg> dialog([](OMainResourcesDlg&) {});
+        QTest::mouseClick(Find<QPushButton>(sheet.GeneralPage(), "Resources"), Qt::LeftButton);
+        QVERIFY(!dialog.Driven());
+    }
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+    QCOMPARE(rig.prompts.Messages[0].Text,
+             "Error #52: Failed to open the Ruva-2 driver. The driver is not properly installed. Board "
+             "configuration options are disabled.");
+    QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
+
+    // Every board page keeps its board buttons off; loading from a file stays possible.
+    for (int board = 0; board < 4; ++board) {
+        sheet.SetActivePage(1 + board);
+        QCOMPARE(Enabled(sheet.BoardPage(board)), Expected(false, false, false));
+    }
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+}
+
+void MainSheetTest::programEndsWithTheSheetWithoutWriting() {
+    for (auto button : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
+        Rig rig;
+        const ModalWatch<OMainPropertySheet> watch([&](OMainPropertySheet& sheet) {
+            sheet.SetActivePage(1);
+            Press(sheet.BoardPage(0), "LoadFromBoard");
+            {
+                const ModalWatch<OBrdPropertySheet> edit([](OBrdPropertySheet& properties) {
+                    TypeInto(Find<QLineEdit>(properties.Page(0), "LOSSensitivity"), "77");
+                    Click(properties.Button(QDialogButtonBox::Ok));
+                });
+                Press(sheet.BoardPage(0), "EditProperties");
+            }
+            QCOMPARE(sheet.Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
+            QTest::mouseClick(sheet.Button(button), Qt::LeftButton);
+        });
+        RunMainSheet(rig.driver, rig.prompts);
+        QVERIFY(watch.Driven());
+        // The driver was opened once, and nothing was written.
+        QCOMPARE(rig.channel.RequestsWith(Request::OpenDriver).size(), std::size_t{1});
+        QVERIFY(rig.channel.RequestsWith(Request::WriteStoredConfig).empty());
+        QVERIFY(rig.channel.RequestsWith(Request::WriteBoardInfo).empty());
+        QVERIFY(rig.prompts.Messages.empty());
+    }
+}
+
+void MainSheetTest::helpOpensTheHelpPage() {
+    Rig rig;
+    rig.Open();
+    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    sheet.show();
+    QTest::mouseClick(sheet.Button(QDialogButtonBox::Help), Qt::LeftButton);
+    auto* help = sheet.findChild<QDialog*>(QStringLiteral("HelpWindow"));
+    QVERIFY(help != nullptr);
+    QVERIFY(help->isVisible());
+    auto* browser = help->findChild<QTextBrowser*>();
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("Save -->")));
+    // Asking again brings the same window forward.
+    QTest::mouseClick(sheet.Button(QDialogButtonBox::Help), Qt::LeftButton);
+    QCOMPARE(sheet.findChildren<QDialog*>(QStringLiteral("HelpWindow")).size(), 1);
+    help->close();
+}
+
+QTEST_MAIN(MainSheetTest)
+#include "MainSheetTest.moc"

@@ -60,7 +60,10 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // One size for all pages, taken before any page is laid out, so that the sheet keeps its size
+    // when the pages are switched.
+    ensurePolished();
+    setFixedSize(sizeHint());
 
     connect(tabs_, &QTabWidget::currentChanged, this, &OMainPropertySheet::OnPageChanged);
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);

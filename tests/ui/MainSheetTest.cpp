@@ -19,6 +19,7 @@
 #include <QTextBrowser>
 
 #include <map>
+#include <memory>
 
 using namespace ruva;
 using namespace ruva::test;
@@ -32,10 +33,16 @@ struct Rig {
     Driver driver{channel};
     TimelinePrompts prompts{channel};
 
+    std::unique_ptr<OMainPropertySheet> sheet;
+
     Rig() { boards.Serve(channel); }
-    void Open() {
+    // Opens the driver as the program does and shows a sheet over it, with nothing recorded yet.
+    OMainPropertySheet& ShowSheet() {
         driver.OpenDriver(0);
         prompts.Clear();
+        sheet = std::make_unique<OMainPropertySheet>(driver, prompts);
+        sheet->show();
+        return *sheet;
     }
 };
 
@@ -87,8 +94,7 @@ private slots:
 
 void MainSheetTest::captionPagesAndButtons() {
     Rig rig;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
+    OMainPropertySheet& sheet = rig.ShowSheet();
     QCOMPARE(sheet.windowTitle(), QStringLiteral("Ruva-2 Properties"));
     const QStringList captions = {"General", "Board 0", "Board 1", "Board 2", "Board 3"};
     for (int i = 0; i < captions.size(); ++i)
@@ -110,9 +116,7 @@ void MainSheetTest::captionPagesAndButtons() {
 void MainSheetTest::boardIsCheckedWhenItsTabIsFirstOpened() {
     Rig rig;
     rig.boards.Boards[1].Image.Version = 8;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
     QVERIFY(rig.channel.Requests.empty());
     QVERIFY(rig.prompts.Messages.empty());
 
@@ -137,9 +141,7 @@ void MainSheetTest::boardIsCheckedWhenItsTabIsFirstOpened() {
 
 void MainSheetTest::enableRulesBeforeAndAfterALoad() {
     Rig rig;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
 
     // Before any load: nothing that needs a configuration, on pages with and without a board.
     sheet.SetActivePage(3);
@@ -165,9 +167,7 @@ void MainSheetTest::enableRulesBeforeAndAfterALoad() {
 void MainSheetTest::failedFirstLoadKeepsEditingDisabled() {
     Rig rig;
     rig.boards.Fault(Request::ReadStoredConfig, StatusReply(7), 1); // the check's read passes
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
     sheet.SetActivePage(1);
     Press(sheet.BoardPage(0), "LoadFromBoard");
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
@@ -187,9 +187,7 @@ void MainSheetTest::configurationLoadedOnOnePageIsSavedOnAnother() {
     source.Li[1].T1.LineLength = 7;
     source.Li[0].E1.SaBits = 0x05;
     rig.boards.Boards[0].Info.HdlcStartAddress = 0xA000;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
 
     sheet.SetActivePage(1);
     Press(sheet.BoardPage(0), "LoadFromBoard");
@@ -211,9 +209,7 @@ void MainSheetTest::configurationLoadedOnOnePageIsSavedOnAnother() {
 
 void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
     Rig rig;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
     sheet.SetActivePage(1);
     const OMainPropertyPgBrd& page = sheet.BoardPage(0);
     Press(page, "LoadFromBoard");
@@ -246,9 +242,7 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
 
 void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
     Rig rig;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
     sheet.SetActivePage(1);
     rig.prompts.Clear();
     Press(sheet.BoardPage(0), "LpuBoot");
@@ -261,9 +255,7 @@ void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
 void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
     Rig rig;
     rig.channel.OpenSucceeds = false;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
 
     {
         const ModalWatch<OMainResourcesDlg> dialog([](OMainResourcesDlg&) {});
@@ -312,9 +304,7 @@ void MainSheetTest::programEndsWithTheSheetWithoutWriting() {
 
 void MainSheetTest::helpOpensTheHelpPage() {
     Rig rig;
-    rig.Open();
-    OMainPropertySheet sheet(rig.driver, rig.prompts);
-    sheet.show();
+    OMainPropertySheet& sheet = rig.ShowSheet();
     QTest::mouseClick(sheet.Button(QDialogButtonBox::Help), Qt::LeftButton);
     auto* help = sheet.findChild<QDialog*>(QStringLiteral("HelpWindow"));
     QVERIFY(help != nullptr);

@@ -33,7 +33,8 @@ void AppendMinimizeItem(QWidget& window) {
 } // namespace
 
 OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), generalPage_(new OMainPropertyPgAbout(driver, prompts)), tabs_(new QTabWidget(this)),
+    : QDialog(parent), generalPage_(new OMainPropertyPgAbout(driver, prompts, this)),
+      tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {
     setWindowTitle(ToQString(texts::SheetCaption));

@@ -109,8 +109,11 @@ void MainSheetTest::captionPagesAndButtons() {
     QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!sheet.ConfigLoaded());
 
-    // The General page's button is its default one.
+    // The General page's button is its default one: Enter presses it.
     QVERIFY(Find<QPushButton>(sheet.GeneralPage(), "Resources")->isDefault());
+    const ModalWatch<OMainResourcesDlg> resources([](OMainResourcesDlg&) {});
+    QTest::keyClick(&sheet, Qt::Key_Return);
+    QVERIFY(resources.Driven());
 }
 
 void MainSheetTest::boardIsCheckedWhenItsTabIsFirstOpened() {

@@ -312,11 +312,23 @@ void MainSheetTest::helpOpensTheHelpPage() {
     auto* help = sheet.findChild<QDialog*>(QStringLiteral("HelpWindow"));
     QVERIFY(help != nullptr);
     QVERIFY(help->isVisible());
-    auto* browser = help->findChild<QTextBrowser*>();
-    QVERIFY(browser->toPlainText().contains(QStringLiteral("Save -->")));
+    QVERIFY(help->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("Save -->")));
     // Asking again brings the same window forward.
-    QTest::mouseClick(sheet.Button(QDialogButtonBox::Help), Qt::LeftButton);
+    QTest::keyClick(&sheet, Qt::Key_F1);
     QCOMPARE(sheet.findChildren<QDialog*>(QStringLiteral("HelpWindow")).size(), 1);
+
+    // The board properties sheet opens its own, as a child window that its modality does not block.
+    sheet.SetActivePage(1);
+    Press(sheet.BoardPage(0), "LoadFromBoard");
+    bool beside = false;
+    const ModalWatch<OBrdPropertySheet> edit([&](OBrdPropertySheet& properties) {
+        Click(properties.Button(QDialogButtonBox::Help));
+        const auto* own = properties.findChild<QDialog*>(QStringLiteral("HelpWindow"));
+        beside = own != nullptr && own->isVisible() && own->parentWidget() == &properties;
+    });
+    Press(sheet.BoardPage(0), "EditProperties");
+    QVERIFY(edit.Driven());
+    QVERIFY(beside);
     help->close();
 }
 

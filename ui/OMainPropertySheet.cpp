@@ -37,6 +37,8 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {
+    // The General page is made inside the sheet (its parent from the start) so that its "&Resources"
+    // becomes the sheet's default button.
     setWindowTitle(ToQString(texts::SheetCaption));
     setWindowIcon(ProgramIcon());
 #ifdef Q_OS_WIN

@@ -36,14 +36,14 @@ enum class Request : std::uint32_t {
     SetClockExternal2M = 41005,  // 0xA02D
 };
 
-struct RequestSpec {
+struct RequestLayout {
     Request Code;
     std::string_view Name;
     std::size_t InputSize;
     std::size_t ReplySize;
 };
 
-inline constexpr std::array<RequestSpec, 15> RequestSpecs{{
+inline constexpr std::array<RequestLayout, 15> RequestLayouts{{
     {Request::OpenDriver, "OpenDriver", 4, 4},
     {Request::AttachBoard, "AttachBoard", 4, 4},
     {Request::ReadStoredConfig, "ReadStoredConfig", 2, 138},
@@ -61,15 +61,15 @@ inline constexpr std::array<RequestSpec, 15> RequestSpecs{{
     {Request::SetClockExternal2M, "SetClockExternal2M", 2, 4},
 }};
 
-// The spec of a request code, or nullptr for a code the driver does not know.
-constexpr const RequestSpec* FindRequest(std::uint32_t code) {
-    for (const RequestSpec& spec : RequestSpecs)
-        if (static_cast<std::uint32_t>(spec.Code) == code)
-            return &spec;
+// The layout of a request code, or nullptr for a code the driver does not know.
+constexpr const RequestLayout* FindRequest(std::uint32_t code) {
+    for (const RequestLayout& layout : RequestLayouts)
+        if (static_cast<std::uint32_t>(layout.Code) == code)
+            return &layout;
     return nullptr;
 }
 
-constexpr const RequestSpec& SpecOf(Request request) {
+constexpr const RequestLayout& LayoutOf(Request request) {
     return *FindRequest(static_cast<std::uint32_t>(request));
 }
 

@@ -14,16 +14,16 @@ using namespace bytes;
 namespace {
 
 // A reply of the request's full size with `status` in bytes 0-3 and zeros behind it.
-Answer StatusAnswer(const RequestSpec& spec, std::uint32_t status) {
-    Answer answer{true, std::vector<std::uint8_t>(spec.ReplySize, 0)};
+Answer StatusAnswer(const RequestLayout& layout, std::uint32_t status) {
+    Answer answer{true, std::vector<std::uint8_t>(layout.ReplySize, 0)};
     PutU32(answer.Data, 0, status);
     return answer;
 }
 
 // A status followed by a record, as the read requests answer.
 template <std::size_t N>
-Answer RecordAnswer(const RequestSpec& spec, const std::array<std::uint8_t, N>& record) {
-    Answer answer = StatusAnswer(spec, status::Success);
+Answer RecordAnswer(const RequestLayout& layout, const std::array<std::uint8_t, N>& record) {
+    Answer answer = StatusAnswer(layout, status::Success);
     std::copy(record.begin(), record.end(), answer.Data.begin() + 4);
     return answer;
 }
@@ -75,65 +75,65 @@ Simulator::Simulator(SimState state, Persist persist)
 
 Outcome Simulator::Handle(std::uint32_t code, std::span<const std::uint8_t> input, std::uint32_t capacity) {
     Outcome outcome;
-    const RequestSpec* spec = FindRequest(code);
-    if (spec == nullptr) {
+    const RequestLayout* layout = FindRequest(code);
+    if (layout == nullptr) {
         outcome.Reply.Ok = false;
         outcome.Summary = FormatText("request 0x%1!X!: failed (unknown request)", {code});
         return outcome;
     }
-    if (capacity < spec->ReplySize) {
+    if (capacity < layout->ReplySize) {
         outcome.Reply.Ok = false;
         outcome.Summary = FormatText("%1!s!: failed (reply capacity %2!u! below %3!u! bytes)",
-                                     {spec->Name, capacity, spec->ReplySize});
+                                     {layout->Name, capacity, layout->ReplySize});
         return outcome;
     }
 
     const SimState before = state_;
     std::string board;
     std::string note;
-    outcome.Reply = Dispatch(*spec, input, board, note);
+    outcome.Reply = Dispatch(*layout, input, board, note);
     if (state_ != before && persist_) {
         outcome.PersistError = persist_(state_);
         if (!outcome.PersistError.empty()) {
             // What the board could not keep it does not claim to have done.
             state_ = before;
-            if (ChangesBoard(spec->Code) && outcome.Reply.Ok && outcome.Reply.Data.size() >= 4 &&
+            if (ChangesBoard(layout->Code) && outcome.Reply.Ok && outcome.Reply.Data.size() >= 4 &&
                 GetU32(outcome.Reply.Data, 0) == status::Success) {
-                outcome.Reply = StatusAnswer(*spec, status::StoreFailed);
+                outcome.Reply = StatusAnswer(*layout, status::StoreFailed);
                 note = "state not stored";
             }
         }
     }
-    outcome.Summary = std::string(spec->Name) + (board.empty() ? "" : " board " + board) + ": " +
+    outcome.Summary = std::string(layout->Name) + (board.empty() ? "" : " board " + board) + ": " +
                       Describe(outcome.Reply) + (note.empty() ? "" : " (" + note + ")");
     return outcome;
 }
 
-Answer Simulator::Dispatch(const RequestSpec& spec, std::span<const std::uint8_t> input,
+Answer Simulator::Dispatch(const RequestLayout& layout, std::span<const std::uint8_t> input,
                            std::string& boardText, std::string& note) {
-    if (input.size() != spec.InputSize) {
-        note = FormatText("wrong input length %1!u!, takes %2!u!", {input.size(), spec.InputSize});
-        return StatusAnswer(spec, status::WrongInputLength);
+    if (input.size() != layout.InputSize) {
+        note = FormatText("wrong input length %1!u!, takes %2!u!", {input.size(), layout.InputSize});
+        return StatusAnswer(layout, status::WrongInputLength);
     }
-    if (BoardOffset(spec.Code) != 0 && GetU32(input, 0) != WriteAccessCode) {
+    if (BoardOffset(layout.Code) != 0 && GetU32(input, 0) != WriteAccessCode) {
         note = "wrong access code";
-        return StatusAnswer(spec, status::WrongAccessCode);
+        return StatusAnswer(layout, status::WrongAccessCode);
     }
     SimBoard* board = nullptr;
-    if (IsBoardRequest(spec.Code)) {
-        const std::uint16_t index = GetU16(input, BoardOffset(spec.Code));
+    if (IsBoardRequest(layout.Code)) {
+        const std::uint16_t index = GetU16(input, BoardOffset(layout.Code));
         boardText = std::to_string(index);
         board = state_.Board(index);
         if (board == nullptr) {
             note = "no such board";
-            return StatusAnswer(spec, status::NoSuchBoard);
+            return StatusAnswer(layout, status::NoSuchBoard);
         }
     }
 
     FaultMap& faults = board != nullptr ? board->Faults : state_.Faults;
-    auto found = faults.find(spec.Code);
+    auto found = faults.find(layout.Code);
     if (found == faults.end())
-        return Serve(spec, board, input, false);
+        return Serve(layout, board, input, false);
 
     const Fault fault = found->second;
     if (fault.Count && --*found->second.Count == 0)
@@ -144,19 +144,19 @@ Answer Simulator::Dispatch(const RequestSpec& spec, std::span<const std::uint8_t
     if (fault.Empty)
         return Answer{true, {}};
     if (fault.Status) {
-        Answer answer = ChangesBoard(spec.Code) ? StatusAnswer(spec, 0) : Serve(spec, board, input, false);
+        Answer answer = ChangesBoard(layout.Code) ? StatusAnswer(layout, 0) : Serve(layout, board, input, false);
         if (answer.Data.size() >= 4)
             PutU32(answer.Data, 0, *fault.Status);
         return answer;
     }
-    return Serve(spec, board, input, fault.ReadBackDiffers);
+    return Serve(layout, board, input, fault.ReadBackDiffers);
 }
 
-Answer Simulator::Serve(const RequestSpec& spec, SimBoard* board, std::span<const std::uint8_t> input,
+Answer Simulator::Serve(const RequestLayout& layout, SimBoard* board, std::span<const std::uint8_t> input,
                         bool readBackDiffers) {
-    switch (spec.Code) {
+    switch (layout.Code) {
     case Request::OpenDriver:
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::GetErrorText:
         return ErrorText(GetU32(input, 0));
     case Request::GetDriverParameters: {
@@ -173,46 +173,46 @@ Answer Simulator::Serve(const RequestSpec& spec, SimBoard* board, std::span<cons
             p.HostIoWindowSize[i] = b.HostIoWindowSize;
             p.DramSize[i] = b.DramSize;
         }
-        return RecordAnswer(spec, p.toBytes());
+        return RecordAnswer(layout, p.toBytes());
     }
     case Request::AttachBoard:
         if (GetU16(input, 2) != static_cast<std::uint16_t>(state_.IoBaseAddress))
-            return StatusAnswer(spec, status::WrongIoBaseAddress);
-        return StatusAnswer(spec, status::Success);
+            return StatusAnswer(layout, status::WrongIoBaseAddress);
+        return StatusAnswer(layout, status::Success);
     case Request::ReadStoredConfig:
-        return RecordAnswer(spec, board->Image.toBytes());
+        return RecordAnswer(layout, board->Image.toBytes());
     case Request::WriteStoredConfig: {
         ImageBytes image;
         std::copy(input.begin() + 2, input.end(), image.begin());
         if (readBackDiffers)
             image.back() ^= 0xFF;
         board->Image = StoredConfig::fromBytes(image);
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     }
     case Request::ReadBoardInfo:
-        return RecordAnswer(spec, board->Info.toBytes());
+        return RecordAnswer(layout, board->Info.toBytes());
     case Request::WriteBoardInfo:
         board->Info = BoardInfo::fromBytes(input.subspan<6, BoardInfo::Size>());
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::ReadSerialRecord:
-        return RecordAnswer(spec, board->Serial.toBytes());
+        return RecordAnswer(layout, board->Serial.toBytes());
     case Request::WriteSerialRecord:
         board->Serial = SerialRecord::fromBytes(input.subspan<6, SerialRecord::Size>());
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::ReadGdsId:
-        return RecordAnswer(spec, std::array<std::uint8_t, 2>{board->GdsId, 0});
+        return RecordAnswer(layout, std::array<std::uint8_t, 2>{board->GdsId, 0});
     case Request::SetClockInternal:
         board->Clock = code::ClockSource::INTERNAL;
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::SetClockLi0:
         board->Clock = code::ClockSource::LI0;
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::SetClockLi1:
         board->Clock = code::ClockSource::LI1;
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     case Request::SetClockExternal2M:
         board->Clock = code::ClockSource::EXTERNAL_2M;
-        return StatusAnswer(spec, status::Success);
+        return StatusAnswer(layout, status::Success);
     default:
         return Answer{false, {}};
     }
@@ -226,10 +226,10 @@ Answer Simulator::ErrorText(std::uint32_t number) const {
         text = builtin->second;
     if (!text)
         return Answer{true, {}}; // no text for this number: no bytes
-    const RequestSpec& spec = SpecOf(Request::GetErrorText);
-    Answer answer = StatusAnswer(spec, status::Success);
+    const RequestLayout& layout = LayoutOf(Request::GetErrorText);
+    Answer answer = StatusAnswer(layout, status::Success);
     // Bytes 4 on hold the text and its terminating NUL.
-    const std::size_t length = std::min(text->size(), spec.ReplySize - 5);
+    const std::size_t length = std::min(text->size(), layout.ReplySize - 5);
     std::copy_n(text->begin(), length, answer.Data.begin() + 4);
     return answer;
 }

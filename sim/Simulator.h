@@ -38,9 +38,9 @@ public:
     const SimState& State() const { return state_; }
 
 private:
-    Answer Dispatch(const RequestSpec& spec, std::span<const std::uint8_t> input, std::string& board,
+    Answer Dispatch(const RequestLayout& layout, std::span<const std::uint8_t> input, std::string& board,
                     std::string& note);
-    Answer Serve(const RequestSpec& spec, SimBoard* board, std::span<const std::uint8_t> input,
+    Answer Serve(const RequestLayout& layout, SimBoard* board, std::span<const std::uint8_t> input,
                  bool readBackDiffers);
     Answer ErrorText(std::uint32_t number) const;
 

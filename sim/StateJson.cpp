@@ -104,7 +104,7 @@ Json FaultsToJson(const FaultMap& faults) {
             entry["ReadBackDiffers"] = true;
         if (fault.Count)
             entry["Count"] = *fault.Count;
-        out[std::string(SpecOf(request).Name)] = entry;
+        out[std::string(LayoutOf(request).Name)] = entry;
     }
     return out;
 }
@@ -323,10 +323,10 @@ void ReadImage(const Json& value, const std::string& path, StoredConfig& image) 
     }
 }
 
-const RequestSpec* FindRequestNamed(std::string_view name) {
-    for (const RequestSpec& spec : RequestSpecs)
-        if (spec.Name == name)
-            return &spec;
+const RequestLayout* FindRequestNamed(std::string_view name) {
+    for (const RequestLayout& layout : RequestLayouts)
+        if (layout.Name == name)
+            return &layout;
     return nullptr;
 }
 
@@ -358,15 +358,15 @@ FaultMap ReadFaults(const Json& value, const std::string& path, bool boardFaults
         Fail(path, "expected an object");
     FaultMap faults;
     for (auto it = value.begin(); it != value.end(); ++it) {
-        const RequestSpec* spec = FindRequestNamed(it.key());
+        const RequestLayout* layout = FindRequestNamed(it.key());
         const std::string entryPath = Join(path, it.key());
-        if (spec == nullptr)
+        if (layout == nullptr)
             Fail(path, "unknown request \"" + it.key() + "\"");
-        if (IsBoardRequest(spec->Code) != boardFaults)
+        if (IsBoardRequest(layout->Code) != boardFaults)
             Fail(entryPath, boardFaults
                                 ? "this request names no board: give its fault in the top-level Faults"
                                 : "this request names a board: give its fault in that board's Faults");
-        faults[spec->Code] = ReadFault(*it, entryPath, spec->Code);
+        faults[layout->Code] = ReadFault(*it, entryPath, layout->Code);
     }
     return faults;
 }

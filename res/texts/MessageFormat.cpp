@@ -25,12 +25,12 @@ std::string Printf(const std::string& format, auto value) {
 
 } // namespace
 
-std::string MessageArg::Format(std::string_view spec) const {
-    // Split the spec into flags/width/precision and the conversion; length modifiers are dropped
+std::string MessageArg::Format(std::string_view directive) const {
+    // Split the directive into flags/width/precision and the conversion; length modifiers are dropped
     // because every integer is passed at full width.
     std::string head;
     char conversion = 's';
-    for (char c : spec) {
+    for (char c : directive) {
         if (c == 'h' || c == 'l' || c == 'L' || c == 'j' || c == 'z' || c == 't')
             continue;
         if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == ' ' || c == '#') {
@@ -87,15 +87,15 @@ std::string FormatText(std::string_view pattern, std::initializer_list<MessageAr
             i = j;
             continue;
         }
-        std::string_view spec = "s";
+        std::string_view conversion = "s";
         if (j < pattern.size() && pattern[j] == '!') {
             size_t close = pattern.find('!', j + 1);
             if (close != std::string_view::npos) {
-                spec = pattern.substr(j + 1, close - j - 1);
+                conversion = pattern.substr(j + 1, close - j - 1);
                 j = close + 1;
             }
         }
-        out += argv[index - 1].Format(spec);
+        out += argv[index - 1].Format(conversion);
         i = j;
     }
     return out;

@@ -29,8 +29,8 @@ public:
     MessageArg(const char* text) : kind_(Kind::Text), text_(text) {}        // NOLINT
     MessageArg(const std::string& text) : kind_(Kind::Text), text_(text) {} // NOLINT
 
-    // Formats this argument with one printf conversion spec such as "d", ".2X" or "s".
-    std::string Format(std::string_view spec) const;
+    // Formats this argument with one printf conversion specifier such as "d", ".2X" or "s".
+    std::string Format(std::string_view directive) const;
 
 private:
     enum class Kind { Signed, Unsigned, Text };

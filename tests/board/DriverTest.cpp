@@ -171,11 +171,11 @@ TEST_F(DriverTest, EveryRequestSendsItsCodeBlockAndCapacity) {
         EXPECT_THAT(Last().Input, ElementsAreArray(c.Input));
         EXPECT_EQ(Last().Capacity, c.Capacity);
         // The shared table agrees with what is sent.
-        const RequestSpec* spec = FindRequest(c.Code);
-        ASSERT_NE(spec, nullptr);
-        EXPECT_EQ(spec->Name, c.Name);
-        EXPECT_EQ(spec->InputSize, c.Input.size());
-        EXPECT_EQ(spec->ReplySize, c.Capacity);
+        const RequestLayout* layout = FindRequest(c.Code);
+        ASSERT_NE(layout, nullptr);
+        EXPECT_EQ(layout->Name, c.Name);
+        EXPECT_EQ(layout->InputSize, c.Input.size());
+        EXPECT_EQ(layout->ReplySize, c.Capacity);
     }
 }
 

@@ -216,7 +216,7 @@ TEST_F(SimEndToEndTest, IdentityWritesWithAWrongAccessCodeChangeNothing) {
     RawClient client(sim->SocketPath());
     ASSERT_TRUE(client.Connected());
     for (Request request : {Request::WriteSerialRecord, Request::WriteBoardInfo}) {
-        Bytes input(SpecOf(request).InputSize, 0x11);
+        Bytes input(LayoutOf(request).InputSize, 0x11);
         PutU32(input, 0, WriteAccessCode ^ 1);
         PutU16(input, 4, 0);
         client.Send(frame::EncodeRequest(static_cast<std::uint32_t>(request), input, 4));

@@ -18,13 +18,13 @@ std::uint32_t Code(Request request) {
 }
 
 // An input block the request accepts for board 0 of a fresh state.
-Bytes SoundInput(const RequestSpec& spec) {
-    Bytes input(spec.InputSize, 0);
-    if (spec.Code == Request::WriteBoardInfo || spec.Code == Request::WriteSerialRecord)
+Bytes SoundInput(const RequestLayout& layout) {
+    Bytes input(layout.InputSize, 0);
+    if (layout.Code == Request::WriteBoardInfo || layout.Code == Request::WriteSerialRecord)
         PutU32(input, 0, WriteAccessCode);
-    if (spec.Code == Request::AttachBoard)
+    if (layout.Code == Request::AttachBoard)
         PutU16(input, 2, 0x300);
-    if (spec.Code == Request::GetErrorText)
+    if (layout.Code == Request::GetErrorText)
         PutU32(input, 0, 51);
     return input;
 }
@@ -35,23 +35,23 @@ std::uint32_t StatusOf(const Outcome& outcome) {
 
 TEST(SimulatorTest, EveryRequestAnswersItsFullReplyAndRefusesAWrongInputLength) {
     Simulator simulator(FreshState());
-    for (const RequestSpec& spec : RequestSpecs) {
-        const Outcome sound = simulator.Handle(Code(spec.Code), SoundInput(spec), 4096);
-        EXPECT_TRUE(sound.Reply.Ok) << spec.Name;
-        EXPECT_EQ(sound.Reply.Data.size(), spec.ReplySize) << spec.Name;
-        EXPECT_EQ(StatusOf(sound), status::Success) << spec.Name;
+    for (const RequestLayout& layout : RequestLayouts) {
+        const Outcome sound = simulator.Handle(Code(layout.Code), SoundInput(layout), 4096);
+        EXPECT_TRUE(sound.Reply.Ok) << layout.Name;
+        EXPECT_EQ(sound.Reply.Data.size(), layout.ReplySize) << layout.Name;
+        EXPECT_EQ(StatusOf(sound), status::Success) << layout.Name;
     }
     const SimState before = simulator.State();
-    for (const RequestSpec& spec : RequestSpecs) {
-        for (std::size_t length : {spec.InputSize + 1, spec.InputSize - 1}) {
-            if (length > spec.InputSize + 1)
+    for (const RequestLayout& layout : RequestLayouts) {
+        for (std::size_t length : {layout.InputSize + 1, layout.InputSize - 1}) {
+            if (length > layout.InputSize + 1)
                 continue; // no shorter input for a request that takes none
-            Bytes input = SoundInput(spec);
+            Bytes input = SoundInput(layout);
             input.resize(length, 0);
             const Outcome outcome =
-                simulator.Handle(Code(spec.Code), input, static_cast<std::uint32_t>(spec.ReplySize));
-            EXPECT_EQ(outcome.Reply.Data.size(), spec.ReplySize) << spec.Name << " length " << length;
-            EXPECT_EQ(StatusOf(outcome), status::WrongInputLength) << spec.Name << " length " << length;
+                simulator.Handle(Code(layout.Code), input, static_cast<std::uint32_t>(layout.ReplySize));
+            EXPECT_EQ(outcome.Reply.Data.size(), layout.ReplySize) << layout.Name << " length " << length;
+            EXPECT_EQ(StatusOf(outcome), status::WrongInputLength) << layout.Name << " length " << length;
             EXPECT_THAT(outcome.Summary, HasSubstr("wrong input length"));
         }
     }
@@ -73,7 +73,7 @@ TEST(SimulatorTest, AChangeThatCannotBeStoredIsUndoneAndReported) {
         ++stores;
         return storeError;
     });
-    Bytes input = SoundInput(SpecOf(Request::WriteSerialRecord));
+    Bytes input = SoundInput(LayoutOf(Request::WriteSerialRecord));
     PutU16(input, 8, 0x4321);
     const Outcome refused = simulator.Handle(Code(Request::WriteSerialRecord), input, 4);
     EXPECT_EQ(StatusOf(refused), status::StoreFailed);

@@ -137,7 +137,7 @@ std::vector<std::string> TimelinePrompts::Timeline() const {
         for (; next < Messages.size() && shownAfter_[next] == r; ++next)
             events.push_back(message(next));
         if (r < channel_.Requests.size()) {
-            const RequestSpec* known = FindRequest(channel_.Requests[r].Code);
+            const RequestLayout* known = FindRequest(channel_.Requests[r].Code);
             events.emplace_back(known != nullptr ? known->Name : "unknown request");
         }
     }

@@ -1,0 +1,47 @@
+#pragma once
+// Where the lexer's bytes come from: a file read in large blocks, or text held in memory. The lexer
+// asks for one block at a time, never for single bytes.
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace ruva {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+
+    // The next block of input: empty at the end of the input, nullopt on a read error. The block
+    // stays valid until the next call.
+    virtual std::optional<std::span<const unsigned char>> NextBlock() = 0;
+};
+
+// Text held in memory, handed out as one block.
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::string_view text) : text_(text) {}
+    std::optional<std::span<const unsigned char>> NextBlock() override;
+
+private:
+    std::string_view text_;
+    bool given_ = false;
+};
+
+// An open file read through a fixed buffer; the caller keeps the file open and closes it.
+class FileSource : public ByteSource {
+public:
+    static constexpr std::size_t BufferSize = 64 * 1024;
+
+    explicit FileSource(std::FILE* file);
+    std::optional<std::span<const unsigned char>> NextBlock() override;
+
+private:
+    std::FILE* file_;
+    std::unique_ptr<unsigned char[]> buffer_;
+};
+
+} // namespace ruva

@@ -1,0 +1,93 @@
+#include "ConfigLoader.h"
+
+#include "MessageFormat.h"
+#include "Prompts.h"
+#include "Texts.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace ruva {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+LoadResult CannotOpen(std::error_code error) {
+    LoadResult result;
+    result.Outcome = LoadOutcome::CannotOpen;
+    result.OpenError = error;
+    return result;
+}
+
+} // namespace
+
+LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return CannotOpen(std::make_error_code(std::errc::is_a_directory));
+    errno = 0;
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return CannotOpen(std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+    FileSource source(file.get());
+    LoadResult result;
+    if (!ParseConfigFile(source, parsed, result.Error))
+        result.Outcome = LoadOutcome::HasError;
+    return result;
+}
+
+LoadOutcome TakeBoardSection(const ParsedConfigFile& parsed, int board, BoardConfig& config) {
+    if (board < 0 || board >= ParsedConfigFile::MaxBoards)
+        return LoadOutcome::NoSection;
+    const ParsedBoard& slot = parsed.Boards[static_cast<std::size_t>(board)];
+    if (!slot.Present)
+        return LoadOutcome::NoSection;
+    config.General.ClockSource = slot.Image.ClockSource;
+    config.General.HdlcStartAddress = slot.HdlcStartAddress;
+    config.General.DefaultMode[0] = slot.Image.Li[0].DefaultMode;
+    config.General.DefaultMode[1] = slot.Image.Li[1].DefaultMode;
+    config.Image = slot.Image;
+    return LoadOutcome::Loaded;
+}
+
+LoadResult LoadConfig(ByteSource& source, int board, BoardConfig& config) {
+    ParsedConfigFile parsed;
+    LoadResult result;
+    if (!ParseConfigFile(source, parsed, result.Error))
+        result.Outcome = LoadOutcome::HasError;
+    else
+        result.Outcome = TakeBoardSection(parsed, board, config);
+    return result;
+}
+
+LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config) {
+    ParsedConfigFile parsed;
+    LoadResult result = ReadConfigFile(path, parsed);
+    if (result.Outcome == LoadOutcome::Loaded)
+        result.Outcome = TakeBoardSection(parsed, board, config);
+    return result;
+}
+
+void ShowLoadOutcome(const LoadResult& result, std::string_view path, int board, Prompts& prompts) {
+    switch (result.Outcome) {
+    case LoadOutcome::Loaded:
+        return;
+    case LoadOutcome::CannotOpen:
+        prompts.ShowMessage(FormatText(texts::CouldNotOpenFile, {path}), MessageIcon::None);
+        return;
+    case LoadOutcome::HasError:
+        prompts.ShowMessage(FormatText(texts::LoadErrorInFile, {result.Error.ParseErrorText(), path}),
+                            MessageIcon::Stop);
+        return;
+    case LoadOutcome::NoSection:
+        prompts.ShowMessage(FormatText(texts::NoSettingsForBoard, {path, board}), MessageIcon::Stop);
+        return;
+    }
+}
+
+} // namespace ruva

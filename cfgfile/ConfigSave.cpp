@@ -1,0 +1,30 @@
+#include "ConfigSave.h"
+
+#include "AtomicFile.h"
+#include "ConfigWriter.h"
+#include "MessageFormat.h"
+#include "Prompts.h"
+#include "Texts.h"
+
+namespace ruva {
+
+SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
+                       Prompts& prompts) {
+    // The file is opened before the text is produced, so a file that cannot be written is reported
+    // before the driver is asked for anything.
+    AtomicFile file;
+    if (file.Open(path)) {
+        prompts.ShowMessage(FormatText(texts::UnableToOpenFile, {path}), MessageIcon::Stop);
+        return SaveOutcome::CannotOpen;
+    }
+    const auto text = WriteConfigFile(config, board, driver, prompts);
+    if (!text)
+        return SaveOutcome::DriverError;
+    if (file.Commit(*text)) {
+        prompts.ShowMessage(FormatText(texts::UnableToWriteFile, {path}), MessageIcon::Stop);
+        return SaveOutcome::WriteError;
+    }
+    return SaveOutcome::Saved;
+}
+
+} // namespace ruva

@@ -1,0 +1,123 @@
+#include "ConfigReport.h"
+
+#include "ConfigWriter.h"
+#include "Fields.h"
+#include "ValueSets.h"
+
+#include <span>
+
+namespace ruva::tool {
+
+namespace {
+
+nlohmann::ordered_json WordOrNumber(const ValueSet& values, int code) {
+    if (const auto word = values.WordFor(code))
+        return std::string(*word);
+    return code;
+}
+
+template <typename Block>
+nlohmann::ordered_json BlockToJson(std::span<const FieldInfo<Block>> fields, const Block& block) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const FieldInfo<Block>& field : fields) {
+        const std::int64_t value = field.Get(block);
+        if (field.IsEnumerated())
+            object[std::string(field.Key)] = WordOrNumber(*field.Values, static_cast<int>(value));
+        else
+            object[std::string(field.Key)] = static_cast<std::uint32_t>(value);
+    }
+    return object;
+}
+
+std::string HexBytes(const ImageBytes& bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(2 * bytes.size());
+    for (std::uint8_t b : bytes) {
+        hex += Digits[b >> 4];
+        hex += Digits[b & 0xF];
+    }
+    return hex;
+}
+
+std::string WordText(const ValueSet& values, int code) {
+    if (const auto word = values.WordFor(code))
+        return std::string(*word);
+    return std::to_string(code);
+}
+
+template <typename Block>
+std::string ValueText(const FieldInfo<Block>& field, const Block& block) {
+    const std::int64_t value = field.Get(block);
+    if (field.IsEnumerated())
+        return WordText(*field.Values, static_cast<int>(value));
+    return FormatFieldNumber(field.Style, static_cast<std::uint32_t>(value));
+}
+
+constexpr std::size_t KeyColumn = 30;
+constexpr std::size_t ValueColumn = 24;
+
+// One row: the label in the key column, then the values, each but the last padded to its column.
+void Row(std::string& out, std::string_view label, std::string_view first, std::string_view second = {}) {
+    std::string line(label);
+    line.resize(std::max(line.size() + 1, KeyColumn), ' ');
+    line += first;
+    if (!second.empty()) {
+        line.resize(std::max(line.size() + 1, KeyColumn + ValueColumn), ' ');
+        line += second;
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    out += line;
+    out += '\n';
+}
+
+template <typename Block>
+void BlockRows(std::string& out, std::string_view title, std::span<const FieldInfo<Block>> fields,
+               const Block& li0, const Block& li1) {
+    out += title;
+    out += '\n';
+    for (const FieldInfo<Block>& field : fields)
+        Row(out, "  " + std::string(field.Key), ValueText(field, li0), ValueText(field, li1));
+}
+
+} // namespace
+
+nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["board"] = board;
+    nlohmann::ordered_json general = nlohmann::ordered_json::object();
+    general["ClockSource"] = WordOrNumber(ClockSourceCode, config.General.ClockSource);
+    general["HdlcStartAddress"] = config.General.HdlcStartAddress;
+    general["DefaultMode"] =
+        nlohmann::ordered_json::array({WordOrNumber(LiMode, config.General.DefaultMode[0]),
+                                       WordOrNumber(LiMode, config.General.DefaultMode[1])});
+    json["General"] = general;
+    nlohmann::ordered_json li = nlohmann::ordered_json::array();
+    for (const LineInterfaceSettings& settings : config.Image.Li) {
+        nlohmann::ordered_json blocks = nlohmann::ordered_json::object();
+        blocks["E1"] = BlockToJson(E1Fields(), settings.E1);
+        blocks["T1"] = BlockToJson(T1Fields(), settings.T1);
+        li.push_back(blocks);
+    }
+    json["Li"] = li;
+    json["Image"] = HexBytes(config.Image.toBytes());
+    return json;
+}
+
+std::string ConfigListing(const BoardConfig& config, int board) {
+    const GeneralSettings& general = config.General;
+    const auto& li = config.Image.Li;
+    std::string out = "Board " + std::to_string(board) + "\n";
+    Row(out, "  ClockSource", WordText(ClockSourceCode, general.ClockSource));
+    Row(out, "  HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, general.HdlcStartAddress));
+    out += '\n';
+    Row(out, "", "Li0", "Li1");
+    Row(out, "  DefaultMode", WordText(LiMode, general.DefaultMode[0]),
+        WordText(LiMode, general.DefaultMode[1]));
+    BlockRows(out, "E1", E1Fields(), li[0].E1, li[1].E1);
+    BlockRows(out, "T1", T1Fields(), li[0].T1, li[1].T1);
+    return out;
+}
+
+} // namespace ruva::tool

@@ -1,0 +1,48 @@
+#include "ConsolePrompts.h"
+
+#include <string>
+
+namespace ruva::tool {
+
+namespace {
+
+std::string_view Prefix(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Stop:
+        return "error: ";
+    case MessageIcon::Warning:
+        return "warning: ";
+    case MessageIcon::Information:
+        return "note: ";
+    case MessageIcon::None:
+        break;
+    }
+    return "";
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
+void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
+    // Line breaks become single spaces where the words would otherwise run together.
+    std::string line;
+    bool pendingBreak = false;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = true;
+            continue;
+        }
+        if (pendingBreak && !line.empty() && !IsBlank(line.back()) && !IsBlank(c))
+            line += ' ';
+        pendingBreak = false;
+        line += c;
+    }
+    while (!line.empty() && IsBlank(line.back()))
+        line.pop_back();
+    err_ << Prefix(icon) << line << '\n';
+}
+
+} // namespace ruva::tool

@@ -1,0 +1,24 @@
+#pragma once
+// Reading a configuration file for a command, with its failures as one line on the error stream:
+//   FILE:LINE: MESSAGE            the file's first error
+//   FILE: cannot open: REASON
+//   FILE: no settings for board N
+
+#include "BoardConfig.h"
+#include "ConfigLoader.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace ruva::tool {
+
+// Parses the file and, with a board, takes that board's section into `config` as the board page
+// would. False after printing the failure.
+bool LoadFileForCommand(const std::string& path, std::optional<int> board, BoardConfig& config,
+                        std::ostream& err);
+
+// The one-line text of a failed load.
+std::string DescribeLoadFailure(const LoadResult& result, const std::string& path, int board);
+
+} // namespace ruva::tool

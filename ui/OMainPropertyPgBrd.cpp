@@ -1,6 +1,8 @@
 #include "OMainPropertyPgBrd.h"
 
 #include "BoardTransfer.h"
+#include "ConfigLoader.h"
+#include "ConfigSave.h"
 #include "MessageFormat.h"
 #include "OBrdPropertySheet.h"
 #include "OBrdResourcesDlg.h"
@@ -82,7 +84,12 @@ void OMainPropertyPgBrd::LoadFromFile() {
     if (!path)
         return;
     configFileName_ = *path;
-    // The configuration file loader arrives with the configuration file subsystem.
+    const LoadResult loaded = LoadConfigFile(configFileName_, boardNumber_, config_);
+    ShowLoadOutcome(loaded, configFileName_, boardNumber_, prompts_);
+    if (loaded.Outcome != LoadOutcome::Loaded)
+        return;
+    configLoaded_ = true;
+    EnableConfigButtons(ConfigDependentButtons(true, boardAvailable_));
 }
 
 void OMainPropertyPgBrd::SaveToFile() {
@@ -90,6 +97,7 @@ void OMainPropertyPgBrd::SaveToFile() {
     if (!path)
         return;
     configFileName_ = *path;
+    ruva::SaveToFile(configFileName_, boardNumber_, config_, driver_, prompts_);
 }
 
 void OMainPropertyPgBrd::LoadFromBoard() {

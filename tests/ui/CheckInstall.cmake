@@ -11,6 +11,7 @@ include(GNUInstallDirs)
 set(expected
     ${CMAKE_INSTALL_BINDIR}/ruvasetw
     ${CMAKE_INSTALL_BINDIR}/ruva2-sim
+    ${CMAKE_INSTALL_BINDIR}/ruvacfg
     ${CMAKE_INSTALL_DATADIR}/applications/ruvasetw.desktop
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps/ruvasetw.png
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps/ruvasetw.png

@@ -15,7 +15,10 @@
 #include "Texts.h"
 #include "ValueSets.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 
 #include <map>
@@ -86,6 +89,9 @@ private slots:
     void failedFirstLoadKeepsEditingDisabled();
     void configurationLoadedOnOnePageIsSavedOnAnother();
     void editPropertiesTakesChangesOnlyOnOk();
+    void fileDialogsAndTheChosenName();
+    void fileSavedOnOnePageLoadsOnAPageWithoutBoard();
+    void fileThatFailsToLoadChangesNothing();
     void lpuBootOnlyTellsAndDiagnosticsStaysOff();
     void withoutDriverResourcesReportsTheMissingDriver();
     void programEndsWithTheSheetWithoutWriting();
@@ -241,6 +247,123 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
     // Editing changes neither the loaded state nor the buttons, and nothing reaches the board.
     QCOMPARE(Enabled(page), Expected(true, true, true));
     QCOMPARE(rig.boards.Boards[0].Image.Li[0].E1.LOSSensitivity, loaded.Image.Li[0].E1.LOSSensitivity);
+}
+
+void MainSheetTest::fileDialogsAndTheChosenName() {
+    Rig rig;
+    OMainPropertySheet& sheet = rig.ShowSheet();
+    sheet.SetActivePage(1);
+    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+
+    // A cancelled dialog changes nothing, not even the file name.
+    Press(page, "LoadFromFile");
+    QCOMPARE(rig.prompts.OpenDialogs.size(), std::size_t{1});
+    const FileDialogOptions& options = rig.prompts.OpenDialogs[0];
+    QCOMPARE(options.DefaultExtension, std::string("cfg"));
+    QCOMPARE(options.Filters.size(), std::size_t{2});
+    QCOMPARE(options.Filters[0].Description, std::string("Config Files (*.cfg)"));
+    QCOMPARE(options.Filters[1].Description, std::string("All Files (*)"));
+    QVERIFY(options.HideReadOnly);
+    QVERIFY(page.ConfigFileName().empty());
+    QVERIFY(!sheet.ConfigLoaded());
+
+    Press(page, "LoadFromBoard");
+    const QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("board0.cfg")).toStdString();
+    rig.prompts.SaveChoices.push_back(path);
+    Press(page, "SaveToFile");
+    QVERIFY(rig.prompts.SaveDialogs.at(0).ConfirmOverwrite);
+    QCOMPARE(rig.prompts.SaveDialogs.at(0).DefaultExtension, std::string("cfg"));
+    QCOMPARE(page.ConfigFileName(), path);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(path)));
+    Press(page, "SaveToFile");
+    QCOMPARE(page.ConfigFileName(), path);
+    QVERIFY(rig.prompts.Messages.empty());
+}
+
+void MainSheetTest::fileSavedOnOnePageLoadsOnAPageWithoutBoard() {
+    const QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("board2.cfg")).toStdString();
+    BoardConfig saved;
+    {
+        Rig rig;
+        rig.boards.Boards[0].Image.Li[1].T1.LineLength = 7;
+        rig.boards.Boards[0].Info.HdlcStartAddress = 0xA000;
+        OMainPropertySheet& sheet = rig.ShowSheet();
+        sheet.SetActivePage(1);
+        Press(sheet.BoardPage(0), "LoadFromBoard");
+        sheet.SetActivePage(3);
+        rig.prompts.SaveChoices.push_back(path);
+        Press(sheet.BoardPage(2), "SaveToFile");
+        QVERIFY(rig.prompts.Messages.empty());
+        saved = sheet.Config();
+    }
+
+    Rig rig;
+    OMainPropertySheet& sheet = rig.ShowSheet();
+    sheet.SetActivePage(3);
+    const OMainPropertyPgBrd& page = sheet.BoardPage(2);
+    rig.prompts.OpenChoices.push_back(path);
+    Press(page, "LoadFromFile");
+    QVERIFY(rig.prompts.Messages.empty());
+    QVERIFY(sheet.ConfigLoaded());
+    QCOMPARE(Enabled(page), Expected(false, true, false));
+    QVERIFY(sheet.Config().General == saved.General);
+    for (std::size_t li = 0; li < 2; ++li) {
+        QVERIFY(sheet.Config().Image.Li[li].E1 == saved.Image.Li[li].E1);
+        QVERIFY(sheet.Config().Image.Li[li].T1 == saved.Image.Li[li].T1);
+    }
+    QCOMPARE(sheet.Config().General.HdlcStartAddress, 0xA000u);
+    // A board page that has a board may save what the file held.
+    sheet.SetActivePage(2);
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true, true));
+}
+
+void MainSheetTest::fileThatFailsToLoadChangesNothing() {
+    const QTemporaryDir dir;
+    const std::string board0 = dir.filePath(QStringLiteral("board0.cfg")).toStdString();
+    const std::string broken = dir.filePath(QStringLiteral("broken.cfg")).toStdString();
+    const std::string missing = dir.filePath(QStringLiteral("missing.cfg")).toStdString();
+    Rig rig;
+    OMainPropertySheet& sheet = rig.ShowSheet();
+    sheet.SetActivePage(1);
+    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+    Press(page, "LoadFromBoard");
+    rig.prompts.SaveChoices.push_back(board0);
+    Press(page, "SaveToFile");
+
+    // The same file with a SaBits value out of range on its first E1 block.
+    QFile original(QString::fromStdString(board0));
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QByteArray text = original.readAll();
+    const qsizetype at = text.indexOf("= 0x1F");
+    QVERIFY(at > 0);
+    text.replace(at, 6, "= 0x20");
+    const int line = int(text.left(at).count('\n')) + 1;
+    QFile file(QString::fromStdString(broken));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+
+    // A page whose board is 2 takes nothing from a file written for board 0.
+    sheet.SetActivePage(2);
+    const BoardConfig before = sheet.Config();
+    const OMainPropertyPgBrd& other = sheet.BoardPage(1);
+    rig.prompts.Clear();
+    rig.prompts.OpenChoices = {broken, missing, board0};
+    Press(other, "LoadFromFile");
+    Press(other, "LoadFromFile");
+    Press(other, "LoadFromFile");
+    QCOMPARE(rig.prompts.Messages.size(), std::size_t{3});
+    QCOMPARE(rig.prompts.Messages[0].Text,
+             "Error near line " + std::to_string(line) +
+                 ": SaBits value must be in the range 0x00 - 0x1F\n (in Configuration File " + broken + ")");
+    QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
+    QCOMPARE(rig.prompts.Messages[1].Text, "Could not open file " + missing);
+    QCOMPARE(rig.prompts.Messages[1].Icon, MessageIcon::None);
+    QCOMPARE(rig.prompts.Messages[2].Icon, MessageIcon::Stop);
+    QCOMPARE(other.ConfigFileName(), board0);
+    QVERIFY(SameBytes(sheet.Config(), before));
 }
 
 void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {

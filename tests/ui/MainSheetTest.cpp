@@ -47,6 +47,11 @@ struct Rig {
         sheet->show();
         return *sheet;
     }
+    // Selects the page of `board` on the shown sheet.
+    const OMainPropertyPgBrd& OpenBoardPage(int board) {
+        sheet->SetActivePage(1 + board);
+        return sheet->BoardPage(board);
+    }
 };
 
 QPushButton* PageButton(const QWidget& page, const char* name) {
@@ -153,12 +158,10 @@ void MainSheetTest::enableRulesBeforeAndAfterALoad() {
     OMainPropertySheet& sheet = rig.ShowSheet();
 
     // Before any load: nothing that needs a configuration, on pages with and without a board.
-    sheet.SetActivePage(3);
-    const OMainPropertyPgBrd& board2 = sheet.BoardPage(2);
+    const OMainPropertyPgBrd& board2 = rig.OpenBoardPage(2);
     QVERIFY(!board2.BoardAvailable());
     QCOMPARE(Enabled(board2), Expected(false, false, false));
-    sheet.SetActivePage(1);
-    const OMainPropertyPgBrd& board0 = sheet.BoardPage(0);
+    const OMainPropertyPgBrd& board0 = rig.OpenBoardPage(0);
     QCOMPARE(Enabled(board0), Expected(true, false, false));
 
     Press(board0, "LoadFromBoard");
@@ -219,8 +222,7 @@ void MainSheetTest::configurationLoadedOnOnePageIsSavedOnAnother() {
 void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
     Rig rig;
     OMainPropertySheet& sheet = rig.ShowSheet();
-    sheet.SetActivePage(1);
-    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(0);
     Press(page, "LoadFromBoard");
     const BoardConfig loaded = sheet.Config();
 
@@ -252,8 +254,7 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
 void MainSheetTest::fileDialogsAndTheChosenName() {
     Rig rig;
     OMainPropertySheet& sheet = rig.ShowSheet();
-    sheet.SetActivePage(1);
-    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(0);
 
     // A cancelled dialog changes nothing, not even the file name.
     Press(page, "LoadFromFile");
@@ -301,8 +302,7 @@ void MainSheetTest::fileSavedOnOnePageLoadsOnAPageWithoutBoard() {
 
     Rig rig;
     OMainPropertySheet& sheet = rig.ShowSheet();
-    sheet.SetActivePage(3);
-    const OMainPropertyPgBrd& page = sheet.BoardPage(2);
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(2);
     rig.prompts.OpenChoices.push_back(path);
     Press(page, "LoadFromFile");
     QVERIFY(rig.prompts.Messages.empty());
@@ -326,8 +326,7 @@ void MainSheetTest::fileThatFailsToLoadChangesNothing() {
     const std::string missing = dir.filePath(QStringLiteral("missing.cfg")).toStdString();
     Rig rig;
     OMainPropertySheet& sheet = rig.ShowSheet();
-    sheet.SetActivePage(1);
-    const OMainPropertyPgBrd& page = sheet.BoardPage(0);
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(0);
     Press(page, "LoadFromBoard");
     rig.prompts.SaveChoices.push_back(board0);
     Press(page, "SaveToFile");

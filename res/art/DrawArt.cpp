@@ -72,6 +72,15 @@ void DrawJack(QPainter& p, const QRectF& r) {
                           mouth.height() * 0.35));
 }
 
+// A green and an amber status LED.
+void DrawLeds(QPainter& p, QPointF green, QPointF amber, qreal radius) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x9c, 0xe0, 0x5a));
+    p.drawEllipse(green, radius, radius);
+    p.setBrush(QColor(0xf2, 0x9a, 0x2e));
+    p.drawEllipse(amber, radius, radius);
+}
+
 // The program icon: a line-interface card with its edge connector, a controller chip and two jacks.
 QImage DrawIcon(int size) {
     QImage image = Canvas(size, size);
@@ -109,11 +118,7 @@ QImage DrawIcon(int size) {
     DrawChip(p, QRectF(20, 22, 16, 14), 5);
     DrawJack(p, QRectF(45, 13, 11, 11));
     DrawJack(p, QRectF(45, 31, 11, 11));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x9c, 0xe0, 0x5a));
-    p.drawEllipse(QPointF(12, 18), 1.8, 1.8);
-    p.setBrush(QColor(0xf2, 0x9a, 0x2e));
-    p.drawEllipse(QPointF(12, 24), 1.8, 1.8);
+    DrawLeds(p, QPointF(12, 18), QPointF(12, 24), 1.8);
     return image;
 }
 
@@ -182,11 +187,7 @@ QImage DrawProduct() {
     p.setPen(QPen(QColor(0x90, 0x96, 0x9e), 1));
     p.setBrush(Steel);
     p.drawRoundedRect(QRectF(22, 60, 14, 7), 3.5, 3.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x9c, 0xe0, 0x5a));
-    p.drawEllipse(QPointF(20, 14), 2, 2);
-    p.setBrush(QColor(0xf2, 0x9a, 0x2e));
-    p.drawEllipse(QPointF(26, 14), 2, 2);
+    DrawLeds(p, QPointF(20, 14), QPointF(26, 14), 2);
     return image;
 }
 

@@ -41,13 +41,6 @@ int main(int argc, char** argv) {
 
     ruva::test::ScriptedChannel channel;
     ruva::test::FakeBoards boards;
-    boards.Boards[0].Info.LadRevision = 0x03010000;
-    boards.Boards[0].Info.BootstrapRevision = 0xFF000000;
-    boards.Parameters.DramSize = {0x100000, 0x100000};
-    boards.Parameters.HostMemoryWindowOffset = {0xD0000, 0xD8000};
-    boards.Parameters.HostMemoryWindowSize = {0x8000, 0x8000};
-    boards.Parameters.HostIoWindowOffset = {0x320, 0x340};
-    boards.Parameters.HostIoWindowSize = {0x10, 0x10};
     boards.Serve(channel);
     ruva::Driver driver(channel);
     driver.OpenDriver(0);

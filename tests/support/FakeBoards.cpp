@@ -1,7 +1,7 @@
 #include "FakeBoards.h"
 
 #include "Bytes.h"
-#include "ValueSets.h"
+#include "SimState.h"
 
 #include <algorithm>
 
@@ -10,31 +10,33 @@ namespace ruva::test {
 using namespace bytes;
 
 FakeBoard IntactBoard(std::uint16_t serialNumber, std::uint32_t hdlcStartAddress) {
+    // The simulator's freshly installed board, with this serial number and HDLC start address.
+    const sim::SimBoard fresh = sim::FreshBoard(0);
     FakeBoard board;
     board.Serial = {0, serialNumber};
-    StoredConfig& image = board.Image;
-    image.Version = StoredConfig::CurrentVersion;
-    image.SerialNumber = serialNumber;
-    image.ClockSource = code::ClockSource::INTERNAL;
-    for (LineInterfaceSettings& li : image.Li) {
-        SetE1Defaults(li.E1);
-        SetT1Defaults(li.T1);
-    }
-    image.Li[0].DefaultMode = code::LiMode::E1;
-    image.Li[1].DefaultMode = code::LiMode::T1;
-    board.Info.BarRevision = 0x01000000;
-    board.Info.MadRevision = 0x02000000;
-    board.Info.Reserved.fill(0xA5);
+    board.Image = fresh.Image;
+    board.Image.SerialNumber = serialNumber;
+    board.Info = fresh.Info;
+    board.Info.Reserved.fill(0xA5); // bytes that must be carried through unchanged
     board.Info.HdlcStartAddress = hdlcStartAddress;
     return board;
 }
 
 FakeBoards::FakeBoards() {
     Boards = {IntactBoard(0x1234, 0x8000), IntactBoard(0x2345, 0x9000)};
-    Parameters.Irq = 10;
-    Parameters.IoBaseAddress = 0x300;
-    Parameters.NumberOfBoards = 2;
-    Parameters.InfoBufferSize = 0x1000;
+    const sim::SimState fresh = sim::FreshState(2);
+    Parameters.Irq = fresh.Irq;
+    Parameters.IoBaseAddress = fresh.IoBaseAddress;
+    Parameters.NumberOfBoards = fresh.NumberOfBoards;
+    Parameters.InfoBufferSize = fresh.InfoBufferSize;
+    for (std::size_t i = 0; i < fresh.Boards.size(); ++i) {
+        const sim::SimBoard& board = fresh.Boards[i];
+        Parameters.HostMemoryWindowOffset[i] = board.HostMemoryWindowOffset;
+        Parameters.HostMemoryWindowSize[i] = board.HostMemoryWindowSize;
+        Parameters.HostIoWindowOffset[i] = board.HostIoWindowOffset;
+        Parameters.HostIoWindowSize[i] = board.HostIoWindowSize;
+        Parameters.DramSize[i] = board.DramSize;
+    }
 }
 
 void FakeBoards::Serve(ScriptedChannel& channel) {

@@ -38,7 +38,7 @@ public:
     DriverParameters Parameters; // as GetDriverParameters reports them
     std::vector<FakeBoard> Boards;
 
-    // Two intact boards (serials 0x1234 and 0x2345, HDLC 0x8000 and 0x9000), I/O base 0x300.
+    // The simulator's two fresh boards (serials 0x1234 and 0x2345, HDLC 0x8000 and 0x9000), I/O base 0x300.
     FakeBoards();
 
     // Answers the requests of `channel` from now on.

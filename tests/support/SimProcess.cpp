@@ -148,7 +148,9 @@ bool SimProcess::Start() {
             pid_ = -1; // it ended: the log says why
             return false;
         }
-        if (SocketAnswers(SocketPath()))
+        // A fresh state file is stored once the socket is listening; wait for both, so State() can
+        // be read as soon as Start() returns.
+        if (SocketAnswers(SocketPath()) && std::filesystem::exists(statePath_))
             return true;
         std::this_thread::sleep_for(5ms);
     }

@@ -34,8 +34,8 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Starts `ruva2-sim --foreground --state <StatePath()>` and waits until its socket answers. False
-    // when it ended or did not answer within 10 s; LogText() then says why.
+    // Starts `ruva2-sim --foreground --state <StatePath()>` and waits until its socket answers and its
+    // state file exists. False when it ended or did not answer within 10 s; LogText() then says why.
     bool Start();
     // SIGTERM, then waits for the end (SIGKILL after 10 s). The exit status, or -1 when it was not running.
     int Stop();

@@ -8,7 +8,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -86,21 +88,60 @@ inline void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
 }
 
-// Runs EditProperties on `config`, with `drive` acting on the sheet once it is shown. A sheet still
-// open a few seconds later is closed, so that a test that fails to end it cannot hang.
+// Drives the next modal window of type T to open while the watch lives: `drive` runs once, as soon as
+// the window is shown, and whatever it leaves open is closed when it returns. A modal window still open
+// a few seconds after the watch began is closed too, so that a test that fails to end one cannot hang.
+//
+//     ModalWatch<OBrdPropertySheet> watch([](OBrdPropertySheet& sheet) { ... });
+//     Press(page, "EditProperties"); // returns when the sheet has closed
+//     QVERIFY(watch.Driven());
+template <typename T>
+class ModalWatch {
+public:
+    explicit ModalWatch(std::function<void(T&)> drive)
+        : drive_(std::move(drive)), before_(QApplication::activeModalWidget()) {
+        started_.start();
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+        poll_.start(5);
+    }
+    ModalWatch(const ModalWatch&) = delete;
+    ModalWatch& operator=(const ModalWatch&) = delete;
+
+    bool Driven() const { return driven_; }
+
+private:
+    void Poll() {
+        QWidget* open = QApplication::activeModalWidget();
+        if (open == nullptr || open == before_) {
+            if (started_.hasExpired(5000))
+                poll_.stop();
+            return;
+        }
+        auto* window = qobject_cast<T*>(open);
+        if (window == nullptr) {
+            if (started_.hasExpired(5000))
+                open->close();
+            return;
+        }
+        poll_.stop();
+        driven_ = true;
+        const QPointer<QWidget> guard = open;
+        drive_(*window);
+        if (guard && guard->isVisible())
+            guard->close();
+    }
+
+    std::function<void(T&)> drive_;
+    QPointer<QWidget> before_;
+    QElapsedTimer started_;
+    QTimer poll_;
+    bool driven_ = false;
+};
+
+// Runs EditProperties on `config`, with `drive` acting on the sheet once it is shown.
 inline bool RunEditProperties(BoardConfig& config, Prompts& prompts,
                               const std::function<void(OBrdPropertySheet&)>& drive) {
-    QTimer::singleShot(0, [&] {
-        if (auto* sheet = qobject_cast<OBrdPropertySheet*>(QApplication::activeModalWidget()))
-            drive(*sheet);
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        if (QWidget* open = QApplication::activeModalWidget())
-            open->close();
-    });
-    watchdog.start(5000);
+    const ModalWatch<OBrdPropertySheet> watch(drive);
     return EditProperties(config, prompts);
 }
 

@@ -1,0 +1,205 @@
+// The three board information dialogs: their texts, labels and value formats, the fresh driver reads
+// of each opening, and the single error report when a read fails.
+
+#include "Driver.h"
+#include "FakeBoards.h"
+#include "OBrdResourcesDlg.h"
+#include "OBrdSerialNoDlg.h"
+#include "OMainResourcesDlg.h"
+#include "SheetDriver.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace ruva;
+using namespace ruva::test;
+
+namespace {
+
+// The dialog's fields from top to bottom as "label=value"; every field must be read-only.
+QStringList Fields(const QDialog& dialog) {
+    const auto* grid = dialog.findChild<QGridLayout*>(QStringLiteral("FieldsLayout"));
+    QStringList fields;
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        const auto* label = qobject_cast<QLabel*>(grid->itemAtPosition(row, 0)->widget());
+        const auto* value = qobject_cast<QLineEdit*>(grid->itemAtPosition(row, 1)->widget());
+        if (!value->isReadOnly())
+            return {QStringLiteral("field %1 can be edited").arg(value->objectName())};
+        fields << label->text() + QLatin1Char('=') + value->text();
+    }
+    return fields;
+}
+
+QString Intro(const QDialog& dialog) {
+    return dialog.findChild<QLabel*>(QStringLiteral("Intro"))->text();
+}
+
+bool OkIsDefault(const QDialog& dialog) {
+    const auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("Ok"));
+    return ok->isDefault() && ok->text() == QStringLiteral("OK") &&
+           dialog.findChildren<QPushButton*>().size() == 1;
+}
+
+DriverParameters TwoBoardParameters() {
+    DriverParameters parameters;
+    parameters.Irq = 10;
+    parameters.IoBaseAddress = 768;
+    parameters.NumberOfBoards = 1;
+    parameters.InfoBufferSize = 4096;
+    parameters.DramSize = {0x100000, 0x200000};
+    parameters.HostMemoryWindowOffset = {0xD0000, 0xD8000};
+    parameters.HostMemoryWindowSize = {0x8000, 0x4000};
+    parameters.HostIoWindowOffset = {0x320, 0xFFF0};
+    parameters.HostIoWindowSize = {0x10, 0};
+    return parameters;
+}
+
+struct Rig {
+    ScriptedChannel channel;
+    FakeBoards boards;
+    Driver driver{channel};
+    RecordingPrompts prompts;
+
+    Rig() {
+        boards.Serve(channel);
+        driver.OpenDriver(0);
+        channel.Requests.clear();
+    }
+};
+
+// Runs `open`, which may show a dialog of type T; the fields that dialog showed, or nothing when no
+// dialog was shown.
+template <typename T>
+std::optional<QStringList> FieldsShownBy(const std::function<void()>& open) {
+    std::optional<QStringList> shown;
+    const ModalWatch<T> watch([&](T& dialog) {
+        shown = Fields(dialog);
+        QTest::keyClick(&dialog, Qt::Key_Return); // the default button closes it
+    });
+    open();
+    return shown;
+}
+
+} // namespace
+
+class InfoDialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sharedParameters();
+    void boardParametersTakeTheBoardsOwnEntries();
+    void serialNumbersAndRevisionsInScreenOrder();
+    void everyOpeningReadsTheDriverAgain();
+    void failedReadShowsOneErrorAndNoDialog();
+};
+
+void InfoDialogsTest::sharedParameters() {
+    DriverParameters parameters = TwoBoardParameters();
+    OMainResourcesDlg dialog(parameters);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Board Communication Parameters"));
+    QCOMPARE(Intro(dialog),
+             QStringLiteral("These parameters are shared by all installed Ruva-2 boards in this PC."));
+    QCOMPARE(Fields(dialog), (QStringList{"Irq:=10", "Io Base Address:=0x300", "No of boards:=1",
+                                          "Info Buffer Size:=0x1000"}));
+    QVERIFY(OkIsDefault(dialog));
+
+    // The I/O base address is shown unsigned; no boards at all shows 0.
+    parameters.IoBaseAddress = static_cast<std::int16_t>(0xFF00);
+    parameters.NumberOfBoards = 0;
+    OMainResourcesDlg other(parameters);
+    QCOMPARE(Fields(other)[1], QStringLiteral("Io Base Address:=0xFF00"));
+    QCOMPARE(Fields(other)[2], QStringLiteral("No of boards:=0"));
+}
+
+void InfoDialogsTest::boardParametersTakeTheBoardsOwnEntries() {
+    OBrdResourcesDlg dialog(TwoBoardParameters(), 1);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Board Communication Parameters"));
+    QCOMPARE(Intro(dialog),
+             QStringLiteral("These parameters are board-specific, and are not shared with other "
+                            "installed Ruva-2 boards in this PC."));
+    QCOMPARE(Fields(dialog), (QStringList{"Board DRAM Size:=0x200000", "Host Memory Window Offset:=0xD8000",
+                                          "Host Memory Window Size:=0x4000", "Host IO Window Offset:=0xFFF0",
+                                          "Host IO Window Size:=0x0"}));
+    QVERIFY(OkIsDefault(dialog));
+}
+
+void InfoDialogsTest::serialNumbersAndRevisionsInScreenOrder() {
+    BoardInfo info;
+    info.BarRevision = 0x01000000;
+    info.MadRevision = 0x02000000;
+    info.SadRevision = 0x01000300;
+    info.LadRevision = 0x03010000;
+    info.RscRevision = 0x01020304;
+    info.BootstrapRevision = 0xFF000000;
+    OBrdSerialNoDlg dialog(0x1234, info);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Serial Numbers and Revisions"));
+    QCOMPARE(Intro(dialog),
+             QStringLiteral("Revisions and serial numbers for various components on the Ruva-2 board."));
+    QCOMPARE(Fields(dialog), (QStringList{"Board Serial No=9702052", "BAR Revision=1.0", "LAD Revision=3.1",
+                                          "SAD Revision=1.3", "MAD Revision=2.0", "RSC Revision=1.2.3.4",
+                                          "Bootstrap Revision=Unknown"}));
+    QVERIFY(OkIsDefault(dialog));
+}
+
+void InfoDialogsTest::everyOpeningReadsTheDriverAgain() {
+    Rig rig;
+    rig.boards.Parameters.Irq = 5;
+    auto shown =
+        FieldsShownBy<OMainResourcesDlg>([&] { OMainResourcesDlg::Open(rig.driver, rig.prompts, nullptr); });
+    QVERIFY(shown);
+    QCOMPARE(shown->at(0), QStringLiteral("Irq:=5"));
+    rig.boards.Parameters.Irq = 11;
+    shown =
+        FieldsShownBy<OMainResourcesDlg>([&] { OMainResourcesDlg::Open(rig.driver, rig.prompts, nullptr); });
+    QCOMPARE(shown->at(0), QStringLiteral("Irq:=11"));
+    QCOMPARE(rig.channel.RequestsWith(Request::GetDriverParameters).size(), std::size_t{2});
+
+    // The serial number shown is the copy in the board's stored image, read when the dialog opens.
+    rig.boards.Boards[1].Image.SerialNumber = 0xFFFF;
+    shown =
+        FieldsShownBy<OBrdSerialNoDlg>([&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 1, nullptr); });
+    QVERIFY(shown);
+    QCOMPARE(shown->at(0), QStringLiteral("Board Serial No=11115255"));
+    shown =
+        FieldsShownBy<OBrdResourcesDlg>([&] { OBrdResourcesDlg::Open(rig.driver, rig.prompts, 1, nullptr); });
+    QVERIFY(shown);
+    QVERIFY(rig.prompts.Messages.empty());
+}
+
+void InfoDialogsTest::failedReadShowsOneErrorAndNoDialog() {
+    {
+        // The board information reads fine, the stored image does not.
+        Rig rig;
+        rig.boards.Fault(Request::ReadStoredConfig, StatusReply(0x2007));
+        const auto shown = FieldsShownBy<OBrdSerialNoDlg>(
+            [&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
+        QVERIFY(!shown);
+        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #8199: "));
+        QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
+        QCOMPARE(rig.channel.RequestsWith(Request::ReadBoardInfo).size(), std::size_t{1});
+    }
+    {
+        Rig rig;
+        rig.boards.Fault(Request::ReadBoardInfo, FailedReply());
+        const auto shown = FieldsShownBy<OBrdSerialNoDlg>(
+            [&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
+        QVERIFY(!shown);
+        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #51: "));
+        QVERIFY(rig.channel.RequestsWith(Request::ReadStoredConfig).empty());
+    }
+    {
+        Rig rig;
+        rig.boards.Fault(Request::GetDriverParameters, EmptyReply());
+        const auto shown = FieldsShownBy<OBrdResourcesDlg>(
+            [&] { OBrdResourcesDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
+        QVERIFY(!shown);
+        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
+        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #51: "));
+    }
+}
+
+QTEST_MAIN(InfoDialogsTest)
+#include "InfoDialogsTest.moc"

@@ -1,0 +1,35 @@
+#include "OConfigApp.h"
+
+#include "Driver.h"
+#include "OMainPropertySheet.h"
+#include "ProgramResources.h"
+#include "QtPrompts.h"
+#include "QtText.h"
+#include "Texts.h"
+
+namespace ruva {
+
+void RunMainSheet(Driver& driver, Prompts& prompts) {
+    driver.OpenDriver(0);
+    OMainPropertySheet sheet(driver, prompts);
+    sheet.exec();
+}
+
+OConfigApp::OConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(ToQString(texts::ProgramName));
+    setApplicationVersion(ToQString(texts::ProgramRevision));
+    setDesktopFileName(QStringLiteral("ruvasetw"));
+    setWindowIcon(ProgramIcon());
+}
+
+OConfigApp::~OConfigApp() = default;
+
+int OConfigApp::InitInstance() {
+    channel_ = MakePlatformDeviceChannel();
+    driver_ = std::make_unique<Driver>(*channel_);
+    prompts_ = std::make_unique<QtPrompts>();
+    RunMainSheet(*driver_, *prompts_);
+    return 0;
+}
+
+} // namespace ruva

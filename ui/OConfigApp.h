@@ -1,0 +1,36 @@
+#pragma once
+// The program: opens the board driver once and runs the main property sheet as its only window. The
+// program ends when the sheet closes, whichever way; nothing is saved and nothing is asked.
+
+#include <QApplication>
+
+#include <memory>
+
+namespace ruva {
+
+class DeviceChannel;
+class Driver;
+class Prompts;
+class QtPrompts;
+
+// The program's start over any driver and prompts: OpenDriver(0), whose result only decides what the
+// driver answers later, then the main sheet, modally, until it closes.
+void RunMainSheet(Driver& driver, Prompts& prompts);
+
+class OConfigApp : public QApplication {
+public:
+    // Qt takes its own options (-platform and the like) from the command line; the program has none.
+    OConfigApp(int& argc, char** argv);
+    ~OConfigApp() override;
+
+    // Runs the program over the platform's board driver and Qt's message boxes and file dialogs; the
+    // exit status of the process.
+    int InitInstance();
+
+private:
+    std::unique_ptr<DeviceChannel> channel_;
+    std::unique_ptr<Driver> driver_;
+    std::unique_ptr<QtPrompts> prompts_;
+};
+
+} // namespace ruva

@@ -1,0 +1,113 @@
+#include "OMainPropertySheet.h"
+
+#include "OMainPropertyPgAbout.h"
+#include "OMainPropertyPgBrd.h"
+#include "ProgramResources.h"
+#include "QtText.h"
+#include "Texts.h"
+
+#include <QKeySequence>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace ruva {
+
+namespace {
+
+#ifdef Q_OS_WIN
+// Windows: a separator and "Min&imize" at the end of the system menu; the window manager minimises the
+// window when it is chosen.
+void AppendMinimizeItem(QWidget& window) {
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window.winId()), FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, SC_MINIMIZE, ToQString(texts::MinimizeMenuItem).toStdWString().c_str());
+    }
+}
+#endif
+
+} // namespace
+
+OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), generalPage_(new OMainPropertyPgAbout(driver, prompts, this)),
+      tabs_(new QTabWidget(this)),
+      buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
+                                    this)) {
+    // The General page is made inside the sheet (its parent from the start) so that its "&Resources"
+    // becomes the sheet's default button.
+    setWindowTitle(ToQString(texts::SheetCaption));
+    setWindowIcon(ProgramIcon());
+#ifdef Q_OS_WIN
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    AppendMinimizeItem(*this);
+#else
+    // Elsewhere the window manager owns the window menu: the sheet asks for a minimise button instead.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+#endif
+
+    tabs_->addTab(generalPage_, ToQString(texts::GeneralPageCaption));
+    for (int board = 0; board < BoardPageCount; ++board) {
+        auto* page = new OMainPropertyPgBrd(board, config_, configLoaded_, driver, prompts);
+        boardPages_[static_cast<std::size_t>(board)] = page;
+        tabs_->addTab(page, page->PageTitle());
+    }
+    tabs_->setCurrentIndex(0);
+    // Every tab stays in sight: the sheet is as wide as its row of tabs needs.
+    tabs_->setUsesScrollButtons(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(buttons_);
+    // One size for all pages, taken before any page is laid out, so that the sheet keeps its size
+    // when the pages are switched.
+    ensurePolished();
+    setFixedSize(sizeHint());
+
+    connect(tabs_, &QTabWidget::currentChanged, this, &OMainPropertySheet::OnPageChanged);
+    connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons_, &QDialogButtonBox::helpRequested, this, &OMainPropertySheet::ShowHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &OMainPropertySheet::ShowHelp);
+}
+
+OMainPropertySheet::~OMainPropertySheet() = default;
+
+OMainPropertyPgBrd& OMainPropertySheet::BoardPage(int board) const {
+    return *boardPages_.at(static_cast<std::size_t>(board));
+}
+
+QString OMainPropertySheet::PageCaption(int index) const {
+    return tabs_->tabText(index);
+}
+
+int OMainPropertySheet::ActivePage() const {
+    return tabs_->currentIndex();
+}
+
+void OMainPropertySheet::SetActivePage(int index) {
+    tabs_->setCurrentIndex(index);
+}
+
+QPushButton* OMainPropertySheet::Button(QDialogButtonBox::StandardButton which) const {
+    return buttons_->button(which);
+}
+
+void OMainPropertySheet::ShowHelp() {
+    ruva::ShowHelp(this);
+}
+
+void OMainPropertySheet::OnPageChanged(int index) {
+    if (index < 1)
+        return;
+    OMainPropertyPgBrd& page = BoardPage(index - 1);
+    page.OnInitPage();
+    page.OnSetActive();
+}
+
+} // namespace ruva

@@ -1,0 +1,61 @@
+#pragma once
+// The program's only window: the General page and a page for each of the boards 0 to 3, with OK,
+// Cancel and Help. The sheet owns the one configuration of the program and the flag that says whether
+// one has been loaded; every board page works on them.
+
+#include "BoardConfig.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include <array>
+
+class QTabWidget;
+
+namespace ruva {
+
+class Driver;
+class OMainPropertyPgAbout;
+class OMainPropertyPgBrd;
+class Prompts;
+
+class OMainPropertySheet : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int BoardPageCount = 4;
+    static constexpr int PageCount = 1 + BoardPageCount;
+
+    // The General page is active. No board is checked until its page is first shown.
+    OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent = nullptr);
+    ~OMainPropertySheet() override;
+
+    BoardConfig& Config() { return config_; }
+    bool ConfigLoaded() const { return configLoaded_; }
+
+    OMainPropertyPgAbout& GeneralPage() const { return *generalPage_; }
+    OMainPropertyPgBrd& BoardPage(int board) const;
+
+    // Page 0 is the General page, page 1 + b the page of board b.
+    QString PageCaption(int index) const;
+    int ActivePage() const;
+    void SetActivePage(int index);
+
+    QPushButton* Button(QDialogButtonBox::StandardButton which) const;
+
+    // Opens the program's help beside the sheet.
+    void ShowHelp();
+
+private:
+    void OnPageChanged(int index);
+
+    BoardConfig config_;
+    bool configLoaded_ = false;
+    std::array<OMainPropertyPgBrd*, BoardPageCount> boardPages_{};
+    OMainPropertyPgAbout* generalPage_;
+    QTabWidget* tabs_;
+    QDialogButtonBox* buttons_;
+};
+
+} // namespace ruva

@@ -15,7 +15,8 @@ set(expected
     ${CMAKE_INSTALL_DATADIR}/applications/ruvasetw.desktop
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps/ruvasetw.png
     ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps/ruvasetw.png
-    ${CMAKE_INSTALL_DATADIR}/ruvasetw/help/ruvasetw.html)
+    ${CMAKE_INSTALL_DATADIR}/ruvasetw/help/ruvasetw.html
+    ${CMAKE_INSTALL_MANDIR}/man1/ruvacfg.1)
 foreach(file IN LISTS expected)
     if(NOT EXISTS ${PREFIX}/${file})
         message(FATAL_ERROR "not installed: ${file}")

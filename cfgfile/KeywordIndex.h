@@ -32,11 +32,22 @@ constexpr std::uint64_t WordMask(std::size_t length, std::size_t index) {
     return bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
 }
 
+// The four word masks of every text length up to the read width, looked up instead of computed.
+using WordMasks = std::array<std::uint64_t, 4>;
+inline constexpr auto MasksByLength = [] {
+    std::array<WordMasks, KeywordReadWidth + 1> masks{};
+    for (std::size_t length = 0; length <= KeywordReadWidth; ++length)
+        for (std::size_t i = 0; i < 4; ++i)
+            masks[length][i] = WordMask(length, i);
+    return masks;
+}();
+
 // The first sixteen bytes and the length tell the keywords well enough apart; the probing and the
 // comparison of all four words settle the rest.
-constexpr std::size_t HashSlot(const KeywordKey& key, std::size_t slotCount) {
-    const std::uint64_t h = (key.Words[0] * 0x9E3779B97F4A7C15ull) ^ (key.Words[1] * 0xC2B2AE3D27D4EB4Full) ^
-                            (std::uint64_t{key.Length} << 32);
+constexpr std::size_t HashSlot(std::uint64_t word0, std::uint64_t word1, std::size_t length,
+                               std::size_t slotCount) {
+    const std::uint64_t h =
+        (word0 * 0x9E3779B97F4A7C15ull) ^ (word1 * 0xC2B2AE3D27D4EB4Full) ^ (std::uint64_t{length} << 32);
     return static_cast<std::size_t>(h >> 48) & (slotCount - 1);
 }
 
@@ -56,7 +67,7 @@ struct KeywordIndex {
     constexpr KeywordIndex() {
         for (const KeywordEntry& entry : KeywordTable) {
             const KeywordKey key = KeyOfText(entry.Text);
-            std::size_t slot = HashSlot(key, SlotCount);
+            std::size_t slot = HashSlot(key.Words[0], key.Words[1], key.Length, SlotCount);
             while (Codes[slot] != 0)
                 slot = (slot + 1) & (SlotCount - 1);
             Keys[slot] = key;
@@ -79,26 +90,24 @@ inline std::uint64_t LoadLittleEndian(const char* p) {
     return w;
 }
 
-// The code of the keyword with this key (its words masked to its length), or 0.
-inline int FindKeywordKey(const KeywordKey& key) {
-    for (std::size_t slot = HashSlot(key, KeywordIndex::SlotCount); Keywords.Codes[slot] != 0;
+// The code of the keyword `text` (lower case, `length` bytes), or 0. The words are masked with a table
+// and compared without branches: this runs for every word of a file.
+inline int LookupKeyword(const char* text, std::size_t length) {
+    if (length - 1 >= LongestKeyword) // also refuses 0
+        return 0;
+    const WordMasks& mask = MasksByLength[length];
+    const std::uint64_t w0 = LoadLittleEndian(text) & mask[0];
+    const std::uint64_t w1 = LoadLittleEndian(text + 8) & mask[1];
+    const std::uint64_t w2 = LoadLittleEndian(text + 16) & mask[2];
+    const std::uint64_t w3 = LoadLittleEndian(text + 24) & mask[3];
+    for (std::size_t slot = HashSlot(w0, w1, length, KeywordIndex::SlotCount); Keywords.Codes[slot] != 0;
          slot = (slot + 1) & (KeywordIndex::SlotCount - 1)) {
         const KeywordKey& candidate = Keywords.Keys[slot];
-        if (candidate.Length == key.Length && candidate.Words == key.Words)
+        if (((candidate.Words[0] ^ w0) | (candidate.Words[1] ^ w1) | (candidate.Words[2] ^ w2) |
+             (candidate.Words[3] ^ w3) | (candidate.Length ^ length)) == 0)
             return Keywords.Codes[slot];
     }
     return 0;
-}
-
-// The code of the keyword `text` (lower case, `length` bytes), or 0.
-inline int LookupKeyword(const char* text, std::size_t length) {
-    if (length == 0 || length > LongestKeyword)
-        return 0;
-    KeywordKey key;
-    key.Length = length;
-    for (std::size_t i = 0; i < 4; ++i)
-        key.Words[i] = LoadLittleEndian(text + 8 * i) & WordMask(length, i);
-    return FindKeywordKey(key);
 }
 
 } // namespace ruva::detail

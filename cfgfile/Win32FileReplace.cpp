@@ -1,6 +1,8 @@
 #include "FileReplace.h"
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
@@ -8,6 +10,10 @@
 #include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
+#include <winioctl.h>
+
+// Names are narrow strings in the process's code page, as everywhere else in the program (the UTF-8
+// code page with ruvacfg's manifest), so the ...A calls of the system are used throughout.
 
 namespace ruva::filereplace {
 
@@ -17,14 +23,75 @@ std::error_code ErrnoError() {
     return {errno, std::generic_category()};
 }
 
+std::error_code SystemError(DWORD code) {
+    return {static_cast<int>(code), std::system_category()};
+}
+
+// The target that a symbolic link names, from its reparse data; false when `link` is no symbolic link.
+bool ReadLink(const std::string& link, std::string& target) {
+    const HANDLE file =
+        ::CreateFileA(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD size = 0;
+    const BOOL ok = ::DeviceIoControl(file, FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                                      static_cast<DWORD>(data.size()), &size, nullptr);
+    ::CloseHandle(file);
+    // The symbolic-link layout: tag, data length, reserved, then four USHORT name offsets and lengths
+    // (substitute, print), flags, and the UTF-16 path buffer.
+    constexpr std::size_t header = 20;
+    if (!ok || size < header)
+        return false;
+    auto u16 = [&data](std::size_t at) { return static_cast<std::size_t>(data[at] | (data[at + 1] << 8)); };
+    auto u32 = [&](std::size_t at) { return static_cast<DWORD>(u16(at) | (u16(at + 2) << 16)); };
+    if (u32(0) != IO_REPARSE_TAG_SYMLINK)
+        return false;
+    std::size_t offset = u16(12), length = u16(14); // the print name, a plain path
+    if (length == 0) {
+        offset = u16(8);
+        length = u16(10);
+    }
+    if (header + offset + length > size)
+        return false;
+    std::wstring name(length / 2, L'\0');
+    std::memcpy(name.data(), data.data() + header + offset, length);
+    if (name.rfind(L"\\??\\", 0) == 0)
+        name.erase(0, 4);
+    const int count = ::WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0,
+                                            nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(count), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), narrow.data(), count,
+                          nullptr, nullptr);
+    const bool relative = (u32(16) & 1) != 0; // SYMLINK_FLAG_RELATIVE
+    if (relative) {
+        const std::size_t slash = link.find_last_of("\\/");
+        narrow = (slash == std::string::npos ? std::string() : link.substr(0, slash + 1)) + narrow;
+    }
+    target = narrow;
+    return true;
+}
+
 } // namespace
 
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode) {
     target = path;
     mode = -1;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return {}; // a new file
+    // A symbolic link: the file it points to is replaced, and the link stays.
+    for (int depth = 0; depth < 32; ++depth) {
+        const DWORD attributes = ::GetFileAttributesA(target.c_str());
+        std::string next;
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            !ReadLink(target, next))
+            break;
+        target = next;
+    }
+    const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return std::make_error_code(std::errc::is_a_directory);
     if (attributes & FILE_ATTRIBUTE_READONLY)
@@ -63,8 +130,29 @@ std::error_code WriteSyncClose(int handle, std::string_view text) {
 }
 
 std::error_code RenameOver(const std::string& from, const std::string& to) {
-    if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return {static_cast<int>(::GetLastError()), std::system_category()};
+    const DWORD attributes = ::GetFileAttributesA(to.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // No file to replace: the new one takes the name.
+        if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+            return SystemError(::GetLastError());
+        return {};
+    }
+    // A file that another program holds open without letting it be deleted cannot be replaced: say so
+    // before anything is moved.
+    const HANDLE probe =
+        ::CreateFileA(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return SystemError(::GetLastError());
+    ::CloseHandle(probe);
+    // ReplaceFile keeps the file's security and creation time in one step; the attributes (hidden,
+    // system, archive) are given to the new content first, as not every system carries them over.
+    ::SetFileAttributesA(from.c_str(),
+                         attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    // Without a backup name, a failed ReplaceFile leaves the file under its name as it was.
+    if (!::ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return SystemError(::GetLastError());
     return {};
 }
 

@@ -16,6 +16,7 @@ set(RUVA_LAYER_RANK_platform 1)
 set(RUVA_LAYER_RANK_board 2)
 set(RUVA_LAYER_RANK_cfgfile 3)
 set(RUVA_LAYER_RANK_app 4)
+set(RUVA_LAYER_RANK_daemon 5)
 
 # ruva_library(<target> <layer> <sources...>): a static library of one layer.
 function(ruva_library target layer)
@@ -60,5 +61,33 @@ function(ruva_check_layers)
                 endif()
             endif()
         endforeach()
+    endforeach()
+endfunction()
+
+# The header-only libraries CLI11 and nlohmann-json, as the targets CLI11::CLI11 and
+# nlohmann_json::nlohmann_json. A Windows build takes the headers of the same Debian packages, but
+# through a folder in the build tree that holds only their two header folders, so the host's
+# /usr/include never reaches a Windows compile.
+function(ruva_find_header_libraries)
+    if(NOT CMAKE_CROSSCOMPILING)
+        find_package(CLI11 REQUIRED)
+        find_package(nlohmann_json 3 REQUIRED)
+        return()
+    endif()
+    set(staged ${CMAKE_BINARY_DIR}/header-libraries)
+    foreach(entry "CLI11::CLI11;CLI;CLI/CLI.hpp" "nlohmann_json::nlohmann_json;nlohmann;nlohmann/json.hpp")
+        list(GET entry 0 target)
+        list(GET entry 1 folder)
+        list(GET entry 2 header)
+        string(MAKE_C_IDENTIFIER "RUVA_HEADERS_${folder}" var)
+        find_path(${var} ${header} PATHS /usr/include /usr/local/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+        if(NOT ${var})
+            message(FATAL_ERROR "${header} not found: install the Debian package that provides it")
+        endif()
+        file(MAKE_DIRECTORY ${staged})
+        file(CREATE_LINK ${${var}}/${folder} ${staged}/${folder} SYMBOLIC)
+        add_library(${target} INTERFACE IMPORTED GLOBAL)
+        set_target_properties(${target} PROPERTIES INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${staged}
+                                                   INTERFACE_INCLUDE_DIRECTORIES ${staged})
     endforeach()
 endfunction()

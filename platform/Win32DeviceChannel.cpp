@@ -1,5 +1,7 @@
 #include "Win32DeviceChannel.h"
 
+#include <algorithm>
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -11,17 +13,38 @@ bool IsValid(void* handle) {
 }
 } // namespace
 
+Win32DeviceCalls SystemDeviceCalls() {
+    Win32DeviceCalls calls;
+    calls.Open = [](const char* path, std::uint32_t access) -> void* {
+        return ::CreateFileA(path, access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    calls.Control = [](void* handle, std::uint32_t code, const void* input, std::uint32_t inputSize,
+                       void* output, std::uint32_t outputSize, std::uint32_t& returned) {
+        DWORD count = 0;
+        const BOOL ok = ::DeviceIoControl(static_cast<HANDLE>(handle), code, const_cast<void*>(input),
+                                          inputSize, output, outputSize, &count, nullptr);
+        returned = count;
+        return ok != FALSE;
+    };
+    calls.Close = [](void* handle) { ::CloseHandle(static_cast<HANDLE>(handle)); };
+    return calls;
+}
+
+Win32DeviceChannel::Win32DeviceChannel(Win32DeviceCalls calls) : calls_(std::move(calls)) {}
+
 Win32DeviceChannel::~Win32DeviceChannel() {
     // The driver handle lives as long as the process; closing it here only matters for tests and
     // tools that create several channels.
     if (IsValid(handle_))
-        ::CloseHandle(static_cast<HANDLE>(handle_));
+        calls_.Close(handle_);
 }
 
 bool Win32DeviceChannel::Open(const std::string& devicePath) {
     if (IsValid(handle_))
-        ::CloseHandle(static_cast<HANDLE>(handle_));
-    handle_ = ::CreateFileA(devicePath.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        calls_.Close(handle_);
+    handle_ = calls_.Open(devicePath.c_str(), DeviceReadWriteAccess);
+    if (!IsValid(handle_))
+        handle_ = calls_.Open(devicePath.c_str(), 0);
     return IsValid(handle_);
 }
 
@@ -30,14 +53,12 @@ std::optional<std::size_t> Win32DeviceChannel::Control(std::uint32_t code,
                                                        std::span<std::uint8_t> output) {
     if (!IsValid(handle_))
         return std::nullopt;
-    DWORD returned = 0;
-    BOOL ok = ::DeviceIoControl(static_cast<HANDLE>(handle_), code,
-                                input.empty() ? nullptr : const_cast<std::uint8_t*>(input.data()),
-                                static_cast<DWORD>(input.size()), output.empty() ? nullptr : output.data(),
-                                static_cast<DWORD>(output.size()), &returned, nullptr);
-    if (!ok)
+    std::uint32_t returned = 0;
+    if (!calls_.Control(handle_, code, input.empty() ? nullptr : input.data(),
+                        static_cast<std::uint32_t>(input.size()), output.empty() ? nullptr : output.data(),
+                        static_cast<std::uint32_t>(output.size()), returned))
         return std::nullopt;
-    return static_cast<std::size_t>(returned);
+    return std::min<std::size_t>(returned, output.size());
 }
 
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {

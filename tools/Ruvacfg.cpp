@@ -12,6 +12,8 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
+    // A name such as /x.cfg or \\server\share\x.cfg is a file, never an option, on Windows too.
+    program.allow_windows_style_options(false);
     program.require_subcommand(1);
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"

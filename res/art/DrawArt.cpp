@@ -1,10 +1,12 @@
 // Draws the program's pictures: the icon in several sizes, the product bitmap of the General and board
 // pages, and the small "File" and "Board" icons of the board page. The PNG files it writes are kept in
-// res/; run it after changing a drawing:
+// res/, with the icon's sizes also packed into one Windows icon file; run it after changing a drawing:
 //
 //     cmake --build build --target ruva_draw_art && QT_QPA_PLATFORM=offscreen build/ui/ruva_draw_art res
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -228,6 +230,50 @@ bool Save(const QImage& image, const QDir& dir, const QString& name) {
     return true;
 }
 
+// A Windows icon file: a directory of the images, each stored as PNG data.
+bool SaveIco(const QList<QImage>& images, const QDir& dir, const QString& name) {
+    QList<QByteArray> pngs;
+    for (const QImage& image : images) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+            return false;
+        pngs.append(png);
+    }
+    QByteArray ico;
+    auto put16 = [&ico](int value) {
+        ico.append(char(value & 0xFF));
+        ico.append(char((value >> 8) & 0xFF));
+    };
+    auto put32 = [&](qint64 value) {
+        put16(int(value & 0xFFFF));
+        put16(int((value >> 16) & 0xFFFF));
+    };
+    put16(0);
+    put16(1); // icon
+    put16(int(images.size()));
+    qint64 offset = 6 + 16 * images.size();
+    for (int i = 0; i < images.size(); ++i) {
+        ico.append(char(images[i].width() >= 256 ? 0 : images[i].width()));
+        ico.append(char(images[i].height() >= 256 ? 0 : images[i].height()));
+        ico.append(char(0)); // no palette
+        ico.append(char(0));
+        put16(1);  // colour planes
+        put16(32); // bits per pixel
+        put32(pngs[i].size());
+        put32(offset);
+        offset += pngs[i].size();
+    }
+    for (const QByteArray& png : pngs)
+        ico.append(png);
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(ico) != ico.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +286,8 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int size : {16, 32, 48, 64, 128, 256})
         ok &= Save(DrawIcon(size), res, QStringLiteral("icons/hicolor/%1x%1/apps/ruvasetw.png").arg(size));
+    ok &= SaveIco({DrawIcon(16), DrawIcon(32), DrawIcon(48), DrawIcon(256)}, res,
+                  QStringLiteral("icons/ruvasetw.ico"));
     ok &= Save(DrawProduct(), res, QStringLiteral("images/product.png"));
     ok &= Save(DrawFileIcon(32), res, QStringLiteral("images/file.png"));
     return ok ? 0 : 1;

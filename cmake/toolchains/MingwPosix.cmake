@@ -1,0 +1,23 @@
+# Shared part of the Windows toolchain files: Debian's mingw-w64 compilers with the posix thread model,
+# C and C++ runtimes linked statically, so that every .exe needs only the DLLs that Windows ships.
+# Expects RUVA_MINGW_TRIPLE (i686-w64-mingw32 or x86_64-w64-mingw32).
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${RUVA_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${RUVA_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${RUVA_MINGW_TRIPLE}-windres)
+
+# Libraries, headers and packages come from the mingw-w64 tree only, never from the host's /usr.
+set(CMAKE_FIND_ROOT_PATH /usr/${RUVA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Test programs run under Wine. The wrapper gives each build folder a prefix of its own.
+find_program(RUVA_WINE wine)
+if(RUVA_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${RUVA_WINE})
+endif()

@@ -1,0 +1,4 @@
+# Windows, 32-bit (the boards' users run 32-bit Windows): cmake -DCMAKE_TOOLCHAIN_FILE=<this file>
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(RUVA_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwPosix.cmake)

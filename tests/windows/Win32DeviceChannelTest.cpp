@@ -1,0 +1,110 @@
+#include "Win32DeviceChannel.h"
+
+#include "ControlCodes.h"
+#include "Driver.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace ruva {
+namespace {
+
+using ::testing::ElementsAre;
+
+// A device that grants the access rights in `granted` (or refuses every open) and answers each
+// request with the four bytes 01 00 00 00, reporting `returned` bytes.
+struct FakeDevice {
+    std::vector<std::uint32_t> Grants;       // access rights the open accepts
+    std::vector<std::uint32_t> OpenedWith{}; // access asked for, per open call
+    std::vector<std::uint32_t> Codes{};      // control codes received
+    std::uint32_t Returned = 4;
+    bool ControlFails = false;
+    int Closed = 0;
+    int Handle = 0; // its address is the handle
+
+    Win32DeviceCalls Calls() {
+        Win32DeviceCalls calls;
+        calls.Open = [this](const char* path, std::uint32_t access) -> void* {
+            OpenedWith.push_back(access);
+            const bool granted = std::find(Grants.begin(), Grants.end(), access) != Grants.end();
+            return granted && std::string(path) == R"(\\.\RUVA2)" ? &Handle : reinterpret_cast<void*>(-1);
+        };
+        calls.Control = [this](void* handle, std::uint32_t code, const void*, std::uint32_t, void* output,
+                               std::uint32_t outputSize, std::uint32_t& returned) {
+            EXPECT_EQ(handle, &Handle);
+            Codes.push_back(code);
+            if (ControlFails)
+                return false;
+            const std::uint8_t status[4] = {1, 0, 0, 0};
+            std::memcpy(output, status, std::min<std::uint32_t>(4, outputSize));
+            returned = Returned;
+            return true;
+        };
+        calls.Close = [this](void* handle) {
+            EXPECT_EQ(handle, &Handle);
+            ++Closed;
+        };
+        return calls;
+    }
+};
+
+TEST(Win32DeviceChannelTest, OpensForReadingAndWritingAndFallsBackToNoAccess) {
+    { // a driver that grants write access: requests go on that handle
+        FakeDevice device{.Grants = {DeviceReadWriteAccess, 0}};
+        {
+            Win32DeviceChannel channel(device.Calls());
+            Driver driver(channel);
+            EXPECT_EQ(driver.OpenDriver(0), 1);
+            EXPECT_EQ(driver.SetClockExternal2M(0), 1);
+        }
+        EXPECT_THAT(device.OpenedWith, ElementsAre(DeviceReadWriteAccess));
+        EXPECT_THAT(device.Codes, ElementsAre(0x8820u, 0xA02Du));
+        EXPECT_EQ(device.Closed, 1);
+    }
+    { // a driver that refuses it: the open without access rights
+        FakeDevice device{.Grants = {0}};
+        Win32DeviceChannel channel(device.Calls());
+        Driver driver(channel);
+        EXPECT_EQ(driver.OpenDriver(0), 1);
+        EXPECT_THAT(device.OpenedWith, ElementsAre(DeviceReadWriteAccess, 0u));
+    }
+    { // no device: 46, and later requests answer 52 without a call
+        FakeDevice device;
+        Win32DeviceChannel channel(device.Calls());
+        Driver driver(channel);
+        EXPECT_EQ(driver.OpenDriver(0), 46);
+        DriverParameters parameters;
+        EXPECT_EQ(driver.GetDriverParameters(parameters), 52);
+        EXPECT_THAT(device.OpenedWith, ElementsAre(DeviceReadWriteAccess, 0u));
+        EXPECT_TRUE(device.Codes.empty());
+        EXPECT_EQ(device.Closed, 0);
+    }
+}
+
+TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
+    FakeDevice device{.Grants = {DeviceReadWriteAccess}};
+    Win32DeviceChannel channel(device.Calls());
+    ASSERT_TRUE(channel.Open(R"(\\.\RUVA2)"));
+    std::vector<std::uint8_t> input{1, 2}, output(4);
+    device.Returned = 1000; // never more than the reply block holds
+    EXPECT_EQ(channel.Control(0x8811, input, output), std::optional<std::size_t>(4));
+    device.Returned = 0;
+    EXPECT_EQ(channel.Control(0x8811, input, output), std::optional<std::size_t>(0));
+    device.ControlFails = true;
+    EXPECT_EQ(channel.Control(0x8811, input, output), std::nullopt);
+}
+
+TEST(Win32DeviceChannelTest, WithoutTheDriverTheSystemOpenFails) {
+    Win32DeviceChannel channel;
+    EXPECT_FALSE(channel.Open(R"(\\.\RUVA2)"));
+    std::vector<std::uint8_t> output(4);
+    EXPECT_EQ(channel.Control(0x8820, {}, output), std::nullopt);
+}
+
+} // namespace
+} // namespace ruva

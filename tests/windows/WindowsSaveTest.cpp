@@ -1,0 +1,122 @@
+// Saving a configuration file on Windows: replaced in one step, or left as it was.
+#include "ConfigSave.h"
+
+#include "CfgTestSupport.h"
+#include "RecordingPrompts.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
+#endif
+
+namespace ruva {
+namespace {
+
+using test::DataPath;
+using test::DefaultConfig;
+using test::ReadFileBytes;
+using test::RecordingPrompts;
+using test::ScriptedDriver;
+using test::ShownMessage;
+using test::TempDir;
+using test::WriteFileBytes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+DriverParameters BoardTwoParameters() {
+    DriverParameters p;
+    p.IoBaseAddress = 0x300;
+    p.NumberOfBoards = 3;
+    p.HostMemoryWindowOffset[2] = 0xE0000;
+    p.HostMemoryWindowSize[2] = 0x8000;
+    p.HostIoWindowOffset[2] = 0x360;
+    p.HostIoWindowSize[2] = 0x10;
+    return p;
+}
+
+const std::string Precious = "precious bytes\r\n";
+
+std::string Golden() {
+    return ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg"));
+}
+
+SaveOutcome Save(const std::string& path, RecordingPrompts& prompts) {
+    ScriptedDriver board(BoardTwoParameters());
+    return SaveToFile(path, 2, DefaultConfig(), board.driver, prompts);
+}
+
+TEST(WindowsSaveTest, NewAndExistingFilesAreWrittenWholeAndKeepTheirAttributes) {
+    TempDir dir;
+    const std::string fresh = (dir / "new.cfg").string();
+    const std::string existing = (dir / "existing.cfg").string();
+    WriteFileBytes(existing, Precious);
+    ASSERT_TRUE(::SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    for (const std::string& path : {fresh, existing}) {
+        RecordingPrompts prompts;
+        EXPECT_EQ(Save(path, prompts), SaveOutcome::Saved) << path;
+        EXPECT_THAT(prompts.Messages, IsEmpty());
+        EXPECT_EQ(ReadFileBytes(path), Golden()) << path;
+    }
+    EXPECT_TRUE(::GetFileAttributesA(existing.c_str()) & FILE_ATTRIBUTE_HIDDEN); // kept by the replacement
+    ::SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_THAT(dir.Entries(), ElementsAre("existing.cfg", "new.cfg")); // no temporary file left behind
+}
+
+TEST(WindowsSaveTest, ReadOnlyAndLockedFilesStayAsTheyWere) {
+    TempDir dir;
+    const std::string readOnly = (dir / "read-only.cfg").string();
+    const std::string locked = (dir / "locked.cfg").string();
+    WriteFileBytes(readOnly, Precious);
+    WriteFileBytes(locked, Precious);
+    ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    {
+        RecordingPrompts prompts;
+        EXPECT_EQ(Save(readOnly, prompts), SaveOutcome::CannotOpen);
+        EXPECT_THAT(prompts.Messages,
+                    ElementsAre(ShownMessage{"Unable to open file '" + readOnly + "'. Data not saved.",
+                                             MessageIcon::Stop}));
+    }
+    {
+        // Another program holds the file open without sharing it.
+        const HANDLE holder =
+            ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        RecordingPrompts prompts;
+        EXPECT_EQ(Save(locked, prompts), SaveOutcome::WriteError);
+        EXPECT_THAT(prompts.Messages,
+                    ElementsAre(ShownMessage{"Unable to write file '" + locked + "'. Data not saved.",
+                                             MessageIcon::Stop}));
+        ::CloseHandle(holder);
+    }
+    ::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(readOnly), Precious);
+    EXPECT_EQ(ReadFileBytes(locked), Precious);
+    EXPECT_THAT(dir.Entries(), ElementsAre("locked.cfg", "read-only.cfg"));
+}
+
+TEST(WindowsSaveTest, SavingThroughALinkReplacesTheFileItPointsTo) {
+    TempDir dir;
+    const std::string real = (dir / "real.cfg").string();
+    const std::string link = (dir / "link.cfg").string();
+    WriteFileBytes(real, Precious);
+    if (!::CreateSymbolicLinkA(link.c_str(), "real.cfg", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        GTEST_SKIP() << "symbolic links cannot be made here (error " << ::GetLastError() << ")";
+    const DWORD attributes = ::GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        ReadFileBytes(link) != Precious)
+        GTEST_SKIP() << "the link made here does not lead to its file (Wine)";
+    RecordingPrompts prompts;
+    ASSERT_EQ(Save(link, prompts), SaveOutcome::Saved);
+    EXPECT_EQ(ReadFileBytes(real), Golden());
+    EXPECT_THAT(dir.Entries(), ElementsAre("link.cfg", "real.cfg"));
+    WriteFileBytes(real, Precious); // the link still points to the file
+    EXPECT_EQ(ReadFileBytes(link), Precious);
+}
+
+} // namespace
+} // namespace ruva

@@ -147,9 +147,9 @@ std::error_code RenameOver(const std::string& from, const std::string& to) {
     ::CloseHandle(probe);
     // ReplaceFile keeps the file's security and creation time in one step; the attributes (hidden,
     // system, archive) are given to the new content first, as not every system carries them over.
-    ::SetFileAttributesA(from.c_str(),
-                         attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                       FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    ::SetFileAttributesA(from.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
     // Without a backup name, a failed ReplaceFile leaves the file under its name as it was.
     if (!::ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return SystemError(::GetLastError());

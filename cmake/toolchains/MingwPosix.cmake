@@ -21,3 +21,8 @@ find_program(RUVA_WINE wine)
 if(RUVA_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${RUVA_WINE})
 endif()
+
+# -O2 for Release as well: at -O3 g++ 12 warns falsely about overlapping copies inside std::string
+# (-Wrestrict), which -Werror turns into errors.
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of Release builds")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of Release builds")

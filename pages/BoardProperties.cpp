@@ -248,6 +248,7 @@ std::span<const FieldControl> GeneralPageModel::Fields() const {
     return kGeneralPage;
 }
 
+// The General page's fields by their place in kGeneralPage.
 std::int64_t GeneralPageModel::Get(std::size_t field) const {
     switch (field) {
     case 0:

@@ -46,11 +46,6 @@ QString OMainPropertyPgBrd::PageTitle() const {
     return ToQString(model_.Title());
 }
 
-void OMainPropertyPgBrd::OnInitPage() {
-    model_.Initialise();
-    ShowEnabled();
-}
-
 void OMainPropertyPgBrd::OnSetActive() {
     ShowEnabled();
 }

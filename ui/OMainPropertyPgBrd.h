@@ -3,7 +3,7 @@
 // sheet's one configuration between a configuration file, memory and the page's board, opens the board
 // properties sheet on it, and shows the board's resources and serial numbers.
 //
-// The page checks its board once, the first time it is shown (OnInitPage), and shows which buttons are
+// The sheet's logic checks the board the first time the page is shown; the page shows which buttons are
 // enabled each time it becomes the active page (OnSetActive) and after each command.
 
 #include "BoardPage.h"
@@ -39,8 +39,6 @@ public:
     // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
     const std::string& ConfigFileName() const { return model_.ConfigFileName(); }
 
-    // First showing: checks the board. Runs once; later calls do nothing.
-    void OnInitPage();
     // Each activation: shows which buttons are enabled.
     void OnSetActive();
 

@@ -103,12 +103,10 @@ void OMainPropertySheet::ShowHelp() {
 }
 
 void OMainPropertySheet::OnPageChanged(int index) {
+    // A board page checks its board the first time it becomes active.
     model_.Activate(index);
-    if (index < 1)
-        return;
-    OMainPropertyPgBrd& page = BoardPage(index - 1);
-    page.OnInitPage();
-    page.OnSetActive();
+    if (index >= 1)
+        BoardPage(index - 1).OnSetActive();
 }
 
 } // namespace ruva

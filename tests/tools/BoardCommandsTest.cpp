@@ -15,6 +15,7 @@
 #include <regex>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -287,6 +288,33 @@ TEST_F(BoardCommandsTest, InfoShowsTheDialogsFieldsForTheBoard) {
     EXPECT_EQ(json["Revisions"].dump(),
               R"({"BAR":"0.5","LAD":"12","SAD":"1.3","MAD":"2.0","RSC":"1.2.3.4","Bootstrap":"Unknown"})");
     EXPECT_TRUE(BoardChanges().empty());
+}
+
+TEST_F(BoardCommandsTest, ReadToTheStandardOutputOrUnderAFileSizeLimit) {
+    Start();
+    const std::string expected = ReadFileBytes(DataPath("tools/sim-board0.cfg"));
+    const ToolRun dash = Ruvacfg({"board", "read", "0", "-o", "-"});
+    EXPECT_EQ(dash.Code, 0);
+    EXPECT_EQ(dash.Out, expected);
+    EXPECT_FALSE(std::filesystem::exists(files / "-"));
+
+    // The write fails part way: reported as any write error, not a death by signal.
+    const std::string path = File("board0.cfg", "precious\r\n");
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const ToolRun limited = Ruvacfg({"board", "read", "0", "-o", path});
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(limited.Code, 1);
+    EXPECT_EQ(limited.Err, "error: Unable to write file '" + path + "'. Data not saved.\n");
+    EXPECT_EQ(ReadFileBytes(path), "precious\r\n");
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(files.Path()))
+        entries.push_back(entry.path().filename().string());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"board0.cfg", "stderr", "stdout"}));
 }
 
 TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {

@@ -105,8 +105,8 @@ class FleetTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
         self.env = ansible_env(self.root)
         self.hosts = {name: Host(self.root, name) for name in HOSTS}
-        inventory = {"pcs": {"hosts": {}, "vars": {"ansible_connection": "local",
-                                                   "ansible_python_interpreter": "{{ ansible_playbook_python }}"}}}
+        local = {"ansible_connection": "local", "ansible_python_interpreter": "{{ ansible_playbook_python }}"}
+        inventory = {"pcs": {"hosts": {}, "vars": local}}
         for name, host in self.hosts.items():
             serial = SERIALS[name][0]
             host.write_state({"Boards": [{}, {"SerialRecord": {"SerialNumber": serial},
@@ -146,8 +146,9 @@ class FleetTest(unittest.TestCase):
         run, recap = self.playbook(apply, "--check", "--diff", *settings)
         self.assertEqual(recap, every(1), run.stdout + run.stderr)
         self.assertEqual(self.states(), before)
-        for line in (r"-  ClockSource += INTERNAL", r"\+  ClockSource += LI1", r"-  HdlcStartAddress += 0x9000",
-                     r"\+  HdlcStartAddress += 0x8800", r"\+      FrameFormat += F72"):
+        for line in (r"-  ClockSource += INTERNAL", r"\+  ClockSource += LI1",
+                     r"-  HdlcStartAddress += 0x9000", r"\+  HdlcStartAddress += 0x8800",
+                     r"\+      FrameFormat += F72"):
             self.assertEqual(len(re.findall("^" + line + " *$", run.stdout, re.M)), 3, line)
         self.assertNotRegex(run.stdout, r"(?m)^[-+]\s*BOARD 1")
 
@@ -165,7 +166,8 @@ class FleetTest(unittest.TestCase):
 
         # board_info returns every host's boards with their serial numbers.
         run, recap = self.playbook(os.path.join(ARGS.source, "tests", "ansible", "info.yml"))
-        self.assertEqual({name: r["failed"] for name, r in recap.items()}, dict.fromkeys(HOSTS, 0), run.stdout)
+        failed = {name: r["failed"] for name, r in recap.items()}
+        self.assertEqual(failed, dict.fromkeys(HOSTS, 0), run.stdout + run.stderr)
         for name, host in self.hosts.items():
             with open(os.path.join(host.dir, "facts.json")) as f:
                 facts = json.load(f)
@@ -185,8 +187,8 @@ class FleetTest(unittest.TestCase):
         pc2.write_state(state)
         pc2.start()
         pc2_board0 = pc2.board(0)
-        run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
-                                   "-e", "ruva2_config=" + config)
+        run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs",
+                                   "-e", "ruva2_section=1", "-e", "ruva2_config=" + config)
         self.assertEqual(recap, {"pc1": {"changed": 2, "failed": 0}, "pc2": {"changed": 1, "failed": 1},
                                  "pc3": {"changed": 2, "failed": 0}}, run.stdout + run.stderr)
         self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")

@@ -282,18 +282,16 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
 
     // Failures still print the object, with the message and the driver's result.
     sim->Stop();
-    sim->WriteState(R"({"Boards": [{"Faults": {"WriteBoardInfo": {"Status": 7}}}, {"Faults": {"AttachBoard":
+    sim->WriteState(R"({"Boards": [{"Faults": {"SetClockLi1": {"Status": 7}}}, {"Faults": {"AttachBoard":
                         {"Status": 63}}}], "ErrorTexts": {"7": "Board busy"}})");
     ASSERT_TRUE(sim->Start());
-    const auto refused =
-        json({"board", "write", "0", File("hdlc.cfg", FreshBoard0File(0, {{"HdlcStartAddress", "0x8800"}})),
-              "--json"},
-             1);
+    const auto refused = json(
+        {"board", "write", "0", File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}})), "--json"}, 1);
     EXPECT_EQ(refused["Outcome"], "DriverError");
     EXPECT_EQ(refused["Failed"], true);
     EXPECT_EQ(refused["Error"], "Error #7: Board busy");
     EXPECT_EQ(refused["DriverResult"], 7);
-    EXPECT_EQ(refused["Writes"].back()["Request"], "WriteBoardInfo");
+    EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
     EXPECT_EQ(refused["After"], nullptr);
     const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
     EXPECT_EQ(unattached["Equal"], nullptr);

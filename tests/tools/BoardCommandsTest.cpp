@@ -243,6 +243,63 @@ TEST_F(BoardCommandsTest, DryRunListsTheWritesInOrderAndSendsNone) {
     EXPECT_EQ(same.Out + same.Err, "nothing would be written\n");
 }
 
+TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
+    Start(R"({"ErrorTexts": {"7": "Board busy"}})");
+    const std::string file = File("board1.cfg", FreshBoard0File(1, {{"ClockSource", "LI1"}}));
+    const std::string state = sim->StateText();
+    const auto json = [this](const std::vector<std::string>& args, int code) {
+        const ToolRun run = Ruvacfg(args);
+        EXPECT_EQ(run.Code, code) << run.Err;
+        return nlohmann::json::parse(run.Out);
+    };
+
+    const auto dry = json({"board", "write", "1", file, "--dry-run", "--json"}, 0);
+    EXPECT_EQ(sim->StateText(), state);
+    EXPECT_EQ(dry["Outcome"], "WouldWrite");
+    EXPECT_EQ(dry["Changed"], true);
+    std::vector<std::string> requests;
+    for (const auto& w : dry["Writes"])
+        requests.push_back(w["Request"]);
+    EXPECT_EQ(requests, (std::vector<std::string>{"WriteBoardInfo", "SetClockSource", "WriteStoredConfig"}));
+    const std::string before = dry["Before"], after = dry["After"];
+    EXPECT_THAT(before, HasSubstr("ClockSource                = INTERNAL\r\n"));
+    EXPECT_THAT(after, HasSubstr("ClockSource                = LI1\r\n"));
+
+    const auto diff = json({"board", "diff", "1", file, "--json"}, 1);
+    EXPECT_EQ(diff["Equal"], false);
+    EXPECT_EQ(diff["Differences"][0],
+              nlohmann::json({{"Name", "ClockSource"}, {"File", "LI1"}, {"Board", "INTERNAL"}}));
+
+    const auto written = json({"board", "write", "1", file, "--json"}, 0);
+    EXPECT_EQ(written["Outcome"], "Written");
+    EXPECT_EQ(written["Before"], before);
+    EXPECT_EQ(written["After"], after);
+    EXPECT_EQ(written["Messages"][0]["Kind"], "note");
+    const auto again = json({"board", "write", "1", file, "--json"}, 0);
+    EXPECT_EQ(again["Outcome"], "Unchanged");
+    EXPECT_EQ(again["Changed"], false);
+    EXPECT_EQ(again["Before"], after);
+    EXPECT_EQ(json({"board", "diff", "1", file, "--json"}, 0)["Differences"], nlohmann::json::array());
+
+    // Failures still print the object, with the message and the driver's result.
+    sim->Stop();
+    sim->WriteState(R"({"Boards": [{"Faults": {"SetClockLi1": {"Status": 7}}}, {"Faults": {"AttachBoard":
+                        {"Status": 63}}}], "ErrorTexts": {"7": "Board busy"}})");
+    ASSERT_TRUE(sim->Start());
+    const auto refused = json(
+        {"board", "write", "0", File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}})), "--json"}, 1);
+    EXPECT_EQ(refused["Outcome"], "DriverError");
+    EXPECT_EQ(refused["Failed"], true);
+    EXPECT_EQ(refused["Error"], "Error #7: Board busy");
+    EXPECT_EQ(refused["DriverResult"], 7);
+    EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
+    EXPECT_EQ(refused["After"], nullptr);
+    const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
+    EXPECT_EQ(unattached["Equal"], nullptr);
+    EXPECT_EQ(unattached["DriverResult"], 63);
+    EXPECT_EQ(json({"board", "write", "0", file, "--json"}, 1)["Outcome"], "FileFailed");
+}
+
 TEST_F(BoardCommandsTest, ListNamesEachBoardsStateAndChangesNothing) {
     Start(R"({"NumberOfBoards": 3, "Boards": [
                 {"Image": {"Version": 8}},

@@ -80,18 +80,20 @@ std::error_code PrepareTarget(const std::string& path, std::string& target, int&
     mode = -1;
     if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return {}; // a new file
-    // A symbolic link: the file it points to is replaced, and the link stays.
-    for (int depth = 0; depth < 32; ++depth) {
-        const DWORD attributes = ::GetFileAttributesA(target.c_str());
+    // A symbolic link: the file it points to is replaced, and the link stays. A link that leads
+    // nowhere (dangling, or a loop) is refused.
+    DWORD attributes = ::GetFileAttributesA(target.c_str());
+    for (int depth = 0; attributes & FILE_ATTRIBUTE_REPARSE_POINT; ++depth) {
         std::string next;
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            !ReadLink(target, next))
-            break;
+        if (!ReadLink(target, next))
+            break; // another kind of reparse point: the file itself
+        if (depth == 32)
+            return std::make_error_code(std::errc::too_many_symbolic_link_levels);
         target = next;
+        attributes = ::GetFileAttributesA(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return std::make_error_code(std::errc::no_such_file_or_directory);
     }
-    const DWORD attributes = ::GetFileAttributesA(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return {};
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return std::make_error_code(std::errc::is_a_directory);
     if (attributes & FILE_ATTRIBUTE_READONLY)
@@ -166,6 +168,36 @@ void RemoveFile(const std::string& name) {
 
 unsigned long ProcessId() {
     return ::GetCurrentProcessId();
+}
+
+} // namespace ruva::filereplace
+
+// Windows has neither unnamed files that can be linked later nor FIFOs to write in place; AtomicFile
+// then keeps to a named temporary file, and a file's owner stays with the replacement on its own.
+namespace ruva::filereplace {
+
+bool WrittenInPlace(const std::string&) {
+    return false;
+}
+
+std::error_code OpenInPlace(const std::string&, int&) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code CreateUnnamed(const std::string&, int, int&) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code LinkUnnamed(int, const std::string&, bool) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+void KeepOwner(int, const std::string&, int) {}
+
+void RemoveAbandoned(const std::string&) {}
+
+std::error_code WriteSync(int, std::string_view) {
+    return std::make_error_code(std::errc::not_supported);
 }
 
 } // namespace ruva::filereplace

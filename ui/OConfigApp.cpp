@@ -1,6 +1,7 @@
 #include "OConfigApp.h"
 
 #include "Driver.h"
+#include "MainSheet.h"
 #include "OMainPropertySheet.h"
 #include "ProgramResources.h"
 #include "QtPrompts.h"
@@ -10,7 +11,7 @@
 namespace ruva {
 
 void RunMainSheet(Driver& driver, Prompts& prompts) {
-    driver.OpenDriver(0);
+    OpenDriverAtStart(driver);
     OMainPropertySheet sheet(driver, prompts);
     sheet.exec();
 }

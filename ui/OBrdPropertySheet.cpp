@@ -5,19 +5,65 @@
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertyPgT1.h"
 #include "QtText.h"
+#include "SheetKeys.h"
 #include "Texts.h"
 
-#include <QKeySequence>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
+#include <QSignalBlocker>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace ruva {
 
+AskingTabBar::AskingTabBar(std::function<void(int)> select, QWidget* parent)
+    : QTabBar(parent), select_(std::move(select)) {}
+
+void AskingTabBar::SetCurrent(int index) {
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(index);
+}
+
+bool AskingTabBar::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int index = tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && index >= 0 && index != currentIndex()) {
+            select_(index);
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::Wheel: {
+        // Lets the bar work out which tab the key or the wheel moves to, unseen, and puts it back.
+        const int before = currentIndex();
+        int wanted = before;
+        bool handled = false;
+        {
+            const QSignalBlocker quiet(this);
+            setUpdatesEnabled(false);
+            handled = QTabBar::event(event);
+            wanted = currentIndex();
+            setCurrentIndex(before);
+            setUpdatesEnabled(true);
+        }
+        if (wanted != before)
+            select_(wanted);
+        return handled;
+    }
+    default:
+        break;
+    }
+    return QTabBar::event(event);
+}
+
 OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), copies_(config), tabs_(new QTabBar(this)), stack_(new QStackedWidget(this)),
+    : QDialog(parent), copies_(config),
+      tabs_(new AskingTabBar([this](int index) { SetActivePage(index); }, this)),
+      stack_(new QStackedWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                         QDialogButtonBox::Apply | QDialogButtonBox::Help,
                                     this)) {
@@ -48,19 +94,14 @@ OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts
     layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(tabs_, &QTabBar::currentChanged, this, &OBrdPropertySheet::OnTabChanged);
     connect(buttons_, &QDialogButtonBox::accepted, this, &OBrdPropertySheet::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &OBrdPropertySheet::reject);
     connect(buttons_, &QDialogButtonBox::helpRequested, this, &OBrdPropertySheet::HelpRequested);
     connect(Button(QDialogButtonBox::Apply), &QPushButton::clicked, this, &OBrdPropertySheet::Apply);
 
-    // The keys of a tabbed dialog: Ctrl+Tab and Ctrl+Shift+Tab move between pages, F1 asks for help.
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this), &QShortcut::activated, this,
-            [this] { SetActivePage((ActivePage() + 1) % PageCount); });
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this), &QShortcut::activated,
-            this, [this] { SetActivePage((ActivePage() + PageCount - 1) % PageCount); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            &OBrdPropertySheet::HelpRequested);
+    AddSheetKeys(
+        *this, [this](int step) { SetActivePage(SteppedPage(ActivePage(), step, PageCount)); },
+        [this] { emit HelpRequested(); });
 
     SetChanged(false);
     pages_.front()->LoadControls();
@@ -101,21 +142,15 @@ int OBrdPropertySheet::ActivePage() const {
 }
 
 bool OBrdPropertySheet::SetActivePage(int index) {
-    tabs_->setCurrentIndex(index);
-    return ActivePage() == index;
-}
-
-void OBrdPropertySheet::OnTabChanged(int index) {
-    if (revertingTab_ || index == ActivePage())
-        return;
-    if (!Page(ActivePage()).StoreControls()) {
-        revertingTab_ = true;
-        tabs_->setCurrentIndex(ActivePage());
-        revertingTab_ = false;
-        return;
-    }
+    if (index == ActivePage())
+        return true;
+    // The page shown must let go first; until it does, neither the page nor its tab changes.
+    if (!Page(ActivePage()).StoreControls())
+        return false;
     Page(index).LoadControls();
     stack_->setCurrentIndex(index);
+    tabs_->SetCurrent(index);
+    return true;
 }
 
 bool OBrdPropertySheet::IsChanged() const {

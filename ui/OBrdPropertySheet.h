@@ -7,14 +7,30 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 
 #include <functional>
 #include <vector>
 
 class QStackedWidget;
-class QTabBar;
 
 namespace ruva {
+
+// The sheet's tab bar. A click on a tab, or a key or wheel turn that would select another tab, is
+// passed to `select` instead, which changes the current tab with SetCurrent once the page shown has
+// let go: the bar never shows a tab whose page is not the one shown.
+class AskingTabBar : public QTabBar {
+public:
+    AskingTabBar(std::function<void(int)> select, QWidget* parent);
+    // Shows `index` as the current tab, without telling anyone.
+    void SetCurrent(int index);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    std::function<void(int)> select_;
+};
 
 class OBrdPropertyPage;
 class OBrdPropertyPgE1;
@@ -64,15 +80,13 @@ signals:
     void HelpRequested();
 
 private:
-    void OnTabChanged(int index);
     void SetChanged(bool changed);
 
     BoardConfig copies_;
-    QTabBar* tabs_;
+    AskingTabBar* tabs_;
     QStackedWidget* stack_;
     QDialogButtonBox* buttons_;
     std::vector<OBrdPropertyPage*> pages_;
-    bool revertingTab_ = false;
 };
 
 // Opens the board properties sheet modally on `config`. When it ends with OK, General and the E1 and

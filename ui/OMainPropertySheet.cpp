@@ -4,10 +4,9 @@
 #include "OMainPropertyPgBrd.h"
 #include "ProgramResources.h"
 #include "QtText.h"
+#include "SheetKeys.h"
 #include "Texts.h"
 
-#include <QKeySequence>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -46,7 +45,7 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     AppendMinimizeItem(*this);
 #else
     // Elsewhere the window manager owns the window menu: the sheet asks for a minimise button instead.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 #endif
 
@@ -72,8 +71,9 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons_, &QDialogButtonBox::helpRequested, this, &OMainPropertySheet::ShowHelp);
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            &OMainPropertySheet::ShowHelp);
+    AddSheetKeys(
+        *this, [this](int step) { SetActivePage(SteppedPage(ActivePage(), step, PageCount)); },
+        [this] { ShowHelp(); });
 }
 
 OMainPropertySheet::~OMainPropertySheet() = default;

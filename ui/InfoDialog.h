@@ -12,7 +12,8 @@ class QLabel;
 
 namespace ruva {
 
-// Gives the dialog its title and introductory text and fixes its size to its contents.
+// Gives the dialog its title and introductory text and fixes its size to its contents: wide enough for
+// the title in a title bar, with the introductory text on two lines of about equal length at most.
 void SetUpInfoDialog(QDialog& dialog, QLabel& intro, std::string_view title, std::string_view introText);
 
 // "0x" and the value in upper-case hexadecimal without leading zeros: 768 -> "0x300", 0 -> "0x0".

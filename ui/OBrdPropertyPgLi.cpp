@@ -57,6 +57,8 @@ void OBrdPropertyPgLi<Block>::BindControls(QAbstractButton& copyFromOtherLi, QAb
         Q_ASSERT(control.List || control.Check || control.Edit || !control.Bits.Empty());
         controls_.push_back(std::move(control));
     }
+    GiveTextRoom(copyFromOtherLi);
+    GiveTextRoom(defaultValues);
     connect(&copyFromOtherLi, &QAbstractButton::clicked, this, &OBrdPropertyPgLi::CopyFromOtherLi);
     connect(&defaultValues, &QAbstractButton::clicked, this, &OBrdPropertyPgLi::SetDefaultValues);
     WatchChanges();

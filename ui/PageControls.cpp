@@ -6,9 +6,13 @@
 #include "Texts.h"
 #include "ValueSets.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace ruva {
 
@@ -94,6 +98,13 @@ std::optional<std::uint32_t> ReadNumber(QLineEdit& edit, std::uint32_t max, Prom
         return std::nullopt;
     }
     return static_cast<std::uint32_t>(*number);
+}
+
+void GiveTextRoom(QAbstractButton& button) {
+    const QFontMetrics metrics = button.fontMetrics();
+    const int room =
+        metrics.horizontalAdvance(QString(button.text()).remove(QLatin1Char('&'))) + 2 * metrics.height();
+    button.setMinimumWidth(std::max(button.sizeHint().width(), room));
 }
 
 } // namespace ruva

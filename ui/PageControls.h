@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -46,6 +47,9 @@ public:
 private:
     std::vector<std::pair<QCheckBox*, unsigned>> boxes_;
 };
+
+// Widens a push button of a page so that its text has about a line's height of room on either side.
+void GiveTextRoom(QAbstractButton& button);
 
 // Shows `message`, then gives the field the focus with its text selected.
 void RefuseEntry(QLineEdit& edit, std::string_view message, Prompts& prompts);

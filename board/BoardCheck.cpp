@@ -17,12 +17,11 @@ std::int32_t BoardWriter::WriteBoardInfo(std::uint16_t board, const BoardInfo& i
     return IsDryRun() ? result::Success : driver_.WriteBoardInfo(board, info);
 }
 
-void BoardWriter::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
+std::int32_t BoardWriter::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
     if (ClockSourceCode.Find(clockSource) == nullptr)
-        return;
+        return result::Success;
     writes_.emplace_back(ClockSelection{clockSource});
-    if (!IsDryRun())
-        driver_.SetClockSource(board, clockSource);
+    return IsDryRun() ? result::Success : driver_.SelectClockSource(board, clockSource);
 }
 
 std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageBytes& image) {
@@ -75,7 +74,8 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
     }
 
     if (record.IsBlank()) {
-        if (stored.SerialNumber == record.SerialNumber) {
+        // A copy that is blank itself (the same blank or the other one) has nothing to restore.
+        if (SerialRecord::IsBlankNumber(stored.SerialNumber)) {
             prompts.ShowMessage(texts::SerialNumberLost, MessageIcon::Stop);
             return false;
         }
@@ -87,7 +87,11 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
             ReportDriverError(driver, prompts, r);
             return false;
         }
-        writer.SetClockSource(board, stored.ClockSource);
+        // The note promised the clock source back: a refusal is reported like a refused record write.
+        if (std::int32_t r = writer.SetClockSource(board, stored.ClockSource); r != result::Success) {
+            ReportDriverError(driver, prompts, r);
+            return false;
+        }
     }
 
     // The record holds the serial number in force; the next save brings the image's copy in line.

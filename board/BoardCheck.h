@@ -45,8 +45,9 @@ public:
 
     std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
     std::int32_t WriteBoardInfo(std::uint16_t board, const BoardInfo& info);
-    // A code outside the clock source set selects nothing and is not recorded.
-    void SetClockSource(std::uint16_t board, std::int16_t clockSource);
+    // Yields the clock request's result. A code outside the clock source set selects nothing, is not
+    // recorded and yields 1.
+    std::int32_t SetClockSource(std::uint16_t board, std::int16_t clockSource);
     std::int32_t WriteStoredConfig(std::uint16_t board, const ImageBytes& image);
 
 private:
@@ -62,9 +63,9 @@ bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config
 bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
 
 // The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the
-// serial record, restores a blank record (and re-applies the stored clock source), copies the board's
-// serial number into config.Image and notes a serial copy or a version that differs. Every failure is
-// reported to the user.
+// serial record, restores a blank record from a copy that is not blank (and re-applies the stored clock
+// source), copies the board's serial number into config.Image and notes a serial copy or a version that
+// differs. Every failure, a refused restore or clock re-apply included, is reported to the user.
 bool CheckStoredConfig(Driver& driver, Prompts& prompts, std::uint16_t board, BoardConfig& config);
 bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t board, BoardConfig& config);
 

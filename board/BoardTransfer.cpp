@@ -49,10 +49,12 @@ void BringImageInLine(BoardConfig& config) {
 }
 
 // The board's stored image read into a zero-filled buffer: a failed read leaves zeros, which never
-// equal an image of the current version.
-ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board) {
+// equal an image of the current version. `readResult` receives the read's result.
+ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* readResult = nullptr) {
     ImageBytes bytes{};
-    driver.ReadStoredConfig(board, bytes);
+    const std::int32_t r = driver.ReadStoredConfig(board, bytes);
+    if (readResult != nullptr)
+        *readResult = r;
     return bytes;
 }
 
@@ -81,14 +83,24 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer) {
         }
     }
 
-    const ImageBytes onBoard = ReadImageOrZeros(driver, board);
+    std::int32_t read = result::Success;
+    const ImageBytes onBoard = ReadImageOrZeros(driver, board, &read);
     BringImageInLine(page.Config);
     const ImageBytes wanted = page.Config.Image.toBytes();
 
     if (wanted != onBoard) {
         changed = true;
-        if (StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource)
-            writer.SetClockSource(board, page.Config.Image.ClockSource);
+        // Without the board's image its clock source is unknown, so the selection is sent. A refused
+        // selection stops the save before the image: the image on the board keeps its old clock source,
+        // so the next save selects the clock again.
+        if (read != result::Success ||
+            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource) {
+            if (std::int32_t r = writer.SetClockSource(board, page.Config.Image.ClockSource);
+                r != result::Success) {
+                ReportDriverError(driver, page.User, r);
+                return finish(BoardSaveOutcome::DriverError, r);
+            }
+        }
         // The write's own result is not trusted either way: the read-back decides.
         writer.WriteStoredConfig(board, wanted);
         if (!writer.IsDryRun() && ReadImageOrZeros(driver, board) != wanted) {

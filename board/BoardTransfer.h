@@ -60,7 +60,7 @@ enum class BoardSaveOutcome {
     WouldWrite,   // dry run: something differs and would be written
     VerifyFailed, // the image read back differs from what was written
     CheckFailed,  // the board check failed (with its own message or none)
-    DriverError,  // a board information read or write failed; reported to the user
+    DriverError,  // a board information read or write or the clock selection failed; reported to the user
 };
 
 struct BoardSaveResult {
@@ -73,7 +73,9 @@ struct BoardSaveResult {
 
 // Checks the board again, writes the HDLC start address if it changed, brings config.Image in line
 // with config.General (version 9), and where the image differs from the board's selects the new clock
-// source if it changed, writes the image and verifies it by reading it back. Closes with one message.
+// source if it changed (or the board's image could not be read), writes the image and verifies it by
+// reading it back. Closes with one message. A refused clock selection is reported and ends the save
+// before the image is written.
 //
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result

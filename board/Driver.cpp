@@ -25,6 +25,14 @@ Block<2> BoardBlock(std::uint16_t board) {
     return b;
 }
 
+// The result of a reply that came back shorter than its status word and record: the record is not
+// taken. A status word that reports an error stands; a success without its whole record is a failed
+// request.
+std::int32_t ShortReplyResult(std::span<const std::uint8_t> reply, std::size_t count) {
+    const std::int32_t status = count >= 4 ? static_cast<std::int32_t>(GetU32(reply, 0)) : result::Success;
+    return status == result::Success ? result::RequestFailed : status;
+}
+
 } // namespace
 
 std::int32_t Driver::Send(Request request, std::span<const std::uint8_t> input, std::span<std::uint8_t> reply,
@@ -42,9 +50,12 @@ std::int32_t Driver::Send(Request request, std::span<const std::uint8_t> input, 
 
 std::int32_t Driver::SendForStatus(Request request, std::span<const std::uint8_t> input) {
     Block<4> reply;
-    std::int32_t r = Send(request, input, reply);
+    std::size_t count = 0;
+    std::int32_t r = Send(request, input, reply, &count);
     if (r != result::Success)
         return r;
+    if (count < reply.size())
+        return result::RequestFailed; // not even a whole status word
     return static_cast<std::int32_t>(GetU32(reply, 0));
 }
 
@@ -83,9 +94,12 @@ std::int32_t Driver::AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddres
 
 std::int32_t Driver::ReadStoredConfig(std::uint16_t board, ImageBytes& image) {
     Block<138> reply;
-    std::int32_t r = Send(Request::ReadStoredConfig, BoardBlock(board), reply);
+    std::size_t count = 0;
+    std::int32_t r = Send(Request::ReadStoredConfig, BoardBlock(board), reply, &count);
     if (r != result::Success)
         return r;
+    if (count < reply.size())
+        return ShortReplyResult(reply, count);
     std::copy(reply.begin() + 4, reply.end(), image.begin());
     return static_cast<std::int32_t>(GetU32(reply, 0));
 }
@@ -99,9 +113,12 @@ std::int32_t Driver::WriteStoredConfig(std::uint16_t board, const ImageBytes& im
 
 std::int32_t Driver::GetDriverParameters(DriverParameters& parameters) {
     Block<78> reply;
-    std::int32_t r = Send(Request::GetDriverParameters, {}, reply);
+    std::size_t count = 0;
+    std::int32_t r = Send(Request::GetDriverParameters, {}, reply, &count);
     if (r != result::Success)
         return r;
+    if (count < reply.size())
+        return result::RequestFailed; // the status word is not used: a short reply is a failed request
     const DriverParameters received = DriverParameters::fromBytes(
         std::span<const std::uint8_t>(reply).subspan<4, DriverParameters::Size>());
     // Only the entries of installed boards are taken; the rest read as 0. The record holds four
@@ -124,9 +141,12 @@ std::int32_t Driver::GetDriverParameters(DriverParameters& parameters) {
 
 std::int32_t Driver::ReadBoardInfo(std::uint16_t board, BoardInfo& info) {
     Block<48> reply;
-    std::int32_t r = Send(Request::ReadBoardInfo, BoardBlock(board), reply);
+    std::size_t count = 0;
+    std::int32_t r = Send(Request::ReadBoardInfo, BoardBlock(board), reply, &count);
     if (r != result::Success)
         return r;
+    if (count < reply.size())
+        return ShortReplyResult(reply, count);
     info = BoardInfo::fromBytes(std::span<const std::uint8_t>(reply).subspan<4, BoardInfo::Size>());
     return static_cast<std::int32_t>(GetU32(reply, 0));
 }
@@ -160,9 +180,12 @@ std::uint8_t Driver::ReadGdsId(std::uint16_t board) {
 
 std::int32_t Driver::ReadSerialRecord(std::uint16_t board, SerialRecord& record) {
     Block<8> reply;
-    std::int32_t r = Send(Request::ReadSerialRecord, BoardBlock(board), reply);
+    std::size_t count = 0;
+    std::int32_t r = Send(Request::ReadSerialRecord, BoardBlock(board), reply, &count);
     if (r != result::Success)
         return r;
+    if (count < reply.size())
+        return ShortReplyResult(reply, count);
     record = SerialRecord::fromBytes(std::span<const std::uint8_t>(reply).subspan<4, SerialRecord::Size>());
     return static_cast<std::int32_t>(GetU32(reply, 0));
 }
@@ -180,26 +203,26 @@ std::int32_t Driver::SetClockExternal2M(std::uint16_t board) {
     return BoardRequest(Request::SetClockExternal2M, board);
 }
 
-void Driver::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
+std::int32_t Driver::SelectClockSource(std::uint16_t board, std::int16_t clockSource) {
     switch (clockSource) {
     case code::ClockSource::INTERNAL:
     case code::ClockSource::MVIP_MASTER_CLK:
     case code::ClockSource::MVIP_SEC_CLK:
     case code::ClockSource::EXTERNAL_8K:
-        SetClockInternal(board);
-        break;
+        return SetClockInternal(board);
     case code::ClockSource::LI0:
-        SetClockLi0(board);
-        break;
+        return SetClockLi0(board);
     case code::ClockSource::LI1:
-        SetClockLi1(board);
-        break;
+        return SetClockLi1(board);
     case code::ClockSource::EXTERNAL_2M:
-        SetClockExternal2M(board);
-        break;
+        return SetClockExternal2M(board);
     default:
-        break; // no clock request for a code outside the set
+        return result::Success; // no clock request for a code outside the set: nothing to refuse
     }
+}
+
+void Driver::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
+    SelectClockSource(board, clockSource);
 }
 
 void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber) {

@@ -38,24 +38,30 @@ public:
     // The driver's text for an error number; empty when the driver gives none.
     std::optional<std::string> GetErrorText(std::uint32_t errorNumber);
     std::int32_t AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress);
-    // On a reply with data the image is copied whatever the status; otherwise `image` is left alone.
+    // On a whole reply the image is copied whatever the status; otherwise `image` is left alone. A reply
+    // shorter than the status word and the record gives 51 (or the error status it carries).
     std::int32_t ReadStoredConfig(std::uint16_t board, ImageBytes& image);
     std::int32_t WriteStoredConfig(std::uint16_t board, const ImageBytes& image);
-    // Fills the record from the reply: entries at and above NumberOfBoards read as 0. Left alone on failure.
+    // Fills the record from the reply: entries at and above NumberOfBoards read as 0. Left alone on failure,
+    // a short reply included.
     std::int32_t GetDriverParameters(DriverParameters& parameters);
+    // Copies and yields as ReadStoredConfig does.
     std::int32_t ReadBoardInfo(std::uint16_t board, BoardInfo& info);
     std::int32_t WriteBoardInfo(std::uint16_t board, const BoardInfo& info);
     std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
     // The board's GDS ID; 52 when the device is not open, 0 when the request failed.
     std::uint8_t ReadGdsId(std::uint16_t board);
+    // Copies and yields as ReadStoredConfig does.
     std::int32_t ReadSerialRecord(std::uint16_t board, SerialRecord& record);
     std::int32_t SetClockInternal(std::uint16_t board);
     std::int32_t SetClockLi0(std::uint16_t board);
     std::int32_t SetClockLi1(std::uint16_t board);
     std::int32_t SetClockExternal2M(std::uint16_t board);
 
-    // Selects the board clock for a clock source code with one clock request; codes outside 0-6 send
-    // nothing. The request's result is not examined.
+    // Selects the board clock for a clock source code with one clock request and yields its result;
+    // codes outside 0-6 send nothing and yield 1.
+    std::int32_t SelectClockSource(std::uint16_t board, std::int16_t clockSource);
+    // The same for callers that do not examine the result.
     void SetClockSource(std::uint16_t board, std::int16_t clockSource);
 
 private:
@@ -63,7 +69,7 @@ private:
     // `count`), 51 when the request failed or returned nothing, 52 when the device is not open.
     std::int32_t Send(Request request, std::span<const std::uint8_t> input, std::span<std::uint8_t> reply,
                       std::size_t* count = nullptr);
-    // A request whose reply is a 4-byte status word.
+    // A request whose reply is a 4-byte status word; a shorter reply is a failed request.
     std::int32_t SendForStatus(Request request, std::span<const std::uint8_t> input);
     std::int32_t BoardRequest(Request request, std::uint16_t board);
 

@@ -50,7 +50,10 @@ struct SerialRecord {
     std::uint16_t RestoreCount = 0; // bits 0-15
     std::uint16_t SerialNumber = 0; // bits 16-31; 0 and 0xFFFF are blank
 
-    bool IsBlank() const { return SerialNumber == 0 || SerialNumber == 0xFFFF; }
+    static bool IsBlankNumber(std::uint16_t serialNumber) {
+        return serialNumber == 0 || serialNumber == 0xFFFF;
+    }
+    bool IsBlank() const { return IsBlankNumber(SerialNumber); }
     std::array<std::uint8_t, Size> toBytes() const;
     static SerialRecord fromBytes(std::span<const std::uint8_t, Size> bytes);
     friend bool operator==(const SerialRecord&, const SerialRecord&) = default;

@@ -28,7 +28,8 @@ inline constexpr std::uint32_t StoreFailed = 64;
 // The texts GetErrorText answers when the state names none of its own.
 const std::map<std::uint32_t, std::string>& BuiltinErrorTexts();
 
-// Replaces the normal answer of one request. Exactly one of Fail, Empty, Status and ReadBackDiffers is set.
+// Replaces the normal answer of one request. Exactly one of Fail, Empty, Status, ReadBackDiffers and
+// Short is set.
 struct Fault {
     bool Fail = false;  // the request itself fails
     bool Empty = false; // the request succeeds with no bytes
@@ -36,6 +37,10 @@ struct Fault {
         std::nullopt;             // this status word instead of 1; a write is not carried out
     bool ReadBackDiffers = false; // WriteStoredConfig: the board keeps the image with its last byte
                                   // inverted, so reading it back differs from what was written
+    std::optional<std::uint32_t> Short =
+        std::nullopt; // the request is carried out, but its reply is cut to this many bytes
+    std::optional<std::uint32_t> After =
+        std::nullopt; // how many more requests pass unharmed before it applies; empty for none
     std::optional<std::uint32_t> Count =
         std::nullopt; // how many more requests it applies to; empty for every one
 

@@ -49,12 +49,17 @@ std::size_t BoardOffset(Request request) {
     return request == Request::WriteBoardInfo || request == Request::WriteSerialRecord ? 4 : 0;
 }
 
-std::string Describe(const Answer& answer) {
+std::string Describe(const Answer& answer, std::size_t replySize) {
     if (!answer.Ok)
         return "failed";
     if (answer.Data.empty())
         return "empty reply";
-    return FormatText("status %1!u!", {GetU32(answer.Data, 0)});
+    if (answer.Data.size() < 4)
+        return FormatText("short reply of %1!u! bytes", {answer.Data.size()});
+    std::string text = FormatText("status %1!u!", {GetU32(answer.Data, 0)});
+    if (answer.Data.size() < replySize)
+        text += FormatText(", short reply of %1!u! bytes", {answer.Data.size()});
+    return text;
 }
 
 const char* DecodeProblem(frame::DecodeStatus status) {
@@ -105,7 +110,7 @@ Outcome Simulator::Handle(std::uint32_t code, std::span<const std::uint8_t> inpu
         }
     }
     outcome.Summary = std::string(layout->Name) + (board.empty() ? "" : " board " + board) + ": " +
-                      Describe(outcome.Reply) + (note.empty() ? "" : " (" + note + ")");
+                      Describe(outcome.Reply, layout->ReplySize) + (note.empty() ? "" : " (" + note + ")");
     return outcome;
 }
 
@@ -135,6 +140,12 @@ Answer Simulator::Dispatch(const RequestLayout& layout, std::span<const std::uin
     if (found == faults.end())
         return Serve(layout, board, input, false);
 
+    if (std::optional<std::uint32_t>& after = found->second.After; after) {
+        // This request passes unharmed; the fault applies once the last one to pass has passed.
+        if (--*after == 0)
+            after.reset();
+        return Serve(layout, board, input, false);
+    }
     const Fault fault = found->second;
     if (fault.Count && --*found->second.Count == 0)
         faults.erase(found);
@@ -144,9 +155,16 @@ Answer Simulator::Dispatch(const RequestLayout& layout, std::span<const std::uin
     if (fault.Empty)
         return Answer{true, {}};
     if (fault.Status) {
-        Answer answer = ChangesBoard(layout.Code) ? StatusAnswer(layout, 0) : Serve(layout, board, input, false);
+        Answer answer =
+            ChangesBoard(layout.Code) ? StatusAnswer(layout, 0) : Serve(layout, board, input, false);
         if (answer.Data.size() >= 4)
             PutU32(answer.Data, 0, *fault.Status);
+        return answer;
+    }
+    if (fault.Short) {
+        Answer answer = Serve(layout, board, input, false);
+        if (answer.Data.size() > *fault.Short)
+            answer.Data.resize(*fault.Short);
         return answer;
     }
     return Serve(layout, board, input, fault.ReadBackDiffers);

@@ -102,6 +102,10 @@ Json FaultsToJson(const FaultMap& faults) {
             entry["Status"] = *fault.Status;
         if (fault.ReadBackDiffers)
             entry["ReadBackDiffers"] = true;
+        if (fault.Short)
+            entry["Short"] = *fault.Short;
+        if (fault.After)
+            entry["After"] = *fault.After;
         if (fault.Count)
             entry["Count"] = *fault.Count;
         out[std::string(LayoutOf(request).Name)] = entry;
@@ -331,7 +335,7 @@ const RequestLayout* FindRequestNamed(std::string_view name) {
 }
 
 Fault ReadFault(const Json& value, const std::string& path, Request request) {
-    CheckObject(value, path, {"Fail", "Empty", "Status", "ReadBackDiffers", "Count"});
+    CheckObject(value, path, {"Fail", "Empty", "Status", "ReadBackDiffers", "Short", "After", "Count"});
     Fault fault;
     Optional(value, "Fail", path, [&](const Json& v, const std::string& p) { fault.Fail = Boolean(v, p); });
     Optional(value, "Empty", path, [&](const Json& v, const std::string& p) { fault.Empty = Boolean(v, p); });
@@ -342,14 +346,22 @@ Fault ReadFault(const Json& value, const std::string& path, Request request) {
         if (fault.ReadBackDiffers && request != Request::WriteStoredConfig)
             Fail(p, "only WriteStoredConfig can have a read-back that differs");
     });
+    // A short reply has at least one byte (none is an empty reply) and lacks at least one.
+    Optional(value, "Short", path, [&](const Json& v, const std::string& p) {
+        fault.Short = static_cast<std::uint32_t>(
+            Integer(v, p, 1, static_cast<std::int64_t>(LayoutOf(request).ReplySize) - 1));
+    });
+    Optional(value, "After", path, [&](const Json& v, const std::string& p) {
+        fault.After = static_cast<std::uint32_t>(Integer(v, p, 1, std::numeric_limits<std::uint32_t>::max()));
+    });
     Optional(value, "Count", path, [&](const Json& v, const std::string& p) {
         fault.Count = static_cast<std::uint32_t>(Integer(v, p, 1, std::numeric_limits<std::uint32_t>::max()));
     });
-    const int kinds =
-        int{fault.Fail} + int{fault.Empty} + int{fault.Status.has_value()} + int{fault.ReadBackDiffers};
+    const int kinds = int{fault.Fail} + int{fault.Empty} + int{fault.Status.has_value()} +
+                      int{fault.ReadBackDiffers} + int{fault.Short.has_value()};
     if (kinds != 1)
-        Fail(path,
-             "give exactly one of \"Fail\": true, \"Empty\": true, \"Status\": n, \"ReadBackDiffers\": true");
+        Fail(path, "give exactly one of \"Fail\": true, \"Empty\": true, \"Status\": n, "
+                   "\"ReadBackDiffers\": true, \"Short\": n");
     return fault;
 }
 

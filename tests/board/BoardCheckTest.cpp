@@ -83,11 +83,15 @@ TEST_F(BoardCheckTest, UnreadableImageOrSerialRecordIsReportedAndEndsTheCheck) {
     EXPECT_THAT(Timeline(), ElementsAre("GetDriverParameters", "AttachBoard", "ReadStoredConfig",
                                         "GetErrorText", DriverErrorMessage(7)));
 
-    prompts.Clear();
-    boards.Fault(Request::ReadSerialRecord, EmptyReply());
-    EXPECT_FALSE(Check(0));
-    EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {"GetErrorText", DriverErrorMessage(51)})));
-    EXPECT_EQ(config.Image.SerialNumber, 0x7777);
+    // An empty reply, and a success that lacks the record (it would read as a blank record to restore).
+    for (CannedReply reply : {EmptyReply(), StatusReply(1), StatusReply(1, {0x05, 0x00})}) {
+        prompts.Clear();
+        boards.Fault(Request::ReadSerialRecord, reply);
+        EXPECT_FALSE(Check(0));
+        EXPECT_THAT(Timeline(),
+                    ElementsAreArray(Then(CheckRequests, {"GetErrorText", DriverErrorMessage(51)})));
+        EXPECT_EQ(config.Image.SerialNumber, 0x7777);
+    }
 }
 
 TEST_F(BoardCheckTest, WrongGdsIdIsShownInTwoHexDigitsAndTheSerialRecordIsNeverRead) {
@@ -113,29 +117,33 @@ TEST_F(BoardCheckTest, BlankRecordIsRestoredFromTheImageCopyAndTheStoredClockRea
 }
 
 TEST_F(BoardCheckTest, RestoreEdgeValues) {
-    // The restore count wraps; a record of 0 is restored even from a copy of 0xFFFF.
+    // The restore count wraps; a copy of 1 is a serial number like any other.
     Board(0).Serial = {0xFFFF, 0};
-    Board(0).Image.SerialNumber = 0xFFFF;
+    Board(0).Image.SerialNumber = 1;
     EXPECT_TRUE(Check(0));
-    EXPECT_EQ(Board(0).Serial, (SerialRecord{0, 0xFFFF}));
-    EXPECT_EQ(config.Image.SerialNumber, 0xFFFF);
+    EXPECT_EQ(Board(0).Serial, (SerialRecord{0, 1}));
+    EXPECT_EQ(config.Image.SerialNumber, 1);
     EXPECT_THAT(prompts.Messages, ElementsAre(ShownMessage{std::string(texts::SerialSchemeRestored),
                                                            MessageIcon::Information}));
 }
 
 TEST_F(BoardCheckTest, BlankRecordWithABlankCopyIsLostAndNothingIsWritten) {
-    for (std::uint16_t blank : {std::uint16_t{0}, std::uint16_t{0xFFFF}}) {
-        SCOPED_TRACE(blank);
+    // Either blank, in the record or as its copy: a blank copy has nothing to restore.
+    for (const auto& [record, copy] :
+         {std::pair<std::uint16_t, std::uint16_t>{0, 0}, {0xFFFF, 0xFFFF}, {0, 0xFFFF}, {0xFFFF, 0}}) {
+        SCOPED_TRACE(testing::Message() << record << " " << copy);
         prompts.Clear();
-        Board(0).Serial = {3, blank};
-        Board(0).Image.SerialNumber = blank;
+        config.Image.SerialNumber = 0x7777;
+        Board(0).Serial = {3, record};
+        Board(0).Image.SerialNumber = copy;
         EXPECT_FALSE(Check(0));
         EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {Stop(texts::SerialNumberLost)})));
-        EXPECT_EQ(Board(0).Serial, (SerialRecord{3, blank}));
+        EXPECT_EQ(Board(0).Serial, (SerialRecord{3, record}));
+        EXPECT_EQ(config.Image.SerialNumber, 0x7777);
     }
 }
 
-TEST_F(BoardCheckTest, RefusedRestoreIsReportedWithoutClockRequest) {
+TEST_F(BoardCheckTest, RefusedRestoreOrClockReapplyIsReported) {
     Board(0).Serial = {0, 0};
     boards.Fault(Request::WriteSerialRecord, StatusReply(9));
     config.Image.SerialNumber = 0x7777;
@@ -143,6 +151,17 @@ TEST_F(BoardCheckTest, RefusedRestoreIsReportedWithoutClockRequest) {
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {Info(texts::SerialSchemeRestored), "WriteSerialRecord",
                                                       "GetErrorText", DriverErrorMessage(9)})));
+    EXPECT_EQ(config.Image.SerialNumber, 0x7777);
+
+    // The record is restored, but the clock source the note promised is refused.
+    prompts.Clear();
+    Board(0).Image.ClockSource = code::ClockSource::LI1;
+    boards.Fault(Request::SetClockLi1, StatusReply(0x0C));
+    EXPECT_FALSE(Check(0));
+    EXPECT_THAT(Timeline(), ElementsAreArray(Then(
+                                CheckRequests, {Info(texts::SerialSchemeRestored), "WriteSerialRecord",
+                                                "SetClockLi1", "GetErrorText", DriverErrorMessage(0x0C)})));
+    EXPECT_EQ(Board(0).Serial, (SerialRecord{1, 0x1234}));
     EXPECT_EQ(config.Image.SerialNumber, 0x7777);
 }
 

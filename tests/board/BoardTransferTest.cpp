@@ -114,13 +114,16 @@ TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemor
 }
 
 TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackToTheWarning) {
+    Board(0).Image.ClockSource = code::ClockSource::LI1;
     Loaded(0);
+    config.General.ClockSource = code::ClockSource::INTERNAL;
     boards.Fault(Request::ReadStoredConfig, FailedReply(), 1); // the check's read succeeds
     EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
-    // The zero-filled buffer holds clock INTERNAL too, so no clock request.
+    // The zero-filled buffer reads as clock INTERNAL, but the board's clock is unknown: it is selected.
     EXPECT_THAT(Timeline(),
-                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig",
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockInternal",
                                                       "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
+    EXPECT_EQ(Board(0).ClockSelected, Request::SetClockInternal);
 
     prompts.Clear();
     config.General.DefaultMode[0] = code::LiMode::T1;
@@ -145,6 +148,28 @@ TEST_F(BoardTransferTest, LoadFromOneBoardSaveToAnotherKeepsTheTargetsSerialNumb
     EXPECT_EQ(Board(0).Image.SerialNumber, 0x1234);
 }
 
+TEST_F(BoardTransferTest, RefusedClockSelectionStopsTheSaveAndTheNextSaveSelectsAgain) {
+    Loaded(0);
+    config.General.ClockSource = code::ClockSource::LI1;
+    boards.Fault(Request::SetClockLi1, StatusReply(7));
+
+    const BoardSaveResult refused = SaveToBoard(Page(0));
+    EXPECT_EQ(refused.Outcome, BoardSaveOutcome::DriverError);
+    EXPECT_EQ(refused.DriverResult, 7);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi1",
+                                                      "GetErrorText", DriverErrorMessage(7)})));
+    EXPECT_EQ(Board(0).Image.ClockSource, code::ClockSource::INTERNAL); // the image was not written
+
+    prompts.Clear();
+    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
+    EXPECT_THAT(Timeline(),
+                ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi1",
+                                                      "WriteStoredConfig", "ReadStoredConfig", Succeeded})));
+    EXPECT_EQ(Board(0).ClockSelected, Request::SetClockLi1);
+    EXPECT_EQ(Board(0).Image.ClockSource, code::ClockSource::LI1);
+}
+
 TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
     struct Case {
         const char* Name;
@@ -161,6 +186,10 @@ TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
          Request::ReadStoredConfig,
          StatusReply(7, std::vector<std::uint8_t>(134, 0xEE)),
          {"ReadBoardInfo", "ReadStoredConfig", "GetErrorText", DriverErrorMessage(7)}},
+        {"image reply without the image",
+         Request::ReadStoredConfig,
+         StatusReply(1),
+         {"ReadBoardInfo", "ReadStoredConfig", "GetErrorText", DriverErrorMessage(51)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -199,11 +228,14 @@ TEST_F(BoardTransferTest, RefusedBoardInfoStopsTheSaveBeforeTheImage) {
                                                       DriverErrorMessage(0x44)})));
     EXPECT_EQ(config.Image, imageBefore);
 
-    prompts.Clear();
-    boards.Fault(Request::ReadBoardInfo, FailedReply());
-    EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::DriverError);
-    EXPECT_THAT(Timeline(), ElementsAreArray(Then(
-                                CheckRequests, {"ReadBoardInfo", "GetErrorText", DriverErrorMessage(51)})));
+    // A failed read, or one that lacks the record, is no zero HDLC start address to write back.
+    for (CannedReply reply : {FailedReply(), StatusReply(1, std::vector<std::uint8_t>(40, 0))}) {
+        prompts.Clear();
+        boards.Fault(Request::ReadBoardInfo, reply);
+        EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::DriverError);
+        EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "GetErrorText",
+                                                                      DriverErrorMessage(51)})));
+    }
 }
 
 TEST_F(BoardTransferTest, FailedCheckNeverChangesTheBoard) {
@@ -225,6 +257,18 @@ TEST_F(BoardTransferTest, FailedCheckNeverChangesTheBoard) {
              r.Board(0).Serial.SerialNumber = 0xFFFF;
              r.boards.Fault(Request::WriteSerialRecord, StatusReply(9));
          }},
+        {"clock re-apply after the restore refused",
+         [](BoardRig& r) {
+             r.Board(0).Serial.SerialNumber = 0;
+             r.boards.Fault(Request::SetClockInternal, StatusReply(9));
+         }},
+        {"blank record with the other blank as its copy",
+         [](BoardRig& r) {
+             r.Board(0).Serial.SerialNumber = 0;
+             r.Board(0).Image.SerialNumber = 0xFFFF;
+         }},
+        {"serial record reply without the record",
+         [](BoardRig& r) { r.boards.Fault(Request::ReadSerialRecord, StatusReply(1)); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -305,6 +305,37 @@ TEST_F(DriverTest, DriverParametersLeftAloneWhenTheRequestFails) {
     EXPECT_EQ(p.DramSize[3], 9u);
 }
 
+TEST_F(DriverTest, AReplyShortOfItsRecordIsNeverTakenAsAWholeRecord) {
+    OpenWithStatus();
+    ImageBytes image;
+    image.fill(0xEE);
+    BoardInfo info;
+    info.HdlcStartAddress = 0xEEEE;
+    SerialRecord record{1, 2};
+    DriverParameters parameters;
+    parameters.NumberOfBoards = 3;
+    // Success without the whole record is a failed request; an error status it carries stands.
+    channel.Queue(Request::ReadStoredConfig, StatusReply(1, Bytes(133, 0x11)));
+    EXPECT_EQ(driver.ReadStoredConfig(0, image), 51);
+    channel.Queue(Request::ReadStoredConfig, StatusReply(7));
+    EXPECT_EQ(driver.ReadStoredConfig(0, image), 7);
+    channel.Queue(Request::ReadBoardInfo, StatusReply(1));
+    EXPECT_EQ(driver.ReadBoardInfo(0, info), 51);
+    channel.Queue(Request::ReadSerialRecord, CannedReply{true, {1, 0}});
+    EXPECT_EQ(driver.ReadSerialRecord(0, record), 51);
+    Bytes parametersCut = ParametersReply(1, 2);
+    parametersCut.pop_back();
+    channel.Queue(Request::GetDriverParameters, CannedReply{true, parametersCut});
+    EXPECT_EQ(driver.GetDriverParameters(parameters), 51);
+    EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xEE; }));
+    EXPECT_EQ(info.HdlcStartAddress, 0xEEEEu);
+    EXPECT_EQ(record, (SerialRecord{1, 2}));
+    EXPECT_EQ(parameters.NumberOfBoards, 3);
+    // A status word cut short is no status: one byte of 1 would otherwise read as success.
+    channel.Queue(Request::SetClockLi1, CannedReply{true, {1}});
+    EXPECT_EQ(driver.SelectClockSource(0, 4), 51); // LI1
+}
+
 TEST_F(DriverTest, GdsIdIsByteFourAndZeroWhenTheRequestFails) {
     OpenWithStatus();
     channel.Queue(Request::ReadGdsId, CannedReply{true, {0x01, 0x00, 0x00, 0x00, 0x72, 0x99}});

@@ -45,6 +45,7 @@ TEST(SimStateTest, JsonRoundTripKeepsEveryValue) {
     board.Clock = 6;
     board.Faults[Request::WriteStoredConfig] = Fault{.ReadBackDiffers = true, .Count = 2};
     board.Faults[Request::ReadGdsId] = Fault{.Status = 7};
+    board.Faults[Request::ReadSerialRecord] = Fault{.Short = 7, .After = 2, .Count = 1};
     state.Faults[Request::GetErrorText] = Fault{.Empty = true};
     state.ErrorTexts[51] = std::nullopt;
     state.ErrorTexts[7] = "Seven \"quoted\"";
@@ -110,6 +111,11 @@ TEST(SimStateTest, RefusesDocumentsItCannotTrust) {
          "Count: 0 is out of range"},
         {R"({"Boards": [{"Faults": {"ReadStoredConfig": {"ReadBackDiffers": true}}}]})",
          "only WriteStoredConfig"},
+        {R"({"Boards": [{"Faults": {"ReadSerialRecord": {"Short": 8}}}]})", "Short: 8 is out of range"},
+        {R"({"Boards": [{"Faults": {"ReadSerialRecord": {"Short": 0}}}]})", "Short: 0 is out of range"},
+        {R"({"Boards": [{"Faults": {"ReadSerialRecord": {"After": 1}}}]})", "give exactly one of"},
+        {R"({"Boards": [{"Faults": {"ReadGdsId": {"Fail": true, "After": 0}}}]})",
+         "After: 0 is out of range"},
         {R"({"Boards": [{"Faults": {"GetDriverParameters": {"Fail": true}}}]})", "top-level Faults"},
         {R"({"Faults": {"ReadGdsId": {"Fail": true}}})", "that board's Faults"},
         {R"({"Faults": {"ReadGDSId": {"Fail": true}}})", "unknown request \"ReadGDSId\""},

@@ -2,6 +2,7 @@
 
 #include "Bytes.h"
 #include "DeviceFrame.h"
+#include "ValueSets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -106,6 +107,35 @@ TEST(SimulatorTest, ACountedFaultWearsOffAndIsStoredEachTime) {
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(*stored[0].Boards[1].Faults[Request::ReadGdsId].Count, 1u);
     EXPECT_TRUE(stored[1].Boards[1].Faults.empty());
+}
+
+TEST(SimulatorTest, AFaultAfterRequestsThatPassAndAShortReply) {
+    // The second serial record read answers a status word alone, once; the countdown is stored.
+    SimState state = FreshState();
+    state.Boards[0].Faults[Request::ReadSerialRecord] = Fault{.Short = 4, .After = 1, .Count = 1};
+    state.Boards[0].Faults[Request::SetClockLi1] = Fault{.Short = 2};
+    std::vector<SimState> stored;
+    Simulator simulator(state, [&](const SimState& s) {
+        stored.push_back(s);
+        return std::string();
+    });
+    const Bytes board0{0, 0};
+    const Outcome first = simulator.Handle(Code(Request::ReadSerialRecord), board0, 8);
+    EXPECT_EQ(first.Reply.Data.size(), 8u);
+    EXPECT_EQ(first.Summary, "ReadSerialRecord board 0: status 1");
+    const Outcome cut = simulator.Handle(Code(Request::ReadSerialRecord), board0, 8);
+    EXPECT_EQ(cut.Reply.Data, (Bytes{1, 0, 0, 0}));
+    EXPECT_EQ(cut.Summary, "ReadSerialRecord board 0: status 1, short reply of 4 bytes (fault)");
+    EXPECT_EQ(simulator.Handle(Code(Request::ReadSerialRecord), board0, 8).Reply.Data.size(), 8u);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_FALSE(stored[0].Boards[0].Faults.at(Request::ReadSerialRecord).After);
+    EXPECT_TRUE(stored[1].Boards[0].Faults.count(Request::ReadSerialRecord) == 0);
+
+    // A request with a short reply is carried out all the same.
+    const Outcome clock = simulator.Handle(Code(Request::SetClockLi1), board0, 4);
+    EXPECT_EQ(clock.Reply.Data, (Bytes{1, 0}));
+    EXPECT_EQ(clock.Summary, "SetClockLi1 board 0: short reply of 2 bytes (fault)");
+    EXPECT_EQ(simulator.State().Boards[0].Clock, code::ClockSource::LI1);
 }
 
 TEST(SimulatorTest, ServeFramesAnswersWholeFramesKeepsAPartOneAndStopsAtAMalformedOne) {

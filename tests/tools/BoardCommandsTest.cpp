@@ -165,6 +165,24 @@ TEST_F(BoardCommandsTest, WriteThenDiffThenASecondWriteThatChangesNothing) {
     EXPECT_EQ(BoardChanges().size(), changes);
 }
 
+TEST_F(BoardCommandsTest, RefusedClockSwitchFailsAndTheNextWriteSwitches) {
+    Start(R"({"Boards": [{"Faults": {"SetClockLi1": {"Status": 7, "Count": 1}}}, {}],
+              "ErrorTexts": {"7": "Board busy"}})");
+    const std::string file = File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}}));
+    const ToolRun refused = Ruvacfg({"board", "write", "0", file});
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_EQ(refused.Err, "error: Error #7: Board busy\n");
+    EXPECT_EQ(Board(0)["Clock"], "INTERNAL");
+    EXPECT_EQ(Board(0)["Image"]["ClockSource"], "INTERNAL");
+    EXPECT_EQ(BoardChanges(), std::vector<std::string>{"SetClockLi1 board 0"});
+
+    const ToolRun again = Ruvacfg({"board", "write", "0", file});
+    EXPECT_EQ(again.Code, 0);
+    EXPECT_EQ(again.Err, Written);
+    EXPECT_EQ(Board(0)["Clock"], "LI1");
+    EXPECT_EQ(Board(0)["Image"]["ClockSource"], "LI1");
+}
+
 TEST_F(BoardCommandsTest, ReadFromOneBoardThenWriteToAnotherRoundTrips) {
     Start(R"({"Boards": [{"Image": {"ClockSource": "EXTERNAL_2M", "Li0": {"DefaultMode": "T1",
                                      "E1": {"SaBits": "0x5", "LineLength": 65535}},
@@ -367,6 +385,22 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          {"board", "write", "0", board0},
          1,
          "error: Error: Serial Number information lost. Contact Vantrell Systems Inc.\n"},
+        {"write: blank serial record with a blank copy",
+         R"({"Boards": [{"SerialRecord": {"RestoreCount": 4, "SerialNumber": 0},
+                         "Image": {"SerialNumber": "0xFFFF"}}]})",
+         {"board", "write", "0", board0},
+         1,
+         "error: Error: Serial Number information lost. Contact Vantrell Systems Inc.\n"},
+        {"write: serial record reply without the record",
+         R"({"Boards": [{"Faults": {"ReadSerialRecord": {"Short": 4}}}]})",
+         {"board", "write", "0", board0},
+         1,
+         "error: Error #51: The Ruva-2 driver could not carry out the request.\n"},
+        {"write: board information reply without the record",
+         R"({"Boards": [{"Faults": {"ReadBoardInfo": {"Short": 4}}}]})",
+         {"board", "write", "0", hdlc},
+         1,
+         "error: Error #51: The Ruva-2 driver could not carry out the request.\n"},
         {"write: board information refused",
          R"({"Boards": [{"Faults": {"WriteBoardInfo": {"Status": 7}}}]})",
          {"board", "write", "0", hdlc},

@@ -40,13 +40,16 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     // becomes the sheet's default button.
     setWindowTitle(ToQString(texts::SheetCaption));
     setWindowIcon(ProgramIcon());
+    // The program's only window is an ordinary top-level window, not a dialog: taskbars list it, and it
+    // can be minimised and brought back from there.
+    constexpr Qt::WindowFlags frame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 #ifdef Q_OS_WIN
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(frame);
     AppendMinimizeItem(*this);
 #else
     // Elsewhere the window manager owns the window menu: the sheet asks for a minimise button instead.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(frame | Qt::WindowMinimizeButtonHint);
 #endif
 
     tabs_->addTab(generalPage_, ToQString(texts::GeneralPageCaption));

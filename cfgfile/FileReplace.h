@@ -9,8 +9,9 @@
 namespace ruva::filereplace {
 
 // Checks that `path` may be replaced and names the file to replace: `path` itself or, for a link, the
-// file it points to. Refuses a directory and a read-only file. `mode` receives the permissions that the
-// replacement should have (-1: the default for new files).
+// file it points to. Refuses a directory, a read-only file, and a link that leads nowhere (dangling, or
+// a loop). `mode` receives the permissions that the replacement should have (-1: a new file, with the
+// default permissions).
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode);
 
 // Creates a new file that did not exist (errc::file_exists when it did), open for writing.
@@ -25,5 +26,30 @@ std::error_code RenameOver(const std::string& from, const std::string& to);
 void CloseFile(int handle);
 void RemoveFile(const std::string& name);
 unsigned long ProcessId();
+
+// True when `target` exists and is not a regular file (a FIFO, a device, a socket). Such a file is
+// written in place, as any program writing to it would, instead of being replaced.
+bool WrittenInPlace(const std::string& target);
+
+// Opens an existing file that is written in place.
+std::error_code OpenInPlace(const std::string& target, int& handle);
+
+// Creates a file without a name in the folder of `target`, so that a process killed before the
+// commit leaves nothing behind. Fails where the system or the file system has no such files.
+std::error_code CreateUnnamed(const std::string& target, int mode, int& handle);
+
+// Gives the file of `handle` (made by CreateUnnamed) the name `name`; errc::file_exists when taken.
+// With `durable`, the new directory entry is synced too.
+std::error_code LinkUnnamed(int handle, const std::string& name, bool durable);
+
+// Removes the temporary files of `target` (see AtomicFile::TemporaryName) that belonged to processes
+// that no longer run: a save killed at the wrong moment leaves one behind.
+void RemoveAbandoned(const std::string& target);
+
+// Gives the replacement the owner and group of `target`, as far as the process may, then `mode`.
+void KeepOwner(int handle, const std::string& target, int mode);
+
+// Writes all of `text` and makes it durable (as far as the file can be synced); the handle stays open.
+std::error_code WriteSync(int handle, std::string_view text);
 
 } // namespace ruva::filereplace

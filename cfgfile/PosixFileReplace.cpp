@@ -1,9 +1,13 @@
 #include "FileReplace.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +19,14 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
-// Makes a rename durable: the directory entry is synced too (best effort).
-void SyncDirectoryOf(const std::string& path) {
+std::string DirectoryOf(const std::string& path) {
     const std::string dir = std::filesystem::path(path).parent_path().string();
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return dir.empty() ? "." : dir;
+}
+
+// Makes a rename or link durable: the directory entry is synced too (best effort).
+void SyncDirectoryOf(const std::string& path) {
+    const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
@@ -29,15 +37,22 @@ void SyncDirectoryOf(const std::string& path) {
 
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode) {
     target = path;
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(path, ec);
-        if (!ec)
-            target = resolved.string();
-    }
+    mode = -1;
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0)
+        return errno == ENOENT ? std::error_code{} : LastError(); // ENOENT: a new file
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0)
-        return {}; // a new file
+    if (::stat(path.c_str(), &existing) != 0)
+        return LastError(); // a dangling link (ENOENT) or a loop (ELOOP): nothing to replace
+    if (S_ISLNK(link.st_mode) && S_ISREG(existing.st_mode)) {
+        // The file the link points to is replaced; the link stays. (Anything else is opened through the
+        // link and written in place: a pipe behind /dev/stdout has no name to resolve to.)
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (resolved == nullptr)
+            return LastError();
+        target = resolved;
+        std::free(resolved);
+    }
     if (S_ISDIR(existing.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
     if (::access(target.c_str(), W_OK) != 0)
@@ -56,23 +71,29 @@ std::error_code CreateNew(const std::string& name, int mode, int& handle) {
     return {};
 }
 
-std::error_code WriteSyncClose(int handle, std::string_view text) {
-    std::error_code error;
+std::error_code WriteSync(int handle, std::string_view text) {
     const char* data = text.data();
     std::size_t left = text.size();
-    while (left > 0 && !error) {
+    while (left > 0) {
+        // With SIGXFSZ ignored, a file size limit ends the write with EFBIG instead of the process.
         const ssize_t n = ::write(handle, data, left);
         if (n > 0) {
             data += n;
             left -= static_cast<std::size_t>(n);
         } else if (n == 0) {
-            error = std::make_error_code(std::errc::io_error);
+            return std::make_error_code(std::errc::io_error);
         } else if (errno != EINTR) {
-            error = LastError();
+            return LastError();
         }
     }
-    if (!error && ::fsync(handle) != 0)
-        error = LastError();
+    // A FIFO or a device cannot be synced (EINVAL); for them the write is all there is.
+    if (::fsync(handle) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return LastError();
+    return {};
+}
+
+std::error_code WriteSyncClose(int handle, std::string_view text) {
+    std::error_code error = WriteSync(handle, text);
     if (::close(handle) != 0 && !error)
         error = LastError();
     return error;
@@ -95,6 +116,96 @@ void RemoveFile(const std::string& name) {
 
 unsigned long ProcessId() {
     return static_cast<unsigned long>(::getpid());
+}
+
+bool WrittenInPlace(const std::string& target) {
+    struct stat st {};
+    return ::stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+std::error_code OpenInPlace(const std::string& target, int& handle) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return LastError();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISREG(st.st_mode)) {
+        // It became a regular file meanwhile: that one is replaced, never overwritten in place.
+        ::close(fd);
+        return std::make_error_code(std::errc::device_or_resource_busy);
+    }
+    handle = fd;
+    return {};
+}
+
+std::error_code CreateUnnamed(const std::string& target, int mode, int& handle) {
+#ifdef O_TMPFILE
+    const int fd = ::open(DirectoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return LastError();
+    if (mode >= 0)
+        ::fchmod(fd, static_cast<mode_t>(mode));
+    handle = fd;
+    return {};
+#else
+    (void)target;
+    (void)mode;
+    (void)handle;
+    return std::make_error_code(std::errc::not_supported);
+#endif
+}
+
+std::error_code LinkUnnamed(int handle, const std::string& name, bool durable) {
+    // Through /proc, as linking the descriptor itself (AT_EMPTY_PATH) is reserved to privileged
+    // processes.
+    const std::string self = "/proc/self/fd/" + std::to_string(handle);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return LastError();
+    if (durable)
+        SyncDirectoryOf(name);
+    return {};
+}
+
+void RemoveAbandoned(const std::string& target) {
+    // NAME.~PID-N, NAME shortened as AtomicFile::TemporaryName shortens it.
+    const std::filesystem::path path(target);
+    const std::string name = path.filename().string();
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(DirectoryOf(target), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        const std::size_t tilde = entry.rfind(".~");
+        if (tilde == std::string::npos || tilde == 0 || name.compare(0, tilde, entry, 0, tilde) != 0 ||
+            (tilde != name.size() && entry.size() != NAME_MAX))
+            continue;
+        const std::string rest = entry.substr(tilde + 2);
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string::npos ||
+            rest.find('-', dash + 1) != std::string::npos)
+            continue;
+        const long long pid = std::strtoll(rest.c_str(), nullptr, 10);
+        if (pid <= 0 || pid > INT_MAX || pid == ::getpid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            struct stat st {};
+            if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                ::unlink(it->path().c_str());
+        }
+    }
+}
+
+void KeepOwner(int handle, const std::string& target, int mode) {
+    struct stat existing {};
+    struct stat own {};
+    if (::stat(target.c_str(), &existing) != 0 || ::fstat(handle, &own) != 0)
+        return;
+    if (existing.st_uid == own.st_uid && existing.st_gid == own.st_gid)
+        return;
+    // Root may give the file to its owner; anyone may give it a group of their own.
+    if (::fchown(handle, existing.st_uid, existing.st_gid) != 0) [[maybe_unused]]
+        const int ignored = ::fchown(handle, static_cast<uid_t>(-1), existing.st_gid);
+    if (mode >= 0) // a change of owner clears the set-user and set-group bits
+        ::fchmod(handle, static_cast<mode_t>(mode));
 }
 
 } // namespace ruva::filereplace

@@ -81,3 +81,33 @@ unsigned long ProcessId() {
 }
 
 } // namespace ruva::filereplace
+
+// Windows has neither unnamed files that can be linked later nor FIFOs to write in place; AtomicFile
+// then keeps to a named temporary file, and a file's owner stays with the replacement on its own.
+namespace ruva::filereplace {
+
+bool WrittenInPlace(const std::string&) {
+    return false;
+}
+
+std::error_code OpenInPlace(const std::string&, int&) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code CreateUnnamed(const std::string&, int, int&) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code LinkUnnamed(int, const std::string&, bool) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+void KeepOwner(int, const std::string&, int) {}
+
+void RemoveAbandoned(const std::string&) {}
+
+std::error_code WriteSync(int, std::string_view) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
+} // namespace ruva::filereplace

@@ -68,11 +68,19 @@ bool PosixDeviceChannel::Connect() {
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    // A simulator that is stuck, its queue of new connections full, makes connect wait; the send
+    // time limit bounds that wait (EAGAIN once it is over).
+    timeval timeout{};
+    timeout.tv_sec = ConnectTimeoutSeconds;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    int connected;
+    while ((connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
+           errno == EINTR) {
+    }
+    if (connected != 0) {
         ::close(fd);
         return false;
     }
-    timeval timeout{};
     timeout.tv_sec = ReplyTimeoutSeconds;
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);

@@ -18,6 +18,8 @@ public:
 
     // How long one request may wait for its answer before it counts as failed.
     static constexpr int ReplyTimeoutSeconds = 10;
+    // How long connecting may take before the request counts as failed.
+    static constexpr int ConnectTimeoutSeconds = 5;
 
 private:
     bool Connect();

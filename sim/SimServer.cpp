@@ -3,6 +3,7 @@
 #include "ControlCodes.h"
 #include "DevicePath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -20,9 +22,28 @@ namespace ruva::sim {
 
 namespace {
 
-// More clients than this at once are turned away, so that a runaway script cannot use up descriptors.
-constexpr std::size_t MaxClients = 64;
+using Clock = LogLimiter::Clock;
+
 constexpr std::size_t ReadChunk = 8192;
+// The soft descriptor limit is raised to the hard one, but not beyond this: poll's cost grows with it.
+constexpr rlim_t MostDescriptors = 16384;
+// How long the listening socket rests when accept runs out of descriptors.
+constexpr auto AcceptRest = std::chrono::milliseconds(100);
+
+// The descriptor limit, raised as far as allowed.
+std::size_t DescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 1024;
+    const rlim_t wanted = std::min(limit.rlim_max, MostDescriptors);
+    if (limit.rlim_cur < wanted) {
+        rlimit raised = limit;
+        raised.rlim_cur = wanted;
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? MostDescriptors : static_cast<std::size_t>(limit.rlim_cur);
+}
 
 // Written to by the signal handler, read by the poll loop.
 int stopPipe[2] = {-1, -1};
@@ -63,6 +84,8 @@ struct Connection {
     int Fd = -1;
     std::vector<std::uint8_t> In;
     std::vector<std::uint8_t> Out;
+    // Since when it has left a frame incomplete or an answer untaken; unset while idle.
+    std::optional<Clock::time_point> WaitingSince;
 };
 
 // Sends what the connection has to send without blocking. False when the connection is broken.
@@ -91,6 +114,38 @@ void Log(std::string_view line) {
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
     std::fprintf(stderr, "%s ruva2-sim: %.*s\n", stamp, static_cast<int>(line.size()), line.data());
     std::fflush(stderr);
+}
+
+void LogLimiter::Note(const std::string& kind, std::string_view line, Clock::time_point now) {
+    auto [it, added] = entries_.try_emplace(kind);
+    Entry& entry = it->second;
+    if (added || now - entry.Logged >= std::chrono::seconds(1)) {
+        if (entry.Suppressed > 0)
+            Log(entry.Line + " (" + std::to_string(entry.Suppressed) + " times more in the last second)");
+        Log(line);
+        entry = {now, 0, std::string(line)};
+    } else {
+        ++entry.Suppressed;
+        entry.Line = line;
+    }
+}
+
+std::optional<Clock::time_point> LogLimiter::Flush(Clock::time_point now) {
+    std::optional<Clock::time_point> next;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        Entry& entry = it->second;
+        const Clock::time_point due = entry.Logged + std::chrono::seconds(1);
+        if (now < due) {
+            if (entry.Suppressed > 0 && (!next || due < *next))
+                next = due;
+            ++it;
+            continue;
+        }
+        if (entry.Suppressed > 0)
+            Log(entry.Line + " (" + std::to_string(entry.Suppressed) + " times more in the last second)");
+        it = entries_.erase(it);
+    }
+    return next;
 }
 
 SimServer::~SimServer() {
@@ -145,7 +200,7 @@ std::string SimServer::Listen() {
         errno = bindErrno;
         return SystemError("cannot listen on " + socketPath_);
     }
-    if (::listen(fd, 64) != 0 || ::stat(socketPath_.c_str(), &st) != 0) {
+    if (::listen(fd, SOMAXCONN) != 0 || ::stat(socketPath_.c_str(), &st) != 0) {
         const std::string error = SystemError("cannot listen on " + socketPath_);
         ::unlink(socketPath_.c_str());
         ::close(fd);
@@ -154,6 +209,8 @@ std::string SimServer::Listen() {
     listenFd_ = fd;
     socketDevice_ = st.st_dev;
     socketInode_ = st.st_ino;
+    const std::size_t limit = DescriptorLimit();
+    maxClients_ = limit > 2 * DescriptorMargin ? limit - DescriptorMargin : DescriptorMargin;
     return {};
 }
 
@@ -171,25 +228,51 @@ void SimServer::RemoveSocket() {
 void SimServer::Run() {
     std::vector<Connection> clients;
     std::vector<pollfd> fds;
+    LogLimiter log;
+    Clock::time_point now = Clock::now();
+    Clock::time_point acceptRestingUntil = Clock::time_point::min(); // accept is not tried before
     auto close = [&](std::size_t i) {
         ::close(clients[i].Fd);
         clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
     };
-    const OutcomeObserver observe = [this](const Outcome& outcome) {
+    const OutcomeObserver observe = [&](const Outcome& outcome) {
         if (verbose_)
             Log(outcome.Summary);
         if (!outcome.PersistError.empty())
-            Log("the state could not be stored, the change was undone: " + outcome.PersistError);
+            log.Note("persist",
+                     "the state could not be stored, the change was undone: " + outcome.PersistError,
+                     Clock::now());
     };
+    const auto deadline = std::chrono::seconds(FrameDeadlineSeconds);
 
     bool stop = false;
     while (!stop) {
+        // Sleep until something happens or the next deadline, rest or log report is due.
+        std::optional<Clock::time_point> wake = log.Flush(now);
+        auto wakeBy = [&](Clock::time_point when) {
+            if (!wake || when < *wake)
+                wake = when;
+        };
+        const bool acceptResting = now < acceptRestingUntil;
+        if (acceptResting)
+            wakeBy(acceptRestingUntil);
         fds.clear();
         fds.push_back({stopPipe[0], POLLIN, 0});
-        fds.push_back({listenFd_, POLLIN, 0});
-        for (const Connection& c : clients)
-            fds.push_back({c.Fd, static_cast<short>(c.Out.empty() ? POLLIN : POLLOUT), 0});
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        fds.push_back({listenFd_, static_cast<short>(acceptResting ? 0 : POLLIN), 0});
+        for (const Connection& c : clients) {
+            fds.push_back(
+                {c.Fd, static_cast<short>(c.Out.empty() ? POLLIN | POLLRDHUP : POLLOUT | POLLRDHUP), 0});
+            if (c.WaitingSince)
+                wakeBy(*c.WaitingSince + deadline);
+        }
+        int timeout = -1;
+        if (wake) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wake - now).count();
+            timeout = static_cast<int>(std::clamp<decltype(wait)>(wait, 0, 60'000));
+        }
+        const int ready = ::poll(fds.data(), fds.size(), timeout);
+        now = Clock::now();
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             Log(SystemError("poll failed"));
@@ -202,11 +285,30 @@ void SimServer::Run() {
         for (std::size_t i = clients.size(); i-- > 0;) {
             Connection& c = clients[i];
             const short revents = fds[i + 2].revents;
-            if (revents == 0)
-                continue;
-            if (revents & POLLOUT) {
-                if (!Flush(c))
+            if (revents == 0) {
+                if (c.WaitingSince && now - *c.WaitingSince >= deadline) {
+                    log.Note(c.Out.empty() ? "incomplete" : "untaken",
+                             c.Out.empty() ? "closed a connection that left a request incomplete for " +
+                                                 std::to_string(FrameDeadlineSeconds) + " s"
+                                           : "closed a connection that did not take its answer for " +
+                                                 std::to_string(FrameDeadlineSeconds) + " s",
+                             now);
                     close(i);
+                }
+                continue;
+            }
+            if (revents & (POLLERR | POLLNVAL)) {
+                close(i);
+                continue;
+            }
+            if (!c.Out.empty()) {
+                // Answers first: until they are taken, no more requests are read from this client.
+                if (!(revents & POLLOUT) || !Flush(c)) {
+                    close(i); // hung up without taking its answer
+                    continue;
+                }
+                if (c.Out.empty())
+                    c.WaitingSince = c.In.empty() ? std::nullopt : std::optional(now);
                 continue;
             }
             std::uint8_t buffer[ReadChunk];
@@ -214,31 +316,48 @@ void SimServer::Run() {
             if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
                 continue;
             if (n <= 0) {
-                close(i);
+                close(i); // hung up (or broken)
                 continue;
             }
             c.In.insert(c.In.end(), buffer, buffer + n);
+            const std::size_t received = c.In.size();
             std::string reason;
             const bool sound = ServeFrames(simulator_, c.In, c.Out, reason, observe);
             if (!Flush(c) || !sound) {
                 if (!sound)
-                    Log("closed a connection that sent " + reason);
+                    log.Note("malformed " + reason, "closed a connection that sent " + reason, now);
                 close(i);
+                continue;
             }
+            // The deadline runs from the first byte of an incomplete frame, however slowly the rest
+            // trickles in, or from an answer the client does not take.
+            const bool served = c.In.size() < received;
+            if (c.In.empty() && c.Out.empty())
+                c.WaitingSince.reset();
+            else if (served || !c.WaitingSince)
+                c.WaitingSince = now;
         }
 
         if (fds[1].revents & POLLIN) {
             int fd;
             while ((fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
-                if (clients.size() >= MaxClients) {
-                    Log("turned a client away: already serving the most clients at once");
+                if (clients.size() >= maxClients_) {
+                    log.Note("refused",
+                             "turned a client away: already serving " + std::to_string(maxClients_) +
+                                 " clients at once",
+                             now);
                     ::close(fd);
                     continue;
                 }
-                clients.push_back({fd, {}, {}});
+                clients.push_back({fd, {}, {}, std::nullopt});
+            }
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                log.Note("accept", SystemError("cannot accept a client for now"), now);
+                acceptRestingUntil = now + AcceptRest;
             }
         }
     }
+    log.Flush(Clock::time_point::max());
     for (const Connection& c : clients)
         ::close(c.Fd);
     RemoveSocket();

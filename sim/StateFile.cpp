@@ -2,12 +2,15 @@
 
 #include "StateJson.h"
 
+#include "AtomicFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,7 +19,7 @@ namespace ruva::sim {
 namespace {
 
 // A state file is a few kilobytes; anything far larger is not one.
-constexpr off_t MaxStateFileSize = 1 << 20;
+constexpr std::size_t MaxStateFileSize = 1 << 20;
 
 std::string SystemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -28,18 +31,6 @@ std::string HomeDirectory() {
     if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
         return user->pw_dir;
     return ".";
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 } // namespace
@@ -54,7 +45,8 @@ std::string DefaultStatePath() {
 
 LoadedState LoadStateFile(const std::string& path) {
     LoadedState loaded;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: opening a FIFO would otherwise wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             loaded.Missing = true;
@@ -68,7 +60,7 @@ LoadedState LoadStateFile(const std::string& path) {
         loaded.Error = SystemError("cannot read the state file " + path);
     } else if (!S_ISREG(st.st_mode)) {
         loaded.Error = "the state file " + path + " is not a regular file";
-    } else if (st.st_size > MaxStateFileSize) {
+    } else if (static_cast<std::size_t>(st.st_size) > MaxStateFileSize) {
         loaded.Error = "the state file " + path + " is too large to be a simulator state";
     } else {
         char buffer[8192];
@@ -76,7 +68,7 @@ LoadedState LoadStateFile(const std::string& path) {
         while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0 || text.size() > static_cast<std::size_t>(MaxStateFileSize)) {
+            if (n < 0 || text.size() > MaxStateFileSize) {
                 loaded.Error = n < 0 ? SystemError("cannot read the state file " + path)
                                      : "the state file " + path + " is too large to be a simulator state";
                 break;
@@ -93,38 +85,68 @@ LoadedState LoadStateFile(const std::string& path) {
         loaded.Error = "the state file " + path + " is not a simulator state: " + parsed.Error;
         return loaded;
     }
+    // Whatever is accepted must be writable, and readable again once written.
+    if (const std::size_t written = StateToJson(*parsed.State).size(); written > MaxStateFileSize) {
+        loaded.Error = "the state file " + path +
+                       " is too large to be a simulator state: written back, it would take " +
+                       std::to_string(written) + " bytes, more than the " + std::to_string(MaxStateFileSize) +
+                       " a state file may have";
+        return loaded;
+    }
     loaded.State = std::move(parsed.State);
     return loaded;
 }
 
 std::string SaveStateFile(const std::string& path, const SimState& state) {
-    const std::filesystem::path target(path);
-    const std::filesystem::path directory = target.has_parent_path() ? target.parent_path() : ".";
-    std::string temporary = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return SystemError("cannot create a temporary file in " + directory.string());
-
     const std::string text = StateToJson(state);
-    std::string error;
-    if (!WriteAll(fd, text))
-        error = SystemError("cannot write " + temporary);
-    else if (::fsync(fd) != 0)
-        error = SystemError("cannot sync " + temporary);
-    if (::close(fd) != 0 && error.empty())
-        error = SystemError("cannot write " + temporary);
-    if (error.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
-        error = SystemError("cannot replace " + path);
-    if (!error.empty()) {
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    // The rename itself is durable once the directory is synced.
-    if (const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (text.size() > MaxStateFileSize)
+        return "the state would take " + std::to_string(text.size()) + " bytes, more than the " +
+               std::to_string(MaxStateFileSize) + " a state file may have";
+    AtomicFile file;
+    if (const std::error_code error = file.Open(path))
+        return "cannot replace " + path + ": " + error.message();
+    if (const std::error_code error = file.Commit(text))
+        return "cannot write " + path + ": " + error.message();
     return {};
+}
+
+StateLock::~StateLock() {
+    if (stateFd_ >= 0)
+        ::close(stateFd_);
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+std::string StateLock::Acquire(const std::string& statePath, const std::string& lockPath) {
+    statePath_ = statePath;
+    // Not through a link planted in a folder others may write to.
+    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (lockFd_ < 0)
+        return SystemError("cannot create the lock file " + lockPath);
+    struct stat st {};
+    if (::fstat(lockFd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return "the lock file " + lockPath + " is not a regular file";
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0 || !LockStateItself())
+        return "another simulator keeps its state in " + statePath;
+    return {};
+}
+
+bool StateLock::LockStateItself() {
+    const int fd = ::open(statePath_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT; // a fresh state: the lock file covers it until it is written
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    if (stateFd_ >= 0)
+        ::close(stateFd_);
+    stateFd_ = fd;
+    return true;
+}
+
+void StateLock::Follow() {
+    LockStateItself();
 }
 
 } // namespace ruva::sim

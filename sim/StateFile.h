@@ -19,8 +19,32 @@ struct LoadedState {
 
 LoadedState LoadStateFile(const std::string& path);
 
-// Writes the state to a temporary file beside `path`, syncs it and renames it over `path`, so the file
-// holds either the old or the new state whatever happens. Empty on success, otherwise the reason.
+// Replaces the file at `path` (for a link, the file it points to) as a whole with the state (see
+// AtomicFile), so the file holds either the old or the new state whatever happens. Refuses a state too
+// large to be read back. Empty on success, otherwise the reason.
 std::string SaveStateFile(const std::string& path, const SimState& state);
+
+// Keeps a second simulator off a state file for the life of the process: a lock file beside the state,
+// and a lock on the state file itself, so that a link to it under another name is refused too.
+class StateLock {
+public:
+    StateLock() = default;
+    ~StateLock();
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+
+    // Empty once both are held, otherwise the reason. The lock file is created with mode 0600 and never
+    // through a symbolic link.
+    std::string Acquire(const std::string& statePath, const std::string& lockPath);
+    // Moves the lock to the file now at the state path, after it was replaced.
+    void Follow();
+
+private:
+    bool LockStateItself();
+
+    std::string statePath_;
+    int lockFd_ = -1;
+    int stateFd_ = -1;
+};
 
 } // namespace ruva::sim

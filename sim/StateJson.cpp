@@ -17,7 +17,10 @@ namespace ruva::sim {
 
 namespace {
 
+// Written in a fixed order of keys; read into sorted maps, whose lookup stays fast for thousands of
+// error texts (an ordered object searches its keys one by one).
 using Json = nlohmann::ordered_json;
+using InJson = nlohmann::json;
 
 constexpr std::string_view LiKeys[2] = {"Li0", "Li1"};
 
@@ -147,15 +150,15 @@ struct StateError {
 }
 
 // A value as it stands in the document, for messages.
-std::string Shown(const Json& value) {
-    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+std::string Shown(const InJson& value) {
+    return value.dump(-1, ' ', false, InJson::error_handler_t::replace);
 }
 
 std::string Join(const std::string& path, std::string_view key) {
     return path.empty() ? std::string(key) : path + "." + std::string(key);
 }
 
-void CheckObject(const Json& value, const std::string& path, std::initializer_list<std::string_view> keys) {
+void CheckObject(const InJson& value, const std::string& path, std::initializer_list<std::string_view> keys) {
     if (!value.is_object())
         Fail(path, "expected an object");
     for (auto it = value.begin(); it != value.end(); ++it)
@@ -165,7 +168,7 @@ void CheckObject(const Json& value, const std::string& path, std::initializer_li
 
 // Calls read(value, path) for the key when the object has it.
 template <typename Read>
-void Optional(const Json& object, std::string_view key, const std::string& path, Read&& read) {
+void Optional(const InJson& object, std::string_view key, const std::string& path, Read&& read) {
     auto it = object.find(std::string(key));
     if (it != object.end())
         read(*it, Join(path, key));
@@ -191,7 +194,7 @@ std::optional<std::int64_t> ParseIntegerText(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::int64_t Integer(const Json& value, const std::string& path, std::int64_t min, std::int64_t max) {
+std::int64_t Integer(const InJson& value, const std::string& path, std::int64_t min, std::int64_t max) {
     std::optional<std::int64_t> number;
     if (value.is_number_unsigned()) {
         if (value.get<std::uint64_t>() <= static_cast<std::uint64_t>(max))
@@ -211,22 +214,22 @@ std::int64_t Integer(const Json& value, const std::string& path, std::int64_t mi
 }
 
 template <typename T>
-T Unsigned(const Json& value, const std::string& path) {
+T Unsigned(const InJson& value, const std::string& path) {
     return static_cast<T>(Integer(value, path, 0, std::numeric_limits<T>::max()));
 }
 
 // Reads the key, when the object has it, into an unsigned field of its own width.
 template <typename T>
-void UnsignedField(const Json& object, std::string_view key, const std::string& path, T& field) {
-    Optional(object, key, path, [&](const Json& v, const std::string& p) { field = Unsigned<T>(v, p); });
+void UnsignedField(const InJson& object, std::string_view key, const std::string& path, T& field) {
+    Optional(object, key, path, [&](const InJson& v, const std::string& p) { field = Unsigned<T>(v, p); });
 }
 
 // A signed 16-bit field of a record, also given as its unsigned bits (0x8000-0xFFFF).
-std::int16_t Word(const Json& value, const std::string& path) {
+std::int16_t Word(const InJson& value, const std::string& path) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(Integer(value, path, -32768, 65535)));
 }
 
-bool Boolean(const Json& value, const std::string& path) {
+bool Boolean(const InJson& value, const std::string& path) {
     if (!value.is_boolean())
         Fail(path, "expected true or false");
     return value.get<bool>();
@@ -239,7 +242,7 @@ std::string Words(const ValueSet& values) {
     return list;
 }
 
-std::int16_t Enumerated(const Json& value, const std::string& path, const ValueSet& values) {
+std::int16_t Enumerated(const InJson& value, const std::string& path, const ValueSet& values) {
     if (value.is_string()) {
         if (auto code = values.CodeFor(value.get_ref<const std::string&>()))
             return *code;
@@ -250,7 +253,7 @@ std::int16_t Enumerated(const Json& value, const std::string& path, const ValueS
 }
 
 // "1.0.3.0" (major byte first) or a plain 32-bit number.
-std::uint32_t ReadRevision(const Json& value, const std::string& path) {
+std::uint32_t ReadRevision(const InJson& value, const std::string& path) {
     if (value.is_string() && value.get_ref<const std::string&>().find('.') != std::string::npos) {
         const std::string& text = value.get_ref<const std::string&>();
         std::uint32_t revision = 0;
@@ -271,7 +274,7 @@ std::uint32_t ReadRevision(const Json& value, const std::string& path) {
     return Unsigned<std::uint32_t>(value, path);
 }
 
-void ReadReserved(const Json& value, const std::string& path, std::array<std::uint8_t, 16>& bytes) {
+void ReadReserved(const InJson& value, const std::string& path, std::array<std::uint8_t, 16>& bytes) {
     std::string digits;
     if (value.is_string())
         for (char c : value.get_ref<const std::string&>())
@@ -286,7 +289,7 @@ void ReadReserved(const Json& value, const std::string& path, std::array<std::ui
 }
 
 template <typename Block>
-void ReadBlock(const Json& value, const std::string& path, std::span<const FieldInfo<Block>> fields,
+void ReadBlock(const InJson& value, const std::string& path, std::span<const FieldInfo<Block>> fields,
                Block& block) {
     if (!value.is_object())
         Fail(path, "expected an object");
@@ -303,24 +306,24 @@ void ReadBlock(const Json& value, const std::string& path, std::span<const Field
     }
 }
 
-void ReadImage(const Json& value, const std::string& path, StoredConfig& image) {
+void ReadImage(const InJson& value, const std::string& path, StoredConfig& image) {
     CheckObject(value, path, {"Version", "SerialNumber", "ClockSource", "Li0", "Li1"});
     UnsignedField(value, "Version", path, image.Version);
     UnsignedField(value, "SerialNumber", path, image.SerialNumber);
-    Optional(value, "ClockSource", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "ClockSource", path, [&](const InJson& v, const std::string& p) {
         image.ClockSource = Enumerated(v, p, ClockSourceCode);
     });
     for (std::size_t li = 0; li < 2; ++li) {
         LineInterfaceSettings& settings = image.Li[li];
-        Optional(value, LiKeys[li], path, [&](const Json& v, const std::string& p) {
+        Optional(value, LiKeys[li], path, [&](const InJson& v, const std::string& p) {
             CheckObject(v, p, {"DefaultMode", "E1", "T1"});
-            Optional(v, "DefaultMode", p, [&](const Json& m, const std::string& mp) {
+            Optional(v, "DefaultMode", p, [&](const InJson& m, const std::string& mp) {
                 settings.DefaultMode = Enumerated(m, mp, LiMode);
             });
-            Optional(v, "E1", p, [&](const Json& b, const std::string& bp) {
+            Optional(v, "E1", p, [&](const InJson& b, const std::string& bp) {
                 ReadBlock(b, bp, E1Fields(), settings.E1);
             });
-            Optional(v, "T1", p, [&](const Json& b, const std::string& bp) {
+            Optional(v, "T1", p, [&](const InJson& b, const std::string& bp) {
                 ReadBlock(b, bp, T1Fields(), settings.T1);
             });
         });
@@ -334,27 +337,28 @@ const RequestLayout* FindRequestNamed(std::string_view name) {
     return nullptr;
 }
 
-Fault ReadFault(const Json& value, const std::string& path, Request request) {
+Fault ReadFault(const InJson& value, const std::string& path, Request request) {
     CheckObject(value, path, {"Fail", "Empty", "Status", "ReadBackDiffers", "Short", "After", "Count"});
     Fault fault;
-    Optional(value, "Fail", path, [&](const Json& v, const std::string& p) { fault.Fail = Boolean(v, p); });
-    Optional(value, "Empty", path, [&](const Json& v, const std::string& p) { fault.Empty = Boolean(v, p); });
+    Optional(value, "Fail", path, [&](const InJson& v, const std::string& p) { fault.Fail = Boolean(v, p); });
+    Optional(value, "Empty", path,
+             [&](const InJson& v, const std::string& p) { fault.Empty = Boolean(v, p); });
     Optional(value, "Status", path,
-             [&](const Json& v, const std::string& p) { fault.Status = Unsigned<std::uint32_t>(v, p); });
-    Optional(value, "ReadBackDiffers", path, [&](const Json& v, const std::string& p) {
+             [&](const InJson& v, const std::string& p) { fault.Status = Unsigned<std::uint32_t>(v, p); });
+    Optional(value, "ReadBackDiffers", path, [&](const InJson& v, const std::string& p) {
         fault.ReadBackDiffers = Boolean(v, p);
         if (fault.ReadBackDiffers && request != Request::WriteStoredConfig)
             Fail(p, "only WriteStoredConfig can have a read-back that differs");
     });
     // A short reply has at least one byte (none is an empty reply) and lacks at least one.
-    Optional(value, "Short", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "Short", path, [&](const InJson& v, const std::string& p) {
         fault.Short = static_cast<std::uint32_t>(
             Integer(v, p, 1, static_cast<std::int64_t>(LayoutOf(request).ReplySize) - 1));
     });
-    Optional(value, "After", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "After", path, [&](const InJson& v, const std::string& p) {
         fault.After = static_cast<std::uint32_t>(Integer(v, p, 1, std::numeric_limits<std::uint32_t>::max()));
     });
-    Optional(value, "Count", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "Count", path, [&](const InJson& v, const std::string& p) {
         fault.Count = static_cast<std::uint32_t>(Integer(v, p, 1, std::numeric_limits<std::uint32_t>::max()));
     });
     const int kinds = int{fault.Fail} + int{fault.Empty} + int{fault.Status.has_value()} +
@@ -365,7 +369,7 @@ Fault ReadFault(const Json& value, const std::string& path, Request request) {
     return fault;
 }
 
-FaultMap ReadFaults(const Json& value, const std::string& path, bool boardFaults) {
+FaultMap ReadFaults(const InJson& value, const std::string& path, bool boardFaults) {
     if (!value.is_object())
         Fail(path, "expected an object");
     FaultMap faults;
@@ -383,7 +387,7 @@ FaultMap ReadFaults(const Json& value, const std::string& path, bool boardFaults
     return faults;
 }
 
-void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
+void ReadBoard(const InJson& value, const std::string& path, SimBoard& board) {
     CheckObject(value, path,
                 {"HostMemoryWindowOffset", "HostMemoryWindowSize", "HostIoWindowOffset", "HostIoWindowSize",
                  "DramSize", "GdsId", "SerialRecord", "Clock", "BoardInfo", "Image", "Faults"});
@@ -393,12 +397,12 @@ void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
     UnsignedField(value, "HostIoWindowSize", path, board.HostIoWindowSize);
     UnsignedField(value, "DramSize", path, board.DramSize);
     UnsignedField(value, "GdsId", path, board.GdsId);
-    Optional(value, "SerialRecord", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "SerialRecord", path, [&](const InJson& v, const std::string& p) {
         CheckObject(v, p, {"RestoreCount", "SerialNumber"});
         UnsignedField(v, "RestoreCount", p, board.Serial.RestoreCount);
         UnsignedField(v, "SerialNumber", p, board.Serial.SerialNumber);
     });
-    Optional(value, "Clock", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "Clock", path, [&](const InJson& v, const std::string& p) {
         const std::int16_t clock =
             v.is_string() ? ClockSourceCode.CodeFor(v.get_ref<const std::string&>()).value_or(-1) : -1;
         if (std::find(std::begin(SelectableClocks), std::end(SelectableClocks), clock) ==
@@ -406,13 +410,13 @@ void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
             Fail(p, "expected one of INTERNAL, LI0, LI1, EXTERNAL_2M");
         board.Clock = clock;
     });
-    Optional(value, "BoardInfo", path, [&](const Json& v, const std::string& p) {
+    Optional(value, "BoardInfo", path, [&](const InJson& v, const std::string& p) {
         BoardInfo& info = board.Info;
         CheckObject(v, p,
                     {"BarRevision", "MadRevision", "SadRevision", "LadRevision", "RscRevision",
                      "BootstrapRevision", "Reserved", "HdlcStartAddress"});
         auto revision = [&](std::string_view key, std::uint32_t& field) {
-            Optional(v, key, p, [&](const Json& f, const std::string& fp) { field = ReadRevision(f, fp); });
+            Optional(v, key, p, [&](const InJson& f, const std::string& fp) { field = ReadRevision(f, fp); });
         };
         revision("BarRevision", info.BarRevision);
         revision("MadRevision", info.MadRevision);
@@ -421,16 +425,16 @@ void ReadBoard(const Json& value, const std::string& path, SimBoard& board) {
         revision("RscRevision", info.RscRevision);
         revision("BootstrapRevision", info.BootstrapRevision);
         Optional(v, "Reserved", p,
-                 [&](const Json& f, const std::string& fp) { ReadReserved(f, fp, info.Reserved); });
+                 [&](const InJson& f, const std::string& fp) { ReadReserved(f, fp, info.Reserved); });
         UnsignedField(v, "HdlcStartAddress", p, info.HdlcStartAddress);
     });
     Optional(value, "Image", path,
-             [&](const Json& v, const std::string& p) { ReadImage(v, p, board.Image); });
+             [&](const InJson& v, const std::string& p) { ReadImage(v, p, board.Image); });
     Optional(value, "Faults", path,
-             [&](const Json& v, const std::string& p) { board.Faults = ReadFaults(v, p, true); });
+             [&](const InJson& v, const std::string& p) { board.Faults = ReadFaults(v, p, true); });
 }
 
-void ReadErrorTexts(const Json& value, const std::string& path, SimState& state) {
+void ReadErrorTexts(const InJson& value, const std::string& path, SimState& state) {
     if (!value.is_object())
         Fail(path, "expected an object");
     for (auto it = value.begin(); it != value.end(); ++it) {
@@ -453,16 +457,16 @@ void ReadErrorTexts(const Json& value, const std::string& path, SimState& state)
     }
 }
 
-SimState ReadState(const Json& root) {
+SimState ReadState(const InJson& root) {
     CheckObject(
         root, "",
         {"Irq", "IoBaseAddress", "NumberOfBoards", "InfoBufferSize", "Boards", "ErrorTexts", "Faults"});
     SimState state = FreshState();
-    Optional(root, "Irq", "", [&](const Json& v, const std::string& p) { state.Irq = Word(v, p); });
+    Optional(root, "Irq", "", [&](const InJson& v, const std::string& p) { state.Irq = Word(v, p); });
     Optional(root, "IoBaseAddress", "",
-             [&](const Json& v, const std::string& p) { state.IoBaseAddress = Word(v, p); });
+             [&](const InJson& v, const std::string& p) { state.IoBaseAddress = Word(v, p); });
     UnsignedField(root, "InfoBufferSize", "", state.InfoBufferSize);
-    Optional(root, "Boards", "", [&](const Json& v, const std::string& p) {
+    Optional(root, "Boards", "", [&](const InJson& v, const std::string& p) {
         if (!v.is_array() || v.size() > SimState::MaxBoards)
             Fail(p, "expected a list of at most 4 boards");
         state.Boards.clear();
@@ -473,13 +477,13 @@ SimState ReadState(const Json& root) {
         }
     });
     state.NumberOfBoards = static_cast<std::int16_t>(state.Boards.size());
-    Optional(root, "NumberOfBoards", "", [&](const Json& v, const std::string& p) {
+    Optional(root, "NumberOfBoards", "", [&](const InJson& v, const std::string& p) {
         state.NumberOfBoards = static_cast<std::int16_t>(Integer(v, p, -32768, 32767));
     });
     Optional(root, "ErrorTexts", "",
-             [&](const Json& v, const std::string& p) { ReadErrorTexts(v, p, state); });
+             [&](const InJson& v, const std::string& p) { ReadErrorTexts(v, p, state); });
     Optional(root, "Faults", "",
-             [&](const Json& v, const std::string& p) { state.Faults = ReadFaults(v, p, false); });
+             [&](const InJson& v, const std::string& p) { state.Faults = ReadFaults(v, p, false); });
     return state;
 }
 
@@ -494,19 +498,23 @@ std::string StateToJson(const SimState& state) {
     root["Boards"] = Json::array();
     for (const SimBoard& board : state.Boards)
         root["Boards"].push_back(BoardToJson(board));
+    // Appended without the per-key search of an ordered object, which would make this quadratic; the
+    // numbers are unique and in order already.
     Json texts = Json::object();
+    auto& entries = static_cast<Json::object_t::Container&>(texts.get_ref<Json::object_t&>());
+    entries.reserve(state.ErrorTexts.size());
     for (const auto& [number, text] : state.ErrorTexts)
-        texts[std::to_string(number)] = text ? Json(*text) : Json(nullptr);
+        entries.emplace_back(std::to_string(number), text ? Json(*text) : Json(nullptr));
     root["ErrorTexts"] = texts;
     root["Faults"] = FaultsToJson(state.Faults);
     return root.dump(2) + "\n";
 }
 
 ParsedState ParseState(std::string_view text) {
-    Json root;
+    InJson root;
     try {
-        root = Json::parse(text);
-    } catch (const Json::parse_error& e) {
+        root = InJson::parse(text);
+    } catch (const InJson::parse_error& e) {
         // Drop the library's "[json.exception.parse_error.101] " prefix.
         std::string message = e.what();
         if (auto bracket = message.find("] "); message.starts_with("[") && bracket != std::string::npos)

@@ -5,13 +5,14 @@
 
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ruva::sim;
@@ -113,29 +114,17 @@ int Fail(const std::string& message) {
     return ExitFailure;
 }
 
-// Holds a lock on a file beside the state file for the life of the process, so that two simulators
-// never keep the same state. False when another process holds it.
-bool LockStateFile(const std::filesystem::path& statePath, std::string& error) {
-    const std::string lockPath = Beside(statePath, ".lock");
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = "cannot create the lock file " + lockPath + ": " + std::strerror(errno);
-        return false;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = "another simulator keeps its state in " + statePath.string();
-        ::close(fd);
-        return false;
-    }
-    return true; // the descriptor stays open, and the lock with it
-}
-
 // Moves the simulator into the background. The calling process exits here: with 0 once the child
 // runs (the socket already answers), with 1 when it could not start. Returns in the child only.
 void Detach(const std::string& logPath, const std::string& summary) {
-    const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    // Never through a link planted beside the state, and never a FIFO that would block.
+    const int log =
+        ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (log < 0)
         std::_Exit(Fail("cannot open the log file " + logPath + ": " + std::strerror(errno)));
+    struct stat st {};
+    if (::fstat(log, &st) != 0 || !S_ISREG(st.st_mode))
+        std::_Exit(Fail("the log file " + logPath + " is not a regular file"));
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0)
         std::_Exit(Fail(std::string("cannot create a pipe: ") + std::strerror(errno)));
@@ -183,12 +172,20 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+#ifdef SIGXFSZ
+    // A file size limit then fails the state's write (status 64) instead of killing the simulator.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+
     const bool defaultPath = options.StatePath.empty();
     std::error_code ec;
-    const std::filesystem::path statePath =
+    std::filesystem::path statePath =
         std::filesystem::absolute(defaultPath ? DefaultStatePath() : options.StatePath, ec);
     if (ec)
         return Fail("cannot resolve the state file " + options.StatePath + ": " + ec.message());
+    // Through a link, the file it points to is the state: its lock and log go beside it.
+    if (std::filesystem::path resolved = std::filesystem::canonical(statePath, ec); !ec)
+        statePath = std::move(resolved);
     if (defaultPath && !std::filesystem::create_directories(statePath.parent_path(), ec) && ec)
         return Fail("cannot create " + statePath.parent_path().string() + ": " + ec.message());
 
@@ -204,14 +201,23 @@ int main(int argc, char** argv) {
         loaded.State ? std::move(*loaded.State) : FreshState(options.Boards != 0 ? options.Boards : 2);
 
     const std::string path = statePath.string();
-    Simulator simulator(state, [path](const SimState& s) { return SaveStateFile(path, s); });
+    StateLock lock;
+    Simulator simulator(state, [path, &lock](const SimState& s) {
+        std::string error = SaveStateFile(path, s);
+        if (error.empty())
+            lock.Follow();
+        return error;
+    });
     SimServer server(simulator, options.Verbose);
     std::string error = server.Listen();
-    if (!error.empty() || !LockStateFile(statePath, error))
+    if (error.empty())
+        error = lock.Acquire(path, Beside(statePath, ".lock"));
+    if (!error.empty())
         return Fail(error);
     if (loaded.Missing) {
         if (error = SaveStateFile(path, state); !error.empty())
             return Fail("cannot store a fresh state: " + error);
+        lock.Follow();
     }
 
     const std::string summary = Summary(state, server.SocketPath(), path);

@@ -1,7 +1,8 @@
-// ruvacfg board diff N FILE: the settings that differ between the file's section for board N and what
-// board N holds, one line each: "Li0.E1.TransmitLineCode: file HDB3, board AMI". Read only.
+// ruvacfg board diff N FILE [--section M] [--json]: the settings that differ between the file's section for
+// board N and what board N holds, one line each: "Li0.E1.TransmitLineCode: file HDB3, board AMI". Read only.
 
 #include "BoardCommands.h"
+#include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigReport.h"
 
@@ -17,6 +18,7 @@ struct DiffOptions {
     int Board = 0;
     std::string File;
     std::optional<int> Section;
+    bool Json = false;
 };
 
 inline constexpr int ExitDifferent = 1;
@@ -31,25 +33,42 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
     diff->footer("Compares the clock source, the HDLC start address and, for Li0 and Li1, the default\n"
                  "mode and every E1 and T1 setting, by name and value word. The board is read as it is:\n"
                  "it is not checked and nothing is written. Exits 0 when the settings are equal, 1 when\n"
-                 "they differ, 2 on any error (file, driver, board not installed, command line).");
+                 "they differ, 2 on any error (file, driver, board not installed, command line).\n"
+                 "--json prints one JSON object instead, also after an error: whether the settings are\n"
+                 "equal, each differing setting with both values, and the error and driver result.");
     AddBoardNumber(*diff, options->Board);
     diff->add_option("FILE", options->File, "configuration file")->required();
     AddSectionOption(*diff, options->Section);
+    diff->add_flag("--json", options->Json,
+                   "print one JSON object with the differences instead of the lines");
     diff->callback([options, &context] {
         BoardSession session(context.Err);
         BoardConfig file;
         BoardPage page{session, options->Board};
-        if (!LoadFileSection(options->File, options->Section.value_or(page.BoardNumber), file,
-                             session.User()) ||
-            !session.AttachedBoard(page.BoardNumber) ||
-            LoadFromBoard(page.Transfer()).Outcome != BoardLoadOutcome::Loaded) {
-            context.ExitCode = ExitError;
-            return;
+        DiffReport report{.Board = options->Board, .Section = options->Section.value_or(options->Board)};
+        bool loaded = LoadFileSection(options->File, report.Section, file, session.User()) &&
+                      session.AttachedBoard(page.BoardNumber);
+        if (loaded) {
+            const BoardLoadResult load = LoadFromBoard(page.Transfer());
+            loaded = load.Outcome == BoardLoadOutcome::Loaded;
+            if (!loaded)
+                report.Failure.DriverResult = load.DriverResult;
+        } else {
+            report.Failure.DriverResult = session.LastDriverResult();
         }
-        const auto differences = ConfigDifferences(file, page.Config);
-        for (const SettingDifference& d : differences)
-            context.Out << d.Name << ": file " << d.First << ", board " << d.Second << '\n';
-        context.ExitCode = differences.empty() ? ExitOk : ExitDifferent;
+        if (loaded)
+            report.Differences = ConfigDifferences(file, page.Config);
+        else
+            report.Failure.Error = FailureMessage(session.User().Messages());
+
+        if (options->Json)
+            context.Out << DiffReportToJson(report).dump(2) << '\n';
+        else if (report.Differences)
+            for (const SettingDifference& d : *report.Differences)
+                context.Out << d.Name << ": file " << d.First << ", board " << d.Second << '\n';
+        context.ExitCode = !report.Differences           ? ExitError
+                           : report.Differences->empty() ? ExitOk
+                                                         : ExitDifferent;
     });
 }
 

@@ -40,10 +40,12 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
     CLI::App* read = board.add_subcommand("read", "Read a board's configuration as a configuration file");
     read->footer("Checks the board as the program does (repairing a blank serial record), loads its\n"
                  "configuration and writes the configuration file text for board N: to FILE, which is\n"
-                 "replaced only once the whole text is written, or to the standard output. Exits 1\n"
-                 "when the check, a driver request or the file fails, or when a value had no word.");
+                 "replaced only once the whole text is written, or to the standard output (also with\n"
+                 "-o -). Exits 1 when the check, a driver request or the file fails, or when a value\n"
+                 "had no word.");
     AddBoardNumber(*read, options->Board);
-    read->add_option("-o,--output", options->Output, "write the text to this file");
+    read->add_option("-o,--output", options->Output,
+                     "write the text to this file (- for the standard output)");
     read->callback([options, &context] {
         BoardSession session(context.Err);
         BoardPage page{session, options->Board};
@@ -54,7 +56,7 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
         Driver& driver = session.BoardDriver();
         ConsolePrompts& user = session.User();
         const std::size_t errors = user.ErrorsShown();
-        if (options->Output) {
+        if (options->Output && *options->Output != "-") {
             if (SaveToFile(*options->Output, page.BoardNumber, page.Config, driver, user) !=
                 SaveOutcome::Saved) {
                 context.ExitCode = ExitFailed;

@@ -215,4 +215,110 @@ std::string DescribeWrite(const BoardWrite& write) {
                       write);
 }
 
+namespace {
+
+std::string_view RequestName(const BoardWrite& write) {
+    return std::visit(Overloaded{
+                          [](const SerialRecord&) { return std::string_view("WriteSerialRecord"); },
+                          [](const BoardInfo&) { return std::string_view("WriteBoardInfo"); },
+                          [](const ClockSelection&) { return std::string_view("SetClockSource"); },
+                          [](const ImageBytes&) { return std::string_view("WriteStoredConfig"); },
+                      },
+                      write);
+}
+
+std::string_view KindName(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Stop:
+        return "error";
+    case MessageIcon::Warning:
+        return "warning";
+    case MessageIcon::Information:
+        return "note";
+    case MessageIcon::None:
+        break;
+    }
+    return "message";
+}
+
+void FailureToJson(nlohmann::ordered_json& json, const FailureReport& failure) {
+    json["Error"] = OrNull(failure.Error, [](const std::string& text) { return text; });
+    json["DriverResult"] = OrNull(failure.DriverResult, [](std::int32_t r) { return r; });
+}
+
+nlohmann::ordered_json TextOrNull(const std::optional<std::string>& text) {
+    return OrNull(text, [](const std::string& t) { return t; });
+}
+
+} // namespace
+
+std::optional<std::string> FailureMessage(std::span<const ShownMessage> messages) {
+    const auto serious = std::find_if(messages.rbegin(), messages.rend(), [](const ShownMessage& m) {
+        return m.Icon != MessageIcon::Information;
+    });
+    if (serious != messages.rend())
+        return serious->Text;
+    if (!messages.empty())
+        return messages.back().Text;
+    return std::nullopt;
+}
+
+std::string_view SaveOutcomeName(BoardSaveOutcome outcome) {
+    switch (outcome) {
+    case BoardSaveOutcome::Written:
+        return "Written";
+    case BoardSaveOutcome::Unchanged:
+        return "Unchanged";
+    case BoardSaveOutcome::WouldWrite:
+        return "WouldWrite";
+    case BoardSaveOutcome::VerifyFailed:
+        return "VerifyFailed";
+    case BoardSaveOutcome::CheckFailed:
+        return "CheckFailed";
+    case BoardSaveOutcome::DriverError:
+        break;
+    }
+    return "DriverError";
+}
+
+nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["Board"] = report.Board;
+    json["Section"] = report.Section;
+    json["DryRun"] = report.DryRun;
+    json["Outcome"] = report.Outcome;
+    json["Failed"] = report.Failed;
+    json["Changed"] = !report.Writes.empty();
+    nlohmann::ordered_json writes = nlohmann::ordered_json::array();
+    for (const BoardWrite& w : report.Writes)
+        writes.push_back({{"Request", RequestName(w)}, {"Text", DescribeWrite(w)}});
+    json["Writes"] = std::move(writes);
+    nlohmann::ordered_json messages = nlohmann::ordered_json::array();
+    for (const ShownMessage& m : report.Messages)
+        messages.push_back({{"Kind", KindName(m.Icon)}, {"Text", m.Text}});
+    json["Messages"] = std::move(messages);
+    FailureToJson(json, report.Failure);
+    json["Before"] = TextOrNull(report.Before);
+    json["After"] = TextOrNull(report.After);
+    return json;
+}
+
+nlohmann::ordered_json DiffReportToJson(const DiffReport& report) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["Board"] = report.Board;
+    json["Section"] = report.Section;
+    if (report.Differences) {
+        json["Equal"] = report.Differences->empty();
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const SettingDifference& d : *report.Differences)
+            list.push_back({{"Name", d.Name}, {"File", d.First}, {"Board", d.Second}});
+        json["Differences"] = std::move(list);
+    } else {
+        json["Equal"] = nullptr;
+        json["Differences"] = nullptr;
+    }
+    FailureToJson(json, report.Failure);
+    return json;
+}
+
 } // namespace ruva::tool

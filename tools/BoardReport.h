@@ -5,6 +5,9 @@
 
 #include "BoardCheck.h"
 #include "BoardConfig.h"
+#include "BoardTransfer.h"
+#include "ConfigReport.h"
+#include "ConsolePrompts.h"
 #include "DriverRecords.h"
 
 #include <nlohmann/json.hpp>
@@ -48,5 +51,40 @@ nlohmann::ordered_json InformationToJson(const BoardInformation& board);
 
 // One line for a write that a dry run would make, e.g. "clock selection: LI1".
 std::string DescribeWrite(const BoardWrite& write);
+
+// How a failed command explains itself to a script: the last error or warning it printed (failing
+// those, its last message), and the driver's result when a driver request failed.
+struct FailureReport {
+    std::optional<std::string> Error{};
+    std::optional<std::int32_t> DriverResult{};
+};
+std::optional<std::string> FailureMessage(std::span<const ShownMessage> messages);
+
+// What `board write --json` prints. Outcome is the save's outcome, or the step before the save that
+// failed: "FileFailed" (the file's section did not load) or "BoardUnavailable" (not installed, or
+// not attached).
+struct WriteReport {
+    int Board = 0;
+    int Section = 0;
+    bool DryRun = false;
+    std::string Outcome{};
+    bool Failed = false;
+    std::vector<BoardWrite> Writes{};         // sent (dry run: would be sent), in order
+    std::span<const ShownMessage> Messages{}; // everything printed on the error stream
+    FailureReport Failure{};
+    std::optional<std::string> Before{}; // the board's settings before, as configuration file text
+    std::optional<std::string> After{};  // what it holds after the save (dry run: would hold)
+};
+std::string_view SaveOutcomeName(BoardSaveOutcome outcome);
+nlohmann::ordered_json WriteReportToJson(const WriteReport& report);
+
+// What `board diff --json` prints; Differences has no value after a failure.
+struct DiffReport {
+    int Board = 0;
+    int Section = 0;
+    std::optional<std::vector<SettingDifference>> Differences{};
+    FailureReport Failure{};
+};
+nlohmann::ordered_json DiffReportToJson(const DiffReport& report);
 
 } // namespace ruva::tool

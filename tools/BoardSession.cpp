@@ -43,6 +43,7 @@ std::optional<DriverParameters> BoardSession::AttachedBoard(int board) {
 }
 
 void BoardSession::ReportError(std::int32_t result) {
+    lastResult_ = result;
     ReportDriverError(driver_, prompts_, result);
 }
 

@@ -35,6 +35,8 @@ public:
 
     // The failure of a driver request, as the program reports it ("Error #n: text").
     void ReportError(std::int32_t result);
+    // The result last reported by ReportError.
+    std::optional<std::int32_t> LastDriverResult() const { return lastResult_; }
     // An error of the command's own.
     void Error(std::string_view text);
 
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<DeviceChannel> channel_;
     Driver driver_;
     ConsolePrompts prompts_;
+    std::optional<std::int32_t> lastResult_;
 };
 
 // The board that a transfer command works on, as the board page holds it: the board number, the

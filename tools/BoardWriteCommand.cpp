@@ -1,14 +1,17 @@
-// ruvacfg board write N FILE [--dry-run]: the board page's path from a file to a board. The file's
-// section for board N is loaded as "Load -->" loads it, then saved as "Save -->" saves it: the board
-// check, the compare, the writes, the clock selection and the read-back, with every message.
+// ruvacfg board write N FILE [--section M] [--dry-run] [--json]: the board page's path from a file to
+// a board. The file's section for board N is loaded as "Load -->" loads it, then saved as "Save -->"
+// saves it: the board check, the compare, the writes, the clock selection and the read-back, with
+// every message.
 
 #include "BoardCommands.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
+#include "ConfigWriter.h"
 
 #include <CLI/CLI.hpp>
 
 #include <memory>
+#include <sstream>
 
 namespace ruva::tool {
 
@@ -19,6 +22,7 @@ struct WriteOptions {
     std::string File;
     std::optional<int> Section;
     bool DryRun = false;
+    bool Json = false;
 };
 
 int ExitCodeOf(BoardSaveOutcome outcome) {
@@ -35,6 +39,69 @@ int ExitCodeOf(BoardSaveOutcome outcome) {
     return ExitFailed;
 }
 
+// A board's settings as configuration file text, read as they are without a message; nothing when a
+// read fails.
+std::optional<std::string> SettingsText(Driver& driver, int board, const DriverParameters& parameters) {
+    std::ostringstream discard;
+    ConsolePrompts quiet(discard);
+    BoardConfig config{};
+    bool loaded = false;
+    if (LoadFromBoard({driver, quiet, config, loaded, board, true}).Outcome != BoardLoadOutcome::Loaded)
+        return std::nullopt;
+    return FormatConfigFile(config, board, parameters, quiet);
+}
+
+int RunWrite(const WriteOptions& options, ToolContext& context) {
+    BoardSession session(context.Err);
+    BoardPage page{session, options.Board};
+    WriteReport report{
+        .Board = options.Board, .Section = options.Section.value_or(options.Board), .DryRun = options.DryRun};
+    const auto failed = [&](std::string_view outcome, std::optional<std::int32_t> driverResult) {
+        if (options.Json) {
+            report.Outcome = outcome;
+            report.Failed = true;
+            report.Messages = session.User().Messages();
+            report.Failure = {FailureMessage(report.Messages), driverResult};
+            context.Out << WriteReportToJson(report).dump(2) << '\n';
+        }
+        return ExitFailed;
+    };
+    if (!LoadFileSection(options.File, report.Section, page.Config, session.User()))
+        return failed("FileFailed", std::nullopt);
+    const auto parameters = session.AttachedBoard(page.BoardNumber);
+    if (!parameters)
+        return failed("BoardUnavailable", session.LastDriverResult());
+    page.ConfigLoaded = true;
+    if (options.Json)
+        report.Before = SettingsText(session.BoardDriver(), page.BoardNumber, *parameters);
+
+    const std::size_t shown = session.MessagesShown();
+    const BoardSaveResult save =
+        SaveToBoard(page.Transfer(), options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+    if (save.Outcome == BoardSaveOutcome::CheckFailed)
+        session.ExplainFailedCheck(page.BoardNumber, shown);
+    report.Writes = save.Writes;
+    const int code = ExitCodeOf(save.Outcome);
+    if (code != ExitOk)
+        return failed(SaveOutcomeName(save.Outcome),
+                      save.DriverResult != result::Success ? save.DriverResult : session.LastDriverResult());
+
+    if (options.Json) {
+        std::ostringstream discard;
+        ConsolePrompts quiet(discard);
+        report.Outcome = SaveOutcomeName(save.Outcome);
+        report.Messages = session.User().Messages();
+        report.After = FormatConfigFile(page.Config, page.BoardNumber, *parameters, quiet);
+        context.Out << WriteReportToJson(report).dump(2) << '\n';
+    } else if (options.DryRun) {
+        for (const BoardWrite& w : save.Writes)
+            context.Out << "would write: " << DescribeWrite(w) << '\n';
+        if (save.Writes.empty())
+            context.Out << "nothing would be written\n";
+    }
+    return code;
+}
+
 } // namespace
 
 void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
@@ -44,36 +111,15 @@ void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
                   "reads the configuration back. Exits 0 when it was written or remains the same, 1 when\n"
                   "the file, the check, a driver request or the read-back failed.\n"
                   "--dry-run goes through the same checks and compare but writes nothing: it prints one\n"
-                  "line per write it would make ('would write: ...'), or 'nothing would be written'.");
+                  "line per write it would make ('would write: ...'), or 'nothing would be written'.\n"
+                  "--json prints one JSON object instead, whatever the outcome: the outcome, whether the\n"
+                  "board changed, the writes, the messages, the error and driver result of a failure,\n"
+                  "and the board's settings before and after as configuration file text.");
     AddBoardNumber(*write, options->Board);
     write->add_option("FILE", options->File, "configuration file")->required();
     AddSectionOption(*write, options->Section);
     write->add_flag("--dry-run", options->DryRun, "list what would be written and write nothing");
-    write->callback([options, &context] {
-        BoardSession session(context.Err);
-        BoardPage page{session, options->Board};
-        if (!LoadFileSection(options->File, options->Section.value_or(page.BoardNumber), page.Config,
-                             session.User()) ||
-            !session.AttachedBoard(page.BoardNumber)) {
-            context.ExitCode = ExitFailed;
-            return;
-        }
-        page.ConfigLoaded = true;
-
-        const std::size_t shown = session.MessagesShown();
-        const BoardSaveResult save =
-            SaveToBoard(page.Transfer(), options->DryRun ? WriteMode::DryRun : WriteMode::Send);
-        if (save.Outcome == BoardSaveOutcome::CheckFailed)
-            session.ExplainFailedCheck(page.BoardNumber, shown);
-        if (options->DryRun && save.Outcome != BoardSaveOutcome::CheckFailed &&
-            save.Outcome != BoardSaveOutcome::DriverError) {
-            for (const BoardWrite& w : save.Writes)
-                context.Out << "would write: " << DescribeWrite(w) << '\n';
-            if (save.Writes.empty())
-                context.Out << "nothing would be written\n";
-        }
-        context.ExitCode = ExitCodeOf(save.Outcome);
-    });
+    write->add_flag("--json", options->Json, "print one JSON object with the outcome instead of the lines");
+    write->callback([options, &context] { context.ExitCode = RunWrite(*options, context); });
 }
-
 } // namespace ruva::tool

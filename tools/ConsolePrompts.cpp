@@ -1,6 +1,7 @@
 #include "ConsolePrompts.h"
 
 #include <string>
+#include <utility>
 
 namespace ruva::tool {
 
@@ -46,6 +47,7 @@ void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
     while (!line.empty() && IsBlank(line.back()))
         line.pop_back();
     err_ << Prefix(icon) << line << '\n';
+    shown_.push_back({icon, std::move(line)});
 }
 
 } // namespace ruva::tool

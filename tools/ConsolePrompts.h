@@ -2,14 +2,23 @@
 // Prompts for the command line: every message goes to the error stream on one line, prefixed by its
 // kind ("error: " for the stop icon, "warning: ", "note: " for information, nothing without an icon).
 // There is nobody to choose files: the file dialogs answer as if cancelled. The prompts count what
-// they showed, so a command can tell whether a step that failed has already said why.
+// they showed, so a command can tell whether a step that failed has already said why, and keep each
+// line, so a command that answers in JSON can repeat them.
 
 #include "Prompts.h"
 
 #include <cstddef>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace ruva::tool {
+
+// A message as it was printed, without its prefix.
+struct ShownMessage {
+    MessageIcon Icon = MessageIcon::None;
+    std::string Text;
+};
 
 class ConsolePrompts : public Prompts {
 public:
@@ -22,11 +31,13 @@ public:
     // Messages shown so far, and among them those with the stop icon.
     std::size_t MessagesShown() const { return messages_; }
     std::size_t ErrorsShown() const { return errors_; }
+    const std::vector<ShownMessage>& Messages() const { return shown_; }
 
 private:
     std::ostream& err_;
     std::size_t messages_ = 0;
     std::size_t errors_ = 0;
+    std::vector<ShownMessage> shown_;
 };
 
 } // namespace ruva::tool

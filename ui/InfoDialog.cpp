@@ -1,12 +1,12 @@
 #include "InfoDialog.h"
 
-#include "MessageFormat.h"
 #include "QtText.h"
 
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QStyle>
 
 #include <algorithm>
@@ -46,23 +46,22 @@ int TitleBarWidth(const QWidget& window, const QString& title) {
 
 } // namespace
 
-void SetUpInfoDialog(QDialog& dialog, QLabel& intro, std::string_view title, std::string_view introText) {
-    dialog.setWindowTitle(ToQString(title));
-    intro.setText(ToQString(introText));
+void SetUpInfoDialog(QDialog& dialog, QLabel& intro, const InfoDialogContent& content) {
+    dialog.setWindowTitle(ToQString(content.Title));
+    intro.setText(ToQString(content.Intro));
+    for (const InfoField& field : content.Fields) {
+        auto* label = dialog.findChild<QLabel*>(ToQString(field.Name) + QStringLiteral("Label"));
+        auto* value = dialog.findChild<QLineEdit*>(ToQString(field.Name));
+        Q_ASSERT(label && value);
+        label->setText(ToQString(field.Label));
+        value->setText(ToQString(field.Value));
+    }
     // The introductory text spans the dialog: two even lines at most, and wide enough for the title.
     const QMargins margins = dialog.layout()->contentsMargins();
     intro.setMinimumWidth(
         std::max(WrapWidth(intro.fontMetrics(), intro.text(), 2),
                  TitleBarWidth(dialog, dialog.windowTitle()) - margins.left() - margins.right()));
     dialog.layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-QString HexValue(std::uint32_t value) {
-    return ToQString(FormatText("0x%1!X!", {value}));
-}
-
-QString DecimalValue(int value) {
-    return ToQString(FormatText("%1!d!", {value}));
 }
 
 } // namespace ruva

@@ -1,32 +1,60 @@
 #pragma once
-// A page of the board properties sheet. Each page edits its own copy of a part of the configuration:
-// it shows the copy when it becomes active and stores its controls back when it stops being active.
+// A page of the board properties sheet in Qt: the controls of its form, bound by name to the fields and
+// buttons of its page model. The page only shows and reads its controls; what they mean, and what is
+// accepted, is the model's.
+
+#include "BoardProperties.h"
+#include "PageControls.h"
 
 #include <QWidget>
 
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
 namespace ruva {
 
-class OBrdPropertyPage : public QWidget {
+class OBrdPropertyPage : public QWidget, public PageControls {
     Q_OBJECT
 
 public:
-    using QWidget::QWidget;
+    PageModel& Model() const { return model_; }
 
-    // Shows the page's copy in its controls.
-    virtual void LoadControls() = 0;
-    // Stores the controls into the page's copy. When an entry is refused, the message has been shown,
-    // the field in error has the focus, the copy is unchanged and the result is false.
-    virtual bool StoreControls() = 0;
+    void SelectItem(std::size_t field, int position) override;
+    int SelectedItem(std::size_t field) const override;
+    void SetCheck(std::size_t field, std::size_t box, CheckState state) override;
+    CheckState Check(std::size_t field, std::size_t box) const override;
+    void SetText(std::size_t field, std::string_view text) override;
+    std::string Text(std::size_t field) const override;
+    void FocusEntry(std::size_t field) override;
 
 signals:
-    // The user changed a control, or a button replaced the page's copy.
+    // The user picked a list item, edited a field or clicked a check box.
     void Changed();
+    // The user pressed one of the page's buttons.
+    void ButtonPressed(ruva::LiPageButton button);
 
 protected:
-    // Emits Changed whenever the user picks a list item, edits a field or clicks a check box of the
-    // page. A click also ends a check box's partially checked state, which only shows a stored value
-    // other than 0 or 1.
-    void WatchChanges();
+    OBrdPropertyPage(PageModel& model, QWidget* parent);
+
+    // Finds the controls of the page's form by the names in the model's tables, gives them their texts
+    // and items, and watches them; called once the form is set up.
+    void BindControls();
+
+private:
+    struct Control {
+        QComboBox* List = nullptr;
+        QCheckBox* Check = nullptr;
+        QLineEdit* Edit = nullptr;
+        std::vector<QCheckBox*> Boxes;
+    };
+
+    const Control& At(std::size_t field) const { return controls_.at(field); }
+
+    PageModel& model_;
+    std::vector<Control> controls_;
 };
 
 } // namespace ruva

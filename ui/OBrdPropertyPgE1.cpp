@@ -4,11 +4,11 @@
 
 namespace ruva {
 
-OBrdPropertyPgE1::OBrdPropertyPgE1(StoredConfig& copies, int li, Prompts& prompts, QWidget* parent)
-    : OBrdPropertyPgLi(copies, li, prompts, parent) {
+OBrdPropertyPgE1::OBrdPropertyPgE1(E1PageModel& model, QWidget* parent)
+    : OBrdPropertyPage(model, parent), model_(model) {
     Ui::OBrdPropertyPgE1 form;
     form.setupUi(this);
-    BindControls(*form.CopyFromOtherLi, *form.DefaultValues);
+    BindControls();
 }
 
 } // namespace ruva

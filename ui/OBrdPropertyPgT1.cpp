@@ -4,11 +4,11 @@
 
 namespace ruva {
 
-OBrdPropertyPgT1::OBrdPropertyPgT1(StoredConfig& copies, int li, Prompts& prompts, QWidget* parent)
-    : OBrdPropertyPgLi(copies, li, prompts, parent) {
+OBrdPropertyPgT1::OBrdPropertyPgT1(T1PageModel& model, QWidget* parent)
+    : OBrdPropertyPage(model, parent), model_(model) {
     Ui::OBrdPropertyPgT1 form;
     form.setupUi(this);
-    BindControls(*form.CopyFromOtherLi, *form.DefaultValues);
+    BindControls();
 }
 
 } // namespace ruva

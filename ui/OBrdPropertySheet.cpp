@@ -1,12 +1,11 @@
 #include "OBrdPropertySheet.h"
 
-#include "MessageFormat.h"
 #include "OBrdPropertyPgE1.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertyPgT1.h"
+#include "QtModalWindows.h"
 #include "QtText.h"
 #include "SheetKeys.h"
-#include "Texts.h"
 
 #include <QMouseEvent>
 #include <QPushButton>
@@ -61,26 +60,40 @@ bool AskingTabBar::event(QEvent* event) {
 }
 
 OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), copies_(config),
+    : OBrdPropertySheet(std::make_unique<BoardPropertiesModel>(config, prompts), nullptr, parent) {}
+
+OBrdPropertySheet::OBrdPropertySheet(BoardPropertiesModel& model, QWidget* parent)
+    : OBrdPropertySheet(nullptr, &model, parent) {}
+
+OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
+                                     QWidget* parent)
+    : QDialog(parent), ownModel_(std::move(own)), model_(model ? *model : *ownModel_),
       tabs_(new AskingTabBar([this](int index) { SetActivePage(index); }, this)),
       stack_(new QStackedWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                         QDialogButtonBox::Apply | QDialogButtonBox::Help,
                                     this)) {
-    setWindowTitle(ToQString(texts::SheetCaption));
+    setWindowTitle(ToQString(BoardPropertiesModel::Caption()));
 
     for (int li = 0; li < 2; ++li) {
-        pages_.push_back(new OBrdPropertyPgE1(copies_.Image, li, prompts, stack_));
-        pages_.push_back(new OBrdPropertyPgT1(copies_.Image, li, prompts, stack_));
-        tabs_->addTab(ToQString(FormatText(texts::LiE1PageCaption, {li})));
-        tabs_->addTab(ToQString(FormatText(texts::LiT1PageCaption, {li})));
+        pages_.push_back(new OBrdPropertyPgE1(model_.E1Page(li), stack_));
+        pages_.push_back(new OBrdPropertyPgT1(model_.T1Page(li), stack_));
     }
-    pages_.push_back(new OBrdPropertyPgGeneral(copies_.General, prompts, stack_));
-    tabs_->addTab(ToQString(texts::GeneralPageCaption));
+    pages_.push_back(new OBrdPropertyPgGeneral(model_.GeneralPage(), stack_));
+    for (int index = 0; index < PageCount; ++index)
+        tabs_->addTab(ToQString(BoardPropertiesModel::PageCaption(index)));
 
-    for (OBrdPropertyPage* page : pages_) {
+    for (int index = 0; index < PageCount; ++index) {
+        OBrdPropertyPage* page = pages_[static_cast<std::size_t>(index)];
         stack_->addWidget(page);
-        connect(page, &OBrdPropertyPage::Changed, this, [this] { SetChanged(true); });
+        connect(page, &OBrdPropertyPage::Changed, this, [this] {
+            model_.ControlChanged();
+            ShowChanged();
+        });
+        connect(page, &OBrdPropertyPage::ButtonPressed, this, [this, index, page](LiPageButton button) {
+            model_.Press(index, button, *page);
+            ShowChanged();
+        });
     }
     stack_->setFrameShape(QFrame::StyledPanel);
     tabs_->setExpanding(false);
@@ -103,18 +116,16 @@ OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts
         *this, [this](int step) { SetActivePage(SteppedPage(ActivePage(), step, PageCount)); },
         [this] { emit HelpRequested(); });
 
-    SetChanged(false);
-    pages_.front()->LoadControls();
+    model_.Enter(model_.ActivePage(), Page(model_.ActivePage()));
+    stack_->setCurrentIndex(model_.ActivePage());
+    tabs_->SetCurrent(model_.ActivePage());
+    ShowChanged();
 }
 
 OBrdPropertySheet::~OBrdPropertySheet() = default;
 
 void OBrdPropertySheet::CopyBack(BoardConfig& config) const {
-    config.General = copies_.General;
-    for (std::size_t li = 0; li < 2; ++li) {
-        config.Image.Li[li].E1 = copies_.Image.Li[li].E1;
-        config.Image.Li[li].T1 = copies_.Image.Li[li].T1;
-    }
+    model_.CopyBack(config);
 }
 
 OBrdPropertyPage& OBrdPropertySheet::Page(int index) const {
@@ -145,9 +156,9 @@ bool OBrdPropertySheet::SetActivePage(int index) {
     if (index == ActivePage())
         return true;
     // The page shown must let go first; until it does, neither the page nor its tab changes.
-    if (!Page(ActivePage()).StoreControls())
+    if (!model_.Leave(Page(ActivePage())))
         return false;
-    Page(index).LoadControls();
+    model_.Enter(index, Page(index));
     stack_->setCurrentIndex(index);
     tabs_->SetCurrent(index);
     return true;
@@ -161,31 +172,27 @@ QPushButton* OBrdPropertySheet::Button(QDialogButtonBox::StandardButton which) c
     return buttons_->button(which);
 }
 
-void OBrdPropertySheet::SetChanged(bool changed) {
-    Button(QDialogButtonBox::Apply)->setEnabled(changed);
+void OBrdPropertySheet::ShowChanged() {
+    Button(QDialogButtonBox::Apply)->setEnabled(model_.IsChanged());
 }
 
 bool OBrdPropertySheet::Apply() {
-    if (!Page(ActivePage()).StoreControls())
-        return false;
-    SetChanged(false);
-    return true;
+    const bool stored = model_.Apply(Page(ActivePage()));
+    ShowChanged();
+    return stored;
 }
 
 void OBrdPropertySheet::accept() {
-    if (Page(ActivePage()).StoreControls())
+    if (model_.Accept(Page(ActivePage())))
         QDialog::accept();
 }
 
 bool EditProperties(BoardConfig& config, Prompts& prompts, QWidget* parent,
                     const std::function<void()>& showHelp) {
-    OBrdPropertySheet sheet(config, prompts, parent);
-    if (showHelp)
-        QObject::connect(&sheet, &OBrdPropertySheet::HelpRequested, &sheet, showHelp);
-    if (sheet.exec() != QDialog::Accepted)
-        return false;
-    sheet.CopyBack(config);
-    return true;
+    QtModalWindows windows(parent, showHelp);
+    return EditProperties(config, prompts, [&windows](BoardPropertiesModel& model) {
+        return windows.RunBoardProperties(model);
+    });
 }
 
 } // namespace ruva

@@ -1,8 +1,9 @@
 #pragma once
-// The board properties sheet: an E1 Mode and a T1 Mode page for each line interface and a General page,
-// working on copies of the configuration. Only OK, through EditProperties, copies them back.
+// The board properties sheet in Qt: the tabs, the pages' forms and the buttons over the sheet's logic
+// (BoardPropertiesModel), which works on copies of the configuration. Only OK, through EditProperties,
+// copies them back.
 
-#include "BoardConfig.h"
+#include "BoardProperties.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -10,6 +11,7 @@
 #include <QTabBar>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QStackedWidget;
@@ -36,19 +38,22 @@ class OBrdPropertyPage;
 class OBrdPropertyPgE1;
 class OBrdPropertyPgGeneral;
 class OBrdPropertyPgT1;
-class Prompts;
 
 class OBrdPropertySheet : public QDialog {
     Q_OBJECT
 
 public:
-    // Pages in tab order.
-    enum PageIndex { Li0E1, Li0T1, Li1E1, Li1T1, General, PageCount };
+    // Pages in tab order: Li0E1, Li0T1, Li1E1, Li1T1, General; PageCount.
+    using enum BoardPropertiesModel::PageIndex;
 
     // Builds the sheet on copies of `config`'s General settings and of the E1 and T1 blocks of both
     // line interfaces; the first page is active. Messages of the pages go through `prompts`.
     OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent = nullptr);
+    // Builds the sheet over `model`, which outlives it.
+    explicit OBrdPropertySheet(BoardPropertiesModel& model, QWidget* parent = nullptr);
     ~OBrdPropertySheet() override;
+
+    BoardPropertiesModel& Model() const { return model_; }
 
     // Copies the pages' copies into `config`: General and the E1 and T1 blocks of each `Li` entry of the
     // image. Nothing else of the image changes.
@@ -80,9 +85,15 @@ signals:
     void HelpRequested();
 
 private:
-    void SetChanged(bool changed);
+    // Over `model`, or over `own` when `model` is null.
+    OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
+                      QWidget* parent);
 
-    BoardConfig copies_;
+    // Enables Apply when the model says that something changed.
+    void ShowChanged();
+
+    std::unique_ptr<BoardPropertiesModel> ownModel_;
+    BoardPropertiesModel& model_;
     AskingTabBar* tabs_;
     QStackedWidget* stack_;
     QDialogButtonBox* buttons_;

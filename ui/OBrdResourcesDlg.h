@@ -3,6 +3,7 @@
 // DRAM size.
 
 #include "DriverRecords.h"
+#include "InfoDialogs.h"
 
 #include <QDialog>
 
@@ -23,6 +24,8 @@ class OBrdResourcesDlg : public QDialog {
 public:
     // Shows the entries of board `board` (0 to 3) of the per-board arrays of `parameters`.
     OBrdResourcesDlg(const DriverParameters& parameters, int board, QWidget* parent = nullptr);
+    // Shows `content` as the page logic made it.
+    explicit OBrdResourcesDlg(const InfoDialogContent& content, QWidget* parent = nullptr);
     ~OBrdResourcesDlg() override;
 
     // A board page's "&Resources": reads the driver's parameters afresh and shows the board's entries

@@ -2,6 +2,7 @@
 // "Serial Numbers and Revisions": a board's serial number and the revisions of its components.
 
 #include "DriverRecords.h"
+#include "InfoDialogs.h"
 
 #include <QDialog>
 
@@ -24,6 +25,8 @@ public:
     // Shows `serialNumber` (the copy in the board's stored image) and the revisions of `info`, in the
     // order BAR, LAD, SAD, MAD, RSC, Bootstrap.
     OBrdSerialNoDlg(std::uint16_t serialNumber, const BoardInfo& info, QWidget* parent = nullptr);
+    // Shows `content` as the page logic made it.
+    explicit OBrdSerialNoDlg(const InfoDialogContent& content, QWidget* parent = nullptr);
     ~OBrdSerialNoDlg() override;
 
     // A board page's "&Serial No": reads the board information and the stored image of board `board`

@@ -1,6 +1,7 @@
 #include "OConfigApp.h"
 
 #include "Driver.h"
+#include "MainSheet.h"
 #include "OMainPropertySheet.h"
 #include "ProgramResources.h"
 #include "QtPrompts.h"
@@ -12,7 +13,7 @@
 namespace ruva {
 
 void RunMainSheet(Driver& driver, Prompts& prompts) {
-    driver.OpenDriver(0);
+    OpenDriverAtStart(driver);
     OMainPropertySheet sheet(driver, prompts);
     // The sheet is shown as an ordinary window, not a modal one: window managers give a modal window
     // the dialog's treatment, and nothing else of the program could be blocked by it anyway.

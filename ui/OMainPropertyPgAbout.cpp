@@ -1,7 +1,8 @@
 #include "OMainPropertyPgAbout.h"
 
-#include "OMainResourcesDlg.h"
+#include "MainSheet.h"
 #include "ProgramResources.h"
+#include "QtModalWindows.h"
 #include "QtText.h"
 #include "Texts.h"
 
@@ -9,9 +10,9 @@
 
 namespace ruva {
 
-OMainPropertyPgAbout::OMainPropertyPgAbout(Driver& driver, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), form_(std::make_unique<Ui::OMainPropertyPgAbout>()), driver_(driver),
-      prompts_(prompts) {
+OMainPropertyPgAbout::OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* parent)
+    : QWidget(parent), form_(std::make_unique<Ui::OMainPropertyPgAbout>()), sheet_(sheet),
+      windows_(std::make_unique<QtModalWindows>(this)) {
     form_->setupUi(this);
     form_->ProductBitmap->setPixmap(ProductBitmap());
     form_->ProductLine->setText(ToQString(texts::AboutProductLine));
@@ -23,7 +24,7 @@ OMainPropertyPgAbout::OMainPropertyPgAbout(Driver& driver, Prompts& prompts, QWi
 OMainPropertyPgAbout::~OMainPropertyPgAbout() = default;
 
 void OMainPropertyPgAbout::ShowResources() {
-    OMainResourcesDlg::Open(driver_, prompts_, this);
+    sheet_.ShowResources(*windows_);
 }
 
 } // namespace ruva

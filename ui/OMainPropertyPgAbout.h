@@ -12,14 +12,15 @@ class OMainPropertyPgAbout;
 
 namespace ruva {
 
-class Driver;
-class Prompts;
+class MainSheetModel;
+class QtModalWindows;
 
 class OMainPropertyPgAbout : public QWidget {
     Q_OBJECT
 
 public:
-    OMainPropertyPgAbout(Driver& driver, Prompts& prompts, QWidget* parent = nullptr);
+    // `sheet` is the main sheet's logic and outlives the page.
+    explicit OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* parent = nullptr);
     ~OMainPropertyPgAbout() override;
 
     // "&Resources": opens OMainResourcesDlg with fresh values, or reports why it cannot.
@@ -27,8 +28,8 @@ public:
 
 private:
     std::unique_ptr<Ui::OMainPropertyPgAbout> form_;
-    Driver& driver_;
-    Prompts& prompts_;
+    MainSheetModel& sheet_;
+    std::unique_ptr<QtModalWindows> windows_;
 };
 
 } // namespace ruva

@@ -1,13 +1,12 @@
 #pragma once
-// A board page of the main sheet: moves the one configuration of the sheet between a configuration
-// file, memory and the page's board, opens the board properties sheet on it, and shows the board's
-// resources and serial numbers.
+// A board page of the main sheet in Qt: the page's form over its logic (BoardPageModel), which moves the
+// sheet's one configuration between a configuration file, memory and the page's board, opens the board
+// properties sheet on it, and shows the board's resources and serial numbers.
 //
-// The page checks its board once, the first time it is shown (OnInitPage), and re-evaluates the
-// buttons that depend on the configuration each time it becomes the active page (OnSetActive).
+// The sheet's logic checks the board the first time the page is shown; the page shows which buttons are
+// enabled each time it becomes the active page (OnSetActive) and after each command.
 
-#include "BoardConfig.h"
-#include "Prompts.h"
+#include "BoardPage.h"
 
 #include <QString>
 #include <QWidget>
@@ -21,59 +20,42 @@ class OMainPropertyPgBrd;
 
 namespace ruva {
 
-class Driver;
-struct ConfigButtons;
+class QtModalWindows;
 
 class OMainPropertyPgBrd : public QWidget {
     Q_OBJECT
 
 public:
-    // `config` and `configLoaded` are the sheet's, shared by every board page.
-    OMainPropertyPgBrd(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
-                       Prompts& prompts, QWidget* parent = nullptr);
+    // `model` belongs to the main sheet's logic and outlives the page.
+    explicit OMainPropertyPgBrd(BoardPageModel& model, QWidget* parent = nullptr);
     ~OMainPropertyPgBrd() override;
 
-    int BoardNumber() const { return boardNumber_; }
+    int BoardNumber() const { return model_.BoardNumber(); }
     // The tab caption, "Board %d" with the board number.
     QString PageTitle() const;
     // The outcome of the board check; false until the page has been initialised.
-    bool BoardAvailable() const { return boardAvailable_; }
-    bool IsInitialised() const { return initialised_; }
+    bool BoardAvailable() const { return model_.BoardAvailable(); }
+    bool IsInitialised() const { return model_.IsInitialised(); }
     // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
-    const std::string& ConfigFileName() const { return configFileName_; }
+    const std::string& ConfigFileName() const { return model_.ConfigFileName(); }
 
-    // First showing: checks the board and enables the board buttons by the outcome. Runs once; later
-    // calls do nothing.
-    void OnInitPage();
-    // Each activation: Edit Properties, "Save -->" and "<-- Save" by the loaded state and the board.
+    // Each activation: shows which buttons are enabled.
     void OnSetActive();
 
-    // The page's commands.
-    void LoadFromFile();
-    void SaveToFile();
-    void LoadFromBoard();
-    void SaveToBoard();
-    void EditProperties();
-    void ShowResources();
-    void ShowSerialNo();
-    void Diagnostics();
-    void LpuBoot();
-
-    // The settings of the configuration file dialogs of both file buttons.
-    static FileDialogOptions ConfigFileDialog();
+    // A button of the page: runs its command, then shows which buttons are enabled.
+    void Press(BoardPageButton button);
+    void LoadFromFile() { Press(BoardPageButton::LoadFromFile); }
+    void SaveToFile() { Press(BoardPageButton::SaveToFile); }
+    void LoadFromBoard() { Press(BoardPageButton::LoadFromBoard); }
+    void SaveToBoard() { Press(BoardPageButton::SaveToBoard); }
+    void EditProperties() { Press(BoardPageButton::EditProperties); }
 
 private:
-    void EnableConfigButtons(const ConfigButtons& enable);
+    void ShowEnabled();
 
     std::unique_ptr<Ui::OMainPropertyPgBrd> form_;
-    bool boardAvailable_ = false;
-    BoardConfig& config_;
-    bool& configLoaded_;
-    int boardNumber_;
-    std::string configFileName_;
-    Driver& driver_;
-    Prompts& prompts_;
-    bool initialised_ = false;
+    BoardPageModel& model_;
+    std::unique_ptr<QtModalWindows> windows_;
 };
 
 } // namespace ruva

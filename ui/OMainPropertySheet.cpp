@@ -32,13 +32,13 @@ void AppendMinimizeItem(QWidget& window) {
 } // namespace
 
 OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), generalPage_(new OMainPropertyPgAbout(driver, prompts, this)),
+    : QDialog(parent), model_(driver, prompts), generalPage_(new OMainPropertyPgAbout(model_, this)),
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {
     // The General page is made inside the sheet (its parent from the start) so that its "&Resources"
     // becomes the sheet's default button.
-    setWindowTitle(ToQString(texts::SheetCaption));
+    setWindowTitle(ToQString(MainSheetModel::Caption()));
     setWindowIcon(ProgramIcon());
     // The program's only window is an ordinary top-level window, not a dialog: taskbars list it, and it
     // can be minimised and brought back from there.
@@ -52,11 +52,11 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     setWindowFlags(frame | Qt::WindowMinimizeButtonHint);
 #endif
 
-    tabs_->addTab(generalPage_, ToQString(texts::GeneralPageCaption));
+    tabs_->addTab(generalPage_, ToQString(MainSheetModel::PageCaption(0)));
     for (int board = 0; board < BoardPageCount; ++board) {
-        auto* page = new OMainPropertyPgBrd(board, config_, configLoaded_, driver, prompts);
+        auto* page = new OMainPropertyPgBrd(model_.BoardPage(board));
         boardPages_[static_cast<std::size_t>(board)] = page;
-        tabs_->addTab(page, page->PageTitle());
+        tabs_->addTab(page, ToQString(MainSheetModel::PageCaption(1 + board)));
     }
     tabs_->setCurrentIndex(0);
     // Every tab stays in sight: the sheet is as wide as its row of tabs needs.
@@ -106,11 +106,10 @@ void OMainPropertySheet::ShowHelp() {
 }
 
 void OMainPropertySheet::OnPageChanged(int index) {
-    if (index < 1)
-        return;
-    OMainPropertyPgBrd& page = BoardPage(index - 1);
-    page.OnInitPage();
-    page.OnSetActive();
+    // A board page checks its board the first time it becomes active.
+    model_.Activate(index);
+    if (index >= 1)
+        BoardPage(index - 1).OnSetActive();
 }
 
 } // namespace ruva

@@ -1,9 +1,9 @@
 #pragma once
-// The program's only window: the General page and a page for each of the boards 0 to 3, with OK,
-// Cancel and Help. The sheet owns the one configuration of the program and the flag that says whether
-// one has been loaded; every board page works on them.
+// The program's only window in Qt: the General page and a page for each of the boards 0 to 3, with OK,
+// Cancel and Help, over the sheet's logic (MainSheetModel), which owns the one configuration of the
+// program and the flag that says whether one has been loaded.
 
-#include "BoardConfig.h"
+#include "MainSheet.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,24 +15,22 @@ class QTabWidget;
 
 namespace ruva {
 
-class Driver;
 class OMainPropertyPgAbout;
 class OMainPropertyPgBrd;
-class Prompts;
 
 class OMainPropertySheet : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int BoardPageCount = 4;
-    static constexpr int PageCount = 1 + BoardPageCount;
+    static constexpr int BoardPageCount = MainSheetModel::BoardPageCount;
+    static constexpr int PageCount = MainSheetModel::PageCount;
 
     // The General page is active. No board is checked until its page is first shown.
     OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent = nullptr);
     ~OMainPropertySheet() override;
 
-    BoardConfig& Config() { return config_; }
-    bool ConfigLoaded() const { return configLoaded_; }
+    BoardConfig& Config() { return model_.Config(); }
+    bool ConfigLoaded() const { return model_.ConfigLoaded(); }
 
     OMainPropertyPgAbout& GeneralPage() const { return *generalPage_; }
     OMainPropertyPgBrd& BoardPage(int board) const;
@@ -50,8 +48,7 @@ public:
 private:
     void OnPageChanged(int index);
 
-    BoardConfig config_;
-    bool configLoaded_ = false;
+    MainSheetModel model_;
     std::array<OMainPropertyPgBrd*, BoardPageCount> boardPages_{};
     OMainPropertyPgAbout* generalPage_;
     QTabWidget* tabs_;

@@ -1,32 +1,25 @@
 #include "OMainResourcesDlg.h"
 
-#include "Driver.h"
 #include "InfoDialog.h"
-#include "Texts.h"
 
 #include "ui_OMainResourcesDlg.h"
 
 namespace ruva {
 
 OMainResourcesDlg::OMainResourcesDlg(const DriverParameters& parameters, QWidget* parent)
+    : OMainResourcesDlg(SharedResources(parameters), parent) {}
+
+OMainResourcesDlg::OMainResourcesDlg(const InfoDialogContent& content, QWidget* parent)
     : QDialog(parent), form_(std::make_unique<Ui::OMainResourcesDlg>()) {
     form_->setupUi(this);
-    SetUpInfoDialog(*this, *form_->Intro, texts::ResourcesTitle, texts::SharedResourcesIntro);
-    form_->Irq->setText(DecimalValue(parameters.Irq));
-    form_->IoBaseAddress->setText(HexValue(static_cast<std::uint16_t>(parameters.IoBaseAddress)));
-    form_->NumberOfBoards->setText(DecimalValue(parameters.NumberOfBoards));
-    form_->InfoBufferSize->setText(HexValue(parameters.InfoBufferSize));
+    SetUpInfoDialog(*this, *form_->Intro, content);
 }
 
 OMainResourcesDlg::~OMainResourcesDlg() = default;
 
 void OMainResourcesDlg::Open(Driver& driver, Prompts& prompts, QWidget* parent) {
-    DriverParameters parameters;
-    if (const auto status = driver.GetDriverParameters(parameters); status != result::Success) {
-        ReportDriverError(driver, prompts, status);
-        return;
-    }
-    OMainResourcesDlg(parameters, parent).exec();
+    if (const auto content = ReadSharedResources(driver, prompts))
+        OMainResourcesDlg(*content, parent).exec();
 }
 
 } // namespace ruva

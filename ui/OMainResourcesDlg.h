@@ -2,6 +2,7 @@
 // "Board Communication Parameters" of the General page: the parameters that all boards share.
 
 #include "DriverRecords.h"
+#include "InfoDialogs.h"
 
 #include <QDialog>
 
@@ -22,6 +23,8 @@ class OMainResourcesDlg : public QDialog {
 public:
     // Shows Irq, IoBaseAddress (unsigned), NumberOfBoards and InfoBufferSize of `parameters`.
     explicit OMainResourcesDlg(const DriverParameters& parameters, QWidget* parent = nullptr);
+    // Shows `content` as the page logic made it.
+    explicit OMainResourcesDlg(const InfoDialogContent& content, QWidget* parent = nullptr);
     ~OMainResourcesDlg() override;
 
     // The General page's "&Resources": reads the driver's parameters afresh and shows them modally; when

@@ -2,7 +2,13 @@
 
 #include "OConfigApp.h"
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A file size limit then fails the save, which is reported, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     ruva::OConfigApp app(argc, argv);
     return app.InitInstance();
 }

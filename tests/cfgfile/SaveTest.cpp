@@ -7,9 +7,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "AtomicFile.h"
+
 #include <csignal>
+#include <fcntl.h>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace ruva {
 namespace {
@@ -137,6 +144,130 @@ TEST(SaveTest, SavingThroughALinkReplacesTheFileItPointsTo) {
               SaveOutcome::Saved);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.cfg"));
     EXPECT_EQ(ReadFileBytes(dir / "real.cfg"), ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg")));
+}
+
+std::string Golden2() {
+    return ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg"));
+}
+
+TEST(SaveTest, ATargetThatIsNotARegularFileIsWrittenInPlace) {
+    TempDir dir;
+    const std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = ReadFileBytes(fifo); });
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    // What /dev/stdout is when the output goes to a pipe.
+    const std::string standardOutput = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
+    for (const std::string& path : {fifo, standardOutput, std::string("/dev/null")}) {
+        ScriptedDriver board(BoardTwoParameters());
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveToFile(path, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::Saved) << path;
+        EXPECT_THAT(prompts.Messages, IsEmpty());
+    }
+    reader.join();
+    ::close(pipeEnds[1]);
+    std::string fromPipe;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        fromPipe.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(fromFifo, Golden2());
+    EXPECT_EQ(fromPipe, Golden2());
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(::stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_THAT(dir.Entries(), ElementsAre("fifo"));
+}
+
+TEST(SaveTest, ALinkThatLeadsNowhereIsRefusedAndLeftAlone) {
+    TempDir dir;
+    std::filesystem::create_symlink("missing.cfg", dir / "dangling.cfg");
+    std::filesystem::create_symlink("loop-b.cfg", dir / "loop-a.cfg");
+    std::filesystem::create_symlink("loop-a.cfg", dir / "loop-b.cfg");
+    for (const char* name : {"dangling.cfg", "loop-a.cfg"}) {
+        const std::string path = (dir / name).string();
+        ScriptedDriver board(BoardTwoParameters());
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveToFile(path, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::CannotOpen);
+        EXPECT_THAT(prompts.Messages,
+                    ElementsAre(Stop("Unable to open file '" + path + "'. Data not saved.")));
+    }
+    EXPECT_THAT(dir.Entries(), ElementsAre("dangling.cfg", "loop-a.cfg", "loop-b.cfg"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.cfg"));
+    EXPECT_EQ(std::filesystem::read_symlink(dir / "loop-a.cfg"), "loop-b.cfg");
+}
+
+TEST(SaveTest, TheLongestFileNameIsSavedAndReplaced) {
+    TempDir dir;
+    const std::string name = std::string(251, 'n') + ".cfg"; // 255 bytes
+    for (int round = 0; round < 2; ++round) {                // created, then replaced
+        ScriptedDriver board(BoardTwoParameters());
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveToFile((dir / name).string(), 2, DefaultConfig(), board.driver, prompts),
+                  SaveOutcome::Saved);
+    }
+    EXPECT_THAT(dir.Entries(), ElementsAre(name));
+    EXPECT_EQ(ReadFileBytes(dir / name), Golden2());
+    // Where a named temporary file is used, its name fits too.
+    const std::string temporary = AtomicFile::TemporaryName((dir / name).string(), 4294967295ul, 99);
+    EXPECT_EQ(std::filesystem::path(temporary).parent_path(), dir.Path());
+    EXPECT_EQ(std::filesystem::path(temporary).filename().string().size(), 255u);
+}
+
+TEST(SaveTest, TheReplacementKeepsOwnerAndGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempDir dir;
+    const std::string path = (dir / "board.cfg").string();
+    WriteFileBytes(path, Precious);
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ScriptedDriver board(BoardTwoParameters());
+    RecordingPrompts prompts;
+    ASSERT_EQ(SaveToFile(path, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::Saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(SaveTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileAndNothingElse) {
+    TempDir dir;
+    const std::string path = (dir / "board.cfg").string();
+    const std::string oldText(200'000, 'o');
+    const std::string newText(300'000, 'n');
+    WriteFileBytes(path, oldText);
+    std::mt19937 random(12);
+    for (int round = 0; round < 40; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                AtomicFile file;
+                if (file.Open(path) || file.Commit(round % 2 ? newText : oldText))
+                    std::_Exit(1);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20'000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        const std::string text = ReadFileBytes(path);
+        EXPECT_TRUE(text == oldText || text == newText)
+            << "round " << round << ": " << text.size() << " bytes";
+    }
+    // A kill in the instant between naming the new file and renaming it leaves that name; the next
+    // save of the file removes it.
+    AtomicFile last;
+    ASSERT_FALSE(last.Open(path));
+    ASSERT_FALSE(last.Commit(newText));
+    EXPECT_THAT(dir.Entries(), ElementsAre("board.cfg"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <sys/socket.h>
@@ -184,6 +185,39 @@ TEST(PosixDeviceChannel, ReconnectsWhenTheServerClosedTheConnection) {
     EXPECT_TRUE(channel.Control(1, {}, reply));
     EXPECT_FALSE(channel.Control(1, {}, reply)); // answered by a closed connection
     EXPECT_TRUE(channel.Control(1, {}, reply));
+}
+
+TEST(PosixDeviceChannel, AStuckServerFailsTheConnectWithinItsLimit) {
+    // A listener that never accepts, its queue of new connections full: connect would wait for ever.
+    RuntimeDirGuard dir;
+    const std::string socketPath = dir.Path() + "/ruva2.sock";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    std::vector<int> queued;
+    for (int i = 0; i < 16; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            break;
+        }
+        queued.push_back(fd);
+    }
+    ASSERT_FALSE(queued.empty());
+
+    PosixDeviceChannel channel;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(channel.Open("\\\\.\\RUVA2"));
+    std::uint8_t reply[4];
+    EXPECT_FALSE(channel.Control(1, {}, reply));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(2 * PosixDeviceChannel::ConnectTimeoutSeconds + 5));
+    for (int fd : queued)
+        ::close(fd);
+    ::close(listener);
 }
 
 TEST(PosixDeviceChannel, RefusesAFallbackDirectoryThatIsNotPrivate) {

@@ -6,6 +6,7 @@
 #include "PosixDeviceChannel.h"
 #include "RecordingPrompts.h"
 #include "SimProcess.h"
+#include "SimServer.h"
 #include "Texts.h"
 #include "ValueSets.h"
 
@@ -18,6 +19,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -41,7 +44,7 @@ public:
         std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-        timeval timeout{5, 0};
+        timeval timeout{3 * sim::SimServer::FrameDeadlineSeconds, 0};
         ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
     ~RawClient() { ::close(fd_); }
@@ -61,6 +64,11 @@ public:
             got += static_cast<std::size_t>(n);
         }
         return bytes;
+    }
+    // Sends without waiting; false once the socket takes no more.
+    bool TrySend(const Bytes& bytes) {
+        return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+               static_cast<ssize_t>(bytes.size());
     }
     bool ClosedByPeer() {
         std::uint8_t byte;
@@ -364,6 +372,198 @@ TEST_F(SimEndToEndTest, ClientsAtOnceAreAllServed) {
     const Bytes reply = slow.Receive(frame::ReplyHeaderSize + 8);
     ASSERT_FALSE(reply.empty());
     EXPECT_EQ(GetU16(reply, 18), 0x2345);
+}
+
+// CPU time (user and system) the process has used, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i == 14 || i == 15)
+            ticks += std::stol(field);
+    return ticks;
+}
+
+std::size_t CountOf(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(SimEndToEndTest, SilentAndHalfFinishedClientsLockNobodyOut) {
+    Start();
+    const Bytes request =
+        frame::EncodeRequest(static_cast<std::uint32_t>(Request::ReadGdsId), Bytes{0, 0}, 6);
+    // Clients that hang up at once hold no place.
+    for (int i = 0; i < 200; ++i)
+        RawClient(sim->SocketPath());
+    std::vector<std::unique_ptr<RawClient>> silent;
+    for (int i = 0; i < 80; ++i) {
+        silent.push_back(std::make_unique<RawClient>(sim->SocketPath()));
+        ASSERT_TRUE(silent.back()->Connected());
+    }
+    RawClient halfway(sim->SocketPath());
+    halfway.Send(Bytes(request.begin(), request.begin() + 9));
+    RawClient notReading(sim->SocketPath());
+    // Requests until the answers fill every buffer on the way back and the simulator takes no more.
+    for (int refused = 0, i = 0; refused < 20 && i < 1'000'000; ++i) {
+        if (notReading.TrySend(request)) {
+            refused = 0;
+        } else {
+            ++refused;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(driver.ReadGdsId(0), RuvaGdsId) << i;
+    // The half frame and the untaken answers are closed after their deadline, the silent ones stay.
+    EXPECT_TRUE(halfway.ClosedByPeer());
+    EXPECT_EQ(driver.ReadGdsId(1), RuvaGdsId);
+    for (auto& client : silent) {
+        client->Send(request);
+        ASSERT_EQ(client->Receive(frame::ReplyHeaderSize + 6).size(), frame::ReplyHeaderSize + 6);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // past the answers' deadline too
+    EXPECT_THAT(sim->LogText(), HasSubstr("left a request incomplete for"));
+    EXPECT_THAT(sim->LogText(), HasSubstr("did not take its answer for"));
+}
+
+TEST_F(SimEndToEndTest, OutOfDescriptorsTheSimulatorRestsAndLogsBriefly) {
+    sim.emplace(SimProcess::Options{.Verbose = false});
+    ASSERT_TRUE(sim->Start()) << sim->LogText();
+    // Leave the simulator two descriptors to spare.
+    std::size_t open = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(sim->Pid()) + "/fd"))
+        ++open;
+    rlimit previous{};
+    ASSERT_EQ(::prlimit(sim->Pid(), RLIMIT_NOFILE, nullptr, &previous), 0);
+    rlimit tight = previous;
+    tight.rlim_cur = open + 2;
+    ASSERT_EQ(::prlimit(sim->Pid(), RLIMIT_NOFILE, &tight, nullptr), 0);
+
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < 20; ++i)
+        clients.push_back(std::make_unique<RawClient>(sim->SocketPath()));
+    const long before = CpuTicks(sim->Pid());
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    const long used = CpuTicks(sim->Pid()) - before;
+    EXPECT_LT(used, sysconf(_SC_CLK_TCK)) << "ticks in 2.5 s"; // a busy loop takes all 2.5 s
+    const std::string log = sim->LogText();
+    EXPECT_GE(CountOf(log, "cannot accept a client for now"), 1u);
+    EXPECT_LE(CountOf(log, "cannot accept a client for now"), 8u) << log;
+
+    // With descriptors again, the waiting clients are served.
+    ASSERT_EQ(::prlimit(sim->Pid(), RLIMIT_NOFILE, &previous, nullptr), 0);
+    const Bytes request =
+        frame::EncodeRequest(static_cast<std::uint32_t>(Request::ReadGdsId), Bytes{0, 0}, 6);
+    clients.back()->Send(request);
+    EXPECT_EQ(clients.back()->Receive(frame::ReplyHeaderSize + 6).size(), frame::ReplyHeaderSize + 6);
+}
+
+TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
+    Start();
+    const std::string dir = sim->Directory();
+    std::filesystem::create_symlink(sim->StatePath(), dir + "/link.json");
+    std::filesystem::create_hard_link(sim->StatePath(), dir + "/hard.json");
+    const std::string secondDir = dir + "/run2";
+    ASSERT_EQ(::mkdir(secondDir.c_str(), 0700), 0);
+    for (const char* name : {"/link.json", "/hard.json"}) {
+        const auto run = sim->Run({"--foreground", "--state", dir + name}, {{"XDG_RUNTIME_DIR", secondDir}});
+        EXPECT_EQ(run.ExitStatus, 1) << name;
+        EXPECT_THAT(run.Output, HasSubstr("another simulator keeps its state in")) << name;
+    }
+    EXPECT_EQ(driver.SetClockLi0(0), result::Success);
+    EXPECT_EQ(sim->State()["Boards"][0]["Clock"], "LI0");
+
+    // Started through the link, a change replaces the file the link points to, not the link.
+    ASSERT_EQ(sim->Stop(), 0);
+    const auto run = sim->Run({"--state", dir + "/link.json"});
+    ASSERT_EQ(run.ExitStatus, 0) << run.Output;
+    const auto at = run.Output.find("process ");
+    ASSERT_NE(at, std::string::npos) << run.Output;
+    const pid_t pid = std::stoi(run.Output.substr(at + 8));
+    EXPECT_EQ(driver.SetClockLi1(0), result::Success);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.json"));
+    EXPECT_EQ(sim->State()["Boards"][0]["Clock"], "LI1");
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    for (int i = 0; i < 1000 && std::filesystem::exists(sim->SocketPath()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST_F(SimEndToEndTest, PlantedLinksAndFifosAreNotFollowed) {
+    SimProcess process;
+    const std::string dir = process.Directory();
+    const std::string elsewhere = dir + "/elsewhere";
+    // The lock and the log beside the state are never opened through a link.
+    std::filesystem::create_symlink(elsewhere, dir + "/state.lock");
+    auto run = process.Run({"--foreground", "--state", process.StatePath()});
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_THAT(run.Output, HasSubstr("cannot create the lock file"));
+    std::filesystem::remove(dir + "/state.lock");
+    std::filesystem::create_symlink(elsewhere, dir + "/state.log");
+    run = process.Run({"--state", process.StatePath()});
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_THAT(run.Output, HasSubstr("cannot open the log file"));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
+    struct stat st {};
+    ASSERT_EQ(::stat((dir + "/state.lock").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // A state path that is not a regular file is refused at once, not waited on.
+    const std::string fifo = dir + "/fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    run = process.Run({"--foreground", "--state", fifo});
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_THAT(run.Output, HasSubstr("is not a regular file"));
+}
+
+TEST_F(SimEndToEndTest, AFileSizeLimitFailsTheChangeWithStatus64) {
+    Start();
+    const std::string before = sim->StateText();
+    rlimit limit{};
+    ASSERT_EQ(::prlimit(sim->Pid(), RLIMIT_FSIZE, nullptr, &limit), 0);
+    limit.rlim_cur = 1024;
+    ASSERT_EQ(::prlimit(sim->Pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+    EXPECT_EQ(driver.SetClockLi0(0), 64);
+    EXPECT_TRUE(sim->IsRunning());
+    EXPECT_EQ(driver.ReadGdsId(0), RuvaGdsId);
+    EXPECT_EQ(sim->StateText(), before);
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(sim->Directory()))
+        entries.push_back(entry.path().filename().string());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_THAT(entries, ::testing::ElementsAre("run", "sim.log", "state.json", "state.lock"));
+}
+
+TEST_F(SimEndToEndTest, AStateItWritesIsOneItReadsBack) {
+    // Error texts written as tightly as JSON allows: the simulator's own layout would need more than
+    // the largest state file, so the state is refused at start rather than after the first change.
+    std::string tight = R"({"ErrorTexts":{)";
+    for (int number = 0; tight.size() < 1'000'000; ++number)
+        tight += (number ? ",\"" : "\"") + std::to_string(number) + "\":\"\"";
+    tight += "}}";
+    SimProcess process({.StateJson = tight});
+    EXPECT_FALSE(process.Start());
+    EXPECT_THAT(process.LogText(), HasSubstr("too large to be a simulator state: written back"));
+    EXPECT_EQ(process.StateText(), tight);
+
+    // Many texts that fit: changed, stopped and started again.
+    std::string many = R"({"ErrorTexts":{)";
+    for (int number = 0; number < 20'000; ++number)
+        many += (number ? ",\"" : "\"") + std::to_string(number + 1000) + "\":\"text " +
+                std::to_string(number) + "\"";
+    many += "}}";
+    Start(many);
+    EXPECT_EQ(driver.SetClockLi0(1), result::Success);
+    ASSERT_TRUE(sim->Restart()) << sim->LogText();
+    EXPECT_EQ(driver.GetErrorText(20'999).value_or(""), "text 19999");
+    EXPECT_EQ(sim->State()["Boards"][1]["Clock"], "LI0");
 }
 
 TEST_F(SimEndToEndTest, WithoutASimulatorTheDeviceIsNotPresent) {

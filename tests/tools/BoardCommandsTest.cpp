@@ -15,6 +15,7 @@
 #include <regex>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -242,6 +243,63 @@ TEST_F(BoardCommandsTest, DryRunListsTheWritesInOrderAndSendsNone) {
     EXPECT_EQ(same.Out + same.Err, "nothing would be written\n");
 }
 
+TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
+    Start(R"({"ErrorTexts": {"7": "Board busy"}})");
+    const std::string file = File("board1.cfg", FreshBoard0File(1, {{"ClockSource", "LI1"}}));
+    const std::string state = sim->StateText();
+    const auto json = [this](const std::vector<std::string>& args, int code) {
+        const ToolRun run = Ruvacfg(args);
+        EXPECT_EQ(run.Code, code) << run.Err;
+        return nlohmann::json::parse(run.Out);
+    };
+
+    const auto dry = json({"board", "write", "1", file, "--dry-run", "--json"}, 0);
+    EXPECT_EQ(sim->StateText(), state);
+    EXPECT_EQ(dry["Outcome"], "WouldWrite");
+    EXPECT_EQ(dry["Changed"], true);
+    std::vector<std::string> requests;
+    for (const auto& w : dry["Writes"])
+        requests.push_back(w["Request"]);
+    EXPECT_EQ(requests, (std::vector<std::string>{"WriteBoardInfo", "SetClockSource", "WriteStoredConfig"}));
+    const std::string before = dry["Before"], after = dry["After"];
+    EXPECT_THAT(before, HasSubstr("ClockSource                = INTERNAL\r\n"));
+    EXPECT_THAT(after, HasSubstr("ClockSource                = LI1\r\n"));
+
+    const auto diff = json({"board", "diff", "1", file, "--json"}, 1);
+    EXPECT_EQ(diff["Equal"], false);
+    EXPECT_EQ(diff["Differences"][0],
+              nlohmann::json({{"Name", "ClockSource"}, {"File", "LI1"}, {"Board", "INTERNAL"}}));
+
+    const auto written = json({"board", "write", "1", file, "--json"}, 0);
+    EXPECT_EQ(written["Outcome"], "Written");
+    EXPECT_EQ(written["Before"], before);
+    EXPECT_EQ(written["After"], after);
+    EXPECT_EQ(written["Messages"][0]["Kind"], "note");
+    const auto again = json({"board", "write", "1", file, "--json"}, 0);
+    EXPECT_EQ(again["Outcome"], "Unchanged");
+    EXPECT_EQ(again["Changed"], false);
+    EXPECT_EQ(again["Before"], after);
+    EXPECT_EQ(json({"board", "diff", "1", file, "--json"}, 0)["Differences"], nlohmann::json::array());
+
+    // Failures still print the object, with the message and the driver's result.
+    sim->Stop();
+    sim->WriteState(R"({"Boards": [{"Faults": {"SetClockLi1": {"Status": 7}}}, {"Faults": {"AttachBoard":
+                        {"Status": 63}}}], "ErrorTexts": {"7": "Board busy"}})");
+    ASSERT_TRUE(sim->Start());
+    const auto refused = json(
+        {"board", "write", "0", File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}})), "--json"}, 1);
+    EXPECT_EQ(refused["Outcome"], "DriverError");
+    EXPECT_EQ(refused["Failed"], true);
+    EXPECT_EQ(refused["Error"], "Error #7: Board busy");
+    EXPECT_EQ(refused["DriverResult"], 7);
+    EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
+    EXPECT_EQ(refused["After"], nullptr);
+    const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
+    EXPECT_EQ(unattached["Equal"], nullptr);
+    EXPECT_EQ(unattached["DriverResult"], 63);
+    EXPECT_EQ(json({"board", "write", "0", file, "--json"}, 1)["Outcome"], "FileFailed");
+}
+
 TEST_F(BoardCommandsTest, ListNamesEachBoardsStateAndChangesNothing) {
     Start(R"({"NumberOfBoards": 3, "Boards": [
                 {"Image": {"Version": 8}},
@@ -305,6 +363,33 @@ TEST_F(BoardCommandsTest, InfoShowsTheDialogsFieldsForTheBoard) {
     EXPECT_EQ(json["Revisions"].dump(),
               R"({"BAR":"0.5","LAD":"12","SAD":"1.3","MAD":"2.0","RSC":"1.2.3.4","Bootstrap":"Unknown"})");
     EXPECT_TRUE(BoardChanges().empty());
+}
+
+TEST_F(BoardCommandsTest, ReadToTheStandardOutputOrUnderAFileSizeLimit) {
+    Start();
+    const std::string expected = ReadFileBytes(DataPath("tools/sim-board0.cfg"));
+    const ToolRun dash = Ruvacfg({"board", "read", "0", "-o", "-"});
+    EXPECT_EQ(dash.Code, 0);
+    EXPECT_EQ(dash.Out, expected);
+    EXPECT_FALSE(std::filesystem::exists(files / "-"));
+
+    // The write fails part way: reported as any write error, not a death by signal.
+    const std::string path = File("board0.cfg", "precious\r\n");
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const ToolRun limited = Ruvacfg({"board", "read", "0", "-o", path});
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(limited.Code, 1);
+    EXPECT_EQ(limited.Err, "error: Unable to write file '" + path + "'. Data not saved.\n");
+    EXPECT_EQ(ReadFileBytes(path), "precious\r\n");
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(files.Path()))
+        entries.push_back(entry.path().filename().string());
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"board0.cfg", "stderr", "stdout"}));
 }
 
 TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {

@@ -1,0 +1,152 @@
+#include "BoardPage.h"
+
+#include "BoardProperties.h"
+#include "BoardTransfer.h"
+#include "ConfigLoader.h"
+#include "ConfigSave.h"
+#include "InfoDialogs.h"
+#include "MessageFormat.h"
+#include "ModalWindows.h"
+#include "Texts.h"
+
+namespace ruva {
+
+namespace {
+
+constexpr BoardPageButtonControl kButtons[] = {
+    {BoardPageButton::Resources, "Resources", "&Resources"},
+    {BoardPageButton::SerialNo, "SerialNo", "&Serial No"},
+    {BoardPageButton::Diagnostics, "Diagnostics", "&Diagnostics"},
+    {BoardPageButton::LpuBoot, "LpuBoot", "LPU &BOOT"},
+    {BoardPageButton::LoadFromFile, "LoadFromFile", "Load -->"},
+    {BoardPageButton::SaveToFile, "SaveToFile", "<-- Save"},
+    {BoardPageButton::EditProperties, "EditProperties", "    Edit\nP&roperties"},
+    {BoardPageButton::LoadFromBoard, "LoadFromBoard", "<-- Load"},
+    {BoardPageButton::SaveToBoard, "SaveToBoard", "Save -->"},
+};
+
+} // namespace
+
+std::span<const BoardPageButtonControl> BoardPageButtons() {
+    return kButtons;
+}
+
+bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded) {
+    const ConfigButtons config = ConfigDependentButtons(configLoaded, boardAvailable);
+    switch (button) {
+    case BoardPageButton::Resources:
+    case BoardPageButton::SerialNo:
+    case BoardPageButton::LpuBoot:
+    case BoardPageButton::LoadFromBoard:
+        return boardAvailable;
+    case BoardPageButton::Diagnostics:
+        return false;
+    case BoardPageButton::LoadFromFile:
+        return true;
+    case BoardPageButton::SaveToFile:
+        return config.SaveToFile;
+    case BoardPageButton::EditProperties:
+        return config.EditProperties;
+    case BoardPageButton::SaveToBoard:
+        return config.SaveToBoard;
+    }
+    return false;
+}
+
+std::string BoardPageTitle(int board) {
+    return FormatText(texts::BoardPageCaption, {board});
+}
+
+FileDialogOptions ConfigFileDialog() {
+    return {.DefaultExtension = "cfg",
+            .Filters = {{"Config Files (*.cfg)", "*.cfg"}, {"All Files (*)", "*"}},
+            .HideReadOnly = true,
+            .ConfirmOverwrite = true};
+}
+
+BoardPageModel::BoardPageModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
+                               Prompts& prompts)
+    : config_(config), configLoaded_(configLoaded), boardNumber_(boardNumber), driver_(driver),
+      prompts_(prompts) {}
+
+void BoardPageModel::Initialise() {
+    if (initialised_)
+        return;
+    initialised_ = true;
+    boardAvailable_ = CheckBoard(driver_, prompts_, boardNumber_, config_);
+}
+
+bool BoardPageModel::IsEnabled(BoardPageButton button) const {
+    if (!initialised_)
+        return button == BoardPageButton::LoadFromFile;
+    return ButtonEnabled(button, boardAvailable_, configLoaded_);
+}
+
+void BoardPageModel::Press(BoardPageButton button, ModalWindows& windows) {
+    switch (button) {
+    case BoardPageButton::Resources:
+        if (const auto content = ReadBoardResources(driver_, prompts_, boardNumber_))
+            windows.ShowInformation(*content);
+        break;
+    case BoardPageButton::SerialNo:
+        if (const auto content = ReadSerialNumbers(driver_, prompts_, boardNumber_))
+            windows.ShowInformation(*content);
+        break;
+    case BoardPageButton::Diagnostics:
+        prompts_.ShowMessage(texts::NotImplementedYet, MessageIcon::Information);
+        break;
+    case BoardPageButton::LpuBoot:
+        prompts_.ShowMessage(texts::LpuNotSupported, MessageIcon::Information);
+        break;
+    case BoardPageButton::LoadFromFile:
+        LoadFromFile();
+        break;
+    case BoardPageButton::SaveToFile:
+        SaveToFile();
+        break;
+    case BoardPageButton::EditProperties:
+        EditProperties(windows);
+        break;
+    case BoardPageButton::LoadFromBoard:
+        LoadFromBoard();
+        break;
+    case BoardPageButton::SaveToBoard:
+        SaveToBoard();
+        break;
+    }
+}
+
+void BoardPageModel::LoadFromFile() {
+    const auto path = prompts_.ChooseFileToOpen(ConfigFileDialog());
+    if (!path)
+        return;
+    configFileName_ = *path;
+    const LoadResult loaded = LoadConfigFile(configFileName_, boardNumber_, config_);
+    ShowLoadOutcome(loaded, configFileName_, boardNumber_, prompts_);
+    if (loaded.Outcome == LoadOutcome::Loaded)
+        configLoaded_ = true;
+}
+
+void BoardPageModel::SaveToFile() {
+    const auto path = prompts_.ChooseFileToSave(ConfigFileDialog());
+    if (!path)
+        return;
+    configFileName_ = *path;
+    ruva::SaveToFile(configFileName_, boardNumber_, config_, driver_, prompts_);
+}
+
+void BoardPageModel::LoadFromBoard() {
+    ruva::LoadFromBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
+}
+
+void BoardPageModel::SaveToBoard() {
+    ruva::SaveToBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
+}
+
+void BoardPageModel::EditProperties(ModalWindows& windows) {
+    ruva::EditProperties(config_, prompts_, [&windows](BoardPropertiesModel& sheet) {
+        return windows.RunBoardProperties(sheet);
+    });
+}
+
+} // namespace ruva

@@ -1,0 +1,96 @@
+#pragma once
+// A board page of the main sheet: moves the sheet's one configuration between a configuration file,
+// memory and the page's board, opens the board properties sheet on it, and shows the board's resources
+// and serial numbers.
+//
+// The page checks its board once, the first time it is shown (Initialise); which buttons are enabled
+// follows from the outcome of that check and from whether a configuration has been loaded, and the
+// front end asks again each time the page becomes active and after each command.
+
+#include "BoardConfig.h"
+#include "Prompts.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ruva {
+
+class Driver;
+class ModalWindows;
+
+enum class BoardPageButton {
+    Resources,
+    SerialNo,
+    Diagnostics,
+    LpuBoot,
+    LoadFromFile,   // "Load -->"
+    SaveToFile,     // "<-- Save"
+    EditProperties, // "    Edit" / "P&roperties"
+    LoadFromBoard,  // "<-- Load"
+    SaveToBoard,    // "Save -->"
+};
+
+struct BoardPageButtonControl {
+    BoardPageButton Id;
+    std::string_view Name; // the button's name in the page's form, e.g. "LoadFromFile"
+    std::string_view Label;
+};
+
+// The page's buttons in the order of its form.
+std::span<const BoardPageButtonControl> BoardPageButtons();
+
+// Whether a button is enabled on an initialised page. The board buttons ("&Resources", "&Serial No",
+// "<-- Load", "LPU &BOOT") need the board to have passed its check; Edit Properties and "<-- Save" a
+// loaded configuration; "Save -->" both. "Load -->" is always enabled, "&Diagnostics" never.
+bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded);
+
+// The tab caption of a board's page: "Board %d" with the board number.
+std::string BoardPageTitle(int board);
+
+// The file dialogs of "Load -->" and "<-- Save": ".cfg" by default, config files or all files, and a
+// question before an existing file is replaced.
+FileDialogOptions ConfigFileDialog();
+
+class BoardPageModel {
+public:
+    // `config` and `configLoaded` are the main sheet's, shared by every board page.
+    BoardPageModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
+                   Prompts& prompts);
+
+    int BoardNumber() const { return boardNumber_; }
+    std::string Title() const { return BoardPageTitle(boardNumber_); }
+    // The outcome of the board check; false until the page has been initialised.
+    bool BoardAvailable() const { return boardAvailable_; }
+    bool IsInitialised() const { return initialised_; }
+    // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
+    const std::string& ConfigFileName() const { return configFileName_; }
+
+    // First showing: checks the board. Runs once; later calls do nothing.
+    void Initialise();
+    // Whether the button is enabled now. Before the page is initialised only "Load -->" is.
+    bool IsEnabled(BoardPageButton button) const;
+
+    // Runs the button's command; sheets and dialogs open through `windows`. The front end only passes
+    // the presses of enabled buttons; the board transfers guard themselves all the same ("<-- Load"
+    // does nothing without an available board, "Save -->" checks the board again before it writes).
+    void Press(BoardPageButton button, ModalWindows& windows);
+
+private:
+    void LoadFromFile();
+    void SaveToFile();
+    void LoadFromBoard();
+    void SaveToBoard();
+    void EditProperties(ModalWindows& windows);
+
+    BoardConfig& config_;
+    bool& configLoaded_;
+    int boardNumber_;
+    Driver& driver_;
+    Prompts& prompts_;
+    bool boardAvailable_ = false;
+    bool initialised_ = false;
+    std::string configFileName_;
+};
+
+} // namespace ruva

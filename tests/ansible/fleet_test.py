@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""The collection ruva.ruva2 under the real ansible-playbook: three hosts on this machine (connection
+local), each with its own runtime directory and its own ruva2-sim state.
+
+    fleet_test.py --ruvacfg PATH --sim PATH --source DIR
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ARGS = None
+HOSTS = ("pc1", "pc2", "pc3")
+# Board 1's serial number on each host, and as the serial number dialog shows it.
+SERIALS = {"pc1": (0x2345, "9803069"), "pc2": (0x3456, "9904086"), "pc3": (0x4567, "10005103")}
+RECAP = re.compile(r"^(\S+)\s*: ok=(\d+)\s+changed=(\d+)\s+unreachable=(\d+)\s+failed=(\d+)", re.M)
+
+
+def board_file(board, values):
+    """The fresh simulator's board 0 as a configuration file for `board`, with new values for keys."""
+    with open(os.path.join(ARGS.source, "tests", "data", "tools", "sim-board0.cfg"), newline="") as f:
+        text = f.read().replace("BOARD 0", "BOARD %d" % board)
+    for key, value in values.items():
+        text, count = re.subn(r"( %s += )\w+" % key, r"\g<1>" + value, text, count=1)
+        assert count == 1, key
+    return text
+
+
+class Host:
+    """One managed host: a directory with its runtime directory, its simulator's state and its files."""
+
+    def __init__(self, root, name):
+        self.name = name
+        self.dir = os.path.join(root, name)
+        self.runtime = os.path.join(self.dir, "run")
+        self.state = os.path.join(self.dir, "state.json")
+        self.pid = None
+        os.makedirs(self.runtime, mode=0o700)
+
+    def start(self):
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
+        run = subprocess.run([ARGS.sim, "--state", self.state], env=env, capture_output=True, text=True,
+                             timeout=30)
+        match = re.search(r"running as process (\d+)", run.stdout)
+        if run.returncode != 0 or not match:
+            raise RuntimeError("%s: ruva2-sim did not start: %s%s" % (self.name, run.stdout, run.stderr))
+        self.pid = int(match.group(1))
+
+    def stop(self):
+        if self.pid is None:
+            return
+        os.kill(self.pid, signal.SIGTERM)
+        for _ in range(200):
+            try:
+                os.kill(self.pid, 0)
+            except ProcessLookupError:
+                break
+            time.sleep(0.05)
+        self.pid = None
+
+    def read_state(self):
+        with open(self.state) as f:
+            return f.read()
+
+    def write_state(self, state):
+        with open(self.state, "w") as f:
+            json.dump(state, f)
+
+    def board(self, index):
+        return json.loads(self.read_state())["Boards"][index]
+
+
+def ansible_env(root):
+    """ansible's environment: its configuration, home and temporary files under root, the collection from
+    the source tree, and the ruvacfg under test first on the PATH."""
+    env = dict(os.environ)
+    env.update({
+        "ANSIBLE_CONFIG": os.path.join(root, "ansible.cfg"),
+        "ANSIBLE_HOME": os.path.join(root, "ansible-home"),
+        "ANSIBLE_LOCAL_TEMP": os.path.join(root, "ansible-tmp"),
+        "ANSIBLE_REMOTE_TEMP": os.path.join(root, "ansible-tmp"),
+        "ANSIBLE_COLLECTIONS_PATH": os.path.join(ARGS.source, "ansible"),
+        "ANSIBLE_COLLECTIONS_SCAN_SYS_PATH": "false",
+        "ANSIBLE_NOCOLOR": "1",
+        "PATH": os.path.dirname(ARGS.ruvacfg) + os.pathsep + os.environ.get("PATH", ""),
+    })
+    env.pop("XDG_RUNTIME_DIR", None)
+    with open(env["ANSIBLE_CONFIG"], "w") as f:
+        f.write("[defaults]\ninventory = %s\nforks = 3\nretry_files_enabled = False\n"
+                % os.path.join(root, "inventory.yml"))
+    return env
+
+
+class FleetTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="ruva2-fleet-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.env = ansible_env(self.root)
+        self.hosts = {name: Host(self.root, name) for name in HOSTS}
+        local = {"ansible_connection": "local", "ansible_python_interpreter": "{{ ansible_playbook_python }}"}
+        inventory = {"pcs": {"hosts": {}, "vars": local}}
+        for name, host in self.hosts.items():
+            serial = SERIALS[name][0]
+            host.write_state({"Boards": [{}, {"SerialRecord": {"SerialNumber": serial},
+                                              "Image": {"SerialNumber": serial}}],
+                              "ErrorTexts": {"7": "Board busy"}})
+            self.addCleanup(host.stop)
+            host.start()
+            inventory["pcs"]["hosts"][name] = {"ruva2_environment": {"XDG_RUNTIME_DIR": host.runtime},
+                                               "ruva2_config_dest": os.path.join(host.dir, "site.cfg"),
+                                               "facts_file": os.path.join(host.dir, "facts.json")}
+        self.write("inventory.yml", json.dumps(inventory))
+
+    def write(self, name, text):
+        path = os.path.join(self.root, name)
+        with open(path, "w", newline="") as f:
+            f.write(text)
+        return path
+
+    def playbook(self, playbook, *options):
+        run = subprocess.run(["ansible-playbook", playbook] + list(options), env=self.env, cwd=self.root,
+                             capture_output=True, text=True, timeout=300)
+        return run, {m.group(1): {"changed": int(m.group(3)), "failed": int(m.group(5))}
+                     for m in RECAP.finditer(run.stdout)}
+
+    def states(self):
+        return {name: host.read_state() for name, host in self.hosts.items()}
+
+    def test_one_file_to_every_host(self):
+        apply = os.path.join(ARGS.source, "tests", "ansible", "apply.yml")
+        config = self.write("board1.cfg", board_file(1, {"ClockSource": "LI1", "FrameFormat": "F72",
+                                                         "HdlcStartAddress": "0x8800"}))
+        settings = ["-e", "board=1", "-e", "config=" + config]
+        every = lambda changed: {name: {"changed": changed, "failed": 0} for name in HOSTS}
+
+        # Check mode reports the change, shows the changed lines and writes nothing.
+        before = self.states()
+        run, recap = self.playbook(apply, "--check", "--diff", *settings)
+        self.assertEqual(recap, every(1), run.stdout + run.stderr)
+        self.assertEqual(self.states(), before)
+        for line in (r"-  ClockSource += INTERNAL", r"\+  ClockSource += LI1",
+                     r"-  HdlcStartAddress += 0x9000", r"\+  HdlcStartAddress += 0x8800",
+                     r"\+      FrameFormat += F72"):
+            self.assertEqual(len(re.findall("^" + line + " *$", run.stdout, re.M)), 3, line)
+        self.assertNotRegex(run.stdout, r"(?m)^[-+]\s*BOARD 1")
+
+        # The first run changes every host, the second none.
+        run, recap = self.playbook(apply, *settings)
+        self.assertEqual(recap, every(1), run.stdout + run.stderr)
+        for name, host in self.hosts.items():
+            board = host.board(1)
+            self.assertEqual((board["Clock"], board["BoardInfo"]["HdlcStartAddress"],
+                              board["Image"]["Li0"]["T1"]["FrameFormat"]), ("LI1", "0x8800", "F72"), name)
+        after = self.states()
+        run, recap = self.playbook(apply, *settings)
+        self.assertEqual(recap, every(0), run.stdout + run.stderr)
+        self.assertEqual(self.states(), after)
+
+        # board_info returns every host's boards with their serial numbers.
+        run, recap = self.playbook(os.path.join(ARGS.source, "tests", "ansible", "info.yml"))
+        failed = {name: r["failed"] for name, r in recap.items()}
+        self.assertEqual(failed, dict.fromkeys(HOSTS, 0), run.stdout + run.stderr)
+        for name, host in self.hosts.items():
+            with open(os.path.join(host.dir, "facts.json")) as f:
+                facts = json.load(f)
+            self.assertEqual(facts["driver"]["number_of_boards"], 2)
+            self.assertEqual([b["serial_no"] for b in facts["boards"]], ["9702052", SERIALS[name][1]])
+            self.assertEqual(facts["boards"][1]["serial_number"], SERIALS[name][0])
+            self.assertEqual(facts["boards"][1]["problems"], [])
+            self.assertEqual(facts["boards"][1]["resources"]["host_io_window_offset"], 0x340)
+            self.assertEqual(facts["boards"][1]["revisions"]["RSC"], "1.2.3.4")
+
+        # The example playbook copies the file and writes its section to boards 0 and 1. A fault
+        # injected on pc2's board 0 fails pc2 alone; the others complete.
+        pc2 = self.hosts["pc2"]
+        pc2.stop()
+        state = json.loads(pc2.read_state())
+        state["Boards"][0]["Faults"] = {"WriteBoardInfo": {"Status": 7}}
+        pc2.write_state(state)
+        pc2.start()
+        pc2_board0 = pc2.board(0)
+        run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs",
+                                   "-e", "ruva2_section=1", "-e", "ruva2_config=" + config)
+        self.assertEqual(recap, {"pc1": {"changed": 2, "failed": 0}, "pc2": {"changed": 1, "failed": 1},
+                                 "pc3": {"changed": 2, "failed": 0}}, run.stdout + run.stderr)
+        self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")
+        self.assertEqual(pc2.board(0), pc2_board0)
+        for name in ("pc1", "pc3"):
+            self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
+            self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
+
+
+class CollectionTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="ruva2-collection-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.env = ansible_env(self.root)
+
+    def test_documentation_and_build(self):
+        for module in ("board", "board_info"):
+            run = subprocess.run(["ansible-doc", "ruva.ruva2." + module], env=self.env, capture_output=True,
+                                 text=True, timeout=120)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertIn("RUVA.RUVA2.%s" % module.upper(), run.stdout)
+            self.assertIn("EXAMPLES:", run.stdout)
+            self.assertIn("RETURN VALUES:", run.stdout)
+        run = subprocess.run(["ansible-galaxy", "collection", "build", "--output-path", self.root,
+                              os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")],
+                             env=self.env, capture_output=True, text=True, timeout=120)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertTrue(os.path.exists(os.path.join(self.root, "ruva-ruva2-1.0.0.tar.gz")))
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--ruvacfg", required=True)
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--source", required=True)
+    ARGS, rest = parser.parse_known_args()
+    if shutil.which("ansible-playbook") is None:
+        sys.exit("ansible-playbook is not installed (scripts/deps installs ansible-core)")
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -1,0 +1,161 @@
+// The page logic without any toolkit: the field tables that every front end binds by name, and a page
+// driven through plain controls as a front end other than Qt would drive it.
+
+#include "BoardPage.h"
+#include "BoardProperties.h"
+#include "Driver.h"
+#include "Fields.h"
+#include "RecordingPrompts.h"
+#include "ScriptedChannel.h"
+#include "Texts.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <map>
+#include <set>
+#include <string>
+
+using namespace ruva;
+using namespace ruva::test;
+
+namespace {
+
+// Controls as plain values, with the focus recorded.
+struct PlainControls : PageControls {
+    std::map<std::size_t, int> Items;
+    std::map<std::pair<std::size_t, std::size_t>, CheckState> Checks;
+    std::map<std::size_t, std::string> Texts;
+    std::optional<std::size_t> Focus;
+
+    void SelectItem(std::size_t field, int position) override { Items[field] = position; }
+    int SelectedItem(std::size_t field) const override { return Items.at(field); }
+    void SetCheck(std::size_t field, std::size_t box, CheckState state) override {
+        Checks[{field, box}] = state;
+    }
+    CheckState Check(std::size_t field, std::size_t box) const override { return Checks.at({field, box}); }
+    void SetText(std::size_t field, std::string_view text) override { Texts[field] = std::string(text); }
+    std::string Text(std::size_t field) const override { return Texts.at(field); }
+    void FocusEntry(std::size_t field) override { Focus = field; }
+};
+
+std::size_t FieldIndex(const PageModel& page, std::string_view name) {
+    const auto fields = page.Fields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].Name == name)
+            return i;
+    ADD_FAILURE() << "no field " << name;
+    return 0;
+}
+
+// Each field of the block has exactly one control on its page, of a kind that can hold its values.
+template <typename Block>
+void ExpectPageCoversBlock(const PageModel& page, std::span<const FieldInfo<Block>> block) {
+    std::set<std::string_view> names;
+    for (const FieldControl& control : page.Fields()) {
+        SCOPED_TRACE(std::string(control.Name));
+        EXPECT_TRUE(names.insert(control.Name).second);
+        const FieldInfo<Block>* field = nullptr;
+        for (const FieldInfo<Block>& candidate : block)
+            if (candidate.Key == control.Name)
+                field = &candidate;
+        ASSERT_NE(field, nullptr);
+        switch (control.Kind) {
+        case ControlKind::List:
+            EXPECT_EQ(control.Values, field->Values);
+            break;
+        case ControlKind::Check:
+            ASSERT_TRUE(field->IsEnumerated());
+            EXPECT_EQ(field->Values->Items.size(), 2U);
+            break;
+        case ControlKind::Number:
+            EXPECT_EQ(control.Max, field->Max);
+            EXPECT_FALSE(control.RangeRefusal.empty());
+            break;
+        case ControlKind::Address:
+            ADD_FAILURE() << "no address in a line interface block";
+            break;
+        case ControlKind::Bits: {
+            std::uint32_t mask = 0;
+            for (const BitBox& box : control.Boxes)
+                mask |= std::uint32_t{1} << box.Bit;
+            EXPECT_EQ(mask, field->Max) << "one box per bit the field may hold";
+            EXPECT_EQ(control.Boxes.size(), static_cast<std::size_t>(std::popcount(mask)));
+            break;
+        }
+        }
+    }
+    EXPECT_EQ(names.size(), block.size());
+}
+
+} // namespace
+
+TEST(PageTables, EveryFieldOfEachBlockHasOneFittingControl) {
+    RecordingPrompts prompts;
+    const BoardPropertiesModel sheet(BoardConfig{}, prompts);
+    for (int li = 0; li < 2; ++li) {
+        ExpectPageCoversBlock(sheet.E1Page(li), E1Fields());
+        ExpectPageCoversBlock(sheet.T1Page(li), T1Fields());
+    }
+    EXPECT_EQ(sheet.GeneralPage().Fields().size(), 4U);
+}
+
+TEST(PageLogic, PlainControlsShowKeepAndRefuseAsThePagesDo) {
+    BoardConfig config;
+    SetE1Defaults(config.Image.Li[0].E1);
+    config.Image.Li[0].E1.TransmitLineCode = 7;      // no list item
+    config.Image.Li[0].E1.AutoResynchronization = 2; // neither 0 nor 1
+    config.Image.Li[0].E1.SaBits = 0xFFE1;           // bits without a box
+    const BoardConfig original = config;
+    RecordingPrompts prompts;
+    BoardPropertiesModel sheet(config, prompts);
+    PageModel& page = sheet.Page(BoardPropertiesModel::Li0E1);
+    PlainControls controls;
+    sheet.Enter(BoardPropertiesModel::Li0E1, controls);
+    EXPECT_EQ(controls.Items.at(FieldIndex(page, "TransmitLineCode")), -1);
+    const std::size_t resync = FieldIndex(page, "AutoResynchronization");
+    EXPECT_EQ(controls.Checks.at({resync, 0}), CheckState::Indeterminate);
+    EXPECT_EQ(ClickedState(CheckState::Indeterminate), CheckState::Checked);
+    EXPECT_EQ(ClickedState(CheckState::Checked), CheckState::Unchecked);
+
+    // Leaving at once keeps every value, those the controls cannot show included.
+    ASSERT_TRUE(sheet.Leave(controls));
+    sheet.CopyBack(config);
+    EXPECT_EQ(config, original);
+    EXPECT_FALSE(sheet.IsChanged());
+
+    // The first refused entry in table order is reported once and takes the focus; nothing is stored.
+    controls.Texts[FieldIndex(page, "LineLength")] = "x";
+    controls.Texts[FieldIndex(page, "LOSRecovery")] = "256";
+    controls.Checks[{resync, 0}] = CheckState::Checked;
+    EXPECT_FALSE(sheet.Apply(controls));
+    EXPECT_EQ(prompts.Messages,
+              (std::vector<ShownMessage>{{std::string(texts::EnterIntegerUpTo255), MessageIcon::Stop}}));
+    EXPECT_EQ(controls.Focus, FieldIndex(page, "LOSRecovery"));
+    sheet.CopyBack(config);
+    EXPECT_EQ(config, original);
+
+    // A page button replaces the copy, shows it and marks the sheet as changed.
+    sheet.Press(BoardPropertiesModel::Li0E1, LiPageButton::DefaultValues, controls);
+    EXPECT_TRUE(sheet.IsChanged());
+    EXPECT_EQ(controls.Texts.at(FieldIndex(page, "LineLength")), "100");
+    E1Settings defaults;
+    SetE1Defaults(defaults);
+    EXPECT_EQ(controls.Checks.at({resync, 0}), FlagState(defaults.AutoResynchronization));
+}
+
+TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
+    BoardConfig config;
+    bool loaded = true; // loaded through another page
+    RecordingPrompts prompts;
+    ScriptedChannel channel;
+    Driver driver(channel);
+    BoardPageModel page(1, config, loaded, driver, prompts);
+    EXPECT_EQ(page.Title(), "Board 1");
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        EXPECT_EQ(page.IsEnabled(button.Id), button.Id == BoardPageButton::LoadFromFile) << button.Name;
+    page.Initialise(); // no driver: the board is unavailable
+    EXPECT_TRUE(page.IsEnabled(BoardPageButton::EditProperties));
+    EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));
+    EXPECT_FALSE(page.IsEnabled(BoardPageButton::Resources));
+}

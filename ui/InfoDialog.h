@@ -10,7 +10,8 @@ class QLabel;
 namespace ruva {
 
 // Gives the dialog its title and introductory text, fills each field "<Name>" and its label
-// "<Name>Label" from `content`, and fixes the dialog's size to its contents.
+// "<Name>Label" from `content`, and fixes the dialog's size to its contents: wide enough for the title
+// in a title bar, with the introductory text on two lines of about equal length at most.
 void SetUpInfoDialog(QDialog& dialog, QLabel& intro, const InfoDialogContent& content);
 
 } // namespace ruva

@@ -5,9 +5,12 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace ruva {
 
@@ -42,6 +45,14 @@ Widget* Named(const QWidget& page, std::string_view name, std::string_view suffi
     auto* widget = page.findChild<Widget*>(ToQString(name) + ToQString(suffix));
     Q_ASSERT(widget);
     return widget;
+}
+
+// Widens a push button so that its text has about a line's height of room on either side.
+void GiveTextRoom(QAbstractButton& button) {
+    const QFontMetrics metrics = button.fontMetrics();
+    const int room =
+        metrics.horizontalAdvance(QString(button.text()).remove(QLatin1Char('&'))) + 2 * metrics.height();
+    button.setMinimumWidth(std::max(button.sizeHint().width(), room));
 }
 
 } // namespace
@@ -83,6 +94,7 @@ void OBrdPropertyPage::BindControls() {
     for (const LiPageButtonControl& button : model_.Buttons()) {
         QAbstractButton* widget = Named<QAbstractButton>(*this, button.Name);
         widget->setText(ToQString(button.Label));
+        GiveTextRoom(*widget);
         connect(widget, &QAbstractButton::clicked, this, [this, id = button.Id] { emit ButtonPressed(id); });
     }
 

@@ -5,15 +5,59 @@
 #include "OBrdPropertyPgT1.h"
 #include "QtModalWindows.h"
 #include "QtText.h"
+#include "SheetKeys.h"
 
-#include <QKeySequence>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
+#include <QSignalBlocker>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace ruva {
+
+AskingTabBar::AskingTabBar(std::function<void(int)> select, QWidget* parent)
+    : QTabBar(parent), select_(std::move(select)) {}
+
+void AskingTabBar::SetCurrent(int index) {
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(index);
+}
+
+bool AskingTabBar::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int index = tabAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && index >= 0 && index != currentIndex()) {
+            select_(index);
+            return true;
+        }
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::Wheel: {
+        // Lets the bar work out which tab the key or the wheel moves to, unseen, and puts it back.
+        const int before = currentIndex();
+        int wanted = before;
+        bool handled = false;
+        {
+            const QSignalBlocker quiet(this);
+            setUpdatesEnabled(false);
+            handled = QTabBar::event(event);
+            wanted = currentIndex();
+            setCurrentIndex(before);
+            setUpdatesEnabled(true);
+        }
+        if (wanted != before)
+            select_(wanted);
+        return handled;
+    }
+    default:
+        break;
+    }
+    return QTabBar::event(event);
+}
 
 OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent)
     : OBrdPropertySheet(std::make_unique<BoardPropertiesModel>(config, prompts), nullptr, parent) {}
@@ -24,7 +68,8 @@ OBrdPropertySheet::OBrdPropertySheet(BoardPropertiesModel& model, QWidget* paren
 OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
                                      QWidget* parent)
     : QDialog(parent), ownModel_(std::move(own)), model_(model ? *model : *ownModel_),
-      tabs_(new QTabBar(this)), stack_(new QStackedWidget(this)),
+      tabs_(new AskingTabBar([this](int index) { SetActivePage(index); }, this)),
+      stack_(new QStackedWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                         QDialogButtonBox::Apply | QDialogButtonBox::Help,
                                     this)) {
@@ -62,23 +107,18 @@ OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, 
     layout->addWidget(buttons_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(tabs_, &QTabBar::currentChanged, this, &OBrdPropertySheet::OnTabChanged);
     connect(buttons_, &QDialogButtonBox::accepted, this, &OBrdPropertySheet::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &OBrdPropertySheet::reject);
     connect(buttons_, &QDialogButtonBox::helpRequested, this, &OBrdPropertySheet::HelpRequested);
     connect(Button(QDialogButtonBox::Apply), &QPushButton::clicked, this, &OBrdPropertySheet::Apply);
 
-    // The keys of a tabbed dialog: Ctrl+Tab and Ctrl+Shift+Tab move between pages, F1 asks for help.
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this), &QShortcut::activated, this,
-            [this] { SetActivePage((ActivePage() + 1) % PageCount); });
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this), &QShortcut::activated,
-            this, [this] { SetActivePage((ActivePage() + PageCount - 1) % PageCount); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            &OBrdPropertySheet::HelpRequested);
+    AddSheetKeys(
+        *this, [this](int step) { SetActivePage(SteppedPage(ActivePage(), step, PageCount)); },
+        [this] { emit HelpRequested(); });
 
     model_.Enter(model_.ActivePage(), Page(model_.ActivePage()));
     stack_->setCurrentIndex(model_.ActivePage());
-    tabs_->setCurrentIndex(model_.ActivePage());
+    tabs_->SetCurrent(model_.ActivePage());
     ShowChanged();
 }
 
@@ -113,21 +153,15 @@ int OBrdPropertySheet::ActivePage() const {
 }
 
 bool OBrdPropertySheet::SetActivePage(int index) {
-    tabs_->setCurrentIndex(index);
-    return ActivePage() == index;
-}
-
-void OBrdPropertySheet::OnTabChanged(int index) {
-    if (revertingTab_ || index == ActivePage())
-        return;
-    if (!model_.Leave(Page(ActivePage()))) {
-        revertingTab_ = true;
-        tabs_->setCurrentIndex(ActivePage());
-        revertingTab_ = false;
-        return;
-    }
+    if (index == ActivePage())
+        return true;
+    // The page shown must let go first; until it does, neither the page nor its tab changes.
+    if (!model_.Leave(Page(ActivePage())))
+        return false;
     model_.Enter(index, Page(index));
     stack_->setCurrentIndex(index);
+    tabs_->SetCurrent(index);
+    return true;
 }
 
 bool OBrdPropertySheet::IsChanged() const {

@@ -8,15 +8,31 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QStackedWidget;
-class QTabBar;
 
 namespace ruva {
+
+// The sheet's tab bar. A click on a tab, or a key or wheel turn that would select another tab, is
+// passed to `select` instead, which changes the current tab with SetCurrent once the page shown has
+// let go: the bar never shows a tab whose page is not the one shown.
+class AskingTabBar : public QTabBar {
+public:
+    AskingTabBar(std::function<void(int)> select, QWidget* parent);
+    // Shows `index` as the current tab, without telling anyone.
+    void SetCurrent(int index);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    std::function<void(int)> select_;
+};
 
 class OBrdPropertyPage;
 class OBrdPropertyPgE1;
@@ -73,17 +89,15 @@ private:
     OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
                       QWidget* parent);
 
-    void OnTabChanged(int index);
     // Enables Apply when the model says that something changed.
     void ShowChanged();
 
     std::unique_ptr<BoardPropertiesModel> ownModel_;
     BoardPropertiesModel& model_;
-    QTabBar* tabs_;
+    AskingTabBar* tabs_;
     QStackedWidget* stack_;
     QDialogButtonBox* buttons_;
     std::vector<OBrdPropertyPage*> pages_;
-    bool revertingTab_ = false;
 };
 
 // Opens the board properties sheet modally on `config`. When it ends with OK, General and the E1 and

@@ -8,12 +8,19 @@
 #include "QtText.h"
 #include "Texts.h"
 
+#include <QEventLoop>
+
 namespace ruva {
 
 void RunMainSheet(Driver& driver, Prompts& prompts) {
     OpenDriverAtStart(driver);
     OMainPropertySheet sheet(driver, prompts);
-    sheet.exec();
+    // The sheet is shown as an ordinary window, not a modal one: window managers give a modal window
+    // the dialog's treatment, and nothing else of the program could be blocked by it anyway.
+    QEventLoop loop;
+    QObject::connect(&sheet, &QDialog::finished, &loop, &QEventLoop::quit);
+    sheet.show();
+    loop.exec();
 }
 
 OConfigApp::OConfigApp(int& argc, char** argv) : QApplication(argc, argv) {

@@ -14,7 +14,8 @@ class Prompts;
 class QtPrompts;
 
 // The program's start over any driver and prompts: OpenDriver(0), whose result only decides what the
-// driver answers later, then the main sheet, modally, until it closes.
+// driver answers later, then the main sheet, as the
+// program's only window, until it closes.
 void RunMainSheet(Driver& driver, Prompts& prompts);
 
 class OConfigApp : public QApplication {

@@ -4,10 +4,9 @@
 #include "OMainPropertyPgBrd.h"
 #include "ProgramResources.h"
 #include "QtText.h"
+#include "SheetKeys.h"
 #include "Texts.h"
 
-#include <QKeySequence>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -41,13 +40,16 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     // becomes the sheet's default button.
     setWindowTitle(ToQString(MainSheetModel::Caption()));
     setWindowIcon(ProgramIcon());
+    // The program's only window is an ordinary top-level window, not a dialog: taskbars list it, and it
+    // can be minimised and brought back from there.
+    constexpr Qt::WindowFlags frame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 #ifdef Q_OS_WIN
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(frame);
     AppendMinimizeItem(*this);
 #else
     // Elsewhere the window manager owns the window menu: the sheet asks for a minimise button instead.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(frame | Qt::WindowMinimizeButtonHint);
 #endif
 
     tabs_->addTab(generalPage_, ToQString(MainSheetModel::PageCaption(0)));
@@ -72,8 +74,9 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget
     connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons_, &QDialogButtonBox::helpRequested, this, &OMainPropertySheet::ShowHelp);
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            &OMainPropertySheet::ShowHelp);
+    AddSheetKeys(
+        *this, [this](int step) { SetActivePage(SteppedPage(ActivePage(), step, PageCount)); },
+        [this] { ShowHelp(); });
 }
 
 OMainPropertySheet::~OMainPropertySheet() = default;

@@ -8,6 +8,7 @@
 #include "OMainPropertyPgBrd.h"
 #include "OMainPropertySheet.h"
 #include "OMainResourcesDlg.h"
+#include "ShowSettled.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,8 +19,7 @@
 namespace {
 
 bool Save(QWidget& widget, const QDir& dir, const char* name) {
-    widget.show();
-    QApplication::processEvents();
+    ruva::test::ShowSettled(widget);
     const QString file = dir.filePath(QString::fromLatin1(name));
     if (!widget.grab().save(file)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));

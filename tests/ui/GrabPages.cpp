@@ -3,6 +3,7 @@
 
 #include "OBrdPropertySheet.h"
 #include "RecordingPrompts.h"
+#include "ShowSettled.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
 
     ruva::test::RecordingPrompts prompts;
     ruva::OBrdPropertySheet sheet(config, prompts);
-    sheet.show();
+    ruva::test::ShowSettled(sheet);
     const QStringList names = {"li0-e1", "li0-t1", "li1-e1", "li1-t1", "general"};
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     for (int page = 0; page < ruva::OBrdPropertySheet::PageCount; ++page) {

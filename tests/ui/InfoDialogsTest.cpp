@@ -11,6 +11,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+
+#include <memory>
 
 using namespace ruva;
 using namespace ruva::test;
@@ -92,6 +95,7 @@ private slots:
     void serialNumbersAndRevisionsInScreenOrder();
     void everyOpeningReadsTheDriverAgain();
     void failedReadShowsOneErrorAndNoDialog();
+    void titleAndIntroductionHaveRoom();
 };
 
 void InfoDialogsTest::sharedParameters() {
@@ -198,6 +202,31 @@ void InfoDialogsTest::failedReadShowsOneErrorAndNoDialog() {
         QVERIFY(!shown);
         QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
         QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #51: "));
+    }
+}
+
+void InfoDialogsTest::titleAndIntroductionHaveRoom() {
+    const DriverParameters parameters = TwoBoardParameters();
+    std::vector<std::unique_ptr<QDialog>> dialogs;
+    dialogs.push_back(std::make_unique<OMainResourcesDlg>(parameters));
+    dialogs.push_back(std::make_unique<OBrdResourcesDlg>(parameters, 0));
+    dialogs.push_back(std::make_unique<OBrdSerialNoDlg>(0x1234, BoardInfo{}));
+    for (const auto& dialog : dialogs) {
+        dialog->show();
+        QApplication::processEvents();
+        const QString title = dialog->windowTitle();
+        // The title, bold, beside an icon and a few buttons of a title bar.
+        QFont bold = dialog->font();
+        bold.setBold(true);
+        const int bar = dialog->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, dialog.get());
+        QVERIFY2(dialog->width() >= QFontMetrics(bold).horizontalAdvance(title) + 4 * bar, qPrintable(title));
+        // The introductory text on two lines at most, as wide as the dialog shows it.
+        const auto* intro = dialog->findChild<QLabel*>(QStringLiteral("Intro"));
+        const QFontMetrics metrics = intro->fontMetrics();
+        const QRect text = metrics.boundingRect(QRect(0, 0, intro->contentsRect().width(), 1 << 20),
+                                                Qt::TextWordWrap, intro->text());
+        QVERIFY2(text.height() <= 2 * metrics.lineSpacing(), qPrintable(title));
+        QVERIFY2(intro->height() >= text.height(), qPrintable(title));
     }
 }
 

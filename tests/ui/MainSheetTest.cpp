@@ -101,6 +101,7 @@ private slots:
     void withoutDriverResourcesReportsTheMissingDriver();
     void programEndsWithTheSheetWithoutWriting();
     void helpOpensTheHelpPage();
+    void ctrlTabMovesBetweenPagesBothWays();
 };
 
 void MainSheetTest::captionPagesAndButtons() {
@@ -117,6 +118,8 @@ void MainSheetTest::captionPagesAndButtons() {
         QVERIFY(sheet.Button(which) != nullptr);
     QVERIFY(sheet.Button(QDialogButtonBox::Apply) == nullptr);
     QVERIFY(!sheet.windowIcon().isNull());
+    // The program's only window is an ordinary one, which taskbars list, with a minimise button.
+    QCOMPARE(sheet.windowType(), Qt::Window);
     QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!sheet.ConfigLoaded());
 
@@ -405,6 +408,8 @@ void MainSheetTest::programEndsWithTheSheetWithoutWriting() {
     for (auto button : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
         Rig rig;
         const ModalWatch<OMainPropertySheet> watch([&](OMainPropertySheet& sheet) {
+            // An ordinary window: nothing of the program is modal while the sheet alone is open.
+            QCOMPARE(QApplication::activeModalWidget(), nullptr);
             sheet.SetActivePage(1);
             Press(sheet.BoardPage(0), "LoadFromBoard");
             {
@@ -452,6 +457,27 @@ void MainSheetTest::helpOpensTheHelpPage() {
     QVERIFY(edit.Driven());
     QVERIFY(beside);
     help->close();
+}
+
+void MainSheetTest::ctrlTabMovesBetweenPagesBothWays() {
+    Rig rig;
+    OMainPropertySheet& sheet = rig.ShowSheet();
+    QApplication::setActiveWindow(&sheet);
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
+    // From inside a page and from the buttons below the pages alike.
+    for (QWidget* focus : {static_cast<QWidget*>(Find<QPushButton>(sheet.GeneralPage(), "Resources")),
+                           static_cast<QWidget*>(sheet.Button(QDialogButtonBox::Ok))}) {
+        for (const auto& [key, modifiers] : BackwardPageKeys()) {
+            sheet.SetActivePage(0);
+            focus->setFocus();
+            PressKey(sheet, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(sheet.ActivePage(), 1);
+            PressKey(sheet, key, modifiers);
+            QCOMPARE(sheet.ActivePage(), 0);
+            PressKey(sheet, key, modifiers);
+            QCOMPARE(sheet.ActivePage(), OMainPropertySheet::PageCount - 1);
+        }
+    }
 }
 
 QTEST_MAIN(MainSheetTest)

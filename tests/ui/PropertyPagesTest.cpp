@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 
 #include <memory>
 
@@ -318,6 +319,12 @@ void PropertyPagesTest::nothingIsClipped() {
             QVERIFY2(widget->height() >= widget->minimumSizeHint().height(), qPrintable(where));
             const QRect inPage(widget->mapTo(&open.Page(), QPoint(0, 0)), widget->size());
             QVERIFY2(open.Page().rect().contains(inPage), qPrintable(where));
+            // A push button leaves its text room on either side.
+            if (auto* button = qobject_cast<QPushButton*>(widget)) {
+                const QFontMetrics metrics = button->fontMetrics();
+                const int text = metrics.horizontalAdvance(button->text().remove(QLatin1Char('&')));
+                QVERIFY2(button->width() - text >= 4 * metrics.averageCharWidth(), qPrintable(where));
+            }
         }
     }
 }

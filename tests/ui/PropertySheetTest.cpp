@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTabBar>
 
 using namespace ruva;
 using namespace ruva::test;
@@ -30,6 +31,8 @@ private slots:
     void everyControlEnablesApply();
     void editPropertiesRunsModally();
     void helpButtonAsksForHelp();
+    void ctrlTabMovesBetweenPagesBothWays();
+    void tabBarStaysOnARefusingPage();
 };
 
 void PropertySheetTest::captionAndPagesInOrder() {
@@ -280,6 +283,72 @@ void PropertySheetTest::helpButtonAsksForHelp() {
     QTest::keyClick(&sheet, Qt::Key_F1);
     QCOMPARE(asked, 2);
     QVERIFY(sheet.isVisible());
+}
+
+void PropertySheetTest::ctrlTabMovesBetweenPagesBothWays() {
+    RecordingPrompts prompts;
+    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
+    for (const auto& [key, modifiers] : BackwardPageKeys()) {
+        PressKey(sheet, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(sheet.ActivePage(), 1);
+        PressKey(sheet, key, modifiers);
+        QCOMPARE(sheet.ActivePage(), 0);
+        PressKey(sheet, key, modifiers);
+        QCOMPARE(sheet.ActivePage(), int(OBrdPropertySheet::General));
+        PressKey(sheet, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(sheet.ActivePage(), 0);
+    }
+}
+
+namespace {
+
+// Notes, with each message, which tab the sheet's tab bar shows at that moment.
+class TabWatchingPrompts : public RecordingPrompts {
+public:
+    QTabBar* Tabs = nullptr;
+    std::vector<int> TabShown;
+
+    void ShowMessage(std::string_view text, MessageIcon icon) override {
+        RecordingPrompts::ShowMessage(text, icon);
+        TabShown.push_back(Tabs->currentIndex());
+    }
+};
+
+} // namespace
+
+void PropertySheetTest::tabBarStaysOnARefusingPage() {
+    TabWatchingPrompts prompts;
+    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
+    prompts.Tabs = sheet.findChild<QTabBar*>();
+    QLineEdit* los = Find<QLineEdit>(sheet.Page(0), "LOSSensitivity");
+    TypeInto(los, "300");
+
+    // A click on another tab, the arrow keys on the tab bar and Ctrl+Shift+Tab: each is refused before
+    // the bar moves, while the message shows and after it.
+    QTest::mouseClick(prompts.Tabs, Qt::LeftButton, {},
+                      prompts.Tabs->tabRect(OBrdPropertySheet::Li1E1).center());
+    prompts.Tabs->setFocus();
+    QTest::keyClick(prompts.Tabs, Qt::Key_Right);
+    PressKey(sheet, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(prompts.Messages.size(), std::size_t{3});
+    QCOMPARE(prompts.TabShown, (std::vector<int>{0, 0, 0}));
+    QCOMPARE(prompts.Tabs->currentIndex(), 0);
+    QCOMPARE(sheet.ActivePage(), 0);
+    QCOMPARE(QApplication::focusWidget(), los);
+
+    // A valid entry lets the page go: bar and page move together.
+    TypeInto(los, "30");
+    QTest::mouseClick(prompts.Tabs, Qt::LeftButton, {},
+                      prompts.Tabs->tabRect(OBrdPropertySheet::Li1E1).center());
+    QCOMPARE(prompts.Tabs->currentIndex(), int(OBrdPropertySheet::Li1E1));
+    QCOMPARE(sheet.ActivePage(), int(OBrdPropertySheet::Li1E1));
+    QCOMPARE(prompts.Messages.size(), std::size_t{3});
 }
 
 QTEST_MAIN(PropertySheetTest)

@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace ruva::test {
 
@@ -88,7 +90,21 @@ inline void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
 }
 
-// Drives the next modal window of type T to open while the watch lives: `drive` runs once, as soon as
+// Ctrl+Shift+Tab in each form that platforms deliver it: Backtab with Shift kept among the modifiers or
+// used up by the key, or Tab with Shift.
+inline std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> BackwardPageKeys() {
+    return {{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
+            {Qt::Key_Backtab, Qt::ControlModifier},
+            {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier}};
+}
+
+// Presses a key where the user's typing goes: on the widget of `window` that has the focus.
+inline void PressKey(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(window.focusWidget() != nullptr ? window.focusWidget() : &window, key, modifiers);
+}
+
+// Drives the next modal window of type T to open while the watch lives (or a top-level window of type
+// T that is shown without modality): `drive` runs once, as soon as
 // the window is shown, and whatever it leaves open is closed when it returns. A modal window still open
 // a few seconds after the watch began is closed too, so that a test that fails to end one cannot hang.
 //
@@ -99,7 +115,7 @@ template <typename T>
 class ModalWatch {
 public:
     explicit ModalWatch(std::function<void(T&)> drive)
-        : drive_(std::move(drive)), before_(QApplication::activeModalWidget()) {
+        : drive_(std::move(drive)), before_(QApplication::activeModalWidget()), shownBefore_(ShownWindow()) {
         started_.start();
         QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
         poll_.start(5);
@@ -112,6 +128,8 @@ public:
 private:
     void Poll() {
         QWidget* open = QApplication::activeModalWidget();
+        if ((open == nullptr || open == before_) && ShownWindow() != shownBefore_)
+            open = ShownWindow();
         if (open == nullptr || open == before_) {
             if (started_.hasExpired(5000))
                 poll_.stop();
@@ -131,8 +149,17 @@ private:
             guard->close();
     }
 
+    // The main sheet runs as an ordinary window: a shown top-level window of type T counts as well.
+    static QWidget* ShownWindow() {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<T*>(window) != nullptr && window->isVisible() && !window->isModal())
+                return window;
+        return nullptr;
+    }
+
     std::function<void(T&)> drive_;
     QPointer<QWidget> before_;
+    QPointer<QWidget> shownBefore_;
     QElapsedTimer started_;
     QTimer poll_;
     bool driven_ = false;

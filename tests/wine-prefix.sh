@@ -27,6 +27,13 @@ start)
     # each time a window is hidden or destroyed.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >>"$log" 2>&1
     wine cmd /c exit </dev/null >>"$log" 2>&1
+    # Wine's own fonts (Debian's fonts-wine: Tahoma for the dialogs, Marlett for the caption buttons),
+    # where this Wine finds them: in the prefix's font folder.
+    for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        if [ -f "/usr/share/wine/fonts/$font" ]; then
+            cp -u "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+        fi
+    done
     # Wine's desktop process, started by the set-up without an X display, ends a few seconds after its
     # last window; the next one starts on the X display of the first program that shows a window.
     for _ in $(seq 150); do

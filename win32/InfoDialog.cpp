@@ -36,7 +36,9 @@ INT_PTR CALLBACK InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetItemText(dialog, IDC_FIELD_LABEL(static_cast<int>(i)), content.Fields[i].Label);
             SetItemText(dialog, IDC_FIELD(static_cast<int>(i)), content.Fields[i].Value);
         }
-        return TRUE;
+        // The focus on OK, not on the first value with its text selected.
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return FALSE;
     }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -58,8 +60,11 @@ HWND ShowInfoDialog(HWND owner, const InfoDialogContent& content, SheetMode mode
     const InfoDialogStart start{&content, mode};
     const auto lParam = reinterpret_cast<LPARAM>(&start);
     const auto* name = MAKEINTRESOURCEW(TemplateOf(content.Kind));
-    if (mode == SheetMode::Modeless)
-        return CreateDialogParamW(Module(), name, owner, InfoDialogProc, lParam);
+    if (mode == SheetMode::Modeless) {
+        HWND dialog = CreateDialogParamW(Module(), name, owner, InfoDialogProc, lParam);
+        ShowWindow(dialog, SW_SHOW);
+        return dialog;
+    }
     DialogBoxParamW(Module(), name, owner, InfoDialogProc, lParam);
     return nullptr;
 }

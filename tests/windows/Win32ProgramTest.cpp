@@ -15,6 +15,7 @@
 #include "Resource.h"
 #include "SimChannel.h"
 #include "Texts.h"
+#include "Win32Driving.h"
 #include "WinPrompts.h"
 #include "WinText.h"
 
@@ -41,18 +42,6 @@ namespace {
 // The sheet's Apply button.
 constexpr int ApplyButton = 0x3021;
 
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-std::string ItemText(HWND dialog, int id) {
-    return win32::Text(GetDlgItem(dialog, id));
-}
-
 // A click on a push button or check box, as the mouse gives it.
 void Click(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
@@ -72,14 +61,6 @@ void Choose(HWND page, int id, int position) {
 void Type(HWND page, int id, std::string_view text) {
     win32::SetItemText(page, id, text);
     Pump();
-}
-
-int ButtonIndex(BoardPageButton id) {
-    const auto buttons = BoardPageButtons();
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        if (buttons[k].Id == id)
-            return IDC_PAGE_BUTTON(static_cast<int>(k));
-    return -1;
 }
 
 // The field index of a named field in a page's table.
@@ -162,13 +143,13 @@ struct Rig {
         return Sheet.Page(index);
     }
     HWND OpenBoardPage(int board) { return OpenPage(1 + board); }
-    void Press(HWND page, BoardPageButton button) { Click(page, ButtonIndex(button)); }
+    void Press(HWND page, BoardPageButton button) { Click(page, ButtonId(button)); }
 
     // The enabled state of every button of a board page.
     static std::map<BoardPageButton, bool> Enabled(HWND page) {
         std::map<BoardPageButton, bool> state;
         for (const BoardPageButtonControl& button : BoardPageButtons())
-            state[button.Id] = IsWindowEnabled(GetDlgItem(page, ButtonIndex(button.Id))) != FALSE;
+            state[button.Id] = IsWindowEnabled(GetDlgItem(page, ButtonId(button.Id))) != FALSE;
         return state;
     }
 };
@@ -210,7 +191,7 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(rig.Model.BoardPage(1).IsInitialised());
     EXPECT_EQ(ItemText(page, IDC_INTRO), texts::BoardPageHelp);
-    EXPECT_EQ(ItemText(page, ButtonIndex(BoardPageButton::EditProperties)), "    Edit\nP&roperties");
+    EXPECT_EQ(ItemText(page, ButtonId(BoardPageButton::EditProperties)), "    Edit\nP&roperties");
     // The main sheet has OK, Cancel and Help, and no Apply.
     EXPECT_NE(GetDlgItem(sheet, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(sheet, IDHELP), nullptr);

@@ -1,0 +1,169 @@
+// win32_grab <folder>: shows ruvasetw.exe's windows over two boards simulated in process and writes
+// each as Wine draws it, frame included, to <folder>/<name>.bmp: the main sheet's General page and the
+// page of board 0 after a load from the board, the five pages of the board properties sheet, and the
+// three information dialogs. scripts/screenshots-windows turns them into the pictures of
+// docs/screenshots/windows.
+
+#include "BoardPropertiesSheet.h"
+#include "Driver.h"
+#include "InfoDialog.h"
+#include "MainSheet.h"
+#include "MainSheetWindow.h"
+#include "ModalWindows.h"
+#include "RecordingPrompts.h"
+#include "SimChannel.h"
+#include "Win32Driving.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace ruva;
+using namespace ruva::test;
+using win32::SheetMode;
+
+namespace {
+
+std::string folder;
+int failures = 0;
+
+// Lets the window draw itself completely, then copies it from the screen into a 24-bit bitmap file.
+void Grab(HWND window, const std::string& name) {
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    for (int i = 0; i < 10; ++i) {
+        Pump();
+        Sleep(50);
+    }
+    RECT box{};
+    GetWindowRect(window, &box);
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, as bitmap files hold their rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+    GdiFlush();
+    const DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageSize = rowSize * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    std::ofstream out(folder + "/" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageSize);
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s/%s.bmp\n", folder.c_str(), name.c_str());
+        ++failures;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+// The board properties sheet and the information dialogs, modeless, each grabbed and closed.
+struct GrabWindows : ModalWindows {
+    HWND Owner = nullptr;
+
+    bool RunBoardProperties(BoardPropertiesModel& model) override {
+        win32::BoardPropertiesSheet sheet(model, {});
+        sheet.Show(Owner, SheetMode::Modeless);
+        Pump();
+        static const char* const names[] = {"brd-properties-li0-e1", "brd-properties-li0-t1",
+                                            "brd-properties-li1-e1", "brd-properties-li1-t1",
+                                            "brd-properties-general"};
+        for (int page = 0; page < BoardPropertiesModel::PageCount; ++page) {
+            PropSheet_SetCurSel(sheet.Window(), nullptr, page);
+            Pump();
+            Grab(sheet.Window(), names[page]);
+        }
+        PropSheet_PressButton(sheet.Window(), PSBTN_CANCEL);
+        Pump();
+        DestroyWindow(sheet.Window());
+        Pump();
+        return false;
+    }
+
+    void ShowInformation(const InfoDialogContent& content) override {
+        HWND dialog = win32::ShowInfoDialog(Owner, content, SheetMode::Modeless);
+        Pump();
+        switch (content.Kind) {
+        case InfoDialogKind::SharedResources:
+            Grab(dialog, "main-resources");
+            break;
+        case InfoDialogKind::BoardResources:
+            Grab(dialog, "board-resources");
+            break;
+        case InfoDialogKind::SerialNumbers:
+            Grab(dialog, "board-serial-numbers");
+            break;
+        }
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        Pump();
+    }
+};
+
+void Press(HWND page, int id) {
+    SendMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0);
+    Pump();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: win32_grab <folder>\n");
+        return 2;
+    }
+    folder = argv[1];
+
+    SimChannel channel(sim::FreshState(2));
+    Driver driver(channel);
+    OpenDriverAtStart(driver);
+    RecordingPrompts prompts;
+    GrabWindows windows;
+    MainSheetModel model(driver, prompts);
+    win32::MainSheetWindow sheet(model, windows, {});
+    sheet.Show(SheetMode::Modeless);
+    windows.Owner = sheet.Window();
+    // Away from the screen's corner, so that nothing is cut off at its edges.
+    SetWindowPos(sheet.Window(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Pump();
+
+    Grab(sheet.Window(), "main-general");
+    Press(sheet.Page(0), IDC_RESOURCES);
+
+    PropSheet_SetCurSel(sheet.Window(), nullptr, 1);
+    Pump();
+    HWND board0 = sheet.Page(1);
+    Press(board0, ButtonId(BoardPageButton::LoadFromBoard));
+    Grab(sheet.Window(), "main-board");
+    Press(board0, ButtonId(BoardPageButton::Resources));
+    Press(board0, ButtonId(BoardPageButton::SerialNo));
+    Press(board0, ButtonId(BoardPageButton::EditProperties));
+
+    DestroyWindow(sheet.Window());
+    Pump();
+    for (const ShownMessage& message : prompts.Messages)
+        std::fprintf(stderr, "unexpected message: %s\n", message.Text.c_str());
+    return failures == 0 && prompts.Messages.empty() ? 0 : 1;
+}

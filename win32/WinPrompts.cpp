@@ -9,56 +9,55 @@
 
 namespace ruva::win32 {
 
-namespace {
-
-UINT IconStyle(MessageIcon icon) {
+UINT MessageBoxStyle(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Stop:
-        return MB_ICONSTOP;
+        return MB_OK | MB_ICONSTOP;
     case MessageIcon::Warning:
-        return MB_ICONWARNING;
+        return MB_OK | MB_ICONWARNING;
     case MessageIcon::Information:
-        return MB_ICONINFORMATION;
+        return MB_OK | MB_ICONINFORMATION;
     case MessageIcon::None:
         break;
     }
-    return 0;
+    return MB_OK;
 }
 
-// The filter list of the file dialogs: description and pattern of each filter, each ended by a null
-// character, and the list ended by one more.
-std::wstring FilterList(const FileDialogOptions& options) {
-    std::wstring list;
+FileDialogSetup DescribeFileDialog(const FileDialogOptions& options, bool save) {
+    FileDialogSetup setup;
     for (const FileFilter& filter : options.Filters) {
-        list += Widen(filter.Description);
-        list += L'\0';
-        list += Widen(filter.Pattern);
-        list += L'\0';
+        setup.Filters += Widen(filter.Description);
+        setup.Filters += L'\0';
+        setup.Filters += Widen(filter.Pattern);
+        setup.Filters += L'\0';
     }
-    list += L'\0';
-    return list;
+    setup.Filters += L'\0';
+    setup.DefaultExtension = Widen(options.DefaultExtension);
+    // No file dialog starts from a remembered place, and the program's current folder stays as it is.
+    setup.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
+    if (options.HideReadOnly)
+        setup.Flags |= OFN_HIDEREADONLY;
+    if (save && options.ConfirmOverwrite)
+        setup.Flags |= OFN_OVERWRITEPROMPT;
+    if (!save)
+        setup.Flags |= OFN_FILEMUSTEXIST;
+    return setup;
 }
+
+namespace {
 
 std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save) {
-    const std::wstring filters = FilterList(options);
-    const std::wstring extension = Widen(options.DefaultExtension);
+    const FileDialogSetup setup = DescribeFileDialog(options, save);
     std::wstring file(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = GetActiveWindow();
-    dialog.lpstrFilter = options.Filters.empty() ? nullptr : filters.c_str();
+    dialog.lpstrFilter = options.Filters.empty() ? nullptr : setup.Filters.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    // No file dialog starts from a remembered place, and the program's current folder stays as it is.
-    dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
-    if (options.HideReadOnly)
-        dialog.Flags |= OFN_HIDEREADONLY;
-    if (save && options.ConfirmOverwrite)
-        dialog.Flags |= OFN_OVERWRITEPROMPT;
-    if (!save)
-        dialog.Flags |= OFN_FILEMUSTEXIST;
+    dialog.lpstrDefExt = setup.DefaultExtension.empty() ? nullptr : setup.DefaultExtension.c_str();
+    dialog.Flags = setup.Flags;
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen)
         return std::nullopt;
@@ -70,7 +69,7 @@ std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool 
 
 void WinPrompts::ShowMessage(std::string_view text, MessageIcon icon) {
     MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(texts::ProgramName).c_str(),
-                MB_OK | IconStyle(icon));
+                MessageBoxStyle(icon));
 }
 
 std::optional<std::string> WinPrompts::ChooseFileToOpen(const FileDialogOptions& options) {

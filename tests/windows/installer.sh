@@ -1,8 +1,10 @@
 #!/bin/bash
 # installer.sh <setup.exe> <version> <wine> <help page> <work folder>
-# Installs RuvasetW silently into the Wine prefix (WINEPREFIX), as a 32-bit program into Program Files,
+# Installs RuvasetW silently into the Wine prefix WINEPREFIX, as a 32-bit program into Program Files,
 # checks the files, the Start-menu shortcut and the uninstall entry, then uninstalls it silently and
 # checks that nothing of it is left.
+# The prefix is the test's own, kept between runs: the installer, a program with windows, would start a
+# shared prefix's desktop process without an X display, under the windows of the tests that have one.
 set -euo pipefail
 setup=$1 version=$2 wine=$3 help=$4 work=$5
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW'
@@ -21,6 +23,13 @@ unix_path() { # C:\a\b -> <prefix>/drive_c/a/b
     local p=${1#[Cc]:\\}
     echo "$WINEPREFIX/drive_c/${p//\\//}"
 }
+
+# The prefix's Wine server ends a few seconds after its last program; the test waits for it.
+trap 'wineserver -w' EXIT
+if [[ ! -f $WINEPREFIX/ready ]]; then
+    "$wine" wineboot -i >/dev/null 2>&1 || fail "cannot set up the Wine prefix $WINEPREFIX"
+    touch "$WINEPREFIX/ready"
+fi
 
 # What a broken earlier run may have left.
 rm -rf "$work" && mkdir -p "$work"

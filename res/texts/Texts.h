@@ -121,6 +121,8 @@ inline constexpr Text BoardPageHelp =
     "appropriate "
     "Load button, then press Edit Properties to view and edit the board properties. Store your edits with "
     "either Save button.";
+inline constexpr Text BoardPageFileLabel = "File";   // beside the file icon, over the file transfers
+inline constexpr Text BoardPageBoardLabel = "Board"; // beside the board icon, over the board transfers
 inline constexpr Text NotImplementedYet = "Not implemented yet";
 inline constexpr Text LpuNotSupported = "LPU OS not supported in this system. To get LPU Operating System "
                                         "support, please contact Vantrell Systems Inc.";

@@ -1,0 +1,500 @@
+// ruvasetw.exe's windows driven in process by their window messages: the main sheet and the board
+// properties sheet run modeless, over boards simulated in process, with recorded messages and file
+// choices. What each page decides is tested with the page logic; these tests show that the Win32
+// front end shows it, reads it back and passes each command on.
+
+#include "BoardPropertiesSheet.h"
+#include "Driver.h"
+#include "InfoDialog.h"
+#include "InfoDialogs.h"
+#include "MainSheet.h"
+#include "MainSheetWindow.h"
+#include "MessageFormat.h"
+#include "ModalWindows.h"
+#include "RecordingPrompts.h"
+#include "Resource.h"
+#include "SimChannel.h"
+#include "Texts.h"
+#include "WinPrompts.h"
+#include "WinText.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <prsht.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+using namespace ruva;
+using namespace ruva::test;
+using win32::SheetMode;
+
+namespace {
+
+// The sheet's Apply button.
+constexpr int ApplyButton = 0x3021;
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::string ItemText(HWND dialog, int id) {
+    return win32::Text(GetDlgItem(dialog, id));
+}
+
+// A click on a push button or check box, as the mouse gives it.
+void Click(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    ASSERT_NE(button, nullptr) << "no control " << id;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    Pump();
+}
+
+// The user picks the item at `position` of a list.
+void Choose(HWND page, int id, int position) {
+    SendMessageW(GetDlgItem(page, id), CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    Pump();
+}
+
+void Type(HWND page, int id, std::string_view text) {
+    win32::SetItemText(page, id, text);
+    Pump();
+}
+
+int ButtonIndex(BoardPageButton id) {
+    const auto buttons = BoardPageButtons();
+    for (std::size_t k = 0; k < buttons.size(); ++k)
+        if (buttons[k].Id == id)
+            return IDC_PAGE_BUTTON(static_cast<int>(k));
+    return -1;
+}
+
+// The field index of a named field in a page's table.
+int FieldId(const PageModel& page, std::string_view name, int box = 0) {
+    const auto fields = page.Fields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].Name == name)
+            return IDC_FIELD(static_cast<int>(i)) + box;
+    ADD_FAILURE() << "no field " << name;
+    return -1;
+}
+
+// An information dialog as the Win32 front end showed it.
+struct ShownDialog {
+    std::string Title;
+    std::string Intro;
+    std::vector<std::pair<std::string, std::string>> Fields; // label, value
+};
+
+// Opens the board properties sheet and the information dialogs modeless; a test's script drives the
+// sheet, and each dialog is read and closed with OK.
+struct TestWindows : ModalWindows {
+    HWND Owner = nullptr;
+    std::function<void(win32::BoardPropertiesSheet&, BoardPropertiesModel&)> Drive;
+    std::vector<ShownDialog> Dialogs;
+    int HelpRequests = 0;
+
+    bool RunBoardProperties(BoardPropertiesModel& model) override {
+        win32::BoardPropertiesSheet sheet(model, [this](HWND) { ++HelpRequests; });
+        sheet.Show(Owner, SheetMode::Modeless);
+        Pump();
+        if (Drive)
+            Drive(sheet, model);
+        // Whatever the script left open is cancelled.
+        if (PropSheet_GetCurrentPageHwnd(sheet.Window()) != nullptr) {
+            PropSheet_PressButton(sheet.Window(), PSBTN_CANCEL);
+            Pump();
+        }
+        DestroyWindow(sheet.Window());
+        Pump();
+        return sheet.Accepted();
+    }
+
+    void ShowInformation(const InfoDialogContent& content) override {
+        HWND dialog = win32::ShowInfoDialog(Owner, content, SheetMode::Modeless);
+        ShownDialog shown{win32::Text(dialog), ItemText(dialog, IDC_INTRO), {}};
+        for (int i = 0; GetDlgItem(dialog, IDC_FIELD(i)) != nullptr; ++i)
+            shown.Fields.emplace_back(ItemText(dialog, IDC_FIELD_LABEL(i)), ItemText(dialog, IDC_FIELD(i)));
+        Dialogs.push_back(shown);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_FALSE(IsWindow(dialog)) << "OK closes the dialog";
+    }
+};
+
+// The main sheet, modeless, over simulated boards behind the opened driver.
+struct Rig {
+    SimChannel Channel;
+    Driver Board{Channel};
+    RecordingPrompts Prompts;
+    TestWindows Windows;
+    MainSheetModel Model{Board, Prompts};
+    win32::MainSheetWindow Sheet{Model, Windows, [](HWND) {}};
+
+    explicit Rig(sim::SimState state = sim::FreshState(2), bool driverInstalled = true)
+        : Channel(std::move(state)) {
+        Channel.DriverInstalled = driverInstalled;
+        OpenDriverAtStart(Board);
+        Sheet.Show(SheetMode::Modeless);
+        Windows.Owner = Sheet.Window();
+        Pump();
+    }
+    ~Rig() {
+        DestroyWindow(Sheet.Window());
+        Pump();
+    }
+
+    HWND OpenPage(int index) {
+        PropSheet_SetCurSel(Sheet.Window(), nullptr, index);
+        Pump();
+        return Sheet.Page(index);
+    }
+    HWND OpenBoardPage(int board) { return OpenPage(1 + board); }
+    void Press(HWND page, BoardPageButton button) { Click(page, ButtonIndex(button)); }
+
+    // The enabled state of every button of a board page.
+    static std::map<BoardPageButton, bool> Enabled(HWND page) {
+        std::map<BoardPageButton, bool> state;
+        for (const BoardPageButtonControl& button : BoardPageButtons())
+            state[button.Id] = IsWindowEnabled(GetDlgItem(page, ButtonIndex(button.Id))) != FALSE;
+        return state;
+    }
+};
+
+std::map<BoardPageButton, bool> Expected(bool available, bool loaded, bool saveToBoard) {
+    using B = BoardPageButton;
+    return {{B::Resources, available},   {B::SerialNo, available},      {B::Diagnostics, false},
+            {B::LpuBoot, available},     {B::LoadFromFile, true},       {B::SaveToFile, loaded},
+            {B::EditProperties, loaded}, {B::LoadFromBoard, available}, {B::SaveToBoard, saveToBoard}};
+}
+
+std::string TempFile(const char* name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+} // namespace
+
+TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFirstShown) {
+    Rig rig;
+    HWND sheet = rig.Sheet.Window();
+    EXPECT_EQ(win32::Text(sheet), "Ruva-2 Properties");
+    HWND tabs = PropSheet_GetTabControl(sheet);
+    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 5);
+    for (int i = 0; i < 5; ++i) {
+        wchar_t text[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        TabCtrl_GetItem(tabs, i, &item);
+        EXPECT_EQ(win32::Narrow(text), MainSheetModel::PageCaption(i));
+    }
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
+    EXPECT_EQ(ItemText(rig.Sheet.Page(0), IDC_PRODUCT_LINE), texts::AboutProductLine);
+    // No board is checked, and no board page made, before its tab is selected.
+    EXPECT_EQ(rig.Sheet.Page(2), nullptr);
+    EXPECT_FALSE(rig.Model.BoardPage(1).IsInitialised());
+    HWND page = rig.OpenBoardPage(1);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(rig.Model.BoardPage(1).IsInitialised());
+    EXPECT_EQ(ItemText(page, IDC_INTRO), texts::BoardPageHelp);
+    EXPECT_EQ(ItemText(page, ButtonIndex(BoardPageButton::EditProperties)), "    Edit\nP&roperties");
+    // The main sheet has OK, Cancel and Help, and no Apply.
+    EXPECT_NE(GetDlgItem(sheet, IDOK), nullptr);
+    EXPECT_NE(GetDlgItem(sheet, IDHELP), nullptr);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, ApplyButton)));
+}
+
+TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheSheet) {
+    Rig rig;
+    HWND sheet = rig.Sheet.Window();
+    HMENU menu = GetSystemMenu(sheet, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(SC_MINIMIZE));
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
+    EXPECT_EQ(win32::Narrow(text), "Min&imize");
+    EXPECT_EQ(GetWindowLongW(sheet, GWL_STYLE) & WS_MINIMIZEBOX, 0) << "no minimise box";
+    EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_BIG, 0), 0) << "the program icon";
+
+    SendMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Pump();
+    EXPECT_TRUE(IsIconic(sheet));
+}
+
+TEST(Win32BoardPage, EnableRulesFollowTheBoardCheckAndTheLoadedConfiguration) {
+    Rig rig; // boards 0 and 1
+    HWND board0 = rig.OpenBoardPage(0);
+    EXPECT_EQ(Rig::Enabled(board0), Expected(true, false, false));
+    HWND board2 = rig.OpenBoardPage(2);
+    EXPECT_EQ(Rig::Enabled(board2), Expected(false, false, false));
+
+    // A failed load from the board leaves everything as it was.
+    rig.OpenBoardPage(0);
+    rig.Press(board0, BoardPageButton::LoadFromFile); // cancelled: no file chosen
+    EXPECT_EQ(Rig::Enabled(board0), Expected(true, false, false));
+
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    EXPECT_TRUE(rig.Model.ConfigLoaded());
+    EXPECT_EQ(Rig::Enabled(board0), Expected(true, true, true));
+    // Other pages take the new state when they become active.
+    EXPECT_EQ(Rig::Enabled(rig.OpenBoardPage(1)), Expected(true, true, true));
+    EXPECT_EQ(Rig::Enabled(rig.OpenBoardPage(2)), Expected(false, true, false));
+
+    // "LPU &BOOT" only shows its message.
+    HWND board1 = rig.OpenBoardPage(1);
+    rig.Prompts.Messages.clear();
+    rig.Press(board1, BoardPageButton::LpuBoot);
+    EXPECT_EQ(rig.Prompts.Messages,
+              (std::vector<ShownMessage>{{std::string(texts::LpuNotSupported), MessageIcon::Information}}));
+}
+
+TEST(Win32BoardPage, WithoutTheDriverOnlyTheFileButtonsWorkAndResourcesReportsError52) {
+    Rig rig(sim::FreshState(2), false);
+    EXPECT_EQ(Rig::Enabled(rig.OpenBoardPage(0)), Expected(false, false, false));
+    EXPECT_TRUE(rig.Prompts.Messages.empty()) << "nothing is said at start or on the board check";
+    Click(rig.OpenPage(0), IDC_RESOURCES);
+    EXPECT_EQ(rig.Prompts.Messages,
+              (std::vector<ShownMessage>{
+                  {FormatText(texts::DriverError, {52, texts::DriverNotInstalled}), MessageIcon::Stop}}));
+    EXPECT_TRUE(rig.Windows.Dialogs.empty());
+}
+
+TEST(Win32BoardPage, TheFourTransfersCarryOneConfigurationFromBoard0ThroughAFileToBoard1) {
+    Rig rig;
+    HWND board0 = rig.OpenBoardPage(0);
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    EXPECT_EQ(rig.Model.Config().Image, rig.Channel.State().Boards[0].Image);
+
+    // Saved to a file, with the config file dialog's options.
+    const std::string file = TempFile("ruvasetw-win32-test.cfg");
+    std::filesystem::remove(file);
+    rig.Prompts.SaveChoices.push_back(file);
+    rig.Press(board0, BoardPageButton::SaveToFile);
+    ASSERT_EQ(rig.Prompts.SaveDialogs.size(), 1u);
+    EXPECT_EQ(rig.Prompts.SaveDialogs[0].DefaultExtension, ConfigFileDialog().DefaultExtension);
+    std::stringstream text;
+    text << std::ifstream(file).rdbuf();
+    EXPECT_NE(text.str().find("HdlcStartAddress"), std::string::npos) << text.str();
+
+    // Loaded from the file again, over a configuration cleared meanwhile.
+    const BoardConfig fromBoard0 = rig.Model.Config();
+    rig.Model.Config() = {};
+    rig.Prompts.OpenChoices.push_back(file);
+    rig.Prompts.Messages.clear();
+    rig.Press(board0, BoardPageButton::LoadFromFile);
+    EXPECT_TRUE(rig.Prompts.Messages.empty()) << rig.Prompts.Messages[0].Text;
+    EXPECT_EQ(rig.Model.Config().General, fromBoard0.General);
+    EXPECT_EQ(rig.Model.Config().Image.Li, fromBoard0.Image.Li);
+
+    // Saved to board 1 from its page.
+    HWND board1 = rig.OpenBoardPage(1);
+    rig.Press(board1, BoardPageButton::SaveToBoard);
+    EXPECT_EQ(rig.Prompts.Messages.back().Text, texts::SaveSucceeded);
+    EXPECT_EQ(rig.Channel.State().Boards[1].Image.Li, fromBoard0.Image.Li);
+    std::filesystem::remove(file);
+}
+
+TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) {
+    Rig rig;
+    HWND board0 = rig.OpenBoardPage(0);
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    const BoardConfig loaded = rig.Model.Config();
+
+    // An edit on every kind of control of Li0 (E1 mode), then Apply, then Cancel: nothing reaches the
+    // configuration. The same edits with OK do.
+    for (const bool ok : {false, true}) {
+        rig.Windows.Drive = [ok](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
+            HWND page = sheet.Page(BoardPropertiesModel::Li0E1);
+            ASSERT_NE(page, nullptr);
+            HWND apply = GetDlgItem(sheet.Window(), ApplyButton);
+            EXPECT_FALSE(IsWindowEnabled(apply));
+            const PageModel& e1 = model.Page(BoardPropertiesModel::Li0E1);
+            Choose(page, FieldId(e1, "TransmitLineCode"), 0); // AMI
+            EXPECT_TRUE(IsWindowEnabled(apply)) << "a list enables Apply";
+            PropSheet_PressButton(sheet.Window(), PSBTN_APPLYNOW);
+            Pump();
+            EXPECT_FALSE(IsWindowEnabled(apply)) << "Apply clears the changed state";
+            Type(page, FieldId(e1, "LOSSensitivity"), "7");
+            EXPECT_TRUE(IsWindowEnabled(apply)) << "an edit field enables Apply";
+            PropSheet_PressButton(sheet.Window(), PSBTN_APPLYNOW);
+            Pump();
+            Click(page, FieldId(e1, "SaBits", 0)); // Sa4
+            EXPECT_TRUE(IsWindowEnabled(apply)) << "a check box enables Apply";
+
+            // The T1 page's clear channels TS1 and TS24.
+            PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li0T1);
+            Pump();
+            HWND t1 = sheet.Page(BoardPropertiesModel::Li0T1);
+            const PageModel& t1Model = model.Page(BoardPropertiesModel::Li0T1);
+            Click(t1, FieldId(t1Model, "ClearChannels", 0));
+            Click(t1, FieldId(t1Model, "ClearChannels", 23));
+            PropSheet_PressButton(sheet.Window(), ok ? PSBTN_OK : PSBTN_CANCEL);
+            Pump();
+            EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), nullptr) << "the sheet has closed";
+        };
+        rig.Press(board0, BoardPageButton::EditProperties);
+        if (!ok) {
+            EXPECT_EQ(rig.Model.Config(), loaded) << "Cancel after Apply copies nothing back";
+            continue;
+        }
+        BoardConfig expected = loaded;
+        auto& li0 = expected.Image.Li[0];
+        li0.E1.TransmitLineCode = 0;
+        li0.E1.LOSSensitivity = 7;
+        li0.E1.SaBits = static_cast<std::uint16_t>(li0.E1.SaBits ^ 0x10);
+        li0.T1.ClearChannels ^= 0x800001;
+        EXPECT_EQ(rig.Model.Config(), expected);
+    }
+}
+
+TEST(Win32BoardProperties, ARefusedEntryIsReportedOnceAndKeepsTheSheetOpenOnItsField) {
+    Rig rig;
+    HWND board0 = rig.OpenBoardPage(0);
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    const BoardConfig loaded = rig.Model.Config();
+    rig.Prompts.Messages.clear();
+
+    rig.Windows.Drive = [&rig](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1T1);
+        Pump();
+        HWND page = sheet.Page(BoardPropertiesModel::Li1T1);
+        const int lineLength = FieldId(model.Page(BoardPropertiesModel::Li1T1), "LineLength");
+        Type(page, lineLength, "ab");
+        PropSheet_PressButton(sheet.Window(), PSBTN_OK);
+        Pump();
+        EXPECT_EQ(rig.Prompts.Messages,
+                  (std::vector<ShownMessage>{{std::string(texts::EnterInteger), MessageIcon::Stop}}));
+        EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), page) << "the sheet stays open on the page";
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, lineLength));
+        // Another tab is refused as well.
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::General);
+        Pump();
+        EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), page);
+    };
+    rig.Press(board0, BoardPageButton::EditProperties);
+    EXPECT_EQ(rig.Model.Config(), loaded);
+}
+
+TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGeneralPageReadsAnyBase) {
+    Rig rig;
+    HWND board0 = rig.OpenBoardPage(0);
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    const BoardConfig loaded = rig.Model.Config();
+
+    rig.Windows.Drive = [](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
+        HWND li0 = sheet.Page(BoardPropertiesModel::Li0E1);
+        const int los = FieldId(model.Page(BoardPropertiesModel::Li0E1), "LOSRecovery");
+        Type(li0, los, "7");
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1E1);
+        Pump();
+        HWND li1 = sheet.Page(BoardPropertiesModel::Li1E1);
+        EXPECT_EQ(ItemText(li1, IDC_PAGE_BUTTON(0)), "Copy From Other Li");
+        Click(li1, IDC_PAGE_BUTTON(0));
+        EXPECT_EQ(ItemText(li1, los), "7");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet.Window(), ApplyButton)));
+
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::General);
+        Pump();
+        HWND general = sheet.Page(BoardPropertiesModel::General);
+        const int address = FieldId(model.Page(BoardPropertiesModel::General), "HdlcStartAddress");
+        EXPECT_EQ(ItemText(general, address), "0x8000");
+        Type(general, address, "0100001"); // octal
+        PropSheet_PressButton(sheet.Window(), PSBTN_OK);
+        Pump();
+    };
+    rig.Press(board0, BoardPageButton::EditProperties);
+    BoardConfig expected = loaded;
+    expected.Image.Li[0].E1.LOSRecovery = 7;
+    expected.Image.Li[1].E1 = expected.Image.Li[0].E1;
+    expected.General.HdlcStartAddress = 0x8001;
+    EXPECT_EQ(rig.Model.Config(), expected);
+
+    // Default Values on Li1 (T1 mode) changes that page alone; Cancel keeps all.
+    rig.Windows.Drive = [](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1T1);
+        Pump();
+        HWND page = sheet.Page(BoardPropertiesModel::Li1T1);
+        const int lineLength = FieldId(model.Page(BoardPropertiesModel::Li1T1), "LineLength");
+        Type(page, lineLength, "5");
+        Click(page, IDC_PAGE_BUTTON(1));
+        T1Settings defaults{};
+        SetT1Defaults(defaults);
+        EXPECT_EQ(ItemText(page, lineLength), std::to_string(defaults.LineLength));
+    };
+    const BoardConfig before = rig.Model.Config();
+    rig.Press(board0, BoardPageButton::EditProperties);
+    EXPECT_EQ(rig.Model.Config(), before);
+}
+
+TEST(Win32InfoDialogs, ShowTheValuesOfTheSharedLogicForTheirBoard) {
+    Rig rig;
+    Click(rig.OpenPage(0), IDC_RESOURCES);
+    ASSERT_EQ(rig.Windows.Dialogs.size(), 1u);
+    const ShownDialog& shared = rig.Windows.Dialogs[0];
+    EXPECT_EQ(shared.Title, texts::ResourcesTitle);
+    EXPECT_EQ(shared.Intro, texts::SharedResourcesIntro);
+    EXPECT_EQ(shared.Fields,
+              (std::vector<std::pair<std::string, std::string>>{{"Irq:", "10"},
+                                                                {"Io Base Address:", "0x300"},
+                                                                {"No of boards:", "2"},
+                                                                {"Info Buffer Size:", "0x1000"}}));
+
+    // Board 1's page shows board 1's entries of the per-board arrays, and its serial numbers.
+    HWND board1 = rig.OpenBoardPage(1);
+    rig.Press(board1, BoardPageButton::Resources);
+    rig.Press(board1, BoardPageButton::SerialNo);
+    ASSERT_EQ(rig.Windows.Dialogs.size(), 3u);
+    const sim::SimBoard& board = rig.Channel.State().Boards[1];
+    DriverParameters parameters;
+    ASSERT_EQ(rig.Board.GetDriverParameters(parameters), 1);
+    for (const auto& [shown, content] :
+         {std::pair{rig.Windows.Dialogs[1], BoardResources(parameters, 1)},
+          std::pair{rig.Windows.Dialogs[2], SerialNumbers(board.Image.SerialNumber, board.Info)}}) {
+        EXPECT_EQ(shown.Title, content.Title);
+        EXPECT_EQ(shown.Intro, content.Intro);
+        ASSERT_EQ(shown.Fields.size(), content.Fields.size());
+        for (std::size_t i = 0; i < shown.Fields.size(); ++i)
+            EXPECT_EQ(shown.Fields[i],
+                      (std::pair{std::string(content.Fields[i].Label), content.Fields[i].Value}));
+    }
+    std::ostringstream dram;
+    dram << "0x" << std::uppercase << std::hex << board.DramSize;
+    EXPECT_EQ(rig.Windows.Dialogs[1].Fields[0].second, dram.str());
+}
+
+TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwritePrompt) {
+    EXPECT_EQ(win32::MessageBoxStyle(MessageIcon::Stop), static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(win32::MessageBoxStyle(MessageIcon::Information),
+              static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(win32::MessageBoxStyle(MessageIcon::Warning), static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(win32::MessageBoxStyle(MessageIcon::None), static_cast<UINT>(MB_OK));
+
+    const FileDialogOptions options = ConfigFileDialog();
+    const win32::FileDialogSetup save = win32::DescribeFileDialog(options, true);
+    std::wstring filters;
+    for (const FileFilter& filter : options.Filters)
+        filters += win32::Widen(filter.Description) + L'\0' + win32::Widen(filter.Pattern) + L'\0';
+    EXPECT_EQ(save.Filters, filters + L'\0');
+    EXPECT_EQ(save.DefaultExtension, L"cfg");
+    EXPECT_TRUE(save.Flags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(save.Flags & OFN_HIDEREADONLY);
+    const win32::FileDialogSetup open = win32::DescribeFileDialog(options, false);
+    EXPECT_FALSE(open.Flags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(open.Flags & OFN_FILEMUSTEXIST);
+}

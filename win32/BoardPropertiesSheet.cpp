@@ -1,0 +1,171 @@
+#include "BoardPropertiesSheet.h"
+
+#include "Resource.h"
+#include "WinPageControls.h"
+#include "WinText.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+namespace ruva::win32 {
+
+namespace {
+
+int TemplateOf(int index) {
+    switch (index) {
+    case BoardPropertiesModel::Li0E1:
+    case BoardPropertiesModel::Li1E1:
+        return IDD_BRD_E1;
+    case BoardPropertiesModel::Li0T1:
+    case BoardPropertiesModel::Li1T1:
+        return IDD_BRD_T1;
+    default:
+        return IDD_BRD_GENERAL;
+    }
+}
+
+// A notification's answer in a dialog procedure.
+INT_PTR Answer(HWND page, LONG_PTR result) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+} // namespace
+
+BoardPropertiesSheet::BoardPropertiesSheet(BoardPropertiesModel& model, ShowHelpFunction help)
+    : model_(model), help_(std::move(help)) {
+    for (int i = 0; i < BoardPropertiesModel::PageCount; ++i)
+        titles_[static_cast<std::size_t>(i)] = Widen(BoardPropertiesModel::PageCaption(i));
+}
+
+bool BoardPropertiesSheet::Show(HWND owner, SheetMode mode) {
+    std::array<PROPSHEETPAGEW, BoardPropertiesModel::PageCount> pages{};
+    for (int i = 0; i < BoardPropertiesModel::PageCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        bindings_[at] = {this, i};
+        PROPSHEETPAGEW& page = pages[at];
+        page.dwSize = sizeof page;
+        page.dwFlags = PSP_USETITLE | PSP_HASHELP;
+        page.hInstance = Module();
+        page.pszTemplate = MAKEINTRESOURCEW(TemplateOf(i));
+        page.pfnDlgProc = &BoardPropertiesSheet::PageProc;
+        page.pszTitle = titles_[at].c_str();
+        page.lParam = reinterpret_cast<LPARAM>(&bindings_[at]);
+    }
+    const std::wstring caption = Widen(BoardPropertiesModel::Caption());
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_HASHELP | (mode == SheetMode::Modeless ? PSH_MODELESS : 0);
+    header.hwndParent = owner;
+    header.hInstance = Module();
+    header.pszCaption = caption.c_str();
+    header.nPages = static_cast<UINT>(pages.size());
+    header.nStartPage = 0;
+    header.ppsp = pages.data();
+    accepted_ = false;
+    const INT_PTR result = PropertySheetW(&header);
+    if (mode == SheetMode::Modeless)
+        window_ = reinterpret_cast<HWND>(result);
+    return accepted_;
+}
+
+INT_PTR CALLBACK BoardPropertiesSheet::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* binding =
+            reinterpret_cast<PageBinding*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
+        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
+        BoardPropertiesSheet& sheet = *binding->Sheet;
+        sheet.pages_[static_cast<std::size_t>(binding->Index)] = page;
+        sheet.window_ = GetParent(page);
+        PageModel& model = sheet.model_.Page(binding->Index);
+        WinPageControls(page, model.Fields()).ShowTexts(model.Buttons());
+        return TRUE;
+    }
+    auto* binding = reinterpret_cast<PageBinding*>(GetWindowLongPtrW(page, DWLP_USER));
+    if (binding == nullptr)
+        return FALSE;
+    switch (message) {
+    case WM_NOTIFY:
+        return binding->Sheet->OnNotify(binding->Index, page, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+        return binding->Sheet->OnCommand(binding->Index, page, wParam);
+    case WM_DESTROY:
+        binding->Sheet->pages_[static_cast<std::size_t>(binding->Index)] = nullptr;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header) {
+    WinPageControls controls(page, model_.Page(index).Fields());
+    switch (header.code) {
+    case PSN_SETACTIVE:
+        loading_ = true;
+        model_.Enter(index, controls);
+        loading_ = false;
+        return Answer(page, 0);
+    case PSN_KILLACTIVE:
+        // A refused entry keeps the page active (and OK from closing the sheet).
+        return Answer(page, model_.Leave(controls) ? FALSE : TRUE);
+    case PSN_APPLY: {
+        // Every created page hears of Apply and OK; the active one stores its controls.
+        if (index != model_.ActivePage())
+            return Answer(page, PSNRET_NOERROR);
+        const bool ok = reinterpret_cast<const PSHNOTIFY&>(header).lParam != 0;
+        if (!(ok ? model_.Accept(controls) : model_.Apply(controls)))
+            return Answer(page, PSNRET_INVALID_NOCHANGEPAGE);
+        if (ok)
+            accepted_ = true;
+        for (HWND each : pages_)
+            if (each != nullptr)
+                PropSheet_UnChanged(window_, each);
+        return Answer(page, PSNRET_NOERROR);
+    }
+    case PSN_HELP:
+        if (help_)
+            help_(window_);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR BoardPropertiesSheet::OnCommand(int index, HWND page, WPARAM wParam) {
+    if (loading_)
+        return FALSE;
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    PageModel& pageModel = model_.Page(index);
+    WinPageControls controls(page, pageModel.Fields());
+    if (code == BN_CLICKED) {
+        const auto buttons = pageModel.Buttons();
+        for (std::size_t k = 0; k < buttons.size(); ++k) {
+            if (id == IDC_PAGE_BUTTON(static_cast<int>(k))) {
+                loading_ = true;
+                model_.Press(index, buttons[k].Id, controls);
+                loading_ = false;
+                MarkChanged(page);
+                return TRUE;
+            }
+        }
+        if (controls.Click(id)) {
+            model_.ControlChanged();
+            MarkChanged(page);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    if (code == CBN_SELCHANGE || code == EN_CHANGE) {
+        model_.ControlChanged();
+        MarkChanged(page);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void BoardPropertiesSheet::MarkChanged(HWND page) {
+    PropSheet_Changed(window_, page);
+}
+
+} // namespace ruva::win32

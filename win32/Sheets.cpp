@@ -1,0 +1,72 @@
+#include "Sheets.h"
+
+#include "Resource.h"
+
+#include <algorithm>
+#include <map>
+
+namespace ruva::win32 {
+
+namespace {
+
+// A bitmap resource as a DIB section with its colours multiplied by its alpha, as AlphaBlend takes it.
+HBITMAP LoadPremultiplied(int id) {
+    auto* bitmap = static_cast<HBITMAP>(
+        LoadImageW(Module(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DIBSECTION dib{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib ||
+        dib.dsBm.bmBitsPixel != 32 || dib.dsBm.bmBits == nullptr)
+        return bitmap;
+    auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
+    const auto count =
+        static_cast<std::size_t>(dib.dsBm.bmWidth) * static_cast<std::size_t>(dib.dsBm.bmHeight);
+    for (std::size_t i = 0; i < count; ++i, pixel += 4) {
+        const unsigned alpha = pixel[3];
+        for (int c = 0; c < 3; ++c)
+            pixel[c] = static_cast<BYTE>((pixel[c] * alpha + 127) / 255);
+    }
+    return bitmap;
+}
+
+} // namespace
+
+HINSTANCE Module() {
+    return GetModuleHandleW(nullptr);
+}
+
+HICON ProgramIcon(bool large) {
+    const int size = GetSystemMetrics(large ? SM_CXICON : SM_CXSMICON);
+    return static_cast<HICON>(
+        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void DrawBitmap(const DRAWITEMSTRUCT& item, int bitmapId) {
+    // Loaded once for the run of the program, like the icon.
+    static std::map<int, HBITMAP> bitmaps;
+    HBITMAP& bitmap = bitmaps[bitmapId];
+    if (bitmap == nullptr)
+        bitmap = LoadPremultiplied(bitmapId);
+    BITMAP size{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof size, &size) == 0)
+        return;
+    const RECT& box = item.rcItem;
+    // The picture at its own size, smaller only where the control is smaller, keeping its proportions.
+    int width = size.bmWidth;
+    int height = size.bmHeight;
+    const int boxWidth = box.right - box.left;
+    const int boxHeight = box.bottom - box.top;
+    if (width > boxWidth || height > boxHeight) {
+        const double scale = std::min(double(boxWidth) / width, double(boxHeight) / height);
+        width = static_cast<int>(width * scale);
+        height = static_cast<int>(height * scale);
+    }
+    HDC source = CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(item.hDC, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2, width,
+                  height, source, 0, 0, size.bmWidth, size.bmHeight, blend);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+} // namespace ruva::win32

@@ -33,6 +33,16 @@ void SyncDirectoryOf(const std::string& path) {
     }
 }
 
+// Takes a freshly created file's descriptor, with the mode of the file it replaces (mode < 0: none).
+std::error_code TakeCreated(int fd, int mode, int& handle) {
+    if (fd < 0)
+        return LastError();
+    if (mode >= 0)
+        ::fchmod(fd, static_cast<mode_t>(mode));
+    handle = fd;
+    return {};
+}
+
 } // namespace
 
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode) {
@@ -62,13 +72,7 @@ std::error_code PrepareTarget(const std::string& path, std::string& target, int&
 }
 
 std::error_code CreateNew(const std::string& name, int mode, int& handle) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return LastError();
-    if (mode >= 0)
-        ::fchmod(fd, static_cast<mode_t>(mode));
-    handle = fd;
-    return {};
+    return TakeCreated(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666), mode, handle);
 }
 
 std::error_code WriteSync(int handle, std::string_view text) {
@@ -139,13 +143,8 @@ std::error_code OpenInPlace(const std::string& target, int& handle) {
 
 std::error_code CreateUnnamed(const std::string& target, int mode, int& handle) {
 #ifdef O_TMPFILE
-    const int fd = ::open(DirectoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return LastError();
-    if (mode >= 0)
-        ::fchmod(fd, static_cast<mode_t>(mode));
-    handle = fd;
-    return {};
+    return TakeCreated(::open(DirectoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666), mode,
+                       handle);
 #else
     (void)target;
     (void)mode;

@@ -68,4 +68,24 @@ ScriptedDriver::ScriptedDriver(const DriverParameters& parameters) {
     channel.Queue(Request::GetDriverParameters, StatusReply(1, {bytes.begin(), bytes.end()}));
 }
 
+DriverParameters BoardTwoParameters() {
+    DriverParameters p;
+    p.IoBaseAddress = 0x300;
+    p.NumberOfBoards = 3;
+    p.HostMemoryWindowOffset[2] = 0xE0000;
+    p.HostMemoryWindowSize[2] = 0x8000;
+    p.HostIoWindowOffset[2] = 0x360;
+    p.HostIoWindowSize[2] = 0x10;
+    return p;
+}
+
+std::string GoldenBoardTwo() {
+    return ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg"));
+}
+
+SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts) {
+    ScriptedDriver board(BoardTwoParameters());
+    return SaveToFile(path, 2, DefaultConfig(), board.driver, prompts);
+}
+
 } // namespace ruva::test

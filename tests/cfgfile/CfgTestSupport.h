@@ -3,6 +3,7 @@
 // and a driver that answers the parameter request.
 
 #include "BoardConfig.h"
+#include "ConfigSave.h"
 #include "Driver.h"
 #include "DriverRecords.h"
 #include "ScriptedChannel.h"
@@ -42,5 +43,14 @@ struct ScriptedDriver {
     ScriptedChannel channel;
     Driver driver{channel};
 };
+
+// The save tests' board: board 2 of three, with its resources set.
+DriverParameters BoardTwoParameters();
+// What the default configuration saved for board 2 reads (tests/data/cfgfile/golden).
+std::string GoldenBoardTwo();
+// Content that a failed save must leave as it was.
+inline const std::string Precious = "precious bytes\r\n";
+// Saves the default configuration for board 2 to `path`.
+SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts);
 
 } // namespace ruva::test

@@ -21,29 +21,20 @@
 namespace ruva {
 namespace {
 
+using test::BoardTwoParameters;
 using test::DataPath;
 using test::DefaultConfig;
+using test::GoldenBoardTwo;
+using test::Precious;
 using test::ReadFileBytes;
 using test::RecordingPrompts;
+using test::SaveBoardTwo;
 using test::ScriptedDriver;
 using test::ShownMessage;
 using test::TempDir;
 using test::WriteFileBytes;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-DriverParameters BoardTwoParameters() {
-    DriverParameters p;
-    p.IoBaseAddress = 0x300;
-    p.NumberOfBoards = 3;
-    p.HostMemoryWindowOffset[2] = 0xE0000;
-    p.HostMemoryWindowSize[2] = 0x8000;
-    p.HostIoWindowOffset[2] = 0x360;
-    p.HostIoWindowSize[2] = 0x10;
-    return p;
-}
-
-const std::string Precious = "precious bytes\r\n";
 
 ShownMessage Stop(std::string text) {
     return {std::move(text), MessageIcon::Stop};
@@ -58,7 +49,7 @@ TEST(SaveTest, WritesTheWholeTextAndReplacesAnExistingFile) {
     ScriptedDriver board(BoardTwoParameters());
     RecordingPrompts prompts;
     EXPECT_EQ(SaveToFile(path, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::Saved);
-    EXPECT_EQ(ReadFileBytes(path), ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg")));
+    EXPECT_EQ(ReadFileBytes(path), GoldenBoardTwo());
     EXPECT_THAT(prompts.Messages, IsEmpty());
     EXPECT_THAT(dir.Entries(), ElementsAre("board.cfg")); // no temporary file left behind
     struct stat st {};
@@ -143,11 +134,7 @@ TEST(SaveTest, SavingThroughALinkReplacesTheFileItPointsTo) {
     ASSERT_EQ(SaveToFile((dir / "link.cfg").string(), 2, DefaultConfig(), board.driver, prompts),
               SaveOutcome::Saved);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.cfg"));
-    EXPECT_EQ(ReadFileBytes(dir / "real.cfg"), ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg")));
-}
-
-std::string Golden2() {
-    return ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg"));
+    EXPECT_EQ(ReadFileBytes(dir / "real.cfg"), GoldenBoardTwo());
 }
 
 TEST(SaveTest, ATargetThatIsNotARegularFileIsWrittenInPlace) {
@@ -173,8 +160,8 @@ TEST(SaveTest, ATargetThatIsNotARegularFileIsWrittenInPlace) {
     for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
         fromPipe.append(buffer, static_cast<std::size_t>(n));
     ::close(pipeEnds[0]);
-    EXPECT_EQ(fromFifo, Golden2());
-    EXPECT_EQ(fromPipe, Golden2());
+    EXPECT_EQ(fromFifo, GoldenBoardTwo());
+    EXPECT_EQ(fromPipe, GoldenBoardTwo());
     struct stat st {};
     ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
@@ -211,7 +198,7 @@ TEST(SaveTest, TheLongestFileNameIsSavedAndReplaced) {
                   SaveOutcome::Saved);
     }
     EXPECT_THAT(dir.Entries(), ElementsAre(name));
-    EXPECT_EQ(ReadFileBytes(dir / name), Golden2());
+    EXPECT_EQ(ReadFileBytes(dir / name), GoldenBoardTwo());
     // Where a named temporary file is used, its name fits too.
     const std::string temporary = AtomicFile::TemporaryName((dir / name).string(), 4294967295ul, 99);
     EXPECT_EQ(std::filesystem::path(temporary).parent_path(), dir.Path());

@@ -17,38 +17,20 @@
 namespace ruva {
 namespace {
 
+using test::BoardTwoParameters;
 using test::DataPath;
 using test::DefaultConfig;
+using test::GoldenBoardTwo;
+using test::Precious;
 using test::ReadFileBytes;
 using test::RecordingPrompts;
+using test::SaveBoardTwo;
 using test::ScriptedDriver;
 using test::ShownMessage;
 using test::TempDir;
 using test::WriteFileBytes;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-
-DriverParameters BoardTwoParameters() {
-    DriverParameters p;
-    p.IoBaseAddress = 0x300;
-    p.NumberOfBoards = 3;
-    p.HostMemoryWindowOffset[2] = 0xE0000;
-    p.HostMemoryWindowSize[2] = 0x8000;
-    p.HostIoWindowOffset[2] = 0x360;
-    p.HostIoWindowSize[2] = 0x10;
-    return p;
-}
-
-const std::string Precious = "precious bytes\r\n";
-
-std::string Golden() {
-    return ReadFileBytes(DataPath("cfgfile/golden/defaults-board2.cfg"));
-}
-
-SaveOutcome Save(const std::string& path, RecordingPrompts& prompts) {
-    ScriptedDriver board(BoardTwoParameters());
-    return SaveToFile(path, 2, DefaultConfig(), board.driver, prompts);
-}
 
 TEST(WindowsSaveTest, NewAndExistingFilesAreWrittenWholeAndKeepTheirAttributes) {
     TempDir dir;
@@ -58,9 +40,9 @@ TEST(WindowsSaveTest, NewAndExistingFilesAreWrittenWholeAndKeepTheirAttributes) 
     ASSERT_TRUE(::SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_HIDDEN));
     for (const std::string& path : {fresh, existing}) {
         RecordingPrompts prompts;
-        EXPECT_EQ(Save(path, prompts), SaveOutcome::Saved) << path;
+        EXPECT_EQ(SaveBoardTwo(path, prompts), SaveOutcome::Saved) << path;
         EXPECT_THAT(prompts.Messages, IsEmpty());
-        EXPECT_EQ(ReadFileBytes(path), Golden()) << path;
+        EXPECT_EQ(ReadFileBytes(path), GoldenBoardTwo()) << path;
     }
     EXPECT_TRUE(::GetFileAttributesA(existing.c_str()) & FILE_ATTRIBUTE_HIDDEN); // kept by the replacement
     ::SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -76,7 +58,7 @@ TEST(WindowsSaveTest, ReadOnlyAndLockedFilesStayAsTheyWere) {
     ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     {
         RecordingPrompts prompts;
-        EXPECT_EQ(Save(readOnly, prompts), SaveOutcome::CannotOpen);
+        EXPECT_EQ(SaveBoardTwo(readOnly, prompts), SaveOutcome::CannotOpen);
         EXPECT_THAT(prompts.Messages,
                     ElementsAre(ShownMessage{"Unable to open file '" + readOnly + "'. Data not saved.",
                                              MessageIcon::Stop}));
@@ -87,7 +69,7 @@ TEST(WindowsSaveTest, ReadOnlyAndLockedFilesStayAsTheyWere) {
             ::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         RecordingPrompts prompts;
-        EXPECT_EQ(Save(locked, prompts), SaveOutcome::WriteError);
+        EXPECT_EQ(SaveBoardTwo(locked, prompts), SaveOutcome::WriteError);
         EXPECT_THAT(prompts.Messages,
                     ElementsAre(ShownMessage{"Unable to write file '" + locked + "'. Data not saved.",
                                              MessageIcon::Stop}));
@@ -111,8 +93,8 @@ TEST(WindowsSaveTest, SavingThroughALinkReplacesTheFileItPointsTo) {
         ReadFileBytes(link) != Precious)
         GTEST_SKIP() << "the link made here does not lead to its file (Wine)";
     RecordingPrompts prompts;
-    ASSERT_EQ(Save(link, prompts), SaveOutcome::Saved);
-    EXPECT_EQ(ReadFileBytes(real), Golden());
+    ASSERT_EQ(SaveBoardTwo(link, prompts), SaveOutcome::Saved);
+    EXPECT_EQ(ReadFileBytes(real), GoldenBoardTwo());
     EXPECT_THAT(dir.Entries(), ElementsAre("link.cfg", "real.cfg"));
     WriteFileBytes(real, Precious); // the link still points to the file
     EXPECT_EQ(ReadFileBytes(link), Precious);

@@ -31,6 +31,8 @@ OMainPropertyPgBrd::OMainPropertyPgBrd(BoardPageModel& model, QWidget* parent)
     form_->FileIcon->setPixmap(FileIcon());
     form_->BoardIcon->setPixmap(BoardIcon());
     form_->BoardPageText->setText(ToQString(texts::BoardPageHelp));
+    form_->FileLabel->setText(ToQString(texts::BoardPageFileLabel));
+    form_->BoardLabel->setText(ToQString(texts::BoardPageBoardLabel));
 
     for (const BoardPageButtonControl& button : BoardPageButtons()) {
         QPushButton* widget = Button(*this, button);

@@ -122,7 +122,8 @@ struct Rig {
     RecordingPrompts Prompts;
     TestWindows Windows;
     MainSheetModel Model{Board, Prompts};
-    win32::MainSheetWindow Sheet{Model, Windows, [](HWND) {}};
+    int HelpRequests = 0;
+    win32::MainSheetWindow Sheet{Model, Windows, [this](HWND) { ++HelpRequests; }};
 
     explicit Rig(sim::SimState state = sim::FreshState(2), bool driverInstalled = true)
         : Channel(std::move(state)) {
@@ -216,6 +217,30 @@ TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheShe
     SendMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump();
     EXPECT_TRUE(IsIconic(sheet));
+}
+
+TEST(Win32MainSheet, HelpAsksForTheHelpPageAndOkEndsTheSheetWithoutWritingAnything) {
+    Rig rig;
+    HWND sheet = rig.Sheet.Window();
+    rig.Press(rig.OpenBoardPage(0), BoardPageButton::LoadFromBoard);
+    PropSheet_PressButton(sheet, PSBTN_HELP);
+    Pump();
+    EXPECT_EQ(rig.HelpRequests, 1);
+    const sim::SimState boards = rig.Channel.State();
+    PropSheet_PressButton(sheet, PSBTN_OK);
+    Pump();
+    EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), nullptr) << "the sheet has closed";
+    EXPECT_EQ(rig.Channel.State(), boards);
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+}
+
+TEST(Win32Resources, TheStringTableHoldsTheNumberedTexts) {
+    for (const auto& [id, text] : {std::pair{texts::CouldNotOpenFileId, texts::CouldNotOpenFile},
+                                   std::pair{texts::DriverErrorId, texts::DriverError}}) {
+        wchar_t loaded[256] = {};
+        LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), loaded, 256);
+        EXPECT_EQ(win32::Narrow(loaded), text);
+    }
 }
 
 TEST(Win32BoardPage, EnableRulesFollowTheBoardCheckAndTheLoadedConfiguration) {
@@ -396,6 +421,8 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
         const int address = FieldId(model.Page(BoardPropertiesModel::General), "HdlcStartAddress");
         EXPECT_EQ(ItemText(general, address), "0x8000");
         Type(general, address, "0100001"); // octal
+        PropSheet_PressButton(sheet.Window(), PSBTN_HELP);
+        Pump();
         PropSheet_PressButton(sheet.Window(), PSBTN_OK);
         Pump();
     };
@@ -405,6 +432,7 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
     expected.Image.Li[1].E1 = expected.Image.Li[0].E1;
     expected.General.HdlcStartAddress = 0x8001;
     EXPECT_EQ(rig.Model.Config(), expected);
+    EXPECT_EQ(rig.Windows.HelpRequests, 1);
 
     // Default Values on Li1 (T1 mode) changes that page alone; Cancel keeps all.
     rig.Windows.Drive = [](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {

@@ -89,6 +89,10 @@ INT_PTR CALLBACK BoardPropertiesSheet::PageProc(HWND page, UINT message, WPARAM 
         return binding->Sheet->OnNotify(binding->Index, page, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND:
         return binding->Sheet->OnCommand(binding->Index, page, wParam);
+    case WM_HELP: // F1
+        if (binding->Sheet->help_)
+            binding->Sheet->help_(binding->Sheet->window_);
+        return TRUE;
     case WM_DESTROY:
         binding->Sheet->pages_[static_cast<std::size_t>(binding->Index)] = nullptr;
         return FALSE;

@@ -101,6 +101,10 @@ INT_PTR CALLBACK MainSheetWindow::PageProc(HWND page, UINT message, WPARAM wPara
         DrawBitmap(item, item.CtlID == IDC_FILE_ICON ? IDB_FILE : IDB_PRODUCT);
         return TRUE;
     }
+    case WM_HELP: // F1
+        if (binding->Sheet->help_)
+            binding->Sheet->help_(binding->Sheet->window_);
+        return TRUE;
     case WM_DESTROY:
         binding->Sheet->pages_[static_cast<std::size_t>(binding->Index)] = nullptr;
         return FALSE;

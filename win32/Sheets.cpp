@@ -50,13 +50,15 @@ void DrawBitmap(const DRAWITEMSTRUCT& item, int bitmapId) {
     if (bitmap == nullptr || GetObjectW(bitmap, sizeof size, &size) == 0)
         return;
     const RECT& box = item.rcItem;
-    // The picture at its own size, smaller only where the control is smaller, keeping its proportions.
+    // The picture at its own size where it fits, else as large as the control takes it, keeping its
+    // proportions: smaller where the control is smaller, larger on screens of more dots per inch, where
+    // the control has grown with the dialog's font.
     int width = size.bmWidth;
     int height = size.bmHeight;
     const int boxWidth = box.right - box.left;
     const int boxHeight = box.bottom - box.top;
-    if (width > boxWidth || height > boxHeight) {
-        const double scale = std::min(double(boxWidth) / width, double(boxHeight) / height);
+    const double scale = std::min(double(boxWidth) / width, double(boxHeight) / height);
+    if (scale < 1 || scale >= 1.25) {
         width = static_cast<int>(width * scale);
         height = static_cast<int>(height * scale);
     }

@@ -225,7 +225,9 @@ TEST(Win32MainSheet, HelpAsksForTheHelpPageAndOkEndsTheSheetWithoutWritingAnythi
     rig.Press(rig.OpenBoardPage(0), BoardPageButton::LoadFromBoard);
     PropSheet_PressButton(sheet, PSBTN_HELP);
     Pump();
-    EXPECT_EQ(rig.HelpRequests, 1);
+    HELPINFO f1{sizeof f1, HELPINFO_WINDOW, 0, nullptr, 0, {}};
+    SendMessageW(rig.Sheet.Page(1), WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+    EXPECT_EQ(rig.HelpRequests, 2) << "the Help button and F1";
     const sim::SimState boards = rig.Channel.State();
     PropSheet_PressButton(sheet, PSBTN_OK);
     Pump();

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs a command with DISPLAY set to a private Xvfb of its own, which ends with it: Windows programs
-# under Wine need an X server for their windows.
+# under Wine need an X server for their windows. One such command at a time per Wine prefix: Wine's
+# desktop process lives on the display of the program that started it.
 # Usage: on-xvfb.sh <command> [arguments...]
 set -u
 work=$(mktemp -d)
@@ -23,4 +24,17 @@ status=$?
 kill "$server" 2>/dev/null
 wait "$server" 2>/dev/null
 rm -rf "$work"
+# Wine's desktop process, started on this display, ends with it; the next program starts one anew.
+if [ -n "${WINEPREFIX:-}" ]; then
+    for _ in $(seq 50); do
+        running=
+        for pid in $(pgrep -f 'explorer.exe /desktop'); do
+            if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+                running=yes
+            fi
+        done
+        [ -z "$running" ] && break
+        sleep 0.1
+    done
+fi
 exit "$status"

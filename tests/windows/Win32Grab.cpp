@@ -33,51 +33,67 @@ namespace {
 std::string folder;
 int failures = 0;
 
-// Lets the window draw itself completely, then copies it from the screen into a 24-bit bitmap file.
-void Grab(HWND window, const std::string& name) {
-    SetForegroundWindow(window);
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    for (int i = 0; i < 10; ++i) {
-        Pump();
-        Sleep(50);
-    }
-    RECT box{};
-    GetWindowRect(window, &box);
+// The window's pixels as the screen shows them, as the rows of a 24-bit bottom-up bitmap.
+std::vector<char> ScreenPixels(const RECT& box, BITMAPINFOHEADER& header) {
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
+    header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height; // bottom-up, as bitmap files hold their rows
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as bitmap files hold their rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader = header;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
     GdiFlush();
-    const DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageSize = rowSize * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    std::ofstream out(folder + "/" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageSize);
-    if (!out) {
-        std::fprintf(stderr, "cannot write %s/%s.bmp\n", folder.c_str(), name.c_str());
-        ++failures;
-    }
+    const std::size_t rowSize = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    const auto* first = static_cast<const char*>(bits);
+    std::vector<char> pixels(first, first + rowSize * static_cast<std::size_t>(height));
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Lets the window draw itself completely (until two looks at the screen agree), then writes it as a
+// bitmap file.
+void Grab(HWND window, const std::string& name) {
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT box{};
+    GetWindowRect(window, &box);
+    BITMAPINFOHEADER header{};
+    std::vector<char> pixels;
+    for (int look = 0; look < 50; ++look) {
+        Pump();
+        Sleep(100);
+        std::vector<char> again = ScreenPixels(box, header);
+        const bool settled = again == pixels;
+        pixels = std::move(again);
+        if (settled && look >= 2)
+            break;
+    }
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(folder + "/" + name + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s/%s.bmp\n", folder.c_str(), name.c_str());
+        ++failures;
+    }
 }
 
 // The board properties sheet and the information dialogs, modeless, each grabbed and closed.

@@ -509,3 +509,56 @@ TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwr
     EXPECT_FALSE(open.Flags & OFN_OVERWRITEPROMPT);
     EXPECT_TRUE(open.Flags & OFN_FILEMUSTEXIST);
 }
+
+namespace {
+
+struct FoundWindow {
+    DWORD Process;
+    HWND Window = nullptr;
+};
+
+// The top-level window of `process` titled "Ruva-2 Properties".
+BOOL CALLBACK FindSheet(HWND window, LPARAM lParam) {
+    auto& found = *reinterpret_cast<FoundWindow*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == found.Process && IsWindowVisible(window) &&
+        win32::Text(window) == MainSheetModel::Caption()) {
+        found.Window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"\"" + win32::Widen(RUVASETW_PATH) + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    FoundWindow found{process.dwProcessId};
+    for (int i = 0; i < 300 && found.Window == nullptr; ++i) {
+        Sleep(100);
+        EnumWindows(FindSheet, reinterpret_cast<LPARAM>(&found));
+    }
+    ASSERT_NE(found.Window, nullptr) << "no \"Ruva-2 Properties\" window";
+    HWND tabs = FindWindowExW(found.Window, nullptr, WC_TABCONTROLW, nullptr);
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 5);
+    EXPECT_EQ(GetWindow(found.Window, GW_OWNER), nullptr) << "a top-level window of its own";
+
+    SendMessageW(found.Window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(found.Window));
+    // The close box ends the sheet, and with it the program.
+    PostMessageW(found.Window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}

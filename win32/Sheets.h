@@ -18,8 +18,9 @@ HICON ProgramIcon(bool large);
 // Draws a bitmap resource with its transparency, centred in an owner-drawn static control.
 void DrawBitmap(const DRAWITEMSTRUCT& item, int bitmapId);
 
-// How a sheet is shown: modally (PropertySheet returns when it closes) or modeless (it returns the
-// sheet's window at once; the caller passes its messages and destroys it once it has closed).
+// How a sheet or dialog is shown: modally (the call returns when it has closed), as the program shows
+// them, or modeless (the call returns its window at once; the caller passes its messages and destroys
+// it once it has closed), as the tests drive them.
 enum class SheetMode { Modal, Modeless };
 
 } // namespace ruva::win32

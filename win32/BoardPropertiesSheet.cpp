@@ -24,34 +24,13 @@ int TemplateOf(int index) {
     }
 }
 
-// A notification's answer in a dialog procedure.
-INT_PTR Answer(HWND page, LONG_PTR result) {
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, result);
-    return TRUE;
-}
-
 } // namespace
 
 BoardPropertiesSheet::BoardPropertiesSheet(BoardPropertiesModel& model, ShowHelpFunction help)
-    : model_(model), help_(std::move(help)) {
-    for (int i = 0; i < BoardPropertiesModel::PageCount; ++i)
-        titles_[static_cast<std::size_t>(i)] = Widen(BoardPropertiesModel::PageCaption(i));
-}
+    : SheetPages(std::move(help)), model_(model) {}
 
 bool BoardPropertiesSheet::Show(HWND owner, SheetMode mode) {
-    std::array<PROPSHEETPAGEW, BoardPropertiesModel::PageCount> pages{};
-    for (int i = 0; i < BoardPropertiesModel::PageCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        bindings_[at] = {this, i};
-        PROPSHEETPAGEW& page = pages[at];
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_USETITLE | PSP_HASHELP;
-        page.hInstance = Module();
-        page.pszTemplate = MAKEINTRESOURCEW(TemplateOf(i));
-        page.pfnDlgProc = &BoardPropertiesSheet::PageProc;
-        page.pszTitle = titles_[at].c_str();
-        page.lParam = reinterpret_cast<LPARAM>(&bindings_[at]);
-    }
+    auto pages = DescribePages(&TemplateOf);
     const std::wstring caption = Widen(BoardPropertiesModel::Caption());
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
@@ -69,36 +48,9 @@ bool BoardPropertiesSheet::Show(HWND owner, SheetMode mode) {
     return accepted_;
 }
 
-INT_PTR CALLBACK BoardPropertiesSheet::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* binding =
-            reinterpret_cast<PageBinding*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
-        BoardPropertiesSheet& sheet = *binding->Sheet;
-        sheet.pages_[static_cast<std::size_t>(binding->Index)] = page;
-        sheet.window_ = GetParent(page);
-        PageModel& model = sheet.model_.Page(binding->Index);
-        WinPageControls(page, model.Fields()).ShowTexts(model.Buttons());
-        return TRUE;
-    }
-    auto* binding = reinterpret_cast<PageBinding*>(GetWindowLongPtrW(page, DWLP_USER));
-    if (binding == nullptr)
-        return FALSE;
-    switch (message) {
-    case WM_NOTIFY:
-        return binding->Sheet->OnNotify(binding->Index, page, *reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COMMAND:
-        return binding->Sheet->OnCommand(binding->Index, page, wParam);
-    case WM_HELP: // F1
-        if (binding->Sheet->help_)
-            binding->Sheet->help_(binding->Sheet->window_);
-        return TRUE;
-    case WM_DESTROY:
-        binding->Sheet->pages_[static_cast<std::size_t>(binding->Index)] = nullptr;
-        return FALSE;
-    default:
-        return FALSE;
-    }
+void BoardPropertiesSheet::InitPage(int index, HWND page) {
+    PageModel& model = model_.Page(index);
+    WinPageControls(page, model.Fields()).ShowTexts(model.Buttons());
 }
 
 INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header) {
@@ -127,8 +79,7 @@ INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header
         return Answer(page, PSNRET_NOERROR);
     }
     case PSN_HELP:
-        if (help_)
-            help_(window_);
+        ShowHelp();
         return TRUE;
     default:
         return FALSE;

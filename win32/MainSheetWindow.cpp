@@ -13,11 +13,6 @@ namespace ruva::win32 {
 
 namespace {
 
-INT_PTR Answer(HWND page, LONG_PTR result) {
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, result);
-    return TRUE;
-}
-
 std::string_view ButtonLabel(BoardPageButton id) {
     for (const BoardPageButtonControl& button : BoardPageButtons())
         if (button.Id == id)
@@ -43,25 +38,10 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
 } // namespace
 
 MainSheetWindow::MainSheetWindow(MainSheetModel& model, ModalWindows& windows, ShowHelpFunction help)
-    : model_(model), windows_(windows), help_(std::move(help)) {
-    for (int i = 0; i < PageCount; ++i)
-        titles_[static_cast<std::size_t>(i)] = Widen(MainSheetModel::PageCaption(i));
-}
+    : SheetPages(std::move(help)), model_(model), windows_(windows) {}
 
 void MainSheetWindow::Show(SheetMode mode) {
-    std::array<PROPSHEETPAGEW, PageCount> pages{};
-    for (int i = 0; i < PageCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        bindings_[at] = {this, i};
-        PROPSHEETPAGEW& page = pages[at];
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_USETITLE | PSP_HASHELP;
-        page.hInstance = Module();
-        page.pszTemplate = MAKEINTRESOURCEW(i == 0 ? IDD_MAIN_GENERAL : IDD_MAIN_BOARD);
-        page.pfnDlgProc = &MainSheetWindow::PageProc;
-        page.pszTitle = titles_[at].c_str();
-        page.lParam = reinterpret_cast<LPARAM>(&bindings_[at]);
-    }
+    auto pages = DescribePages([](int i) { return i == 0 ? IDD_MAIN_GENERAL : IDD_MAIN_BOARD; });
     const std::wstring caption = Widen(MainSheetModel::Caption());
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
@@ -80,42 +60,15 @@ void MainSheetWindow::Show(SheetMode mode) {
         window_ = reinterpret_cast<HWND>(result);
 }
 
-INT_PTR CALLBACK MainSheetWindow::PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* binding =
-            reinterpret_cast<PageBinding*>(reinterpret_cast<const PROPSHEETPAGEW*>(lParam)->lParam);
-        SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
-        binding->Sheet->InitPage(binding->Index, page);
-        return TRUE;
-    }
-    auto* binding = reinterpret_cast<PageBinding*>(GetWindowLongPtrW(page, DWLP_USER));
-    if (binding == nullptr)
+INT_PTR MainSheetWindow::OnPageMessage(UINT message, LPARAM lParam) {
+    if (message != WM_DRAWITEM)
         return FALSE;
-    switch (message) {
-    case WM_NOTIFY:
-        return binding->Sheet->OnNotify(binding->Index, page, *reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COMMAND:
-        return binding->Sheet->OnCommand(binding->Index, page, wParam);
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        DrawBitmap(item, item.CtlID == IDC_FILE_ICON ? IDB_FILE : IDB_PRODUCT);
-        return TRUE;
-    }
-    case WM_HELP: // F1
-        if (binding->Sheet->help_)
-            binding->Sheet->help_(binding->Sheet->window_);
-        return TRUE;
-    case WM_DESTROY:
-        binding->Sheet->pages_[static_cast<std::size_t>(binding->Index)] = nullptr;
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    DrawBitmap(item, item.CtlID == IDC_FILE_ICON ? IDB_FILE : IDB_PRODUCT);
+    return TRUE;
 }
 
 void MainSheetWindow::InitPage(int index, HWND page) {
-    pages_[static_cast<std::size_t>(index)] = page;
-    window_ = GetParent(page);
     if (index == 0) {
         SetItemText(page, IDC_PRODUCT_LINE, texts::AboutProductLine);
         SetItemText(page, IDC_PROGRAM_LINE, texts::AboutProgramLine);
@@ -140,8 +93,7 @@ INT_PTR MainSheetWindow::OnNotify(int index, HWND page, const NMHDR& header) {
             ShowEnabled(index, page);
         return Answer(page, 0);
     case PSN_HELP:
-        if (help_)
-            help_(window_);
+        ShowHelp();
         return TRUE;
     default:
         return FALSE;

@@ -2,6 +2,7 @@
 # start: initialises the Wine prefix named by WINEPREFIX and starts its wineserver to stay for a minute
 # after the last Windows program ends, so each test program does not start one of its own.
 # stop: ends the wineserver and every Windows program in the prefix.
+# desktop-gone: waits for the prefix's desktop process to end, as it does once its X display has gone.
 # Output goes to a log file: a wineserver holding ctest's pipe would keep the test from ending.
 set -e
 mkdir -p "$WINEPREFIX"
@@ -12,6 +13,13 @@ desktop_running() {
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
     done
     return 1
+}
+# Waits up to 15 seconds for it to end.
+wait_desktop_gone() {
+    for _ in $(seq 150); do
+        desktop_running || return 0
+        sleep 0.1
+    done
 }
 
 case "$1" in
@@ -36,11 +44,11 @@ start)
     done
     # Wine's desktop process, started by the set-up without an X display, ends a few seconds after its
     # last window; the next one starts on the X display of the first program that shows a window.
-    for _ in $(seq 150); do
-        desktop_running || break
-        sleep 0.1
-    done
+    wait_desktop_gone
     echo "Wine prefix ready: $WINEPREFIX"
+    ;;
+desktop-gone)
+    wait_desktop_gone
     ;;
 stop)
     wineserver -k </dev/null >/dev/null 2>&1 || true

@@ -45,12 +45,11 @@ wait_for() {
     fail "timed out waiting for $what"
 }
 
-# The X server picks a free display itself and writes its number. It must not reset when a client
-# leaves, or the next one to connect during the reset is refused.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for "the X server" test -s "$work/display"
-export DISPLAY=":$(head -n1 "$work/display")"
+. "$(dirname "$0")/../xvfb.sh"
+start_xvfb "$work" 1024x768x24
+started=$?
+pids+=("$XVFB_PID")
+((started == 0)) || fail "the X server did not start"
 wait_for "the X server to answer" xprop -root _NET_SUPPORTED
 
 openbox --sm-disable >"$work/openbox.log" 2>&1 &

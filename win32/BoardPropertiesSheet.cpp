@@ -78,9 +78,6 @@ INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header
                 PropSheet_UnChanged(window_, each);
         return Answer(page, PSNRET_NOERROR);
     }
-    case PSN_HELP:
-        ShowHelp();
-        return TRUE;
     default:
         return FALSE;
     }

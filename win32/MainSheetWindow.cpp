@@ -92,9 +92,6 @@ INT_PTR MainSheetWindow::OnNotify(int index, HWND page, const NMHDR& header) {
         if (index >= 1)
             ShowEnabled(index, page);
         return Answer(page, 0);
-    case PSN_HELP:
-        ShowHelp();
-        return TRUE;
     default:
         return FALSE;
     }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 namespace ruva::win32 {
 
@@ -21,7 +22,7 @@ inline INT_PTR Answer(HWND page, LONG_PTR result) {
 
 // `Sheet` derives from this and has InitPage(index, page), OnNotify(index, page, header) and
 // OnCommand(index, page, wParam); other messages a page gets go to OnPageMessage(message, lParam),
-// which answers FALSE for those it leaves to the dialog.
+// which answers FALSE for those it leaves to the dialog. Help (the button or F1) is answered here.
 template <class Sheet, int Count>
 class SheetPages {
 public:
@@ -55,16 +56,15 @@ protected:
         return pages;
     }
 
+    HWND window_ = nullptr;
+    std::array<HWND, Count> pages_{};
+
+private:
     void ShowHelp() {
         if (help_)
             help_(window_);
     }
 
-    ShowHelpFunction help_;
-    HWND window_ = nullptr;
-    std::array<HWND, Count> pages_{};
-
-private:
     // What a page's dialog keeps: its sheet and its place in it.
     struct PageBinding {
         Sheet* Owner;
@@ -87,8 +87,14 @@ private:
             return FALSE;
         Sheet& sheet = *binding->Owner;
         switch (message) {
-        case WM_NOTIFY:
-            return sheet.OnNotify(binding->Index, page, *reinterpret_cast<const NMHDR*>(lParam));
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            if (header.code == PSN_HELP) { // the sheet's Help button
+                sheet.ShowHelp();
+                return TRUE;
+            }
+            return sheet.OnNotify(binding->Index, page, header);
+        }
         case WM_COMMAND:
             return sheet.OnCommand(binding->Index, page, wParam);
         case WM_HELP: // F1
@@ -102,6 +108,7 @@ private:
         }
     }
 
+    ShowHelpFunction help_;
     std::array<std::wstring, Count> titles_;
     std::array<PageBinding, Count> bindings_{};
 };

@@ -1,12 +1,11 @@
 #include "ConfigLoader.h"
 
+#include "FileReplace.h"
 #include "MessageFormat.h"
 #include "Prompts.h"
 #include "Texts.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 
 namespace ruva {
@@ -27,13 +26,10 @@ LoadResult CannotOpen(std::error_code error) {
 } // namespace
 
 LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return CannotOpen(std::make_error_code(std::errc::is_a_directory));
-    errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::error_code error;
+    const std::unique_ptr<std::FILE, FileCloser> file(filereplace::OpenToRead(path, error));
     if (!file)
-        return CannotOpen(std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+        return CannotOpen(error);
     FileSource source(file.get());
     LoadResult result;
     if (!ParseConfigFile(source, parsed, result.Error))

@@ -1,12 +1,17 @@
 #pragma once
-// The file operations that AtomicFile is built on, one implementation per platform. Handles are the
-// platform's file descriptors.
+// The file operations of the configuration files, one implementation per platform: opening one to read,
+// and those that AtomicFile replaces a file with. Handles are the platform's file descriptors. Names
+// are UTF-8 on Windows, whatever the system's code page; elsewhere they are the bytes of the name.
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace ruva::filereplace {
+
+// Opens an existing file to read, in binary; null with `error` set when it cannot, also for a folder.
+std::FILE* OpenToRead(const std::string& name, std::error_code& error);
 
 // Checks that `path` may be replaced and names the file to replace: `path` itself or, for a link, the
 // file it points to. Refuses a directory, a read-only file, and a link that leads nowhere (dangling, or

@@ -45,6 +45,19 @@ std::error_code TakeCreated(int fd, int mode, int& handle) {
 
 } // namespace
 
+std::FILE* OpenToRead(const std::string& name, std::error_code& error) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(name, ignored)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+        return nullptr;
+    }
+    errno = 0;
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (file == nullptr)
+        error = {errno != 0 ? errno : EIO, std::generic_category()};
+    return file;
+}
+
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode) {
     target = path;
     mode = -1;

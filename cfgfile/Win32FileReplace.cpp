@@ -1,5 +1,7 @@
 #include "FileReplace.h"
 
+#include "Utf16.h"
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -12,12 +14,16 @@
 #include <windows.h>
 #include <winioctl.h>
 
-// Names are narrow strings in the process's code page, as everywhere else in the program (the UTF-8
-// code page with ruvacfg's manifest), so the ...A calls of the system are used throughout.
+// Names are UTF-8 and go to the system's wide calls: the ...A calls would read them in the system's
+// code page, which is UTF-8 only on recent Windows.
 
 namespace ruva::filereplace {
 
 namespace {
+
+DWORD AttributesOf(const std::string& name) {
+    return ::GetFileAttributesW(Widen(name).c_str());
+}
 
 std::error_code ErrnoError() {
     return {errno, std::generic_category()};
@@ -30,7 +36,7 @@ std::error_code SystemError(DWORD code) {
 // The target that a symbolic link names, from its reparse data; false when `link` is no symbolic link.
 bool ReadLink(const std::string& link, std::string& target) {
     const HANDLE file =
-        ::CreateFileA(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        ::CreateFileW(Widen(link).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -59,11 +65,7 @@ bool ReadLink(const std::string& link, std::string& target) {
     std::memcpy(name.data(), data.data() + header + offset, length);
     if (name.rfind(L"\\??\\", 0) == 0)
         name.erase(0, 4);
-    const int count = ::WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0,
-                                            nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(count), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), narrow.data(), count,
-                          nullptr, nullptr);
+    std::string narrow = Narrow(name);
     const bool relative = (u32(16) & 1) != 0; // SYMLINK_FLAG_RELATIVE
     if (relative) {
         const std::size_t slash = link.find_last_of("\\/");
@@ -75,14 +77,27 @@ bool ReadLink(const std::string& link, std::string& target) {
 
 } // namespace
 
+std::FILE* OpenToRead(const std::string& name, std::error_code& error) {
+    const DWORD attributes = AttributesOf(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+        return nullptr;
+    }
+    errno = 0;
+    std::FILE* file = ::_wfopen(Widen(name).c_str(), L"rb");
+    if (file == nullptr)
+        error = {errno != 0 ? errno : EIO, std::generic_category()};
+    return file;
+}
+
 std::error_code PrepareTarget(const std::string& path, std::string& target, int& mode) {
     target = path;
     mode = -1;
-    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (AttributesOf(path) == INVALID_FILE_ATTRIBUTES)
         return {}; // a new file
     // A symbolic link: the file it points to is replaced, and the link stays. A link that leads
     // nowhere (dangling, or a loop) is refused.
-    DWORD attributes = ::GetFileAttributesA(target.c_str());
+    DWORD attributes = AttributesOf(target);
     for (int depth = 0; attributes & FILE_ATTRIBUTE_REPARSE_POINT; ++depth) {
         std::string next;
         if (!ReadLink(target, next))
@@ -90,7 +105,7 @@ std::error_code PrepareTarget(const std::string& path, std::string& target, int&
         if (depth == 32)
             return std::make_error_code(std::errc::too_many_symbolic_link_levels);
         target = next;
-        attributes = ::GetFileAttributesA(target.c_str());
+        attributes = AttributesOf(target);
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return std::make_error_code(std::errc::no_such_file_or_directory);
     }
@@ -103,7 +118,7 @@ std::error_code PrepareTarget(const std::string& path, std::string& target, int&
 
 std::error_code CreateNew(const std::string& name, int, int& handle) {
     int fd = -1;
-    if (::_sopen_s(&fd, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+    if (::_wsopen_s(&fd, Widen(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
                    _S_IREAD | _S_IWRITE) != 0)
         return ErrnoError();
     handle = fd;
@@ -132,17 +147,18 @@ std::error_code WriteSyncClose(int handle, std::string_view text) {
 }
 
 std::error_code RenameOver(const std::string& from, const std::string& to) {
-    const DWORD attributes = ::GetFileAttributesA(to.c_str());
+    const std::wstring wideFrom = Widen(from), wideTo = Widen(to);
+    const DWORD attributes = ::GetFileAttributesW(wideTo.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // No file to replace: the new one takes the name.
-        if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH))
             return SystemError(::GetLastError());
         return {};
     }
     // A file that another program holds open without letting it be deleted cannot be replaced: say so
     // before anything is moved.
     const HANDLE probe =
-        ::CreateFileA(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        ::CreateFileW(wideTo.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE)
         return SystemError(::GetLastError());
@@ -151,9 +167,9 @@ std::error_code RenameOver(const std::string& from, const std::string& to) {
     // system, archive) are given to the new content first, as not every system carries them over.
     const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    ::SetFileAttributesA(from.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(wideFrom.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
     // Without a backup name, a failed ReplaceFile leaves the file under its name as it was.
-    if (!::ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (!::ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return SystemError(::GetLastError());
     return {};
 }
@@ -163,7 +179,7 @@ void CloseFile(int handle) {
 }
 
 void RemoveFile(const std::string& name) {
-    ::DeleteFileA(name.c_str());
+    ::DeleteFileW(Widen(name).c_str());
 }
 
 unsigned long ProcessId() {

@@ -5,6 +5,18 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include "Utf16.h"
+
+// Windows hands the arguments over in UTF-16; they go on as UTF-8, the names the rest of the program
+// takes, whatever the system's code page.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(ruva::Narrow(argv[i]));
+    return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
+}
+#else
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
     // A file size limit then fails the write, which is reported, instead of killing the process.
@@ -13,3 +25,4 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
 }
+#endif

@@ -1,5 +1,7 @@
 #pragma once
-// Texts between the program (UTF-8) and the Windows user-interface calls (UTF-16).
+// Window and control texts: the program's UTF-8 texts through Windows' wide calls.
+
+#include "Utf16.h"
 
 #include <windows.h>
 
@@ -7,9 +9,6 @@
 #include <string_view>
 
 namespace ruva::win32 {
-
-std::wstring Widen(std::string_view text);
-std::string Narrow(std::wstring_view text);
 
 // A window's or a dialog control's text.
 void SetText(HWND window, std::string_view text);

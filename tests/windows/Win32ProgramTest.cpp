@@ -181,7 +181,7 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
         item.pszText = text;
         item.cchTextMax = 64;
         TabCtrl_GetItem(tabs, i, &item);
-        EXPECT_EQ(win32::Narrow(text), MainSheetModel::PageCaption(i));
+        EXPECT_EQ(Narrow(text), MainSheetModel::PageCaption(i));
     }
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
     EXPECT_EQ(ItemText(rig.Sheet.Page(0), IDC_PRODUCT_LINE), texts::AboutProductLine);
@@ -210,7 +210,7 @@ TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheShe
     EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(SC_MINIMIZE));
     wchar_t text[64] = {};
     GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
-    EXPECT_EQ(win32::Narrow(text), "Min&imize");
+    EXPECT_EQ(Narrow(text), "Min&imize");
     EXPECT_EQ(GetWindowLongW(sheet, GWL_STYLE) & WS_MINIMIZEBOX, 0) << "no minimise box";
     EXPECT_NE(SendMessageW(sheet, WM_GETICON, ICON_BIG, 0), 0) << "the program icon";
 
@@ -241,7 +241,7 @@ TEST(Win32Resources, TheStringTableHoldsTheNumberedTexts) {
                                    std::pair{texts::DriverErrorId, texts::DriverError}}) {
         wchar_t loaded[256] = {};
         LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), loaded, 256);
-        EXPECT_EQ(win32::Narrow(loaded), text);
+        EXPECT_EQ(Narrow(loaded), text);
     }
 }
 
@@ -500,7 +500,7 @@ TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwr
     const win32::FileDialogSetup save = win32::DescribeFileDialog(options, true);
     std::wstring filters;
     for (const FileFilter& filter : options.Filters)
-        filters += win32::Widen(filter.Description) + L'\0' + win32::Widen(filter.Pattern) + L'\0';
+        filters += Widen(filter.Description) + L'\0' + Widen(filter.Pattern) + L'\0';
     EXPECT_EQ(save.Filters, filters + L'\0');
     EXPECT_EQ(save.DefaultExtension, L"cfg");
     EXPECT_TRUE(save.Flags & OFN_OVERWRITEPROMPT);
@@ -536,7 +536,7 @@ TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::wstring command = L"\"" + win32::Widen(RUVASETW_PATH) + L"\"";
+    std::wstring command = L"\"" + Widen(RUVASETW_PATH) + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process));
     FoundWindow found{process.dwProcessId};

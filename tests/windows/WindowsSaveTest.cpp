@@ -2,7 +2,9 @@
 #include "ConfigSave.h"
 
 #include "CfgTestSupport.h"
+#include "ConfigLoader.h"
 #include "RecordingPrompts.h"
+#include "Utf16.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,6 +49,24 @@ TEST(WindowsSaveTest, NewAndExistingFilesAreWrittenWholeAndKeepTheirAttributes) 
     EXPECT_TRUE(::GetFileAttributesA(existing.c_str()) & FILE_ATTRIBUTE_HIDDEN); // kept by the replacement
     ::SetFileAttributesA(existing.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_THAT(dir.Entries(), ElementsAre("existing.cfg", "new.cfg")); // no temporary file left behind
+}
+
+TEST(WindowsSaveTest, NamesOutsideTheSystemCodePageAreSavedAndLoadedUnderThatName) {
+    // The programs hand names over in UTF-8; this test program runs in the system's code page, which
+    // holds none of these letters.
+    TempDir dir;
+    const std::filesystem::path file = dir.Path() / std::filesystem::path(L"Z\u00fcrich-\u03a9mega-\u6771\u4eac.cfg");
+    const std::string name = Narrow(file.wstring());
+    for (int save = 0; save < 2; ++save) { // new, then replaced
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveBoardTwo(name, prompts), SaveOutcome::Saved);
+        EXPECT_THAT(prompts.Messages, IsEmpty());
+        EXPECT_EQ(ReadFileBytes(file), GoldenBoardTwo());
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    ParsedConfigFile parsed;
+    EXPECT_EQ(ReadConfigFile(name, parsed).Outcome, LoadOutcome::Loaded);
+    EXPECT_TRUE(parsed.Boards[2].Present);
 }
 
 TEST(WindowsSaveTest, ReadOnlyAndLockedFilesStayAsTheyWere) {

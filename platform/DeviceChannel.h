@@ -23,6 +23,12 @@ public:
     // request failed; otherwise the count of bytes the device wrote into `output` (at most its size).
     virtual std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                                std::span<std::uint8_t> output) = 0;
+
+    // Where the files that belong to this device's boards between processes, but not on the boards, are
+    // kept (a board's lock, a note that its clock may differ from its stored configuration): a path to
+    // which a board's file names are appended, such as "<runtime dir>/ruva2". Empty when the channel keeps
+    // none (test channels).
+    virtual std::string BoardFilesPrefix() const { return {}; }
 };
 
 // The channel of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere.

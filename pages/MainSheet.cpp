@@ -2,6 +2,7 @@
 
 #include "Driver.h"
 #include "InfoDialogs.h"
+#include "MessageFormat.h"
 #include "ModalWindows.h"
 #include "Texts.h"
 
@@ -39,6 +40,11 @@ void MainSheetModel::Activate(int index) {
 void MainSheetModel::ShowResources(ModalWindows& windows) {
     if (const auto content = ReadSharedResources(driver_, prompts_))
         windows.ShowInformation(*content);
+}
+
+std::string MainSheetModel::SimulatedBoardsLine() const {
+    const std::string state = driver_.Channel().SimulatorState();
+    return state.empty() ? std::string() : FormatText(texts::SimulatedBoards, {state});
 }
 
 } // namespace ruva

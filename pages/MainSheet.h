@@ -44,6 +44,9 @@ public:
     void Activate(int index);
     // The General page's "&Resources" (always enabled): the parameters shared by all boards.
     void ShowResources(ModalWindows& windows);
+    // The General page's line that the boards are simulated, and where they are kept; empty for the
+    // driver's boards.
+    std::string SimulatedBoardsLine() const;
 
 private:
     Driver& driver_;

@@ -3,7 +3,9 @@
 // as a subcommand; when the user picks it, its callback does the work and sets the exit code.
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace CLI {
 class App;
@@ -19,6 +21,8 @@ struct ToolContext {
     std::ostream& Out;
     std::ostream& Err;
     int ExitCode = ExitOk;
+    // --simulator as given (an empty text without a file name); see DeviceChoice.h.
+    std::optional<std::string> Simulator{};
 };
 
 using AddCommand = void (*)(CLI::App& program, ToolContext& context);

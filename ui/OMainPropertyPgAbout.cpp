@@ -18,6 +18,9 @@ OMainPropertyPgAbout::OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* paren
     form_->ProductLine->setText(ToQString(texts::AboutProductLine));
     form_->ProgramLine->setText(ToQString(texts::AboutProgramLine));
     form_->BoardLine->setText(ToQString(texts::AboutBoardLine));
+    const std::string simulated = sheet.SimulatedBoardsLine();
+    form_->SimulatedLine->setText(ToQString(simulated));
+    form_->SimulatedLine->setVisible(!simulated.empty());
     connect(form_->Resources, &QPushButton::clicked, this, &OMainPropertyPgAbout::ShowResources);
 }
 

@@ -74,6 +74,7 @@ void MainSheetWindow::InitPage(int index, HWND page) {
         SetItemText(page, IDC_PROGRAM_LINE, texts::AboutProgramLine);
         SetItemText(page, IDC_BOARD_LINE, texts::AboutBoardLine);
         SetItemText(page, IDC_RESOURCES, ButtonLabel(BoardPageButton::Resources));
+        SetItemText(page, IDC_SIMULATED_LINE, model_.SimulatedBoardsLine());
         return;
     }
     SetItemText(page, IDC_INTRO, texts::BoardPageHelp);

@@ -5,6 +5,7 @@
 #include "BoardProperties.h"
 #include "Driver.h"
 #include "Fields.h"
+#include "MainSheet.h"
 #include "RecordingPrompts.h"
 #include "ScriptedChannel.h"
 #include "Texts.h"
@@ -158,4 +159,14 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     EXPECT_TRUE(page.IsEnabled(BoardPageButton::EditProperties));
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::Resources));
+}
+
+TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulated) {
+    RecordingPrompts prompts;
+    ScriptedChannel channel;
+    Driver driver(channel);
+    MainSheetModel sheet(driver, prompts);
+    EXPECT_EQ(sheet.SimulatedBoardsLine(), "");
+    channel.SimulatorStateText = "s.json";
+    EXPECT_EQ(sheet.SimulatedBoardsLine(), "Simulated boards, kept in the state file s.json: no real board is used.");
 }

@@ -7,6 +7,7 @@
 #include "RecordingPrompts.h"
 #include "SimProcess.h"
 #include "SimServer.h"
+#include "SimulatedChannel.h"
 #include "StateFile.h"
 #include "Texts.h"
 #include "ValueSets.h"
@@ -535,6 +536,10 @@ TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     }
     EXPECT_EQ(driver.SetClockLi0(0), result::Success);
     EXPECT_EQ(sim->State()["Boards"][0]["Clock"], "LI0");
+    // Nor are boards simulated in process on it, after a short wait.
+    sim::SimulatedChannel inProcess(dir + "/link.json");
+    EXPECT_FALSE(inProcess.Open(DriverDevicePath));
+    EXPECT_THAT(inProcess.Diagnosis(), HasSubstr("another simulator keeps its state in"));
 
     // Started through the link, a change replaces the file the link points to, not the link.
     ASSERT_EQ(sim->Stop(), 0);

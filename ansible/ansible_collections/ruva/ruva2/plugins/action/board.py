@@ -1,3 +1,5 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # ruva.ruva2.board: writes a configuration to a board of the host with `ruvacfg board write --json`,
 # the configuration read on the control node and handed to ruvacfg on its standard input.
 

@@ -1,3 +1,5 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # ruva.ruva2.board_info: the boards of a host from `ruvacfg board list --json` and, per attached board,
 # `ruvacfg board info N --json`. Every value that either command read is kept.
 

@@ -1,3 +1,5 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # The options and notes that every module of the collection shares: which ruvacfg runs on the host,
 # and for how long at most.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/python
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # The documentation of the action plugin ruva.ruva2.board (plugins/action/board.py), which does the work
 # on the control node.
 

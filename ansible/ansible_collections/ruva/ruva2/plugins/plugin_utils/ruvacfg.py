@@ -1,3 +1,5 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
 # (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit, and
 # ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on its standard input
@@ -74,8 +76,8 @@ def command_line(shell, program, args, env, data=None):
     standard input. With `data`, the configuration for a FILE argument "-" in args."""
     if shell == "powershell":
         lines = ["$env:%s = %s" % (k, ps_quote(v)) for k, v in env.items()]
-        call = "& " + " ".join([ps_quote(program)] + ["$f" if a == STDIN and data is not None else ps_quote(a)
-                                                       for a in args])
+        quoted = ["$f" if a == STDIN and data is not None else ps_quote(a) for a in args]
+        call = "& " + " ".join([ps_quote(program)] + quoted)
         if data is None:
             return "\n".join(lines + [call, "exit $LASTEXITCODE"]), None
         lines += [
@@ -143,12 +145,11 @@ class Ruvacfg:
         self.program = program or ("ruvacfg" if self.shell == "sh" else None)
 
     def _execute(self, cmd, data):
-        action = self.action
-        if self.shell == "sh":
-            run = lambda: action._low_level_execute_command(cmd, in_data=data)
-        else:
+        def run():
+            if self.shell == "sh":
+                return self.action._low_level_execute_command(cmd, in_data=data)
             # As it is: no /bin/sh around it and no become, which Windows hosts do not have.
-            run = lambda: action._low_level_execute_command(cmd, sudoable=False, in_data=data, executable=False)
+            return self.action._low_level_execute_command(cmd, sudoable=False, in_data=data, executable=False)
         if not self.timeout:
             return run()
         done = {}

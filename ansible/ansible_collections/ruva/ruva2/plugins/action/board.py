@@ -78,13 +78,16 @@ class ActionModule(ActionBase):
         )
         warnings = [m["text"] for m in messages
                     if m["text"] not in CLOSING_MESSAGES and not (failed and m["text"] == error)]
+        before, after = report.get("Before"), report.get("After")
+        wants_backup = args["backup"] and result["changed"] and not self._task.check_mode
+        if wants_backup and before is None:
+            warnings.append("no backup: the board's settings could not be read before the write")
         if warnings:
             result["warnings"] = warnings
-        before, after = report.get("Before"), report.get("After")
         if self._task.diff and before is not None and after is not None:
             result["diff"] = dict(before=settings_text(before), after=settings_text(after),
                                   before_header="board %d" % board, after_header=shown)
-        if args["backup"] and result["changed"] and not self._task.check_mode and before is not None:
+        if wants_backup and before is not None:
             try:
                 result["backup_path"] = self._save_backup(before, board, args["backup_options"] or {}, task_vars)
             except OSError as e:

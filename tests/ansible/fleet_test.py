@@ -232,6 +232,13 @@ class FleetTest(unittest.TestCase):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
 
+        # A ruvacfg that does not finish fails the task at its time limit.
+        stuck = self.write("stuck.sh", "#!/bin/sh\nsleep 10\n")
+        os.chmod(stuck, 0o755)
+        run = subprocess.run(["ansible", "pc1", "-m", "ruva.ruva2.board_info", "-a", "ruvacfg=%s timeout=1" % stuck],
+                             env=self.env, cwd=self.root, capture_output=True, text=True, timeout=60)
+        self.assertIn("ruvacfg did not finish within 1 seconds", run.stdout)
+
 
 class CollectionTest(unittest.TestCase):
     def setUp(self):

@@ -3,7 +3,7 @@
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
 # (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit, and
 # ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on its standard input
-# (the file "-"); PowerShell, which passes no bytes through unchanged, gets it in a temporary file.
+# (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a temporary file.
 
 from __future__ import absolute_import, division, print_function
 
@@ -57,10 +57,9 @@ def ps_quote(arg):
     return "'" + arg.replace("'", "''") + "'"
 
 
-def host_shell(connection, task_vars):
-    """The shell that runs our command line on the host: the variable ruva2_shell when set, else what
-    the connection's shell plugin is, PowerShell for Ansible's own Windows connections."""
-    shell = task_vars.get("ruva2_shell")
+def host_shell(connection, shell):
+    """The shell that runs our command line on the host: `shell` (the variable ruva2_shell) when set,
+    else what the connection's shell plugin is, PowerShell for Ansible's own Windows connections."""
     if shell:
         if shell not in SHELLS:
             raise AnsibleActionFail("ruva2_shell must be one of %s, not %r" % (", ".join(SHELLS), shell))
@@ -137,7 +136,7 @@ class Ruvacfg:
 
     def __init__(self, action, task_vars, program, timeout):
         self.action = action
-        self.shell = host_shell(action._connection, task_vars)
+        self.shell = host_shell(action._connection, action._templar.template(task_vars.get("ruva2_shell")))
         env = {}
         action._compute_environment_string(env)
         self.env = dict((k, to_text(v)) for k, v in env.items())

@@ -222,12 +222,13 @@ class FleetTest(unittest.TestCase):
         self.restart("pc2", lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
         pc2_board0 = self.hosts["pc2"].board(0)
         run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
-                                   "-e", "ruva2_config=" + config, "-e", "ruva2_backup_dir=" + backups)
+                                   "-e", "ruva2_config=" + config)
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}, "pc2": {"changed": 0, "failed": 1},
                                  "pc3": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")
         self.assertRegex(run.stdout + run.stderr, r"WARNING\]: .*[Ss]erial")
         self.assertEqual(self.hosts["pc2"].board(0), pc2_board0)
+        self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 4)  # beside the inventory
         for name in ("pc1", "pc3"):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")

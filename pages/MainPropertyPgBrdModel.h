@@ -8,6 +8,7 @@
 // front end asks again each time the page becomes active and after each command.
 
 #include "BoardConfig.h"
+#include "PageControls.h"
 #include "Prompts.h"
 
 #include <span>
@@ -31,11 +32,7 @@ enum class BoardPageButton {
     SaveToBoard,    // "Save -->"
 };
 
-struct BoardPageButtonControl {
-    BoardPageButton Id;
-    std::string_view Name; // the button's name in the page's form, e.g. "LoadFromFile"
-    std::string_view Label;
-};
+using BoardPageButtonControl = PageButtonControl<BoardPageButton>;
 
 // The page's buttons in the order of its form.
 std::span<const BoardPageButtonControl> BoardPageButtons();
@@ -52,11 +49,11 @@ std::string BoardPageTitle(int board);
 // question before an existing file is replaced.
 FileDialogOptions ConfigFileDialog();
 
-class BoardPageModel {
+class MainPropertyPgBrdModel {
 public:
     // `config` and `configLoaded` are the main sheet's, shared by every board page.
-    BoardPageModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
-                   Prompts& prompts);
+    MainPropertyPgBrdModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
+                           Prompts& prompts);
 
     int BoardNumber() const { return boardNumber_; }
     std::string Title() const { return BoardPageTitle(boardNumber_); }
@@ -71,9 +68,8 @@ public:
     // Whether the button is enabled now. Before the page is initialised only "Load -->" is.
     bool IsEnabled(BoardPageButton button) const;
 
-    // Runs the button's command; sheets and dialogs open through `windows`. The front end only passes
-    // the presses of enabled buttons; the board transfers guard themselves all the same ("<-- Load"
-    // does nothing without an available board, "Save -->" checks the board again before it writes).
+    // Runs the button's command, when the button is enabled; sheets and dialogs open through `windows`.
+    // A press of a button that is not enabled does nothing.
     void Press(BoardPageButton button, ModalWindows& windows);
 
 private:

@@ -46,6 +46,15 @@ struct FieldControl {
     std::span<const BitBox> Boxes = {}; // Bits: the boxes, in the order the page shows them
 };
 
+// A push button of a page: what it does, the button's name in the page's form or dialog template (e.g.
+// "LoadFromFile") and its text.
+template <typename Button>
+struct PageButtonControl {
+    Button Id;
+    std::string_view Name;
+    std::string_view Label;
+};
+
 // The controls of one page, addressed by the index of their field in the page's table (and for a bit
 // field by the index of the box in the field's Boxes). A front end implements this over its widgets or
 // dialog controls; it only shows and reads.

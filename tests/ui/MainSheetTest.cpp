@@ -124,7 +124,7 @@ void MainSheetTest::captionPagesAndButtons() {
     QVERIFY(!sheet.ConfigLoaded());
 
     // The General page's button is its default one: Enter presses it.
-    QVERIFY(Find<QPushButton>(sheet.GeneralPage(), "Resources")->isDefault());
+    QVERIFY(Find<QPushButton>(sheet.AboutPage(), "Resources")->isDefault());
     const ModalWatch<OMainResourcesDlg> resources([](OMainResourcesDlg&) {});
     QTest::keyClick(&sheet, Qt::Key_Return);
     QVERIFY(resources.Driven());
@@ -387,7 +387,7 @@ void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
 
     {
         const ModalWatch<OMainResourcesDlg> dialog([](OMainResourcesDlg&) {});
-        QTest::mouseClick(Find<QPushButton>(sheet.GeneralPage(), "Resources"), Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(sheet.AboutPage(), "Resources"), Qt::LeftButton);
         QVERIFY(!dialog.Driven());
     }
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
@@ -465,7 +465,7 @@ void MainSheetTest::ctrlTabMovesBetweenPagesBothWays() {
     QApplication::setActiveWindow(&sheet);
     QVERIFY(QTest::qWaitForWindowActive(&sheet));
     // From inside a page and from the buttons below the pages alike.
-    for (QWidget* focus : {static_cast<QWidget*>(Find<QPushButton>(sheet.GeneralPage(), "Resources")),
+    for (QWidget* focus : {static_cast<QWidget*>(Find<QPushButton>(sheet.AboutPage(), "Resources")),
                            static_cast<QWidget*>(sheet.Button(QDialogButtonBox::Ok))}) {
         for (const auto& [key, modifiers] : BackwardPageKeys()) {
             sheet.SetActivePage(0);

@@ -23,10 +23,12 @@ namespace {
 // A shown sheet on `config`, with the given page active.
 struct OpenSheet {
     RecordingPrompts prompts;
+    std::unique_ptr<BrdPropertySheetModel> model;
     std::unique_ptr<OBrdPropertySheet> sheet;
 
     explicit OpenSheet(const BoardConfig& config, int page = 0)
-        : sheet(std::make_unique<OBrdPropertySheet>(config, prompts)) {
+        : model(std::make_unique<BrdPropertySheetModel>(config, prompts)),
+          sheet(std::make_unique<OBrdPropertySheet>(*model)) {
         sheet->show();
         QApplication::setActiveWindow(sheet.get());
         sheet->SetActivePage(page);
@@ -38,7 +40,7 @@ struct OpenSheet {
         const int page = sheet->ActivePage();
         sheet->SetActivePage(page == OBrdPropertySheet::General ? 0 : page + 1);
         BoardConfig config = original;
-        sheet->CopyBack(config);
+        model->CopyBack(config);
         return config;
     }
 };
@@ -178,7 +180,7 @@ void PropertyPagesTest::losEntryOutOfRangeIsRefused() {
     QCOMPARE(QApplication::focusWidget(), edit);
     QCOMPARE(edit->selectedText(), typed);
     BoardConfig config = original;
-    open.sheet->CopyBack(config);
+    open.model->CopyBack(config);
     QVERIFY(SameBytes(config, original));
 }
 

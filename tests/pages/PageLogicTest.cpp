@@ -5,6 +5,8 @@
 #include "Driver.h"
 #include "Fields.h"
 #include "MainPropertyPgBrdModel.h"
+#include "MainPropertySheetModel.h"
+#include "ModalWindows.h"
 #include "RecordingPrompts.h"
 #include "ScriptedChannel.h"
 #include "Texts.h"
@@ -144,6 +146,31 @@ TEST(PageLogic, PlainControlsShowKeepAndRefuseAsThePagesDo) {
     EXPECT_EQ(controls.Checks.at({resync, 0}), FlagState(defaults.AutoResynchronization));
 }
 
+TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
+    using B = BoardPageButton;
+    for (const bool available : {false, true}) {
+        for (const bool loaded : {false, true}) {
+            const std::map<B, bool> expected = {{B::Resources, available},
+                                                {B::SerialNo, available},
+                                                {B::Diagnostics, false},
+                                                {B::LpuBoot, available},
+                                                {B::LoadFromFile, true},
+                                                {B::SaveToFile, loaded},
+                                                {B::EditProperties, loaded},
+                                                {B::LoadFromBoard, available},
+                                                {B::SaveToBoard, loaded && available}};
+            for (const auto& [button, enabled] : expected)
+                EXPECT_EQ(ButtonEnabled(button, available, loaded), enabled)
+                    << int(button) << " available " << available << " loaded " << loaded;
+        }
+    }
+    // The main sheet's first page is the General page, then come the boards' pages.
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(0), std::nullopt);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(1), 0);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(4), 3);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(5), std::nullopt);
+}
+
 TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     BoardConfig config;
     bool loaded = true; // loaded through another page
@@ -154,6 +181,19 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     EXPECT_EQ(page.Title(), "Board 1");
     for (const BoardPageButtonControl& button : BoardPageButtons())
         EXPECT_EQ(page.IsEnabled(button.Id), button.Id == BoardPageButton::LoadFromFile) << button.Name;
+    // A press of a button that is not enabled does nothing.
+    struct NoWindows : ModalWindows {
+        bool RunBoardProperties(BrdPropertySheetModel&) override {
+            ADD_FAILURE();
+            return false;
+        }
+        void ShowInformation(const InfoDialogContent&) override { ADD_FAILURE(); }
+    } windows;
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        if (button.Id != BoardPageButton::LoadFromFile)
+            page.Press(button.Id, windows);
+    EXPECT_TRUE(channel.Requests.empty());
+    EXPECT_TRUE(prompts.Messages.empty());
     page.Initialise(); // no driver: the board is unavailable
     EXPECT_TRUE(page.IsEnabled(BoardPageButton::EditProperties));
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));

@@ -6,6 +6,8 @@
 #include "FakeBoards.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertySheet.h"
+#include "OBrdResourcesDlg.h"
+#include "OBrdSerialNoDlg.h"
 #include "OConfigApp.h"
 #include "OMainPropertyPgAbout.h"
 #include "OMainPropertyPgBrd.h"
@@ -98,6 +100,7 @@ private slots:
     void fileSavedOnOnePageLoadsOnAPageWithoutBoard();
     void fileThatFailsToLoadChangesNothing();
     void lpuBootOnlyTellsAndDiagnosticsStaysOff();
+    void boardInformationOpensTheDialogsOfThePagesBoard();
     void withoutDriverResourcesReportsTheMissingDriver();
     void programEndsWithTheSheetWithoutWriting();
     void helpOpensTheHelpPage();
@@ -378,6 +381,29 @@ void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
              std::vector<std::string>{"info: " + std::string(texts::LpuNotSupported)});
     QVERIFY(!sheet.ConfigLoaded());
     QVERIFY(!PageButton(sheet.BoardPage(0), "Diagnostics")->isEnabled());
+}
+
+void MainSheetTest::boardInformationOpensTheDialogsOfThePagesBoard() {
+    Rig rig;
+    rig.ShowSheet();
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(1);
+    const FakeBoard& board = rig.boards.Boards[1];
+    QString dram;
+    QString serialNo;
+    {
+        const ModalWatch<OBrdResourcesDlg> watch(
+            [&](OBrdResourcesDlg& dialog) { dram = Find<QLineEdit>(dialog, "DramSize")->text(); });
+        Press(page, "Resources");
+    }
+    {
+        const ModalWatch<OBrdSerialNoDlg> watch(
+            [&](OBrdSerialNoDlg& dialog) { serialNo = Find<QLineEdit>(dialog, "SerialNumber")->text(); });
+        Press(page, "SerialNo");
+    }
+    QCOMPARE(dram, QString::fromStdString(BrdResourcesContent(rig.boards.Parameters, 1).Fields[0].Value));
+    QCOMPARE(serialNo, QString::fromStdString(
+                           BrdSerialNoContent(board.Image.SerialNumber, board.Info).Fields[0].Value));
+    QVERIFY(rig.prompts.Messages.empty());
 }
 
 void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {

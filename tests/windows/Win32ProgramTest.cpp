@@ -1,7 +1,7 @@
 // ruvasetw.exe's windows driven in process by their window messages: the main sheet and the board
 // properties sheet run modeless, over boards simulated in process, with recorded messages and file
 // choices. What each page decides is tested with the page logic; these tests show that the Win32
-// front end shows it, reads it back and passes each command on.
+// front end binds every entry of the tables by name, shows it, reads it back and passes each command on.
 
 #include "BrdPropertySheet.h"
 #include "Driver.h"
@@ -16,6 +16,7 @@
 #include "Texts.h"
 #include "Win32Driving.h"
 #include "WinInfoDialog.h"
+#include "WinPageControls.h"
 #include "WinPrompts.h"
 #include "WinText.h"
 
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -170,6 +172,82 @@ std::map<BoardPageButton, bool> Expected(bool available, bool loaded, bool saveT
             {B::EditProperties, loaded}, {B::LoadFromBoard, available}, {B::SaveToBoard, saveToBoard}};
 }
 
+// Every field and button of a page's tables finds the control of its kind by its name, with the table's
+// text. The page's controls are found by name whatever the order of the table: values stored through
+// the fields in reverse order are read back in table order.
+void ExpectBoundByName(HWND page, std::span<const FieldControl> fields,
+                       const std::vector<std::pair<std::string_view, std::string_view>>& buttons) {
+    const auto kind = [page](int id) {
+        wchar_t name[16] = {};
+        GetClassNameW(GetDlgItem(page, id), name, 16);
+        return Narrow(name);
+    };
+    for (const FieldControl& field : fields) {
+        SCOPED_TRACE(std::string(field.Name));
+        const int id = win32::ControlId(field.Name);
+        if (field.Kind == ControlKind::Check) {
+            EXPECT_EQ(ItemText(page, id), field.Label);
+        } else {
+            EXPECT_EQ(ItemText(page, win32::LabelId(field.Name)), field.Label);
+        }
+        for (const BitBox& box : field.Boxes) {
+            EXPECT_EQ(kind(id + int(box.Bit)), "Button");
+            EXPECT_EQ(ItemText(page, id + int(box.Bit)), box.Label);
+        }
+        if (field.Kind != ControlKind::Bits) {
+            EXPECT_EQ(kind(id), field.Kind == ControlKind::List    ? "ComboBox"
+                                : field.Kind == ControlKind::Check ? "Button"
+                                                                   : "Edit");
+        }
+    }
+    for (const auto& [name, label] : buttons)
+        EXPECT_EQ(ItemText(page, win32::ControlId(name)), label);
+
+    const std::vector<FieldControl> reversed(fields.rbegin(), fields.rend());
+    win32::WinPageControls inReverse(page, reversed);
+    win32::WinPageControls inOrder(page, fields);
+    const auto boxes = [](const FieldControl& field) -> std::size_t {
+        return field.Kind == ControlKind::Check  ? 1
+               : field.Kind == ControlKind::Bits ? field.Boxes.size()
+                                                 : 0;
+    };
+    const auto edit = [](const FieldControl& field) {
+        return field.Kind == ControlKind::Number || field.Kind == ControlKind::Address;
+    };
+    const auto state = [](std::size_t i, std::size_t box) {
+        return (i + box) % 2 != 0 ? CheckState::Checked : CheckState::Unchecked;
+    };
+    for (std::size_t i = 0; i < reversed.size(); ++i) {
+        if (reversed[i].Kind == ControlKind::List)
+            inReverse.SelectItem(i, int(i % reversed[i].Values->Items.size()));
+        if (edit(reversed[i]))
+            inReverse.SetText(i, std::to_string(i));
+        for (std::size_t box = 0; box < boxes(reversed[i]); ++box)
+            inReverse.SetCheck(i, box, state(i, box));
+    }
+    for (std::size_t j = 0; j < fields.size(); ++j) {
+        SCOPED_TRACE(std::string(fields[j].Name));
+        const std::size_t i = fields.size() - 1 - j; // the same field in the reversed table
+        if (fields[j].Kind == ControlKind::List) {
+            EXPECT_EQ(inOrder.SelectedItem(j), int(i % fields[j].Values->Items.size()));
+        }
+        if (edit(fields[j])) {
+            EXPECT_EQ(inOrder.Text(j), std::to_string(i));
+        }
+        for (std::size_t box = 0; box < boxes(fields[j]); ++box)
+            EXPECT_EQ(inOrder.Check(j, box), state(i, box));
+    }
+}
+
+template <typename Button>
+std::vector<std::pair<std::string_view, std::string_view>>
+Buttons(std::span<const PageButtonControl<Button>> table) {
+    std::vector<std::pair<std::string_view, std::string_view>> buttons;
+    for (const PageButtonControl<Button>& button : table)
+        buttons.emplace_back(button.Name, button.Label);
+    return buttons;
+}
+
 std::string TempFile(const char* name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
@@ -205,6 +283,25 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
     EXPECT_NE(GetDlgItem(sheet, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(sheet, IDHELP), nullptr);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, ApplyButton)));
+}
+
+TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
+    Rig rig;
+    ExpectBoundByName(rig.OpenPage(0), {}, Buttons(AboutPageButtons()));
+    HWND board0 = rig.OpenBoardPage(0);
+    ExpectBoundByName(board0, {}, Buttons(BoardPageButtons()));
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    int pages = 0;
+    rig.Windows.Drive = [&pages](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+        for (int index = 0; index < BrdPropertySheetModel::PageCount; ++index, ++pages) {
+            PropSheet_SetCurSel(sheet.Window(), nullptr, index);
+            Pump();
+            const BrdPropertyPageModel& page = model.Page(index);
+            ExpectBoundByName(sheet.Page(index), page.Fields(), Buttons(page.Buttons()));
+        }
+    };
+    rig.Press(board0, BoardPageButton::EditProperties);
+    EXPECT_EQ(pages, BrdPropertySheetModel::PageCount);
 }
 
 TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheSheet) {

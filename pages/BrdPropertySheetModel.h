@@ -34,8 +34,8 @@ public:
 
     std::span<const FieldControl> Fields() const override;
     std::span<const LiPageButtonControl> Buttons() const override;
-    // "Copy From Other Li" takes the other line interface's copy as that page last stored it (or as the
-    // sheet gave it); "Default Values" the block's defaults.
+    // CopyFromOtherLi takes the other line interface's copy as that page last stored it (or as the
+    // sheet gave it); DefaultValues the block's defaults.
     void Press(LiPageButton button, PageControls& controls) override;
 
 protected:

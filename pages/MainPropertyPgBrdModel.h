@@ -25,11 +25,11 @@ enum class BoardPageButton {
     SerialNo,
     Diagnostics,
     LpuBoot,
-    LoadFromFile,   // "Load -->"
-    SaveToFile,     // "<-- Save"
-    EditProperties, // "    Edit" / "P&roperties"
-    LoadFromBoard,  // "<-- Load"
-    SaveToBoard,    // "Save -->"
+    LoadFromFile,   // a configuration file into memory
+    SaveToFile,     // memory into a configuration file
+    EditProperties, // the board properties sheet on memory
+    LoadFromBoard,  // the board into memory
+    SaveToBoard,    // memory onto the board
 };
 
 using BoardPageButtonControl = PageButtonControl<BoardPageButton>;
@@ -37,15 +37,15 @@ using BoardPageButtonControl = PageButtonControl<BoardPageButton>;
 // The page's buttons in the order of its form.
 std::span<const BoardPageButtonControl> BoardPageButtons();
 
-// Whether a button is enabled on an initialised page. The board buttons ("&Resources", "&Serial No",
-// "<-- Load", "LPU &BOOT") need the board to have passed its check; Edit Properties and "<-- Save" a
-// loaded configuration; "Save -->" both. "Load -->" is always enabled, "&Diagnostics" never.
+// Whether a button is enabled on an initialised page. The board buttons (Resources, SerialNo,
+// LoadFromBoard, LpuBoot) need the board to have passed its check; EditProperties and SaveToFile a loaded
+// configuration; SaveToBoard both. LoadFromFile is always enabled, Diagnostics never.
 bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded);
 
 // The tab caption of a board's page: "Board %d" with the board number.
 std::string BoardPageTitle(int board);
 
-// The file dialogs of "Load -->" and "<-- Save": ".cfg" by default, config files or all files, and a
+// The file dialogs of LoadFromFile and SaveToFile: ".cfg" by default, config files or all files, and a
 // question before an existing file is replaced.
 FileDialogOptions ConfigFileDialog();
 
@@ -60,12 +60,12 @@ public:
     // The outcome of the board check; false until the page has been initialised.
     bool BoardAvailable() const { return boardAvailable_; }
     bool IsInitialised() const { return initialised_; }
-    // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
+    // The file last chosen on this page with LoadFromFile or SaveToFile; empty until then.
     const std::string& ConfigFileName() const { return configFileName_; }
 
     // First showing: checks the board. Runs once; later calls do nothing.
     void Initialise();
-    // Whether the button is enabled now. Before the page is initialised only "Load -->" is.
+    // Whether the button is enabled now. Before the page is initialised only LoadFromFile is.
     bool IsEnabled(BoardPageButton button) const;
 
     // Runs the button's command, when the button is enabled; sheets and dialogs open through `windows`.

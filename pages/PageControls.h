@@ -33,7 +33,7 @@ enum class CheckState { Unchecked, Checked, Indeterminate };
 // One check box of a bit field.
 struct BitBox {
     unsigned Bit;
-    std::string_view Label; // e.g. "TS1", "Sa4"
+    std::string_view Label; // the box's text
 };
 
 struct FieldControl {

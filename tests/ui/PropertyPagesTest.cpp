@@ -68,8 +68,9 @@ QStringList Items(const QComboBox* list) {
 
 // Every entry of a page's tables finds a control of its kind by name, showing the table's text, and no
 // widget of the form is left with an empty text: the forms' texts all come from the tables.
+template <typename Button>
 void ExpectBound(const QWidget& form, std::span<const FieldControl> fields, std::span<const InfoField> info,
-                 const std::vector<std::pair<std::string_view, std::string_view>>& buttons) {
+                 std::span<const PageButtonControl<Button>> buttons) {
     // The text of the widget `name` of class `kind`, none for a list or an edit field.
     const auto text = [&form](std::string_view name, const char* kind) {
         const auto* widget = form.findChild<QWidget*>(Text(name));
@@ -107,21 +108,12 @@ void ExpectBound(const QWidget& form, std::span<const FieldControl> fields, std:
         QCOMPARE(text(field.Name, "QLineEdit"), QString());
         QCOMPARE(label(field.Name), Text(field.Label));
     }
-    for (const auto& [name, buttonText] : buttons)
-        QCOMPARE(text(name, "QPushButton"), Text(buttonText));
+    for (const PageButtonControl<Button>& button : buttons)
+        QCOMPARE(text(button.Name, "QPushButton"), Text(button.Label));
     for (const QLabel* shown : form.findChildren<QLabel*>())
         QVERIFY2(!shown->text().isEmpty() || !shown->pixmap().isNull(), qPrintable(shown->objectName()));
     for (const QAbstractButton* shown : form.findChildren<QAbstractButton*>())
         QVERIFY2(!shown->text().isEmpty(), qPrintable(shown->objectName()));
-}
-
-template <typename Button>
-std::vector<std::pair<std::string_view, std::string_view>>
-Buttons(std::span<const PageButtonControl<Button>> table) {
-    std::vector<std::pair<std::string_view, std::string_view>> buttons;
-    for (const PageButtonControl<Button>& button : table)
-        buttons.emplace_back(button.Name, button.Label);
-    return buttons;
 }
 
 } // namespace
@@ -150,13 +142,13 @@ void PropertyPagesTest::everyEntryOfTheTablesFindsItsControlWithItsText() {
     OpenSheet open(ValidConfig());
     for (int page = 0; page < OBrdPropertySheet::PageCount; ++page) {
         const BrdPropertyPageModel& model = open.model->Page(page);
-        ExpectBound(open.sheet->Page(page), model.Fields(), {}, Buttons(model.Buttons()));
+        ExpectBound(open.sheet->Page(page), model.Fields(), {}, model.Buttons());
     }
     ScriptedChannel channel;
     Driver driver(channel);
     OMainPropertySheet sheet(driver, open.prompts);
-    ExpectBound(sheet.AboutPage(), {}, {}, Buttons(AboutPageButtons()));
-    ExpectBound(sheet.BoardPage(0), {}, {}, Buttons(BoardPageButtons()));
+    ExpectBound(sheet.AboutPage(), {}, {}, AboutPageButtons());
+    ExpectBound(sheet.BoardPage(0), {}, {}, BoardPageButtons());
     const DriverParameters parameters;
     for (const InfoDialogContent& content :
          {MainResourcesContent(parameters), BrdResourcesContent(parameters, 0), BrdSerialNoContent(0, {})}) {
@@ -167,7 +159,7 @@ void PropertyPagesTest::everyEntryOfTheTablesFindsItsControlWithItsText() {
             dialog = std::make_unique<OBrdResourcesDlg>(content);
         else
             dialog = std::make_unique<OBrdSerialNoDlg>(content);
-        ExpectBound(*dialog, {}, content.Fields, {});
+        ExpectBound(*dialog, {}, content.Fields, std::span<const LiPageButtonControl>());
     }
 }
 

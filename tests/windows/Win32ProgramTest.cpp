@@ -175,8 +175,9 @@ std::map<BoardPageButton, bool> Expected(bool available, bool loaded, bool saveT
 // Every field and button of a page's tables finds the control of its kind by its name, with the table's
 // text. The page's controls are found by name whatever the order of the table: values stored through
 // the fields in reverse order are read back in table order.
+template <typename Button>
 void ExpectBoundByName(HWND page, std::span<const FieldControl> fields,
-                       const std::vector<std::pair<std::string_view, std::string_view>>& buttons) {
+                       std::span<const PageButtonControl<Button>> buttons) {
     const auto kind = [page](int id) {
         wchar_t name[16] = {};
         GetClassNameW(GetDlgItem(page, id), name, 16);
@@ -200,8 +201,8 @@ void ExpectBoundByName(HWND page, std::span<const FieldControl> fields,
                                                                    : "Edit");
         }
     }
-    for (const auto& [name, label] : buttons)
-        EXPECT_EQ(ItemText(page, win32::ControlId(name)), label);
+    for (const PageButtonControl<Button>& button : buttons)
+        EXPECT_EQ(ItemText(page, win32::ControlId(button.Name)), button.Label);
 
     const std::vector<FieldControl> reversed(fields.rbegin(), fields.rend());
     win32::WinPageControls inReverse(page, reversed);
@@ -237,15 +238,6 @@ void ExpectBoundByName(HWND page, std::span<const FieldControl> fields,
         for (std::size_t box = 0; box < boxes(fields[j]); ++box)
             EXPECT_EQ(inOrder.Check(j, box), state(i, box));
     }
-}
-
-template <typename Button>
-std::vector<std::pair<std::string_view, std::string_view>>
-Buttons(std::span<const PageButtonControl<Button>> table) {
-    std::vector<std::pair<std::string_view, std::string_view>> buttons;
-    for (const PageButtonControl<Button>& button : table)
-        buttons.emplace_back(button.Name, button.Label);
-    return buttons;
 }
 
 std::string TempFile(const char* name) {
@@ -287,9 +279,9 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
 
 TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
     Rig rig;
-    ExpectBoundByName(rig.OpenPage(0), {}, Buttons(AboutPageButtons()));
+    ExpectBoundByName(rig.OpenPage(0), {}, AboutPageButtons());
     HWND board0 = rig.OpenBoardPage(0);
-    ExpectBoundByName(board0, {}, Buttons(BoardPageButtons()));
+    ExpectBoundByName(board0, {}, BoardPageButtons());
     rig.Press(board0, BoardPageButton::LoadFromBoard);
     int pages = 0;
     rig.Windows.Drive = [&pages](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
@@ -297,7 +289,7 @@ TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
             PropSheet_SetCurSel(sheet.Window(), nullptr, index);
             Pump();
             const BrdPropertyPageModel& page = model.Page(index);
-            ExpectBoundByName(sheet.Page(index), page.Fields(), Buttons(page.Buttons()));
+            ExpectBoundByName(sheet.Page(index), page.Fields(), page.Buttons());
         }
     };
     rig.Press(board0, BoardPageButton::EditProperties);

@@ -3,6 +3,7 @@
 // as a subcommand; when the user picks it, its callback does the work and sets the exit code.
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,7 @@ inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: 
 struct ToolContext {
     std::ostream& Out;
     std::ostream& Err;
+    std::istream& In; // what a FILE argument "-" reads
     int ExitCode = ExitOk;
     // --simulator as given (an empty text without a file name); see DeviceChoice.h.
     std::optional<std::string> Simulator{};

@@ -2,7 +2,7 @@
 
 #include "DeviceChoice.h"
 #include "Driver.h"
-#include "MainSheet.h"
+#include "MainPropertySheetModel.h"
 #include "OMainPropertySheet.h"
 #include "ProgramResources.h"
 #include "QtPrompts.h"

@@ -19,6 +19,36 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
+# A second prefix, wineprefix-winxp, whose Windows version is XP (32-bit: XP SP3; 64-bit: XP x64), for
+# the tests that also run there (ruva_wine_xp_test). Wine loads a program there whatever it imports:
+# the import tests check that.
+set(RUVA_WINE_XP_ENV ${RUVA_WINE_ENV})
+list(FILTER RUVA_WINE_XP_ENV EXCLUDE REGEX "^WINEPREFIX=")
+list(APPEND RUVA_WINE_XP_ENV WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-winxp)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND RUVA_WINE_XP_ENV RUVA_WINE_VERSION=winxp64)
+else()
+    list(APPEND RUVA_WINE_XP_ENV RUVA_WINE_VERSION=winxp WINEARCH=win32) # Wine's XP is 32-bit only
+endif()
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME wine.prefix_winxp COMMAND ${CMAKE_COMMAND} -E env ${RUVA_WINE_XP_ENV}
+             sh ${CMAKE_CURRENT_SOURCE_DIR}/wine-prefix.sh start)
+    add_test(NAME wine.stop_winxp COMMAND ${CMAKE_COMMAND} -E env ${RUVA_WINE_XP_ENV}
+             sh ${CMAKE_CURRENT_SOURCE_DIR}/wine-prefix.sh stop)
+    set_tests_properties(wine.prefix_winxp PROPERTIES FIXTURES_SETUP wine_xp TIMEOUT 300)
+    set_tests_properties(wine.stop_winxp PROPERTIES FIXTURES_CLEANUP wine_xp)
+endif()
+
+# ruva_wine_xp_test(<name> COMMAND <command...> [PROPERTIES <properties...>]): a test in the XP prefix.
+function(ruva_wine_xp_test name)
+    cmake_parse_arguments(ARG "" "" "COMMAND;PROPERTIES" ${ARGN})
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        add_test(NAME ${name} COMMAND ${ARG_COMMAND})
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${RUVA_WINE_XP_ENV}" FIXTURES_REQUIRED wine_xp
+                                                LABELS windows ${ARG_PROPERTIES})
+    endif()
+endfunction()
+
 # ruva_wine_test(<name> <target> [args...]): runs a Windows program as the ctest test <name>.
 function(ruva_wine_test name target)
     if(NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -8,21 +8,6 @@
 namespace ruva::tool {
 namespace {
 
-// What a console is handed for text written in pieces, each flushed on its own.
-std::wstring Through(const std::vector<std::string>& pieces) {
-    std::wstring got;
-    {
-        Utf16Writer writer([&got](std::wstring_view text) {
-            got += text;
-            return true;
-        });
-        std::ostream stream(&writer);
-        for (const std::string& piece : pieces)
-            stream << piece << std::flush;
-    }
-    return got;
-}
-
 TEST(Utf16WriterTest, HandsOnWholeCharactersAndReplacesWhatIsNoUtf8) {
     const std::pair<std::vector<std::string>, std::wstring> cases[] = {
         {{"Pr\xC3", "\xBC", "fung-\xC3\xA4.cfg\n"}, L"Pr\u00FCfung-\u00E4.cfg\n"},
@@ -32,8 +17,16 @@ TEST(Utf16WriterTest, HandsOnWholeCharactersAndReplacesWhatIsNoUtf8) {
         {{"a\xFF", "b\xC3(\xC0\xAF", "\xED\xA0\x80\xF4\x90\x80\x80"},
          L"a\uFFFDb\uFFFD(" + std::wstring(9, L'\uFFFD')},
     };
-    for (const auto& [pieces, expected] : cases)
-        EXPECT_EQ(Through(pieces), expected);
+    for (const auto& [pieces, expected] : cases) {
+        std::wstring got;
+        {
+            Utf16Writer writer([&got](std::wstring_view text) { return got += text, true; });
+            std::ostream stream(&writer);
+            for (const std::string& piece : pieces)
+                stream << piece << std::flush; // each piece a write of its own
+        }
+        EXPECT_EQ(got, expected);
+    }
 }
 
 } // namespace

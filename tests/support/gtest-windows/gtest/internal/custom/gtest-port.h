@@ -1,32 +1,18 @@
-// GoogleTest's customisation header for the Windows builds, found before its own: the compilers' win32
-// thread model has no std::mutex or std::condition_variable, which GoogleTest's Notification takes.
-// Notification only serves GoogleTest's threads; this one polls.
-#ifndef RUVA_GTEST_CUSTOM_PORT_H
-#define RUVA_GTEST_CUSTOM_PORT_H
-
+// GoogleTest's customisation header in the Windows builds, found before its own: GoogleTest's own
+// Notification takes std::mutex, which the compilers' win32 thread model lacks. Only GoogleTest's own
+// threads wait for one; this one polls.
+#pragma once
 #include <atomic>
 #include <chrono>
 #include <thread>
-
 #define GTEST_HAS_NOTIFICATION_ 1
-
 namespace testing::internal {
-
-class Notification {
-public:
-    Notification() = default;
-    Notification(const Notification&) = delete;
-    Notification& operator=(const Notification&) = delete;
-    void Notify() { notified_ = true; }
+struct Notification {
+    void Notify() { notified = true; }
     void WaitForNotification() {
-        while (!notified_)
+        while (!notified)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-
-private:
-    std::atomic<bool> notified_{false};
+    std::atomic<bool> notified{false};
 };
-
 } // namespace testing::internal
-
-#endif

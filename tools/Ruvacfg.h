@@ -1,13 +1,16 @@
 #pragma once
 // The ruvacfg program: parses the command line and runs the chosen command.
 
+#include <istream>
 #include <ostream>
 #include <span>
 #include <string>
 
 namespace ruva::tool {
 
-// Runs ruvacfg with the arguments that follow the program name; returns the exit code.
+// Runs ruvacfg with the arguments that follow the program name; returns the exit code. A FILE argument
+// "-" reads `in` (the first form: the standard input).
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace ruva::tool

@@ -3,6 +3,7 @@
 // as a subcommand; when the user picks it, its callback does the work and sets the exit code.
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
+#include <istream>
 #include <ostream>
 
 namespace CLI {
@@ -18,6 +19,7 @@ inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: 
 struct ToolContext {
     std::ostream& Out;
     std::ostream& Err;
+    std::istream& In; // what a FILE argument "-" reads
     int ExitCode = ExitOk;
 };
 

@@ -11,9 +11,15 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 // Windows hands the arguments over in UTF-16; they go on as UTF-8, the names the rest of the program
 // takes, whatever the system's code page.
 int wmain(int argc, wchar_t** argv) {
+    // A configuration file read from the standard input ("-") arrives byte for byte, as from a file.
+    _setmode(_fileno(stdin), _O_BINARY);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(ruva::Narrow(argv[i]));

@@ -55,7 +55,8 @@ Function .onInit
     ${If} $0 == 501
     ${AndIf} $2 < 3
     ${OrIf} $0 < 501
-        MessageBox MB_OK|MB_ICONSTOP "RuvasetW needs Windows XP with Service Pack 3, or a later Windows." /SD IDOK
+        MessageBox MB_OK|MB_ICONSTOP "RuvasetW needs Windows XP with Service Pack 3, or a later Windows." \
+            /SD IDOK
         Abort
     ${EndIf}
     SetShellVarContext all

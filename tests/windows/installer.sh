@@ -45,7 +45,7 @@ rm -f "$shortcut"
 
 status=0
 "$wine" "$(as_windows win2k)" /S || status=$?
-[[ $status == 2 && -z $(entry) ]] || fail "on Windows 2000 setup /S exited with $status, registering: $(entry)"
+[[ $status == 2 && -z $(entry) ]] || fail "on Windows 2000, setup /S exited with $status: $(entry)"
 
 [[ -z $windows ]] || setup=$(as_windows "$windows")
 "$wine" "$setup" /S || fail "setup /S exited with $?"

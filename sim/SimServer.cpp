@@ -185,9 +185,9 @@ std::string SimServer::Listen() {
         // Left by a simulator that ended without cleaning up, unless something that takes no lock
         // listens there (asked without waiting).
         const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        const bool listening =
-            probe >= 0 && (::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ||
-                           errno == EAGAIN);
+        const bool listening = probe >= 0 && (::connect(probe, reinterpret_cast<const sockaddr*>(&address),
+                                                        sizeof address) == 0 ||
+                                              errno == EAGAIN);
         if (probe >= 0)
             ::close(probe);
         if (listening) {

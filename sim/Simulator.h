@@ -4,8 +4,8 @@
 
 #include "SimState.h"
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>

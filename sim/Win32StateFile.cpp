@@ -5,7 +5,6 @@
 
 #include "Utf16.h"
 
-
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

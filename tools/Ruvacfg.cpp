@@ -28,7 +28,8 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
     // Before the command, and never a command's name as its file: "--simulator board list".
     program
         .add_option_function<std::string>(
-            std::string(sim::SimulatorOption), [&context](const std::string& file) { context.Simulator = file; },
+            std::string(sim::SimulatorOption),
+            [&context](const std::string& file) { context.Simulator = file; },
             "work on boards simulated in process, kept in the state FILE (without FILE: the default one)")
         ->expected(0, 1)
         ->default_str("")

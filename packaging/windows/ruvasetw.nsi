@@ -1,5 +1,6 @@
 ; The Windows installer of RuvasetW: ruvasetw.exe, ruvacfg.exe (with its manual) and the help page into
-; Program Files, two Start-menu shortcuts (the second starts the program on simulated boards), and an uninstaller that Windows lists under its installed programs.
+; Program Files, two Start-menu shortcuts (the second starts the program on simulated boards), and an
+; uninstaller that Windows lists under its installed programs.
 ; packaging/windows/CMakeLists.txt runs it:
 ;   makensis -DVERSION=<x.y> -DVERSION4=<x.y.0.0> -DSTAGE=<folder of the files> -DICON=<.ico>
 ;            -DOUTFILE=<setup.exe> ruvasetw.nsi

@@ -207,5 +207,6 @@ TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulated) {
     MainPropertySheetModel sheet(driver, prompts);
     EXPECT_EQ(sheet.SimulatedBoardsLine(), "");
     channel.SimulatorStateText = "s.json";
-    EXPECT_EQ(sheet.SimulatedBoardsLine(), "Simulated boards, kept in the state file s.json: no real board is used.");
+    EXPECT_EQ(sheet.SimulatedBoardsLine(),
+              "Simulated boards, kept in the state file s.json: no real board is used.");
 }

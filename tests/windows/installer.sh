@@ -67,8 +67,9 @@ cmp -s "$help" "$dir/help/ruvasetw.html" || fail "the installed help page differ
 "$wine" "$dir/ruvacfg.exe" --help >/dev/null || fail "the installed ruvacfg.exe does not run"
 [[ -f $shortcut ]] || fail "no Start-menu shortcut"
 strings -el "$shortcut" | grep -qF "$location\\ruvasetw.exe" || fail "the shortcut does not start ruvasetw.exe"
-strings -el "$simulated" | grep -qxF -- --simulator || fail "no shortcut that starts the program on simulated boards"
-strings -el "$simulated" | grep -qF "$location\\ruvasetw.exe" || fail "the simulated boards' shortcut starts another program"
+strings -el "$simulated" | grep -qxF -- --simulator || fail "no shortcut to the program on simulated boards"
+strings -el "$simulated" | grep -qF "$location\\ruvasetw.exe" ||
+    fail "the simulated boards' shortcut does not start ruvasetw.exe"
 
 # The uninstaller removes itself and its folder by running from a copy elsewhere, which Windows starts
 # and does not wait for. The test does the same and waits: the copy runs with `_?=<folder>`, which must

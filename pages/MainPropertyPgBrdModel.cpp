@@ -64,8 +64,8 @@ FileDialogOptions ConfigFileDialog() {
     FileFilter allFiles{"All Files (*.*)", "*.*"};
     std::string initialName = "*.CFG";
 #else
-    // "*.*" would hide the names without a dot, and a name in Qt's name box is taken as typed, so
-    // "*.CFG" would become the file's name: the filters alone choose what is listed.
+    // "*.*" would hide the names without a dot, and the dialog takes a name in its name box as typed,
+    // so "*.CFG" would become the file's name: the filters alone choose what is listed.
     FileFilter allFiles{"All Files (*)", "*"};
     std::string initialName;
 #endif

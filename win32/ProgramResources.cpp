@@ -108,11 +108,13 @@ void ShowHelpPage(HWND from, Prompts& prompts) {
     // HTML Help viewer in the Windows folder of every Windows since XP shows a web page without one.
     const bool noProgram = result == SE_ERR_NOASSOC || result == SE_ERR_ASSOCINCOMPLETE ||
                            result == SE_ERR_FNF || result == SE_ERR_PNF;
-    wchar_t windows[MAX_PATH] = {};
-    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    if (noProgram && length > 0 && length < MAX_PATH &&
-        open(std::wstring(windows) + L"\\hh.exe", (L"\"" + page + L"\"").c_str()) > 32)
-        return;
+    if (noProgram) {
+        wchar_t windows[MAX_PATH] = {};
+        const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+        if (length > 0 && length < MAX_PATH &&
+            open(std::wstring(windows) + L"\\hh.exe", (L"\"" + page + L"\"").c_str()) > 32)
+            return;
+    }
     prompts.ShowMessage(
         FormatText(noProgram ? texts::NoProgramForHelpPage : texts::CouldNotOpenFile, {Narrow(page)}),
         MessageIcon::Stop);

@@ -5,6 +5,7 @@ target_compile_options(ruva_warnings INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL
 
 if(RUVA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_compile_definitions(RUVA_SANITIZE) # tests that measure memory skip themselves
     add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -468,14 +468,6 @@ TEST_F(SimEndToEndTest, OutOfDescriptorsTheSimulatorRestsAndLogsBriefly) {
     EXPECT_EQ(clients.back()->Receive(frame::ReplyHeaderSize + 6).size(), frame::ReplyHeaderSize + 6);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool Sanitized = true;
-#elif defined(__has_feature)
-constexpr bool Sanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool Sanitized = false;
-#endif
-
 // The memory the process holds, in KiB.
 long ResidentKiB(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -486,8 +478,9 @@ long ResidentKiB(pid_t pid) {
 }
 
 TEST_F(SimEndToEndTest, ClientsThatDoNotTakeTheirAnswersHoldLittleMemory) {
-    if (Sanitized)
-        GTEST_SKIP() << "the sanitizer's allocator keeps freed memory for a while";
+#ifdef RUVA_SANITIZE
+    GTEST_SKIP() << "the sanitizer's allocator keeps freed memory for a while";
+#endif
     Start();
     // 8 KiB of requests each, whose answers are 26 times as large.
     const Bytes request =

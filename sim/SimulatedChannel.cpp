@@ -10,10 +10,7 @@
 namespace ruva::sim {
 
 SimulatedChannel::SimulatedChannel(std::string statePath) : given_(std::move(statePath)) {
-    std::string error;
-    path_ = ResolveStatePath(given_, error);
-    if (path_.empty())
-        Fail(error);
+    path_ = ResolveStatePath(given_, unresolved_);
 }
 
 bool SimulatedChannel::Fail(const std::string& problem) {
@@ -23,7 +20,7 @@ bool SimulatedChannel::Fail(const std::string& problem) {
 
 bool SimulatedChannel::WithSimulator(const std::function<void(Simulator&)>& use) {
     if (path_.empty())
-        return false;
+        return Fail(unresolved_);
     StateLock lock;
     if (std::string error = lock.Acquire(path_, BesideState(path_, ".lock")); !error.empty())
         return Fail(error);

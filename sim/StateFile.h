@@ -40,7 +40,8 @@ LoadedState LoadStateFile(const std::string& path);
 std::string SaveStateFile(const std::string& path, const SimState& state);
 
 // An exclusive lock on a file, between processes, held until Release, destruction or the end of the
-// process. The file is created with mode 0600 when missing, and never opened through a symbolic link.
+// process. The file is created when missing; on POSIX systems with mode 0600, and never through a
+// symbolic link.
 class FileLock {
 public:
     // How long Acquire waits for another process to let go: a simulator that serves a request in

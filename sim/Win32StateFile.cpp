@@ -14,8 +14,9 @@ namespace ruva::sim {
 
 namespace {
 
-std::string SystemError(const std::string& what, DWORD code = ::GetLastError()) {
-    return what + ": " + std::system_category().message(static_cast<int>(code));
+// `what`, and the reason of the last failed call, taken before anything else can change it.
+std::string SystemError(const char* what, const std::string& name, DWORD code = ::GetLastError()) {
+    return what + name + ": " + std::system_category().message(static_cast<int>(code));
 }
 
 } // namespace
@@ -33,7 +34,7 @@ std::string CreateStateFolder(const std::string& statePath) {
         return {};
     const std::string folder = statePath.substr(0, slash);
     if (!::CreateDirectoryW(Widen(folder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        return SystemError("cannot create " + folder);
+        return SystemError("cannot create ", folder);
     return {};
 }
 
@@ -43,7 +44,7 @@ std::string ResolveStatePath(const std::string& path, std::string& error) {
     std::wstring full(size, L'\0');
     const DWORD length = size == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size) {
-        error = SystemError("cannot resolve the state file " + path);
+        error = SystemError("cannot resolve the state file ", path);
         return {};
     }
     full.resize(length);
@@ -56,7 +57,7 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         missing = code == ERROR_FILE_NOT_FOUND;
-        return missing ? std::string() : SystemError("cannot read the state file " + path, code);
+        return missing ? std::string() : SystemError("cannot read the state file ", path, code);
     }
     std::string error;
     if (::GetFileType(file) != FILE_TYPE_DISK) {
@@ -66,7 +67,7 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
         DWORD n = 0;
         while (text.size() <= limit) {
             if (!::ReadFile(file, buffer, sizeof buffer, &n, nullptr)) {
-                error = SystemError("cannot read the state file " + path);
+                error = SystemError("cannot read the state file ", path);
                 break;
             }
             if (n == 0)
@@ -93,7 +94,7 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return SystemError("cannot create the lock file " + path);
+        return SystemError("cannot create the lock file ", path);
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
         return "the lock file " + path + " is not a regular file";
@@ -108,7 +109,7 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
         const DWORD code = ::GetLastError();
         if (code != ERROR_LOCK_VIOLATION || tries <= 0) {
             ::CloseHandle(file);
-            return code != ERROR_LOCK_VIOLATION ? SystemError("cannot lock " + path, code) : busy;
+            return code != ERROR_LOCK_VIOLATION ? SystemError("cannot lock ", path, code) : busy;
         }
         ::Sleep(Pause);
     }

@@ -230,6 +230,8 @@ void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumbe
     const std::string message = FormatText(
         texts::DriverError, {errorNumber, text ? std::string_view(*text) : texts::DriverNotInstalled});
     prompts.ShowMessage(message, MessageIcon::Stop);
+    if (const std::string diagnosis = driver.Channel().Diagnosis(); !diagnosis.empty())
+        prompts.ShowMessage(diagnosis, MessageIcon::Information);
 }
 
 } // namespace ruva

@@ -33,6 +33,8 @@ public:
 
     // True once OpenDriver has opened the device (the handle is then kept for the life of the object).
     bool IsOpen() const { return open_; }
+    // The device the requests go to: whether its boards are simulated, what it knows of failures.
+    const DeviceChannel& Channel() const { return channel_; }
 
     std::int32_t OpenDriver(std::uint32_t value);
     // The driver's text for an error number; empty when the driver gives none.
@@ -78,7 +80,7 @@ private:
 };
 
 // Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
-// none, with the stop icon.
+// none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
 void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
 
 } // namespace ruva

@@ -5,20 +5,23 @@ target_compile_options(ruva_warnings INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL
 
 if(RUVA_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_compile_definitions(RUVA_SANITIZE) # tests that measure memory skip themselves
     add_link_options(-fsanitize=address,undefined)
 endif()
 
 # Layer ranks: a library may link only libraries of a lower rank. Ranks below 4 are the core; rank 4
-# is the logic of the pages and dialogs that every front end shares. All of them are standard C++ only
-# and can never see Qt: only the front end (app) may.
+# is the logic of the pages and dialogs that every front end shares; rank 5 the simulated boards, which
+# the programs may use instead of the device. All of them are standard C++ only and can never see Qt:
+# only the front end (app) may.
 set(RUVA_LAYER_RANK_texts 0)
 set(RUVA_LAYER_RANK_model 1)
 set(RUVA_LAYER_RANK_platform 1)
 set(RUVA_LAYER_RANK_board 2)
 set(RUVA_LAYER_RANK_cfgfile 3)
 set(RUVA_LAYER_RANK_pages 4)
-set(RUVA_LAYER_RANK_app 5)
-set(RUVA_LAYER_RANK_daemon 6)
+set(RUVA_LAYER_RANK_sim 5)
+set(RUVA_LAYER_RANK_app 6)
+set(RUVA_LAYER_RANK_daemon 7)
 
 # ruva_library(<target> <layer> <sources...>): a static library of one layer.
 function(ruva_library target layer)
@@ -48,7 +51,7 @@ function(ruva_check_layers)
             if(NOT lib OR lib STREQUAL "ruva_warnings" OR lib MATCHES "^\\$<")
                 continue()
             endif()
-            if(rank LESS 5 AND lib MATCHES "^Qt")
+            if(rank LESS ${RUVA_LAYER_RANK_app} AND lib MATCHES "^Qt")
                 message(FATAL_ERROR "${target} (layer ${layer}) must not link ${lib}: only the front end sees Qt")
             endif()
             if(TARGET ${lib})

@@ -2,6 +2,7 @@
 
 #include "Driver.h"
 #include "InfoDialogs.h"
+#include "MessageFormat.h"
 #include "ModalWindows.h"
 #include "Texts.h"
 
@@ -69,6 +70,11 @@ void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows
             windows.ShowInformation(*content);
         break;
     }
+}
+
+std::string MainPropertySheetModel::SimulatedBoardsLine() const {
+    const std::string state = driver_.Channel().SimulatorState();
+    return state.empty() ? std::string() : FormatText(texts::SimulatedBoards, {state});
 }
 
 } // namespace ruva

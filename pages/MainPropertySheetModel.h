@@ -57,6 +57,9 @@ public:
     // A button of the General page (always enabled). Resources shows the parameters that all boards
     // share.
     void Press(AboutPageButton button, ModalWindows& windows);
+    // The General page's line that the boards are simulated, and where they are kept; empty for the
+    // driver's boards.
+    std::string SimulatedBoardsLine() const;
 
 private:
     Driver& driver_;

@@ -29,9 +29,18 @@ public:
     // which a board's file names are appended, such as "<runtime dir>/ruva2". Empty when the channel keeps
     // none (test channels).
     virtual std::string BoardFilesPrefix() const { return {}; }
+
+    // One line for the user on why requests fail that their results do not tell, such as a simulator
+    // that does not answer; empty when there is nothing to add.
+    virtual std::string Diagnosis() const { return {}; }
+
+    // The state file, as the user named it, when this channel serves simulated boards instead of the
+    // device; empty for the device.
+    virtual std::string SimulatorState() const { return {}; }
 };
 
-// The channel of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere.
+// The device of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere. The
+// programs choose between it and simulated boards in sim/DeviceChoice.h.
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel();
 
 } // namespace ruva

@@ -21,6 +21,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> data) {
         ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = ECONNRESET;
         if (n <= 0)
             return false;
         data = data.subspan(static_cast<std::size_t>(n));
@@ -33,11 +35,20 @@ bool ReadAll(int fd, std::span<std::uint8_t> data) {
         ssize_t n = ::recv(fd, data.data(), data.size(), 0);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = ECONNRESET;
         if (n <= 0)
             return false;
         data = data.subspan(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+void SetTimeouts(int fd, int seconds) {
+    timeval timeout{};
+    timeout.tv_sec = seconds;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
 } // namespace
@@ -70,20 +81,16 @@ bool PosixDeviceChannel::Connect() {
         return false;
     // A simulator that is stuck, its queue of new connections full, makes connect wait; the send
     // time limit bounds that wait (EAGAIN once it is over).
-    timeval timeout{};
-    timeout.tv_sec = ConnectTimeoutSeconds;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    SetTimeouts(fd, silent_ ? SilentTimeoutSeconds : ConnectTimeoutSeconds);
     int connected;
     while ((connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
            errno == EINTR) {
     }
     if (connected != 0) {
+        silent_ = errno == EAGAIN;
         ::close(fd);
         return false;
     }
-    timeout.tv_sec = ReplyTimeoutSeconds;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     fd_ = fd;
     return true;
 }
@@ -116,21 +123,29 @@ std::optional<std::size_t> PosixDeviceChannel::Control(std::uint32_t code,
     if (fd_ < 0 && !Connect())
         return std::nullopt;
 
+    SetTimeouts(fd_, silent_ ? SilentTimeoutSeconds : ReplyTimeoutSeconds);
     const auto request = frame::EncodeRequest(code, input, static_cast<std::uint32_t>(output.size()));
     std::uint8_t header[frame::ReplyHeaderSize];
     frame::ReplyHeader reply;
+    errno = 0;
     if (!WriteAll(fd_, request) || !ReadAll(fd_, header) ||
         frame::DecodeReplyHeader(std::span<const std::uint8_t, frame::ReplyHeaderSize>(header),
                                  static_cast<std::uint32_t>(output.size()),
                                  reply) != frame::DecodeStatus::Complete ||
         !ReadAll(fd_, output.first(reply.Count))) {
+        silent_ = errno == EAGAIN || errno == EWOULDBLOCK;
         // A broken or confused connection is dropped; the next request connects afresh.
         Disconnect();
         return std::nullopt;
     }
+    silent_ = false;
     if (!reply.Ok)
         return std::nullopt;
     return reply.Count;
+}
+
+std::string PosixDeviceChannel::Diagnosis() const {
+    return silent_ ? "The simulator at " + socketPath_ + " does not answer." : std::string();
 }
 
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {

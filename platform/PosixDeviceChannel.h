@@ -16,10 +16,16 @@ public:
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
 
+    // After a request that timed out: that the simulator at the socket does not answer.
+    std::string Diagnosis() const override;
+
     // How long one request may wait for its answer before it counts as failed.
     static constexpr int ReplyTimeoutSeconds = 10;
     // How long connecting may take before the request counts as failed.
     static constexpr int ConnectTimeoutSeconds = 5;
+    // Both limits once a request has timed out, until the simulator answers again: a stuck simulator
+    // is not waited for in full on every request.
+    static constexpr int SilentTimeoutSeconds = 1;
 
 private:
     bool Connect();
@@ -29,6 +35,7 @@ private:
     std::string socketPath_;
     bool fallbackDir_ = false;
     int fd_ = -1;
+    bool silent_ = false; // the last request timed out
 };
 
 } // namespace ruva

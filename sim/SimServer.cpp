@@ -167,6 +167,12 @@ std::string SimServer::Listen() {
     if (!MakeAddress(socketPath_, address))
         return "the socket path " + socketPath_ + " is too long";
 
+    // Whoever holds the socket's lock runs on it, stuck or not; only without a holder may a socket file
+    // left there be replaced. No connect decides it: one to a stuck simulator would wait for ever.
+    if (std::string error =
+            socketLock_.Acquire(socketPath_ + ".lock", "a simulator already runs on " + socketPath_);
+        !error.empty())
+        return error;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return SystemError("cannot create a socket");
@@ -176,14 +182,15 @@ std::string SimServer::Listen() {
             ::close(fd);
             return socketPath_ + " exists and is not a socket; remove it first";
         }
-        // A socket that answers belongs to a running simulator; one that does not is left from a
-        // simulator that ended without cleaning up.
-        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const bool answers =
-            probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        // Left by a simulator that ended without cleaning up, unless something that takes no lock
+        // listens there (asked without waiting).
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        const bool listening = probe >= 0 && (::connect(probe, reinterpret_cast<const sockaddr*>(&address),
+                                                        sizeof address) == 0 ||
+                                              errno == EAGAIN);
         if (probe >= 0)
             ::close(probe);
-        if (answers) {
+        if (listening) {
             ::close(fd);
             return "a simulator already answers on " + socketPath_;
         }
@@ -223,6 +230,7 @@ void SimServer::RemoveSocket() {
     struct stat st {};
     if (::lstat(socketPath_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_)
         ::unlink(socketPath_.c_str());
+    socketLock_.Release();
 }
 
 void SimServer::Run() {
@@ -244,6 +252,34 @@ void SimServer::Run() {
                      Clock::now());
     };
     const auto deadline = std::chrono::seconds(FrameDeadlineSeconds);
+    // Serves the frames client i has sent, as far as its untaken answers allow, and sends the answers;
+    // closes the connection when it is broken or sent a malformed frame.
+    auto serve = [&](std::size_t i) {
+        Connection& c = clients[i];
+        const std::size_t received = c.In.size();
+        std::string reason;
+        bool sound = true;
+        bool flushed = true;
+        std::size_t left = 0;
+        do {
+            left = c.In.size();
+            sound = ServeFrames(simulator_, c.In, c.Out, reason, observe, MaxUntakenAnswers);
+            flushed = Flush(c);
+        } while (sound && flushed && c.Out.empty() && c.In.size() < left);
+        if (!flushed || !sound) {
+            if (!sound)
+                log.Note("malformed " + reason, "closed a connection that sent " + reason, now);
+            close(i);
+            return;
+        }
+        // The deadline runs from the first byte of an incomplete frame, however slowly the rest trickles
+        // in, or from an answer the client does not take.
+        const bool served = c.In.size() < received;
+        if (c.In.empty() && c.Out.empty())
+            c.WaitingSince.reset();
+        else if (served || !c.WaitingSince)
+            c.WaitingSince = now;
+    };
 
     bool stop = false;
     while (!stop) {
@@ -302,13 +338,15 @@ void SimServer::Run() {
                 continue;
             }
             if (!c.Out.empty()) {
-                // Answers first: until they are taken, no more requests are read from this client.
+                // Answers first: until they are taken, no more requests are served or read.
                 if (!(revents & POLLOUT) || !Flush(c)) {
                     close(i); // hung up without taking its answer
                     continue;
                 }
-                if (c.Out.empty())
+                if (c.Out.empty()) {
                     c.WaitingSince = c.In.empty() ? std::nullopt : std::optional(now);
+                    serve(i);
+                }
                 continue;
             }
             std::uint8_t buffer[ReadChunk];
@@ -320,22 +358,7 @@ void SimServer::Run() {
                 continue;
             }
             c.In.insert(c.In.end(), buffer, buffer + n);
-            const std::size_t received = c.In.size();
-            std::string reason;
-            const bool sound = ServeFrames(simulator_, c.In, c.Out, reason, observe);
-            if (!Flush(c) || !sound) {
-                if (!sound)
-                    log.Note("malformed " + reason, "closed a connection that sent " + reason, now);
-                close(i);
-                continue;
-            }
-            // The deadline runs from the first byte of an incomplete frame, however slowly the rest
-            // trickles in, or from an answer the client does not take.
-            const bool served = c.In.size() < received;
-            if (c.In.empty() && c.Out.empty())
-                c.WaitingSince.reset();
-            else if (served || !c.WaitingSince)
-                c.WaitingSince = now;
+            serve(i);
         }
 
         if (fds[1].revents & POLLIN) {

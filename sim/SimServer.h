@@ -12,6 +12,7 @@
 // - repeated log lines (refusals, closed connections) are logged once a second with a count.
 
 #include "Simulator.h"
+#include "StateFile.h"
 
 #include <chrono>
 #include <map>
@@ -48,6 +49,9 @@ class SimServer {
 public:
     // How long a connection may leave a frame incomplete or its answers untaken.
     static constexpr int FrameDeadlineSeconds = 5;
+    // Once this many bytes of answers wait for a client, no more of its requests are served (nor read)
+    // until it takes them: what a client that sends without reading costs stays bounded.
+    static constexpr std::size_t MaxUntakenAnswers = 8192;
     // Descriptors kept free for the simulator's own files (state, log, lock, temporary files).
     static constexpr std::size_t DescriptorMargin = 16;
 
@@ -56,9 +60,10 @@ public:
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    // Checks the runtime directory (creating the /tmp one when it is missing), refuses to start when a
-    // simulator already answers on the socket, replaces a stale socket file, and listens with mode 0600.
-    // Empty on success, otherwise the reason.
+    // Checks the runtime directory (creating the /tmp one when it is missing), takes the socket's lock
+    // (ruva2.sock.lock beside it, held for the simulator's life; refused while another simulator holds
+    // it), replaces a socket file left behind, and listens with mode 0600. Empty on success, otherwise
+    // the reason.
     std::string Listen();
 
     const std::string& SocketPath() const { return socketPath_; }
@@ -76,6 +81,7 @@ private:
     Simulator& simulator_;
     bool verbose_;
     std::string socketPath_;
+    FileLock socketLock_;
     int listenFd_ = -1;
     dev_t socketDevice_ = 0;
     ino_t socketInode_ = 0;

@@ -253,10 +253,10 @@ Answer Simulator::ErrorText(std::uint32_t number) const {
 }
 
 bool ServeFrames(Simulator& simulator, std::vector<std::uint8_t>& input, std::vector<std::uint8_t>& output,
-                 std::string& reason, const OutcomeObserver& observe) {
+                 std::string& reason, const OutcomeObserver& observe, std::size_t outputLimit) {
     std::size_t offset = 0;
     bool sound = true;
-    while (offset < input.size()) {
+    while (offset < input.size() && output.size() < outputLimit) {
         frame::Request request;
         std::size_t consumed = 0;
         const frame::DecodeStatus status =

@@ -4,6 +4,7 @@
 
 #include "SimState.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -51,9 +52,11 @@ private:
 using OutcomeObserver = std::function<void(const Outcome&)>;
 
 // Serves the complete request frames at the start of `input`: each is taken out of `input`, handled,
-// passed to `observe` and its answer frame appended to `output`; a partial frame stays for later.
-// False when a malformed frame was met (`reason` says how); the connection is then to be closed.
+// passed to `observe` and its answer frame appended to `output`; a partial frame stays for later, and so
+// do the frames met once `output` holds `outputLimit` bytes. False when a malformed frame was met
+// (`reason` says how); the connection is then to be closed.
 bool ServeFrames(Simulator& simulator, std::vector<std::uint8_t>& input, std::vector<std::uint8_t>& output,
-                 std::string& reason, const OutcomeObserver& observe = {});
+                 std::string& reason, const OutcomeObserver& observe = {},
+                 std::size_t outputLimit = SIZE_MAX);
 
 } // namespace ruva::sim

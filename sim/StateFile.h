@@ -1,15 +1,30 @@
 #pragma once
-// The state file on disk: found, read and checked at start, and replaced atomically after every change.
+// The state file on disk: found, read and checked, replaced atomically after every change, and locked so
+// that only one simulator works on it at a time: ruva2-sim for its whole life, the boards simulated in
+// process for each request. So the state a simulator serves is always the newest one written.
 
 #include "SimState.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 
 namespace ruva::sim {
 
-// $XDG_STATE_HOME/ruva2-sim/state.json, else ~/.local/state/ruva2-sim/state.json.
+// $XDG_STATE_HOME/ruva2-sim/state.json, else ~/.local/state/ruva2-sim/state.json; on Windows
+// <the user's application data folder>\RuvasetW\simulated-boards.json.
 std::string DefaultStatePath();
+
+// Creates the folder of `statePath` when it is missing (on Windows its last level only). Empty on
+// success, otherwise the reason.
+std::string CreateStateFolder(const std::string& statePath);
+
+// `path` made absolute and, for a symbolic link, the file it points to: the state, beside which its lock
+// and log go. Empty with `error` set when the path cannot be resolved.
+std::string ResolveStatePath(const std::string& path, std::string& error);
+
+// A file beside the state, named after it: state.json -> state.lock.
+std::string BesideState(const std::string& statePath, const char* extension);
 
 struct LoadedState {
     bool Missing = false;          // no file yet: the caller starts from a fresh state
@@ -24,8 +39,36 @@ LoadedState LoadStateFile(const std::string& path);
 // large to be read back. Empty on success, otherwise the reason.
 std::string SaveStateFile(const std::string& path, const SimState& state);
 
-// Keeps a second simulator off a state file for the life of the process: a lock file beside the state,
-// and a lock on the state file itself, so that a link to it under another name is refused too.
+// An exclusive lock on a file, between processes, held until Release, destruction or the end of the
+// process. The file is created when missing; on POSIX systems with mode 0600, and never through a
+// symbolic link.
+class FileLock {
+public:
+    // How long Acquire waits for another process to let go: a simulator that serves a request in
+    // process or is shutting down does so well within it; a running ruva2-sim never does.
+    static constexpr std::chrono::milliseconds Patience{2000};
+
+    FileLock() = default;
+    ~FileLock() { Release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Empty once held; otherwise the reason, which is `busy` when another process held the lock all
+    // the while.
+    std::string Acquire(const std::string& path, const std::string& busy);
+    void Release();
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr; // HANDLE
+#else
+    int fd_ = -1;
+#endif
+};
+
+// Keeps every other simulator off a state file while it is held: a lock on a file beside the state and,
+// where the system has such locks (not on Windows), one on the state file itself, so that a link to it
+// under another name is kept off too.
 class StateLock {
 public:
     StateLock() = default;
@@ -33,18 +76,24 @@ public:
     StateLock(const StateLock&) = delete;
     StateLock& operator=(const StateLock&) = delete;
 
-    // Empty once both are held, otherwise the reason. The lock file is created with mode 0600 and never
-    // through a symbolic link.
+    // Empty once both are held, otherwise the reason.
     std::string Acquire(const std::string& statePath, const std::string& lockPath);
     // Moves the lock to the file now at the state path, after it was replaced.
     void Follow();
 
 private:
+    FileLock lockFile_;
+#ifndef _WIN32
     bool LockStateItself();
 
     std::string statePath_;
-    int lockFd_ = -1;
     int stateFd_ = -1;
+#endif
 };
+
+// The platform's part of LoadStateFile: the file's bytes, at most `limit` + 1 of them. Sets `missing`
+// when there is no file; otherwise an empty text on success or the reason it cannot be read (also for
+// something that is not a regular file).
+std::string ReadStateText(const std::string& path, std::size_t limit, std::string& text, bool& missing);
 
 } // namespace ruva::sim

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -97,13 +96,6 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     return {};
 }
 
-// A file beside the state file, named after it: state.json -> state.log.
-std::string Beside(const std::filesystem::path& statePath, const char* extension) {
-    std::filesystem::path path = statePath;
-    path.replace_extension(extension);
-    return path == statePath ? statePath.string() + extension : path.string();
-}
-
 std::string Summary(const SimState& state, const std::string& socketPath, const std::string& statePath) {
     return "socket " + socketPath + "; state " + statePath + "; NumberOfBoards " +
            std::to_string(state.NumberOfBoards);
@@ -178,30 +170,29 @@ int main(int argc, char** argv) {
 #endif
 
     const bool defaultPath = options.StatePath.empty();
-    std::error_code ec;
-    std::filesystem::path statePath =
-        std::filesystem::absolute(defaultPath ? DefaultStatePath() : options.StatePath, ec);
-    if (ec)
-        return Fail("cannot resolve the state file " + options.StatePath + ": " + ec.message());
-    // Through a link, the file it points to is the state: its lock and log go beside it.
-    if (std::filesystem::path resolved = std::filesystem::canonical(statePath, ec); !ec)
-        statePath = std::move(resolved);
-    if (defaultPath && !std::filesystem::create_directories(statePath.parent_path(), ec) && ec)
-        return Fail("cannot create " + statePath.parent_path().string() + ": " + ec.message());
+    std::string error;
+    const std::string path = ResolveStatePath(defaultPath ? DefaultStatePath() : options.StatePath, error);
+    if (path.empty())
+        return Fail(error);
+    if (defaultPath && !(error = CreateStateFolder(path)).empty())
+        return Fail(error);
 
-    LoadedState loaded = LoadStateFile(statePath);
+    // The lock first: the state read after it is the newest one written, never one that a simulator
+    // still shutting down changes after it was read.
+    StateLock lock;
+    if (error = lock.Acquire(path, BesideState(path, ".lock")); !error.empty())
+        return Fail(error);
+    LoadedState loaded = LoadStateFile(path);
     if (!loaded.Missing && !loaded.State)
         return Fail(loaded.Error +
                     "\nThe file was left as it is; correct it, or move it away to start afresh.");
     if (loaded.State && options.Boards != 0)
         std::fprintf(stderr,
                      "ruva2-sim: --boards applies to a fresh state only; %s already holds %zu boards\n",
-                     statePath.c_str(), loaded.State->Boards.size());
+                     path.c_str(), loaded.State->Boards.size());
     SimState state =
         loaded.State ? std::move(*loaded.State) : FreshState(options.Boards != 0 ? options.Boards : 2);
 
-    const std::string path = statePath.string();
-    StateLock lock;
     Simulator simulator(state, [path, &lock](const SimState& s) {
         std::string error = SaveStateFile(path, s);
         if (error.empty())
@@ -209,10 +200,7 @@ int main(int argc, char** argv) {
         return error;
     });
     SimServer server(simulator, options.Verbose);
-    std::string error = server.Listen();
-    if (error.empty())
-        error = lock.Acquire(path, Beside(statePath, ".lock"));
-    if (!error.empty())
+    if (error = server.Listen(); !error.empty())
         return Fail(error);
     if (loaded.Missing) {
         if (error = SaveStateFile(path, state); !error.empty())
@@ -222,7 +210,7 @@ int main(int argc, char** argv) {
 
     const std::string summary = Summary(state, server.SocketPath(), path);
     if (!options.Foreground)
-        Detach(Beside(statePath, ".log"), summary);
+        Detach(BesideState(path, ".log"), summary);
     Log("started; " + summary);
     server.Run();
     Log("stopped");

@@ -42,7 +42,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
     diff->add_flag("--json", options->Json,
                    "print one JSON object with the differences instead of the lines");
     diff->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         BoardConfig file;
         BoardPage page{session, options->Board};
         DiffReport report{.Board = options->Board, .Section = options->Section.value_or(options->Board)};

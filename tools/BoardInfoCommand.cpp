@@ -41,7 +41,7 @@ void AddBoardInfoCommand(CLI::App& board, ToolContext& context) {
     AddBoardNumber(*info, options->Board);
     info->add_flag("--json", options->Json, "print one JSON object instead of the listing");
     info->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         const auto information = ReadInformation(session, options->Board);
         if (!information) {
             context.ExitCode = ExitFailed;

@@ -4,6 +4,8 @@
 #include "BoardCommands.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
+#include "MessageFormat.h"
+#include "Texts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -61,7 +63,7 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
                  "does not change the exit code.");
     list->add_flag("--json", options->Json, "print one JSON object instead of the listing");
     list->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         const auto parameters = session.Parameters();
         if (!parameters) {
             context.ExitCode = ExitFailed;
@@ -72,10 +74,19 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
         const int installed = std::clamp<int>(parameters->NumberOfBoards, 0, DriverParameters::MaxBoards);
         for (int b = 0; b < installed; ++b)
             boards.push_back(Survey(session, b, *parameters, failed));
-        if (options->Json)
-            context.Out << SurveyToJson(*parameters, boards).dump(2) << '\n';
-        else
+        // Simulated boards are never taken for real ones.
+        const std::string simulatorState = session.BoardDriver().Channel().SimulatorState();
+        if (options->Json) {
+            nlohmann::ordered_json json = SurveyToJson(*parameters, boards);
+            json["Simulated"] = !simulatorState.empty();
+            json["StateFile"] =
+                simulatorState.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(simulatorState);
+            context.Out << json.dump(2) << '\n';
+        } else {
+            if (!simulatorState.empty())
+                context.Out << FormatText(texts::SimulatedBoards, {simulatorState}) << "\n\n";
             context.Out << SurveyListing(*parameters, boards);
+        }
         context.ExitCode = failed ? ExitFailed : ExitOk;
     });
 }

@@ -47,7 +47,7 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
     read->add_option("-o,--output", options->Output,
                      "write the text to this file (- for the standard output)");
     read->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         BoardPage page{session, options->Board};
         if (!LoadBoard(page)) {
             context.ExitCode = ExitFailed;

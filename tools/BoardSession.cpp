@@ -1,11 +1,13 @@
 #include "BoardSession.h"
 
+#include "DeviceChoice.h"
+
 #include <string>
 
 namespace ruva::tool {
 
-BoardSession::BoardSession(std::ostream& err)
-    : channel_(MakePlatformDeviceChannel()), driver_(*channel_), prompts_(err) {
+BoardSession::BoardSession(const ToolContext& context)
+    : channel_(sim::MakeDeviceChannel(context.Simulator)), driver_(*channel_), prompts_(context.Err) {
     driver_.OpenDriver(0);
 }
 

@@ -9,6 +9,7 @@
 #include "DeviceChannel.h"
 #include "Driver.h"
 #include "DriverRecords.h"
+#include "ToolCommands.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,8 @@ namespace ruva::tool {
 
 class BoardSession {
 public:
-    explicit BoardSession(std::ostream& err);
+    // The device, or the simulated boards, that the command line and the environment choose.
+    explicit BoardSession(const ToolContext& context);
 
     Driver& BoardDriver() { return driver_; }
     ConsolePrompts& User() { return prompts_; }

@@ -52,7 +52,7 @@ std::optional<std::string> SettingsText(Driver& driver, int board, const DriverP
 }
 
 int RunWrite(const WriteOptions& options, ToolContext& context) {
-    BoardSession session(context.Err);
+    BoardSession session(context);
     BoardPage page{session, options.Board};
     WriteReport report{
         .Board = options.Board, .Section = options.Section.value_or(options.Board), .DryRun = options.DryRun};

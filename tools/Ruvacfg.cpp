@@ -1,5 +1,6 @@
 #include "Ruvacfg.h"
 
+#include "DeviceChoice.h"
 #include "ToolCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -24,6 +25,15 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
                    "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
     ToolContext context{out, err, in};
+    // Before the command, and never a command's name as its file: "--simulator board list".
+    program
+        .add_option_function<std::string>(
+            std::string(sim::SimulatorOption),
+            [&context](const std::string& file) { context.Simulator = file; },
+            "work on boards simulated in process, kept in the state FILE (without FILE: the default one)")
+        ->expected(0, 1)
+        ->default_str("")
+        ->type_name("[FILE]");
     for (AddCommand add : Commands)
         add(program, context);
 

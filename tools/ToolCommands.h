@@ -4,7 +4,9 @@
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
 #include <istream>
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace CLI {
 class App;
@@ -21,6 +23,8 @@ struct ToolContext {
     std::ostream& Err;
     std::istream& In; // what a FILE argument "-" reads
     int ExitCode = ExitOk;
+    // --simulator as given (an empty text without a file name); see DeviceChoice.h.
+    std::optional<std::string> Simulator{};
 };
 
 using AddCommand = void (*)(CLI::App& program, ToolContext& context);

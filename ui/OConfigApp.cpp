@@ -1,5 +1,6 @@
 #include "OConfigApp.h"
 
+#include "DeviceChoice.h"
 #include "Driver.h"
 #include "MainPropertySheetModel.h"
 #include "OMainPropertySheet.h"
@@ -9,6 +10,9 @@
 #include "Texts.h"
 
 #include <QEventLoop>
+
+#include <string>
+#include <vector>
 
 namespace ruva {
 
@@ -33,7 +37,10 @@ OConfigApp::OConfigApp(int& argc, char** argv) : QApplication(argc, argv) {
 OConfigApp::~OConfigApp() = default;
 
 int OConfigApp::InitInstance() {
-    channel_ = MakePlatformDeviceChannel();
+    std::vector<std::string> args;
+    for (const QString& arg : arguments().mid(1))
+        args.push_back(arg.toLocal8Bit().toStdString());
+    channel_ = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
     driver_ = std::make_unique<Driver>(*channel_);
     prompts_ = std::make_unique<QtPrompts>();
     RunMainSheet(*driver_, *prompts_);

@@ -20,12 +20,13 @@ void RunMainSheet(Driver& driver, Prompts& prompts);
 
 class OConfigApp : public QApplication {
 public:
-    // Qt takes its own options (-platform and the like) from the command line; the program has none.
+    // Qt takes its own options (-platform and the like) from the command line; the program's only one
+    // is --simulator [FILE] (see DeviceChoice.h).
     OConfigApp(int& argc, char** argv);
     ~OConfigApp() override;
 
-    // Runs the program over the platform's board driver and Qt's message boxes and file dialogs; the
-    // exit status of the process.
+    // Runs the program over the board driver (or the simulated boards asked for) and Qt's message boxes
+    // and file dialogs; the exit status of the process.
     int InitInstance();
 
 private:

@@ -18,6 +18,9 @@ OMainPropertyPgAbout::OMainPropertyPgAbout(MainPropertySheetModel& sheet, QWidge
     form_->ProductLine->setText(ToQString(texts::AboutProductLine));
     form_->ProgramLine->setText(ToQString(texts::AboutProgramLine));
     form_->BoardLine->setText(ToQString(texts::AboutBoardLine));
+    const std::string simulated = sheet.SimulatedBoardsLine();
+    form_->SimulatedLine->setText(ToQString(simulated));
+    form_->SimulatedLine->setVisible(!simulated.empty());
     for (const AboutPageButtonControl& button : AboutPageButtons()) {
         auto* widget = findChild<QPushButton*>(ToQString(button.Name));
         Q_ASSERT(widget);

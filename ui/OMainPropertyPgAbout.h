@@ -1,6 +1,6 @@
 #pragma once
-// The main sheet's General page: the product bitmap, the program's three lines and the button that shows
-// the communication parameters that all boards share.
+// The main sheet's General page: the product bitmap, the program's three lines, a line when the boards
+// are simulated, and the button that shows the communication parameters that all boards share.
 
 #include <QWidget>
 

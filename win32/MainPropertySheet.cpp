@@ -69,6 +69,7 @@ void MainPropertySheet::InitPage(int index, HWND page) {
         SetItemText(page, IDC_BOARD_LINE, texts::AboutBoardLine);
         for (const AboutPageButtonControl& button : AboutPageButtons())
             SetItemText(page, ControlId(button.Name), button.Label);
+        SetItemText(page, IDC_SIMULATED_LINE, model_.SimulatedBoardsLine());
         return;
     }
     SetItemText(page, IDC_INTRO, texts::BoardPageHelp);

@@ -18,6 +18,7 @@
 #define IDC_FILE_LABEL 3107
 #define IDC_BOARD_ICON 3108
 #define IDC_BOARD_LABEL 3109
+#define IDC_SIMULATED_LINE 3110
 
 // Icon, bitmaps, manifest.
 #define IDI_PROGRAM 1

@@ -1,24 +1,37 @@
 // ruvasetw.exe: the configuration program for the Ruva-2 boards, on the Windows user-interface services.
 
+#include "DeviceChoice.h"
 #include "Driver.h"
 #include "MainPropertySheet.h"
 #include "MainPropertySheetModel.h"
 #include "ProgramResources.h"
+#include "Utf16.h"
 #include "WinModalWindows.h"
 #include "WinPrompts.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace ruva;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // The driver is opened once; without it the program runs all the same, with the board buttons
-    // disabled.
-    const auto channel = MakePlatformDeviceChannel();
+    // The driver (or the simulated boards that --simulator asks for) is opened once; without it the
+    // program runs all the same, with the board buttons disabled.
+    std::vector<std::string> args;
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            args.push_back(Narrow(wide[i]));
+        LocalFree(wide);
+    }
+    const auto channel = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
     Driver driver(*channel);
     OpenDriverAtStart(driver);
 

@@ -1,5 +1,6 @@
 ; The Windows installer of RuvasetW: ruvasetw.exe, ruvacfg.exe (with its manual) and the help page into
-; Program Files, a Start-menu shortcut, and an uninstaller that Windows lists under its installed programs.
+; Program Files, two Start-menu shortcuts (the second starts the program on simulated boards), and an
+; uninstaller that Windows lists under its installed programs.
 ; packaging/windows/CMakeLists.txt runs it:
 ;   makensis -DVERSION=<x.y> -DVERSION4=<x.y.0.0> -DSTAGE=<folder of the files> -DICON=<.ico>
 ;            -DOUTFILE=<setup.exe> ruvasetw.nsi
@@ -16,6 +17,7 @@ ManifestDPIAware true
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW"
 !define SHORTCUT "$SMPROGRAMS\RuvasetW.lnk"
+!define SIMULATED_SHORTCUT "$SMPROGRAMS\RuvasetW (simulated boards).lnk"
 
 Name "RuvasetW ${VERSION}"
 OutFile "${OUTFILE}"
@@ -79,6 +81,9 @@ Section "RuvasetW"
     SetOutPath "$INSTDIR"
     CreateShortcut "${SHORTCUT}" "$INSTDIR\ruvasetw.exe" "" "$INSTDIR\ruvasetw.exe" 0 SW_SHOWNORMAL "" \
         "View and change the configuration of Ruva-2 dual T1/E1 boards"
+    ; The program on simulated boards, kept in the user's application data folder: to try it without a board.
+    CreateShortcut "${SIMULATED_SHORTCUT}" "$INSTDIR\ruvasetw.exe" "--simulator" "$INSTDIR\ruvasetw.exe" 0 \
+        SW_SHOWNORMAL "" "RuvasetW on simulated boards, without a Ruva-2 board"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "RuvasetW"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -97,6 +102,7 @@ SectionEnd
 ; and then the folder stays too.
 Section "Uninstall"
     Delete "${SHORTCUT}"
+    Delete "${SIMULATED_SHORTCUT}"
     Delete "$INSTDIR\ruvasetw.exe"
     Delete "$INSTDIR\ruvacfg.exe"
     Delete "$INSTDIR\ruvacfg.txt"

@@ -25,6 +25,10 @@ inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
 inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "
                                            "installed. Board configuration options are disabled.";
 
+// Simulated boards, on the General page and in the listing of the boards.
+inline constexpr Text SimulatedBoards =
+    "Simulated boards, kept in the state file %1!s!: no real board is used.";
+
 // Configuration files: saving.
 inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not saved.";
 inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";

@@ -392,6 +392,7 @@ TEST_F(DriverTest, ReportDriverErrorShowsTheDriversTextOrTheFixedText) {
     channel.Queue(Request::GetErrorText, CannedReply{true, reply});
     ReportDriverError(driver, prompts, 51);
     channel.Queue(Request::GetErrorText, EmptyReply());
+    channel.DiagnosisText = "The simulator at /run/ruva2.sock does not answer.";
     ReportDriverError(driver, prompts, 51);
     ASSERT_EQ(channel.RequestsWith(Request::GetErrorText).size(), 2u);
     EXPECT_THAT(channel.RequestsWith(Request::GetErrorText)[0].Input, ElementsAre(51, 0, 0, 0));
@@ -400,7 +401,8 @@ TEST_F(DriverTest, ReportDriverErrorShowsTheDriversTextOrTheFixedText) {
         ElementsAre(test::ShownMessage{"Error #51: Busy", MessageIcon::Stop},
                     test::ShownMessage{"Error #51: Failed to open the Ruva-2 driver. The driver is not "
                                        "properly installed. Board configuration options are disabled.",
-                                       MessageIcon::Stop}));
+                                       MessageIcon::Stop},
+                    test::ShownMessage{channel.DiagnosisText, MessageIcon::Information}));
 }
 
 TEST(DriverWithoutDevice, ReportsError52WithTheFixedText) {

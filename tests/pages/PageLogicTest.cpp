@@ -215,3 +215,14 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::Resources));
 }
+
+TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulated) {
+    RecordingPrompts prompts;
+    ScriptedChannel channel;
+    Driver driver(channel);
+    MainPropertySheetModel sheet(driver, prompts);
+    EXPECT_EQ(sheet.SimulatedBoardsLine(), "");
+    channel.SimulatorStateText = "s.json";
+    EXPECT_EQ(sheet.SimulatedBoardsLine(),
+              "Simulated boards, kept in the state file s.json: no real board is used.");
+}

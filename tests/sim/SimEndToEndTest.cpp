@@ -7,6 +7,8 @@
 #include "RecordingPrompts.h"
 #include "SimProcess.h"
 #include "SimServer.h"
+#include "SimulatedChannel.h"
+#include "StateFile.h"
 #include "Texts.h"
 #include "ValueSets.h"
 
@@ -466,6 +468,53 @@ TEST_F(SimEndToEndTest, OutOfDescriptorsTheSimulatorRestsAndLogsBriefly) {
     EXPECT_EQ(clients.back()->Receive(frame::ReplyHeaderSize + 6).size(), frame::ReplyHeaderSize + 6);
 }
 
+// The memory the process holds, in KiB.
+long ResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:"))
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+TEST_F(SimEndToEndTest, ClientsThatDoNotTakeTheirAnswersHoldLittleMemory) {
+#ifdef RUVA_SANITIZE
+    GTEST_SKIP() << "the sanitizer's allocator keeps freed memory for a while";
+#endif
+    Start();
+    // 8 KiB of requests each, whose answers are 26 times as large.
+    const Bytes request =
+        frame::EncodeRequest(static_cast<std::uint32_t>(Request::GetErrorText), Bytes{51, 0, 0, 0}, 520);
+    Bytes requests;
+    while (requests.size() + request.size() <= 8192)
+        requests.insert(requests.end(), request.begin(), request.end());
+    const long before = ResidentKiB(sim->Pid());
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < 200; ++i) {
+        clients.push_back(std::make_unique<RawClient>(sim->SocketPath()));
+        clients.back()->Send(requests);
+    }
+    for (auto& client : clients) // served: their answers have begun
+        ASSERT_EQ(client->Receive(frame::ReplyHeaderSize).size(), frame::ReplyHeaderSize);
+    EXPECT_LT(ResidentKiB(sim->Pid()) - before, 200 * 64);
+}
+
+TEST_F(SimEndToEndTest, TheStateServedIsTheNewestWritten) {
+    // A simulator that starts while another still holds the state waits for it, then reads the state.
+    SimProcess process;
+    process.WriteState(R"({"Boards": [{}, {}]})");
+    auto lock = std::make_unique<sim::StateLock>();
+    ASSERT_EQ(lock->Acquire(process.StatePath(), process.Directory() + "/state.lock"), "");
+    std::thread start([&] { EXPECT_TRUE(process.Start()) << process.LogText(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    process.WriteState(R"({"Boards": [{"Clock": "LI1"}, {}]})");
+    lock.reset();
+    start.join();
+    ASSERT_EQ(driver.OpenDriver(0), result::Success);
+    EXPECT_EQ(driver.SetClockLi0(1), result::Success);
+    EXPECT_EQ(process.State()["Boards"][0]["Clock"], "LI1");
+}
+
 TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     Start();
     const std::string dir = sim->Directory();
@@ -480,6 +529,10 @@ TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     }
     EXPECT_EQ(driver.SetClockLi0(0), result::Success);
     EXPECT_EQ(sim->State()["Boards"][0]["Clock"], "LI0");
+    // Nor are boards simulated in process on it, after a short wait.
+    sim::SimulatedChannel inProcess(dir + "/link.json");
+    EXPECT_FALSE(inProcess.Open(DriverDevicePath));
+    EXPECT_THAT(inProcess.Diagnosis(), HasSubstr("another simulator keeps its state in"));
 
     // Started through the link, a change replaces the file the link points to, not the link.
     ASSERT_EQ(sim->Stop(), 0);
@@ -582,7 +635,7 @@ TEST_F(SimEndToEndTest, RefusesToStartBesideAnotherSimulatorOrInAnOpenDirectory)
     const std::string other = sim->Directory() + "/other.json";
     auto run = sim->Run({"--foreground", "--state", other});
     EXPECT_EQ(run.ExitStatus, 1);
-    EXPECT_THAT(run.Output, HasSubstr("a simulator already answers on " + sim->SocketPath()));
+    EXPECT_THAT(run.Output, HasSubstr("a simulator already runs on " + sim->SocketPath()));
     EXPECT_FALSE(std::filesystem::exists(other));
 
     // Another runtime directory, the same state file.
@@ -604,6 +657,36 @@ TEST_F(SimEndToEndTest, RefusesToStartBesideAnotherSimulatorOrInAnOpenDirectory)
     EXPECT_EQ(run.ExitStatus, 1);
     EXPECT_THAT(run.Output, HasSubstr("exists and is not a socket"));
     EXPECT_TRUE(std::filesystem::is_regular_file(secondDir + "/ruva2.sock"));
+    EXPECT_EQ(driver.ReadGdsId(0), RuvaGdsId);
+}
+
+TEST_F(SimEndToEndTest, BesideAStuckSimulatorANewOneNeitherHangsNorTakesItsSocket) {
+    Start();
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ASSERT_EQ(::kill(sim->Pid(), SIGSTOP), 0);
+    // Its queue of new connections full: a connect to it would wait for ever.
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, sim->SocketPath().c_str(), sizeof address.sun_path - 1);
+    std::vector<int> queued;
+    for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) >= 0;
+         queued.push_back(fd)) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            break;
+        }
+    }
+    const bool full = errno == EAGAIN;
+    const auto run = sim->Run({"--foreground", "--state", sim->Directory() + "/other.json"});
+    for (int fd : queued)
+        ::close(fd);
+    ::kill(sim->Pid(), SIGCONT);
+    if (!full)
+        GTEST_SKIP() << "too few descriptors to fill the simulator's queue";
+    EXPECT_EQ(run.ExitStatus, 1);
+    EXPECT_THAT(run.Output, HasSubstr("a simulator already runs on " + sim->SocketPath()));
     EXPECT_EQ(driver.ReadGdsId(0), RuvaGdsId);
 }
 

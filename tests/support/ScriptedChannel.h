@@ -38,6 +38,8 @@ public:
     using Handler = std::function<CannedReply(const RecordedRequest&)>;
 
     bool OpenSucceeds = true;
+    std::string DiagnosisText;      // what Diagnosis() tells
+    std::string SimulatorStateText; // what SimulatorState() tells
     std::vector<std::string> OpenedPaths;
     std::vector<RecordedRequest> Requests;
 
@@ -54,6 +56,8 @@ public:
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
+    std::string Diagnosis() const override { return DiagnosisText; }
+    std::string SimulatorState() const override { return SimulatorStateText; }
 
 private:
     std::map<std::uint32_t, std::deque<CannedReply>> queued_;

@@ -323,6 +323,7 @@ TEST_F(BoardCommandsTest, ListNamesEachBoardsStateAndChangesNothing) {
 
     const auto json = nlohmann::json::parse(Ruvacfg({"board", "list", "--json"}).Out);
     EXPECT_EQ(json["NumberOfBoards"], 3);
+    EXPECT_EQ(json["Simulated"], false);
     EXPECT_EQ(json["Boards"][0]["Problems"], nlohmann::json({"version 8"}));
     EXPECT_EQ(json["Boards"][1]["GdsId"], 0x71);
     EXPECT_EQ(json["Boards"][1]["RestoreCount"], 1);
@@ -541,6 +542,37 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
         EXPECT_EQ(run.Err, NoDriver);
         EXPECT_EQ(run.Out, "");
     }
+}
+
+TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
+    sim.emplace(); // no device: nothing listens in the runtime directory
+    ::setenv("XDG_STATE_HOME", (files / "state").c_str(), 1);
+    EXPECT_EQ(Ruvacfg({"board", "list"}).Err, NoDriver);
+    EXPECT_FALSE(std::filesystem::exists(files / "state"));
+
+    // A missing state file is created with the two fresh boards.
+    const std::string state = (files / "s.json").string();
+    ::setenv("RUVA2_SIMULATOR", state.c_str(), 1);
+    const ToolRun list = Ruvacfg({"board", "list"});
+    ::unsetenv("RUVA2_SIMULATOR");
+    EXPECT_EQ(list.Code, 0) << list.Err;
+    EXPECT_THAT(list.Out, StartsWith("Simulated boards, kept in the state file " + state +
+                                     ": no real board is used.\n\nIrq:"));
+    EXPECT_THAT(list.Out, ::testing::EndsWith("\n0      0x72    9702052    9        ok\n"
+                                              "1      0x72    9803069    9        ok\n"));
+    EXPECT_TRUE(std::filesystem::exists(state));
+
+    // The option without a file name: the default state file, never a command's name.
+    const auto json = nlohmann::json::parse(Ruvacfg({"--simulator", "board", "list", "--json"}).Out);
+    const std::string defaultState = (files / "state/ruva2-sim/state.json").string();
+    EXPECT_EQ(json["Simulated"], true);
+    EXPECT_EQ(json["StateFile"], defaultState);
+    EXPECT_EQ(json["Boards"].size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(defaultState));
+    EXPECT_EQ(
+        nlohmann::json::parse(Ruvacfg({"--simulator=" + state, "board", "list", "--json"}).Out)["StateFile"],
+        state);
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 // The usage of the board commands, run in process.

@@ -2,7 +2,7 @@
 # installer.sh <setup.exe> <version> <wine> <help page> <work folder> [<Windows version>]
 # Checks that the installer refuses Windows 2000. Then installs RuvasetW silently into the Wine prefix
 # WINEPREFIX, as Wine's Windows version given (winxp, ...) or its default one, as a 32-bit program into
-# Program Files, checks the files, the Start-menu shortcut and the uninstall entry, then uninstalls it
+# Program Files, checks the files, the Start-menu shortcuts and the uninstall entry, then uninstalls it
 # silently and checks that nothing of it is left.
 # The prefix is the test's own, kept between runs: the installer, a program with windows, would start a
 # shared prefix's desktop process without an X display, under the windows of the tests that have one.
@@ -10,6 +10,7 @@ set -euo pipefail
 setup=$1 version=$2 wine=$3 help=$4 work=$5 windows=${6:-}
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW'
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/RuvasetW.lnk"
+simulated="${shortcut%.lnk} (simulated boards).lnk"
 fail() {
     echo "installer: $*" >&2
     exit 1
@@ -40,7 +41,7 @@ fi
 # What a broken earlier run may have left.
 rm -rf "$work" && mkdir -p "$work"
 for dir in "Program Files (x86)" "Program Files"; do rm -rf "$WINEPREFIX/drive_c/$dir/RuvasetW"; done
-rm -f "$shortcut"
+rm -f "$shortcut" "$simulated"
 "$wine" reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
 
 status=0
@@ -66,6 +67,9 @@ cmp -s "$help" "$dir/help/ruvasetw.html" || fail "the installed help page differ
 "$wine" "$dir/ruvacfg.exe" --help >/dev/null || fail "the installed ruvacfg.exe does not run"
 [[ -f $shortcut ]] || fail "no Start-menu shortcut"
 strings -el "$shortcut" | grep -qF "$location\\ruvasetw.exe" || fail "the shortcut does not start ruvasetw.exe"
+strings -el "$simulated" | grep -qxF -- --simulator || fail "no shortcut to the program on simulated boards"
+strings -el "$simulated" | grep -qF "$location\\ruvasetw.exe" ||
+    fail "the simulated boards' shortcut does not start ruvasetw.exe"
 
 # The uninstaller removes itself and its folder by running from a copy elsewhere, which Windows starts
 # and does not wait for. The test does the same and waits: the copy runs with `_?=<folder>`, which must
@@ -78,5 +82,6 @@ rm -f "$work/uninstall.exe"
 
 [[ ! -e $dir ]] || fail "left behind: $(find "$dir" | head -5)"
 [[ ! -e $shortcut ]] || fail "left behind: the Start-menu shortcut"
+[[ ! -e $simulated ]] || fail "left behind: the simulated boards' shortcut"
 [[ -z $(entry) ]] || fail "left behind: the uninstall entry"
 echo "installed into $location and uninstalled${windows:+ on $windows}; refused on Windows 2000"

@@ -1,0 +1,56 @@
+#include "DeviceChoice.h"
+
+#include "SimulatedChannel.h"
+#include "StateFile.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include "Utf16.h"
+#endif
+
+namespace ruva::sim {
+
+namespace {
+
+// The variable's value (UTF-8 on Windows too); empty when unset.
+std::string SimulatorVariableValue() {
+#ifdef _WIN32
+    const wchar_t* value = ::_wgetenv(Widen(SimulatorVariable).c_str());
+    return value != nullptr ? Narrow(value) : std::string();
+#else
+    const char* value = std::getenv(SimulatorVariable);
+    return value != nullptr ? value : std::string();
+#endif
+}
+
+} // namespace
+
+std::optional<std::string> FindSimulatorOption(std::span<const std::string> args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg.starts_with(SimulatorOption) && arg.size() > SimulatorOption.size() &&
+            arg[SimulatorOption.size()] == '=')
+            return std::string(arg.substr(SimulatorOption.size() + 1));
+        if (arg != SimulatorOption)
+            continue;
+        if (i + 1 < args.size() && !args[i + 1].starts_with('-'))
+            return args[i + 1];
+        return std::string();
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string>& simulatorOption) {
+    std::string statePath = simulatorOption ? *simulatorOption : SimulatorVariableValue();
+    if (simulatorOption && statePath.empty()) {
+        statePath = DefaultStatePath();
+        // A folder that cannot be made shows when the state is stored.
+        CreateStateFolder(statePath);
+    }
+    if (statePath.empty())
+        return MakePlatformDeviceChannel();
+    return std::make_unique<SimulatedChannel>(std::move(statePath));
+}
+
+} // namespace ruva::sim

@@ -1,0 +1,30 @@
+#pragma once
+// Which boards the programs work on, decided in this one place for ruvasetw and ruvacfg on every
+// platform: boards simulated in process on a state file when the option --simulator or the variable
+// RUVA2_SIMULATOR asks for them, the driver's device otherwise. Nothing else ever switches to
+// simulated boards: without the option and the variable, a missing driver stays missing.
+
+#include "DeviceChannel.h"
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ruva::sim {
+
+inline constexpr std::string_view SimulatorOption = "--simulator";
+inline constexpr char SimulatorVariable[] = "RUVA2_SIMULATOR";
+
+// --simulator among a window program's arguments (the program's name left out): the state file of
+// "--simulator FILE" or "--simulator=FILE", or an empty text for "--simulator" alone (the last argument,
+// or followed by another option), which asks for the default state file. Nothing without the option.
+std::optional<std::string> FindSimulatorOption(std::span<const std::string> args);
+
+// The channel the programs open: with `simulatorOption` (an empty text: DefaultStatePath(), whose
+// folder is created), else with RUVA2_SIMULATOR set to a file name, boards simulated in process on that
+// state file; otherwise the platform's device.
+std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string>& simulatorOption);
+
+} // namespace ruva::sim

@@ -1,0 +1,67 @@
+#include "SimulatedChannel.h"
+
+#include "ControlCodes.h"
+#include "SimState.h"
+#include "Simulator.h"
+#include "StateFile.h"
+
+#include <algorithm>
+
+namespace ruva::sim {
+
+SimulatedChannel::SimulatedChannel(std::string statePath) : given_(std::move(statePath)) {
+    path_ = ResolveStatePath(given_, unresolved_);
+}
+
+bool SimulatedChannel::Fail(const std::string& problem) {
+    problem_ = "Simulated boards: " + problem;
+    return false;
+}
+
+bool SimulatedChannel::WithSimulator(const std::function<void(Simulator&)>& use) {
+    if (path_.empty())
+        return Fail(unresolved_);
+    StateLock lock;
+    if (std::string error = lock.Acquire(path_, BesideState(path_, ".lock")); !error.empty())
+        return Fail(error);
+    LoadedState loaded = LoadStateFile(path_);
+    if (!loaded.Missing && !loaded.State)
+        return Fail(loaded.Error);
+    if (loaded.Missing) {
+        loaded.State = FreshState(2);
+        if (std::string error = SaveStateFile(path_, *loaded.State); !error.empty())
+            return Fail("cannot store a fresh state: " + error);
+    }
+    std::string persistError;
+    Simulator simulator(std::move(*loaded.State), [this, &persistError](const SimState& state) {
+        persistError = SaveStateFile(path_, state);
+        return persistError;
+    });
+    use(simulator);
+    if (!persistError.empty())
+        Fail("the change could not be stored, so it was undone: " + persistError);
+    return true;
+}
+
+bool SimulatedChannel::Open(const std::string&) {
+    problem_.clear();
+    return WithSimulator([](Simulator&) {});
+}
+
+std::optional<std::size_t> SimulatedChannel::Control(std::uint32_t code, std::span<const std::uint8_t> input,
+                                                     std::span<std::uint8_t> output) {
+    // The error text explains the request before it: what went wrong with that one stays to be told.
+    if (code != static_cast<std::uint32_t>(Request::GetErrorText))
+        problem_.clear();
+    Answer reply;
+    if (!WithSimulator([&](Simulator& simulator) {
+            reply = simulator.Handle(code, input, static_cast<std::uint32_t>(output.size())).Reply;
+        }) ||
+        !reply.Ok)
+        return std::nullopt;
+    const std::size_t size = std::min(reply.Data.size(), output.size());
+    std::copy_n(reply.Data.begin(), size, output.begin());
+    return size;
+}
+
+} // namespace ruva::sim

@@ -1,0 +1,44 @@
+#pragma once
+// The device channel of boards simulated in process: every request is answered by the simulator's core
+// on the newest state in the state file, under the file's lock, and a change is stored (atomically)
+// before its answer, as ruva2-sim does on its socket. So programs that share a state file take turns
+// on the same boards; while a ruva2-sim serves the file, requests fail after FileLock::Patience.
+
+#include "DeviceChannel.h"
+
+#include <functional>
+#include <string>
+
+namespace ruva::sim {
+
+class Simulator;
+
+class SimulatedChannel final : public DeviceChannel {
+public:
+    // `statePath` as the user named it. A missing state file is created with two fresh boards.
+    explicit SimulatedChannel(std::string statePath);
+
+    // Makes sure the state file serves (creating it when missing); false, with Diagnosis() saying why,
+    // when it cannot. The device path is not used: these boards are the only device.
+    bool Open(const std::string& devicePath) override;
+    std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
+                                       std::span<std::uint8_t> output) override;
+
+    // The state file's full path: the boards' files between processes go beside it.
+    std::string BoardFilesPrefix() const override { return path_; }
+    std::string Diagnosis() const override { return problem_; }
+    std::string SimulatorState() const override { return given_; }
+
+private:
+    // Runs `use` on a simulator over the newest state, under the lock. False, with problem_ set, when
+    // the state file cannot serve; problem_ is set too when a change could not be stored.
+    bool WithSimulator(const std::function<void(Simulator&)>& use);
+    bool Fail(const std::string& problem);
+
+    std::string given_;
+    std::string path_;       // empty when the name could not be resolved
+    std::string unresolved_; // why it could not
+    std::string problem_;
+};
+
+} // namespace ruva::sim

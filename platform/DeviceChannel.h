@@ -29,6 +29,10 @@ public:
     // which a board's file names are appended, such as "<runtime dir>/ruva2". Empty when the channel keeps
     // none (test channels).
     virtual std::string BoardFilesPrefix() const { return {}; }
+
+    // A text that the device handed over (an error text) as UTF-8, the programs' texts. The device's
+    // bytes are taken as they are unless the platform's driver uses another encoding.
+    virtual std::string DeviceText(std::string bytes) const { return bytes; }
 };
 
 // The channel of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere.

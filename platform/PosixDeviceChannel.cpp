@@ -133,6 +133,13 @@ std::optional<std::size_t> PosixDeviceChannel::Control(std::uint32_t code,
     return reply.Count;
 }
 
+std::string PosixDeviceChannel::BoardFilesPrefix() const {
+    const std::string_view suffix = ".sock";
+    if (!socketPath_.ends_with(suffix))
+        return {};
+    return socketPath_.substr(0, socketPath_.size() - suffix.size());
+}
+
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {
     return std::make_unique<PosixDeviceChannel>();
 }

@@ -42,7 +42,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
     diff->add_flag("--json", options->Json,
                    "print one JSON object with the differences instead of the lines");
     diff->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         BoardConfig file;
         BoardPage page{session, options->Board};
         DiffReport report{.Board = options->Board, .Section = options->Section.value_or(options->Board)};
@@ -51,7 +51,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
         if (loaded) {
             const BoardLoadResult load = LoadFromBoard(page.Transfer());
             loaded = load.Outcome == BoardLoadOutcome::Loaded;
-            if (!loaded)
+            if (load.Outcome == BoardLoadOutcome::DriverError)
                 report.Failure.DriverResult = load.DriverResult;
         } else {
             report.Failure.DriverResult = session.LastDriverResult();
@@ -62,7 +62,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
             report.Failure.Error = FailureMessage(session.User().Messages());
 
         if (options->Json)
-            context.Out << DiffReportToJson(report).dump(2) << '\n';
+            PrintJson(context.Out, DiffReportToJson(report));
         else if (report.Differences)
             for (const SettingDifference& d : *report.Differences)
                 context.Out << d.Name << ": file " << d.First << ", board " << d.Second << '\n';

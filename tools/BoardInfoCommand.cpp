@@ -53,14 +53,14 @@ void AddBoardInfoCommand(CLI::App& board, ToolContext& context) {
     AddBoardNumber(*info, options->Board);
     info->add_flag("--json", options->Json, "print one JSON object instead of the listing");
     info->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         const auto information = ReadInformation(session, options->Board);
         if (!information) {
             context.ExitCode = ExitFailed;
             return;
         }
         if (options->Json)
-            context.Out << InformationToJson(*information).dump(2) << '\n';
+            PrintJson(context.Out, InformationToJson(*information));
         else
             context.Out << InformationListing(*information);
         context.ExitCode = ExitOk;

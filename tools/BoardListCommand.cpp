@@ -35,7 +35,11 @@ BoardSurvey Survey(BoardSession& session, int index, const DriverParameters& par
         return survey;
     }
     survey.Attached = true;
-    survey.GdsId = driver.ReadGdsId(board);
+    std::uint8_t id = 0;
+    if (std::int32_t r = driver.ReadGdsId(board, id); r == result::Success)
+        survey.GdsId = id;
+    else
+        report(r);
     SerialRecord record;
     if (std::int32_t r = driver.ReadSerialRecord(board, record); r == result::Success)
         survey.Serial = record;
@@ -61,7 +65,7 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
                  "does not change the exit code.");
     list->add_flag("--json", options->Json, "print one JSON object instead of the listing");
     list->callback([options, &context] {
-        BoardSession session(context.Err);
+        BoardSession session(context);
         const auto parameters = session.Parameters();
         if (!parameters) {
             context.ExitCode = ExitFailed;
@@ -73,7 +77,7 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
         for (int b = 0; b < installed; ++b)
             boards.push_back(Survey(session, b, *parameters, failed));
         if (options->Json)
-            context.Out << SurveyToJson(*parameters, boards).dump(2) << '\n';
+            PrintJson(context.Out, SurveyToJson(*parameters, boards));
         else
             context.Out << SurveyListing(*parameters, boards);
         context.ExitCode = failed ? ExitFailed : ExitOk;

@@ -4,8 +4,8 @@
 
 namespace ruva::tool {
 
-BoardSession::BoardSession(std::ostream& err)
-    : channel_(MakePlatformDeviceChannel()), driver_(*channel_), prompts_(err) {
+BoardSession::BoardSession(ToolContext& context)
+    : channel_(context.MakeChannel()), driver_(*channel_), prompts_(context.Err) {
     driver_.OpenDriver(0);
 }
 

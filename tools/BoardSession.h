@@ -9,6 +9,7 @@
 #include "DeviceChannel.h"
 #include "Driver.h"
 #include "DriverRecords.h"
+#include "ToolCommands.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,7 @@ namespace ruva::tool {
 
 class BoardSession {
 public:
-    explicit BoardSession(std::ostream& err);
+    explicit BoardSession(ToolContext& context);
 
     Driver& BoardDriver() { return driver_; }
     ConsolePrompts& User() { return prompts_; }

@@ -1,6 +1,6 @@
 #include "Ruvacfg.h"
 
-#include "ToolCommands.h"
+#include "DeviceChannel.h"
 
 #include <CLI/CLI.hpp>
 
@@ -8,7 +8,8 @@
 
 namespace ruva::tool {
 
-int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+               ChannelMaker makeChannel) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
@@ -18,7 +19,7 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
                    "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
-    ToolContext context{out, err};
+    ToolContext context{out, err, makeChannel ? std::move(makeChannel) : ChannelMaker(MakePlatformDeviceChannel)};
     for (AddCommand add : Commands)
         add(program, context);
 

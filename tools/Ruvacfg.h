@@ -1,13 +1,18 @@
 #pragma once
 // The ruvacfg program: parses the command line and runs the chosen command.
 
+#include "ToolCommands.h"
+
 #include <ostream>
 #include <span>
 #include <string>
 
 namespace ruva::tool {
 
-// Runs ruvacfg with the arguments that follow the program name; returns the exit code.
-int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// Runs ruvacfg with the arguments that follow the program name; returns the exit code. The board
+// commands reach the driver through the platform's device channel, or through the channels that
+// `makeChannel` makes.
+int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+               ChannelMaker makeChannel = {});
 
 } // namespace ruva::tool

@@ -1,11 +1,16 @@
 #include "BoardTransfer.h"
 
 #include "BoardRig.h"
+#include "CfgTestSupport.h"
+#include "SimChannel.h"
+#include "TerminationHold.h"
 #include "ValueSets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <functional>
 
 namespace ruva {
@@ -158,7 +163,7 @@ TEST_F(BoardTransferTest, RefusedClockSelectionStopsTheSaveAndTheNextSaveSelects
     EXPECT_EQ(refused.DriverResult, 7);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi1",
-                                                      "GetErrorText", DriverErrorMessage(7)})));
+                                                      "SetClockInternal", "GetErrorText", DriverErrorMessage(7)})));
     EXPECT_EQ(Board(0).Image.ClockSource, code::ClockSource::INTERNAL); // the image was not written
 
     prompts.Clear();
@@ -332,6 +337,104 @@ TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
     EXPECT_THAT(nothing.Writes, IsEmpty());
     EXPECT_THAT(prompts.Messages, IsEmpty());
 }
+
+// Simulated boards, with a look at each request before it is answered.
+struct WatchedChannel : SimChannel {
+    using SimChannel::SimChannel;
+    std::function<void(Request)> Before = [](Request) {};
+    std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
+                                       std::span<std::uint8_t> output) override {
+        Before(static_cast<Request>(code));
+        return SimChannel::Control(code, input, output);
+    }
+};
+
+struct SimulatedPage {
+    TempDir files;
+    WatchedChannel channel;
+    Driver driver{channel};
+    RecordingPrompts prompts;
+    BoardConfig config;
+    bool loaded = false;
+
+    explicit SimulatedPage(sim::SimState state) : channel(std::move(state)) {
+        channel.FilesPrefix = (files / "ruva2").string();
+        driver.OpenDriver(0);
+        LoadFromBoard(Page());
+    }
+    TransferContext Page() { return {driver, prompts, config, loaded, 0, true}; }
+    BoardSaveOutcome SaveClock(std::int16_t clock) {
+        config.General.ClockSource = clock;
+        return SaveToBoard(Page()).Outcome;
+    }
+};
+
+struct ProcessEnded {};
+
+// However a save fails after selecting the clock, the board's clock and its stored image's clock source
+// agree afterwards, at the latest once the next save (of the other clock) has run.
+TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
+    struct Case {
+        const char* Name;
+        sim::FaultMap Faults;
+        bool Warned = false;                // "... may differ. The next save ... selects the clock again."
+        std::optional<Request> EndsAt = {}; // the process ends before this request is answered
+    };
+    const Case cases[] = {
+        {"image write refused", {{Request::WriteStoredConfig, {.Status = 7, .Count = 1}}}},
+        {"clock reply cut short", {{Request::SetClockLi1, {.Short = 2, .Count = 1}}}},
+        {"clock reply cut short, setting it back failed",
+         {{Request::SetClockLi1, {.Short = 2, .Count = 1}}, {Request::SetClockInternal, {.Fail = true, .Count = 1}}},
+         true},
+        {"process ended before the image was stored", {}, false, Request::WriteStoredConfig},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        sim::SimState state = sim::FreshState();
+        state.Boards[0].Faults = c.Faults;
+        SimulatedPage page(state);
+        page.channel.Before = [&c](Request r) {
+            if (r == c.EndsAt)
+                throw ProcessEnded{};
+        };
+        if (c.EndsAt)
+            EXPECT_THROW(page.SaveClock(code::ClockSource::LI1), ProcessEnded);
+        else
+            EXPECT_NE(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
+        page.channel.Before = [](Request) {};
+        const auto& shown = page.prompts.Messages;
+        EXPECT_EQ(!shown.empty() && shown.back().Text == texts::ClockDiffers, c.Warned);
+
+        Driver next(page.channel); // the next save, as another process would make it
+        next.OpenDriver(0);
+        page.config.General.ClockSource = code::ClockSource::INTERNAL;
+        SaveToBoard({next, page.prompts, page.config, page.loaded, 0, true});
+        const sim::SimBoard& board = page.channel.State().Boards[0];
+        EXPECT_EQ(board.Clock, board.Image.ClockSource);
+        EXPECT_EQ(board.Clock, code::ClockSource::INTERNAL);
+        EXPECT_EQ(page.SaveClock(code::ClockSource::INTERNAL), BoardSaveOutcome::Unchanged); // the mark is gone
+    }
+}
+
+#ifndef _WIN32
+TEST(ClockAgreementDeathTest, SigintDuringASaveEndsTheProgramOnlyOnceTheImageIsStored) {
+    EXPECT_EXIT(
+        {
+            HoldTerminationDuringTransfers();
+            SimulatedPage page(sim::FreshState());
+            std::filesystem::remove_all(page.files.Path()); // the process is not going to
+            page.channel.Before = [](Request r) {
+                if (r == Request::SetClockLi1)
+                    std::raise(SIGINT);
+                if (r == Request::WriteStoredConfig)
+                    std::fputs("image written\n", stderr);
+            };
+            page.SaveClock(code::ClockSource::LI1);
+            std::fputs("save returned\n", stderr);
+        },
+        ::testing::KilledBySignal(SIGINT), "image written\n$");
+}
+#endif
 
 } // namespace
 } // namespace ruva

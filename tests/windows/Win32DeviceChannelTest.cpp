@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 namespace ruva {
 namespace {
 
@@ -24,6 +27,7 @@ struct FakeDevice {
     std::vector<std::uint32_t> Codes{};      // control codes received
     std::uint32_t Returned = 4;
     bool ControlFails = false;
+    std::string ErrorText{}; // behind the status word of every reply
     int Closed = 0;
     int Handle = 0; // its address is the handle
 
@@ -42,6 +46,9 @@ struct FakeDevice {
                 return false;
             const std::uint8_t status[4] = {1, 0, 0, 0};
             std::memcpy(output, status, std::min<std::uint32_t>(4, outputSize));
+            if (outputSize > 4)
+                std::memcpy(static_cast<char*>(output) + 4, ErrorText.c_str(),
+                            std::min<std::size_t>(ErrorText.size() + 1, outputSize - 4));
             returned = Returned;
             return true;
         };
@@ -97,6 +104,16 @@ TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
     EXPECT_EQ(channel.Control(0x8811, input, output), std::optional<std::size_t>(0));
     device.ControlFails = true;
     EXPECT_EQ(channel.Control(0x8811, input, output), std::nullopt);
+}
+
+TEST(Win32DeviceChannelTest, TheDriversTextsInTheAnsiCodePageBecomeUtf8) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "the test's text is in code page 1252";
+    FakeDevice device{.Grants = {DeviceReadWriteAccess}, .Returned = 520, .ErrorText = "Caf\xe9 busy"};
+    Win32DeviceChannel channel(device.Calls());
+    Driver driver(channel);
+    driver.OpenDriver(0);
+    EXPECT_EQ(driver.GetErrorText(7), "Caf\xc3\xa9 busy");
 }
 
 TEST(Win32DeviceChannelTest, WithoutTheDriverTheSystemOpenFails) {

@@ -40,7 +40,8 @@ BoardLoadResult LoadFromBoard(const TransferContext& page) {
     general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
     page.Config.Image = image;
     page.ConfigLoaded = true;
-    return {BoardLoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable)};
+    return {BoardLoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable),
+            hold.ClockUnsure()};
 }
 
 namespace {

@@ -49,6 +49,7 @@ struct BoardLoadResult {
     BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
     ConfigButtons Enable;                        // the buttons a successful load enables
+    bool ClockUnsure = false; // the board is marked: its clock may differ from the ClockSource loaded
 };
 
 // Reads the board's HDLC start address and stored image into the configuration as they are, and sets

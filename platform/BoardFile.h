@@ -3,10 +3,8 @@
 // is the device channel's BoardFilesPrefix. A process locks it while it works on the board, so that
 // one process at a time does; the lock goes with the process, however it ends. While locked, the file
 // also carries one mark: that the board's clock may differ from the clock source of its stored
-// configuration (its content is then not empty).
-//
-// The lock belongs to the process: taking it again where the process already holds it succeeds at
-// once, and it is released with the last BoardFile that holds it.
+// configuration (its content is then not empty). One BoardFile per board and process: a second one
+// finds the board busy.
 
 #include <chrono>
 #include <memory>
@@ -41,7 +39,7 @@ public:
     // Stores the mark durably; false when it could not be stored.
     bool SetClockUnsure(bool unsure);
 
-    struct Held; // the platform's open and locked file, shared by the holders in this process
+    struct Held; // the platform's open and locked file
 
 private:
     std::shared_ptr<Held> held_;

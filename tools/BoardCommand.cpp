@@ -3,6 +3,7 @@
 #include "BoardCommands.h"
 
 #include "ConfigLoader.h"
+#include "FileAccess.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,9 +18,13 @@ void AddSectionOption(CLI::App& command, std::optional<int>& section) {
         ->check(CLI::Range(0, 3));
 }
 
-bool LoadFileSection(const std::string& path, int section, BoardConfig& config, Prompts& prompts) {
-    const LoadResult load = LoadConfigFile(path, section, config);
-    ShowLoadOutcome(load, path, section, prompts);
+bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
+                     Prompts& prompts) {
+    ParsedConfigFile parsed;
+    LoadResult load = ReadConfigInput(path, in, parsed);
+    if (load.Outcome == LoadOutcome::Loaded)
+        load.Outcome = TakeBoardSection(parsed, section, config);
+    ShowLoadOutcome(load, InputName(path), section, prompts);
     return load.Outcome == LoadOutcome::Loaded;
 }
 

@@ -28,7 +28,9 @@ void AddBoardNumber(CLI::App& command, int& board);
 // board N's, so that a file written for one board can go to another.
 void AddSectionOption(CLI::App& command, std::optional<int>& section);
 
-// Loads a configuration file's section into `config` as "Load -->" loads it, with its messages.
-bool LoadFileSection(const std::string& path, int section, BoardConfig& config, Prompts& prompts);
+// Loads a configuration file's section (the file "-": from `in`) into `config` as "Load -->" loads it,
+// with its messages.
+bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
+                     Prompts& prompts);
 
 } // namespace ruva::tool

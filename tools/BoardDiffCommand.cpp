@@ -40,7 +40,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
                  "--json prints one JSON object instead, also after an error: whether the settings are\n"
                  "equal, each differing setting with both values, and the error and driver result.");
     AddBoardNumber(*diff, options->Board);
-    diff->add_option("FILE", options->File, "configuration file")->required();
+    diff->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
     AddSectionOption(*diff, options->Section);
     diff->add_flag("--json", options->Json,
                    "print one JSON object with the differences instead of the lines");
@@ -49,7 +49,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
         BoardConfig file;
         BoardPage page{session, options->Board};
         DiffReport report{.Board = options->Board, .Section = options->Section.value_or(options->Board)};
-        bool loaded = LoadFileSection(options->File, report.Section, file, session.User()) &&
+        bool loaded = LoadFileSection(options->File, context.In, report.Section, file, session.User()) &&
                       session.AttachedBoard(page.BoardNumber);
         BoardLoadResult load;
         if (loaded) {

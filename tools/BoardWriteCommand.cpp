@@ -67,7 +67,7 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
         }
         return ExitFailed;
     };
-    if (!LoadFileSection(options.File, report.Section, page.Config, session.User()))
+    if (!LoadFileSection(options.File, context.In, report.Section, page.Config, session.User()))
         return failed("FileFailed", std::nullopt);
     const auto parameters = session.AttachedBoard(page.BoardNumber);
     if (!parameters)
@@ -117,7 +117,7 @@ void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
                   "board changed, the writes, the messages, the error and driver result of a failure,\n"
                   "and the board's settings before and after as configuration file text.");
     AddBoardNumber(*write, options->Board);
-    write->add_option("FILE", options->File, "configuration file")->required();
+    write->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
     AddSectionOption(*write, options->Section);
     write->add_flag("--dry-run", options->DryRun, "list what would be written and write nothing");
     write->add_flag("--json", options->Json, "print one JSON object with the outcome instead of the lines");

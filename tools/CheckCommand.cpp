@@ -25,13 +25,14 @@ void AddCheckCommand(CLI::App& program, ToolContext& context) {
         "  FILE:LINE: MESSAGE            the first error in the file\n"
         "  FILE: cannot open: REASON\n"
         "  FILE: no settings for board N");
-    check->add_option("FILE", options->File, "configuration file")->required();
+    check->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
     check->add_option("--board", options->Board, "also require a section for this board (0 to 3)")
         ->check(CLI::Range(0, 3));
     check->callback([options, &context] {
         BoardConfig config;
-        context.ExitCode =
-            LoadFileForCommand(options->File, options->Board, config, context.Err) ? ExitOk : ExitFailed;
+        context.ExitCode = LoadFileForCommand(options->File, context.In, options->Board, config, context.Err)
+                               ? ExitOk
+                               : ExitFailed;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Reading a configuration file for a command, with its failures as one line on the error stream:
+// Reading a configuration file for a command, with its failures as one line on the error stream
+// (the file "-" is the standard input, named "(standard input)" in messages):
 //   FILE:LINE: MESSAGE            the file's first error
 //   FILE: cannot open: REASON
 //   FILE: no settings for board N
@@ -7,16 +8,25 @@
 #include "BoardConfig.h"
 #include "ConfigLoader.h"
 
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
 
 namespace ruva::tool {
 
+inline constexpr const char* StandardInput = "-";
+
+// The name of a FILE argument in messages.
+std::string InputName(const std::string& path);
+
+// Parses the file, or all of `in` for "-", into `parsed`.
+LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed);
+
 // Parses the file and, with a board, takes that board's section into `config` as the board page
 // would. False after printing the failure.
-bool LoadFileForCommand(const std::string& path, std::optional<int> board, BoardConfig& config,
-                        std::ostream& err);
+bool LoadFileForCommand(const std::string& path, std::istream& in, std::optional<int> board,
+                        BoardConfig& config, std::ostream& err);
 
 // The one-line text of a failed load.
 std::string DescribeLoadFailure(const LoadResult& result, const std::string& path, int board);

@@ -4,11 +4,16 @@
 
 #include <CLI/CLI.hpp>
 
+#include <iostream>
 #include <vector>
 
 namespace ruva::tool {
 
-int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+    return RunRuvacfg(args, std::cin, out, err);
+}
+
+int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
                ChannelMaker makeChannel) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
@@ -19,7 +24,8 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
                    "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
-    ToolContext context{out, err, makeChannel ? std::move(makeChannel) : ChannelMaker(MakePlatformDeviceChannel)};
+    ToolContext context{out, err, in,
+                        makeChannel ? std::move(makeChannel) : ChannelMaker(MakePlatformDeviceChannel)};
     for (AddCommand add : Commands)
         add(program, context);
 

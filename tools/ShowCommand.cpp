@@ -24,14 +24,14 @@ void AddShowCommand(CLI::App& program, ToolContext& context) {
         program.add_subcommand("show", "Print a board's configuration from a configuration file");
     show->footer("Loads the board's section as the board page does and prints it. Errors are reported\n"
                  "as by 'ruvacfg check', with exit code 1.");
-    show->add_option("FILE", options->File, "configuration file")->required();
+    show->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
     show->add_option("--board", options->Board, "the board whose section is shown (0 to 3)")
         ->required()
         ->check(CLI::Range(0, 3));
     show->add_flag("--json", options->Json, "print one JSON object instead of the listing");
     show->callback([options, &context] {
         BoardConfig config;
-        if (!LoadFileForCommand(options->File, options->Board, config, context.Err)) {
+        if (!LoadFileForCommand(options->File, context.In, options->Board, config, context.Err)) {
             context.ExitCode = ExitFailed;
             return;
         }

@@ -4,6 +4,7 @@
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
 #include <functional>
+#include <istream>
 #include <memory>
 #include <ostream>
 
@@ -27,6 +28,7 @@ using ChannelMaker = std::function<std::unique_ptr<DeviceChannel>()>;
 struct ToolContext {
     std::ostream& Out;
     std::ostream& Err;
+    std::istream& In; // what a FILE argument "-" reads
     ChannelMaker MakeChannel;
     int ExitCode = ExitOk;
 };

@@ -9,9 +9,15 @@
 #ifdef _WIN32
 #include "Utf16.h"
 
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
 // Windows hands the arguments over in UTF-16; they go on as UTF-8, the names the rest of the program
 // takes, whatever the system's code page.
 int wmain(int argc, wchar_t** argv) {
+    // A configuration file read from the standard input ("-") arrives byte for byte, as from a file.
+    _setmode(_fileno(stdin), _O_BINARY);
     // A board transfer is finished, or rolled back, before Ctrl+C ends the program.
     ruva::HoldTerminationDuringTransfers();
     std::vector<std::string> args;

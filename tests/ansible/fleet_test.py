@@ -34,6 +34,11 @@ def board_file(board, values):
     return text
 
 
+def settings_of(board):
+    """Three of a simulated board's settings that the tests' file changes."""
+    return board["Clock"], board["BoardInfo"]["HdlcStartAddress"], board["Image"]["Li0"]["T1"]["FrameFormat"]
+
+
 class Host:
     """One managed host: a directory with its runtime directory, its simulator's state and its files."""
 
@@ -115,7 +120,6 @@ class FleetTest(unittest.TestCase):
             self.addCleanup(host.stop)
             host.start()
             inventory["pcs"]["hosts"][name] = {"ruva2_environment": {"XDG_RUNTIME_DIR": host.runtime},
-                                               "ruva2_config_dest": os.path.join(host.dir, "site.cfg"),
                                                "facts_file": os.path.join(host.dir, "facts.json")}
         self.write("inventory.yml", json.dumps(inventory))
 
@@ -134,11 +138,21 @@ class FleetTest(unittest.TestCase):
     def states(self):
         return {name: host.read_state() for name, host in self.hosts.items()}
 
+    def restart(self, name, change):
+        """Restarts a host's simulator on its state as `change` leaves it."""
+        host = self.hosts[name]
+        host.stop()
+        state = json.loads(host.read_state())
+        change(state["Boards"])
+        host.write_state(state)
+        host.start()
+
     def test_one_file_to_every_host(self):
         apply = os.path.join(ARGS.source, "tests", "ansible", "apply.yml")
         config = self.write("board1.cfg", board_file(1, {"ClockSource": "LI1", "FrameFormat": "F72",
                                                          "HdlcStartAddress": "0x8800"}))
-        settings = ["-e", "board=1", "-e", "config=" + config]
+        backups = os.path.join(self.root, "backups")
+        settings = ["-e", "board=1", "-e", "config=" + config, "-e", "backup=true", "-e", "backup_dir=" + backups]
         every = lambda changed: {name: {"changed": changed, "failed": 0} for name in HOSTS}
 
         # Check mode reports the change, shows the changed lines and writes nothing.
@@ -146,56 +160,85 @@ class FleetTest(unittest.TestCase):
         run, recap = self.playbook(apply, "--check", "--diff", *settings)
         self.assertEqual(recap, every(1), run.stdout + run.stderr)
         self.assertEqual(self.states(), before)
+        self.assertFalse(os.path.exists(backups))
         for line in (r"-  ClockSource += INTERNAL", r"\+  ClockSource += LI1",
                      r"-  HdlcStartAddress += 0x9000", r"\+  HdlcStartAddress += 0x8800",
                      r"\+      FrameFormat += F72"):
             self.assertEqual(len(re.findall("^" + line + " *$", run.stdout, re.M)), 3, line)
         self.assertNotRegex(run.stdout, r"(?m)^[-+]\s*BOARD 1")
 
-        # The first run changes every host, the second none.
+        # The first run changes every host and keeps one backup per host, the second changes none.
         run, recap = self.playbook(apply, *settings)
         self.assertEqual(recap, every(1), run.stdout + run.stderr)
         for name, host in self.hosts.items():
-            board = host.board(1)
-            self.assertEqual((board["Clock"], board["BoardInfo"]["HdlcStartAddress"],
-                              board["Image"]["Li0"]["T1"]["FrameFormat"]), ("LI1", "0x8800", "F72"), name)
+            self.assertEqual(settings_of(host.board(1)), ("LI1", "0x8800", "F72"), name)
         after = self.states()
         run, recap = self.playbook(apply, *settings)
         self.assertEqual(recap, every(0), run.stdout + run.stderr)
         self.assertEqual(self.states(), after)
+        files = sorted(os.listdir(backups))
+        self.assertEqual([f.split(".")[0] for f in files], ["%s_board1" % name for name in HOSTS])
 
-        # board_info returns every host's boards with their serial numbers.
+        # Applying pc1's backup restores its board's settings.
+        run, recap = self.playbook(apply, "--limit", "pc1", "-e", "board=1",
+                                   "-e", "config=" + os.path.join(backups, files[0]))
+        self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
+        self.assertEqual(settings_of(self.hosts["pc1"].board(1)), ("INTERNAL", "0x9000", "ESF"))
+
+        # board_info returns every host's boards; pc1's board 1, whose board information cannot be read
+        # (once), keeps the serial number that board list read; pc3's blank serial record is a warning.
+        self.restart("pc1", lambda boards: boards[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))
+        self.restart("pc3", lambda boards: boards[0].update(SerialRecord={"SerialNumber": "0xFFFF"}))
         run, recap = self.playbook(os.path.join(ARGS.source, "tests", "ansible", "info.yml"))
         failed = {name: r["failed"] for name, r in recap.items()}
         self.assertEqual(failed, dict.fromkeys(HOSTS, 0), run.stdout + run.stderr)
+        self.assertRegex(run.stdout + run.stderr, r"WARNING\]: board 0: serial record blank, restorable")
         for name, host in self.hosts.items():
             with open(os.path.join(host.dir, "facts.json")) as f:
-                facts = json.load(f)
-            self.assertEqual(facts["driver"]["number_of_boards"], 2)
-            self.assertEqual([b["serial_no"] for b in facts["boards"]], ["9702052", SERIALS[name][1]])
-            self.assertEqual(facts["boards"][1]["serial_number"], SERIALS[name][0])
-            self.assertEqual(facts["boards"][1]["problems"], [])
-            self.assertEqual(facts["boards"][1]["resources"]["host_io_window_offset"], 0x340)
-            self.assertEqual(facts["boards"][1]["revisions"]["RSC"], "1.2.3.4")
+                result = json.load(f)
+            self.assertEqual(result["driver"]["number_of_boards"], 2)
+            boards = result["boards"]
+            self.assertEqual([b["serial_no"] for b in boards], ["9702052", SERIALS[name][1]])
+            self.assertEqual(boards[1]["serial_number"], SERIALS[name][0])
+            self.assertEqual(boards[1]["problems"], [])
+            if name == "pc1":
+                self.assertEqual((boards[1]["error"], boards[1]["revisions"]), ("Error #7: Board busy", None))
+            else:
+                self.assertEqual(boards[1]["resources"]["host_io_window_offset"], 0x340)
+                self.assertEqual(boards[1]["revisions"]["RSC"], "1.2.3.4")
 
-        # The example playbook copies the file and writes its section to boards 0 and 1. A fault
-        # injected on pc2's board 0 fails pc2 alone; the others complete.
-        pc2 = self.hosts["pc2"]
-        pc2.stop()
-        state = json.loads(pc2.read_state())
-        state["Boards"][0]["Faults"] = {"WriteBoardInfo": {"Status": 7}}
-        pc2.write_state(state)
-        pc2.start()
-        pc2_board0 = pc2.board(0)
-        run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs",
-                                   "-e", "ruva2_section=1", "-e", "ruva2_config=" + config)
-        self.assertEqual(recap, {"pc1": {"changed": 2, "failed": 0}, "pc2": {"changed": 1, "failed": 1},
-                                 "pc3": {"changed": 2, "failed": 0}}, run.stdout + run.stderr)
+        # The inventory playbook writes every host's boards into one CSV file, its folder made.
+        csv = os.path.join(self.root, "reports", "boards.csv")
+        run, recap = self.playbook("ruva.ruva2.inventory", "-e", "ruva2_hosts=pcs", "-e", "ruva2_inventory=" + csv)
+        with open(csv) as f:
+            lines = f.read().splitlines()
+        self.assertEqual(lines[0], "host,board,serial_no,gds_id,version,revisions")
+        self.assertEqual(lines[4], 'pc2,1,%s,0x72,9,"BAR 1.0; LAD 3.1; SAD 1.3; MAD 2.0; RSC 1.2.3.4; '
+                         'Bootstrap Unknown"' % SERIALS["pc2"][1])
+        self.assertEqual(len(lines), 7)
+
+        # The example playbook writes the file's section to boards 0 and 1. A fault injected on pc2's
+        # board 0 fails pc2 alone; the others complete, and pc3's repaired serial record is a warning.
+        self.restart("pc2", lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
+        pc2_board0 = self.hosts["pc2"].board(0)
+        run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
+                                   "-e", "ruva2_config=" + config)
+        self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}, "pc2": {"changed": 0, "failed": 1},
+                                 "pc3": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")
-        self.assertEqual(pc2.board(0), pc2_board0)
+        self.assertRegex(run.stdout + run.stderr, r"WARNING\]: .*[Ss]erial")
+        self.assertEqual(self.hosts["pc2"].board(0), pc2_board0)
+        self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 4)  # beside the inventory
         for name in ("pc1", "pc3"):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
+
+        # A ruvacfg that does not finish fails the task at its time limit.
+        stuck = self.write("stuck.sh", "#!/bin/sh\nsleep 10\n")
+        os.chmod(stuck, 0o755)
+        run = subprocess.run(["ansible", "pc1", "-m", "ruva.ruva2.board_info", "-a", "ruvacfg=%s timeout=1" % stuck],
+                             env=self.env, cwd=self.root, capture_output=True, text=True, timeout=60)
+        self.assertIn("ruvacfg did not finish within 1 seconds", run.stdout)
 
 
 class CollectionTest(unittest.TestCase):
@@ -216,7 +259,63 @@ class CollectionTest(unittest.TestCase):
                               os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")],
                              env=self.env, capture_output=True, text=True, timeout=120)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertTrue(os.path.exists(os.path.join(self.root, "ruva-ruva2-1.0.0.tar.gz")))
+        self.assertTrue(os.path.exists(os.path.join(self.root, "ruva-ruva2-2.0.0.tar.gz")))
+
+
+    def test_lint_and_offline_sanity(self):
+        """ansible-lint and the parts of ansible-test sanity that need no network, run as ansible-test
+        would run them where it would have to install them first."""
+        collection = os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")
+        here = os.path.join(ARGS.source, "tests", "ansible")
+        python = sys.executable
+        sanity = os.path.join(os.path.dirname(subprocess.run(
+            [python, "-c", "import ansible_test; print(ansible_test.__file__)"], capture_output=True, text=True,
+            check=True).stdout.strip()), "_util", "controller", "sanity")
+        version = re.search(r"(?m)^version: (\S+)", open(os.path.join(collection, "galaxy.yml")).read()).group(1)
+        validate = [python, os.path.join(sanity, "validate-modules", "validate.py"), "--format", "json", "--arg-spec",
+                    "--collection", "ansible_collections/ruva/ruva2", "--collection-version", version]
+        needs_venv = ("ansible-doc", "import", "pep8", "pylint", "runtime-metadata", "validate-modules", "yamllint")
+        runs = [
+            ["ansible-lint", ".", os.path.join(here, "apply.yml"), os.path.join(here, "info.yml")],
+            ["ansible-test", "sanity", "--local", "--python", "%d.%d" % sys.version_info[:2]]
+            + [a for name in needs_venv for a in ("--skip-test", name)],
+            validate + ["plugins/modules/board.py", "plugins/modules/board_info.py"],
+            [python, "-m", "pycodestyle", "--max-line-length", "160", "--config", "/dev/null",
+             "--ignore", "E402,E741,W503,W504", "plugins"],
+        ]
+        env = dict(self.env, NO_COLOR="1", HOME=self.root)
+        for cmd in runs:
+            run = subprocess.run(cmd, cwd=collection, env=env, capture_output=True, text=True, timeout=300)
+            self.assertEqual(run.returncode, 0, " ".join(cmd) + "\n" + run.stdout + run.stderr)
+
+
+class ShellTest(unittest.TestCase):
+    """The command lines for Windows hosts, whose shells the Linux tests do not run."""
+
+    def test_command_lines(self):
+        sys.path.insert(0, os.path.join(ARGS.source, "ansible"))
+        from ansible_collections.ruva.ruva2.plugins.plugin_utils import ruvacfg
+        program = r"C:\Program Files (x86)\RuvasetW\ruvacfg.exe"
+        args = ["board", "write", "0", "-", "--json"]
+        env = {"RUVA2_SIMULATOR": r"C:\sim state\s.json"}
+        self.assertEqual(ruvacfg.command_line("cmd", program, args, {}, b"x"),
+                         ('@"%s" board write 0 - --json' % program, b"x"))
+        self.assertEqual(ruvacfg.command_line("cmd", program, ["check", "D:\\a&b %PATH% (1)\\"], env)[0],
+                         r'set "RUVA2_SIMULATOR=C:\sim state\s.json"&& "%s" check ^"D:\a^&b ^%%PATH^%% ^(1^)\\^"'
+                         % program)
+        script, data = ruvacfg.command_line("powershell", program, args, env, b"BOARD 0 {}")
+        self.assertIn("$env:RUVA2_SIMULATOR = 'C:\\sim state\\s.json'", script)
+        self.assertIn("& '%s' 'board' 'write' '0' $f '--json'" % program, script)
+        self.assertEqual(data, b"Qk9BUkQgMCB7fQ==")
+        # Where the installer put it: the uninstall entry (XP's reg.exe separates with tabs), else
+        # Program Files (x86), else Program Files.
+        for output, found in [
+            ("! REG.EXE VERSION 3.0\n\nHKEY_LOCAL_MACHINE\\...\n\tInstallLocation\tREG_SZ\tD:\\Tools\\Ruva\n"
+             "ProgramFiles(x86)=%ProgramFiles(x86)%\nProgramFiles=C:\\Program Files\n", r"D:\Tools\Ruva\ruvacfg.exe"),
+            ("ProgramFiles(x86)=%ProgramFiles(x86)%\nProgramFiles=C:\\Programme\n", r"C:\Programme\RuvasetW\ruvacfg.exe"),
+            ("ProgramFiles(x86)=C:\\Program Files (x86)\r\nProgramFiles=C:\\Program Files\r\n", program),
+        ]:
+            self.assertEqual(ruvacfg.located_program(output), found)
 
 
 if __name__ == "__main__":
@@ -227,4 +326,8 @@ if __name__ == "__main__":
     ARGS, rest = parser.parse_known_args()
     if shutil.which("ansible-playbook") is None:
         sys.exit("ansible-playbook is not installed (scripts/deps installs ansible-core)")
+    with open(shutil.which("ansible-playbook")) as f:  # the tests run in the Python that runs Ansible
+        python = f.readline()[2:].strip()
+    if os.path.realpath(python) != os.path.realpath(sys.executable):
+        os.execv(python, [python] + sys.argv)
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

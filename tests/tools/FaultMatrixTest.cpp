@@ -25,8 +25,9 @@ struct Outcome {
 Outcome RunOn(const sim::SimState& state, const std::vector<std::string>& args, const std::string& prefix) {
     test::SimChannel boards(state);
     boards.FilesPrefix = prefix;
+    std::istringstream in;
     std::ostringstream out, err;
-    Outcome run{RunRuvacfg(args, out, err, [&boards] { return std::make_unique<test::SimChannel>(boards); }),
+    Outcome run{RunRuvacfg(args, in, out, err, [&boards] { return std::make_unique<test::SimChannel>(boards); }),
                 out.str(), boards.State().Boards[0]};
     run.Board.Faults.clear();
     BoardFile file;

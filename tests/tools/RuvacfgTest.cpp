@@ -69,6 +69,17 @@ TEST(RuvacfgTest, FileProblemsAreOneLineAndExitOne) {
     }
 }
 
+TEST(RuvacfgTest, TheFileDashIsTheStandardInput) {
+    const std::string file = Data("golden/words-board0.cfg");
+    std::istringstream text(test::ReadFileBytes(file)), bad("BOARD 0 {\n  Frobnicate = 1\n}\n");
+    std::ostringstream out, err, badOut, badErr;
+    EXPECT_EQ(RunRuvacfg(std::vector<std::string>{"show", "-", "--board", "0"}, text, out, err), 0)
+        << err.str();
+    EXPECT_EQ(out.str(), Ruvacfg({"show", file, "--board", "0"}).Out);
+    EXPECT_EQ(RunRuvacfg(std::vector<std::string>{"check", "-"}, bad, badOut, badErr), 1);
+    EXPECT_THAT(badErr.str(), StartsWith("(standard input):2: "));
+}
+
 TEST(RuvacfgTest, UsageErrorsExitTwo) {
     const std::string file = Data("golden/defaults-board2.cfg");
     for (const auto& args : std::vector<std::vector<std::string>>{{},

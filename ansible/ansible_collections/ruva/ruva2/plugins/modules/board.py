@@ -1,5 +1,8 @@
 #!/usr/bin/python
-# Writes a configuration file's settings to a Ruva-2 board through `ruvacfg board write --json`.
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
+# The documentation of the action plugin ruva.ruva2.board (plugins/action/board.py), which does the work
+# on the control node.
 
 from __future__ import absolute_import, division, print_function
 
@@ -8,23 +11,29 @@ __metaclass__ = type
 DOCUMENTATION = r"""
 ---
 module: board
-short_description: Write a configuration file's settings to a Ruva-2 board
+short_description: Write a Ruva-2 configuration to a board of a Linux or Windows host
 description:
-  - Writes the settings of one section of a Ruva-2 configuration file (C(.cfg)) to a board of the
-    managed host, as the board page's "Save -->" does, by running C(ruvacfg board write --json) there.
-    The board is checked first, only what differs is written, and the configuration data is read back
-    to verify it.
+  - Writes the settings of one section of a Ruva-2 configuration (C(.cfg)) to a board of the managed
+    host, as the board page's "Save -->" does, by running C(ruvacfg board write --json) there. The
+    board is checked first, only what differs is written, and the configuration data is read back to
+    verify it.
+  - The configuration comes from the control node (I(src) or I(content)) and reaches C(ruvacfg) on its
+    standard input; nothing is copied to the host. With I(remote_src) C(ruvacfg) reads a file already
+    on the host.
   - Reports a change only when something was written to the board; a board that already holds the
-    file's settings stays untouched ("The Configuration Data remains the same"). A failed write reports
-    a change when a write was sent, even one that the driver refused.
-  - In check mode the same check and compare run with C(--dry-run) and nothing is written.
+    settings stays untouched ("The Configuration Data remains the same"). A failed write reports a
+    change when a write was sent, even one that the driver refused.
+  - In check mode the same check and compare run with C(--dry-run); nothing is written and the result
+    is what the real run would then report.
   - In diff mode the board's settings before and after are shown as configuration file text.
-  - Fails the host with ruvacfg's message when the file, the board check, a driver request or the
-    read-back fails.
+  - Every message the board gives (a repaired serial record, a stored configuration of an old version)
+    is shown as a warning.
+  - Fails the host with ruvacfg's message when the configuration, the board check, a driver request or
+    the read-back fails; the other hosts go on.
 version_added: 1.0.0
-author: RuvasetW developers
-requirements:
-  - ruvacfg on the managed host, and the Ruva-2 driver (or ruva2-sim) it talks to
+author: RuvasetW developers (!UNKNOWN)
+extends_documentation_fragment:
+  - ruva.ruva2.ruvacfg
 options:
   board:
     description: The board to write, 0 to 3.
@@ -32,18 +41,45 @@ options:
     required: true
     choices: [0, 1, 2, 3]
   src:
-    description: The configuration file on the managed host.
-    type: path
-    required: true
+    description:
+      - The configuration file on the control node, found as C(ansible.builtin.copy) finds its I(src)
+        (a relative path in the role's or playbook's C(files) folder).
+      - With I(remote_src), a file on the managed host.
+      - Exactly one of I(src) and I(content) is required.
+    type: str
+  content:
+    description: The configuration itself, as text.
+    type: str
+  remote_src:
+    description: Whether I(src) is a file on the managed host rather than on the control node.
+    type: bool
+    default: false
   section:
     description:
-      - Which of the file's sections to write. C(board) takes the section for I(board); a number
-        0 to 3 takes that board's section, so that one file can go to every board.
+      - Which of the configuration's sections to write. C(board) takes the section for I(board); a
+        number 0 to 3 takes that board's section, so that one file can go to every board.
     type: str
     default: board
-  ruvacfg:
-    description: The ruvacfg program to run. By default the one found on the PATH.
-    type: path
+    choices: [board, "0", "1", "2", "3"]
+  backup:
+    description:
+      - Save the board's settings as they were before a write that changed the board, as a
+        configuration file on the control node. Writing that file back with this module (I(src) the
+        file, the same I(board)) restores them.
+      - Nothing is saved in check mode or when nothing was written.
+    type: bool
+    default: false
+  backup_options:
+    description: Where I(backup) saves the file.
+    type: dict
+    suboptions:
+      dir_path:
+        description: The folder on the control node, made when missing. By default C(backup) in the playbook's folder.
+        type: path
+      filename:
+        description:
+          - The file's name. By default C(<inventory_hostname>_board<board>.<date>@<time>.cfg).
+        type: str
 attributes:
   check_mode:
     description: Runs the write with C(--dry-run), which writes nothing and reports what would change.
@@ -51,28 +87,38 @@ attributes:
   diff_mode:
     description: Returns the board's settings before and after as configuration file text.
     support: full
+  platform:
+    description: POSIX hosts and Windows hosts (through C(cmd) or PowerShell).
+    support: full
+    platforms: posix, windows
 """
 
 EXAMPLES = r"""
-- name: Copy the site's configuration to the PC
-  ansible.builtin.copy:
-    src: site.cfg
-    dest: /etc/ruva2/site.cfg
-    mode: "0644"
-
-- name: Write it to board 0 and 1, both from the file's section for board 0
+- name: Write the site's configuration (files/site.cfg on the control node) to boards 0 and 1, from its section for board 0
   ruva.ruva2.board:
     board: "{{ item }}"
-    src: /etc/ruva2/site.cfg
+    src: site.cfg
     section: "0"
+    backup: true
   loop: [0, 1]
 
 - name: See what the file would change on board 1, without writing
   ruva.ruva2.board:
     board: 1
-    src: /etc/ruva2/site.cfg
+    src: site.cfg
   check_mode: true
   diff: true
+
+- name: Roll back board 1 to a backup
+  ruva.ruva2.board:
+    board: 1
+    src: backup/pc1_board1.2024-05-02@10:41:07.cfg
+
+- name: Write a file already on a Windows host
+  ruva.ruva2.board:
+    board: 0
+    src: C:\RuvasetW\site.cfg
+    remote_src: true
 """
 
 RETURN = r"""
@@ -82,7 +128,7 @@ board:
   type: int
   sample: 1
 section:
-  description: The file's section that was written.
+  description: The configuration's section that was written.
   returned: always
   type: int
   sample: 0
@@ -122,71 +168,14 @@ messages:
       description: The message.
       type: str
   sample: [{"kind": "note", "text": "The Configuration Data was successfully written to the board."}]
+backup_path:
+  description: The file on the control node that holds the board's settings from before the write.
+  returned: when I(backup) is set and the board was written to
+  type: str
+  sample: /home/ops/site/backup/pc1_board1.2024-05-02@10:41:07.cfg
 driver_result:
   description: The result of the driver request that failed.
   returned: on failure, when a driver request failed
   type: int
   sample: 7
 """
-
-from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.ruva.ruva2.plugins.module_utils.ruvacfg import last_error_line, run_json
-
-
-def settings_text(text):
-    # The writer ends lines with CR LF; the diff shows lines.
-    return text.replace("\r\n", "\n")
-
-
-def main():
-    module = AnsibleModule(
-        argument_spec=dict(
-            board=dict(type="int", required=True, choices=[0, 1, 2, 3]),
-            src=dict(type="path", required=True),
-            section=dict(type="str", default="board"),
-            ruvacfg=dict(type="path"),
-        ),
-        supports_check_mode=True,
-    )
-    board = module.params["board"]
-    src = module.params["src"]
-    section = module.params["section"]
-    if section not in ("board", "0", "1", "2", "3"):
-        module.fail_json(msg="section must be 'board' or a board number 0 to 3, not %r" % section)
-
-    args = ["board", "write", str(board), src, "--json"]
-    if section != "board":
-        args += ["--section", section]
-    if module.check_mode:
-        args.append("--dry-run")
-    rc, report, err = run_json(module, args)
-    if report is None:
-        module.fail_json(msg=last_error_line(err) or "ruvacfg printed no result", rc=rc, stderr=err)
-
-    result = dict(
-        changed=bool(report.get("Changed")),
-        board=report.get("Board", board),
-        section=report.get("Section"),
-        outcome=report.get("Outcome"),
-        writes=[dict(request=w.get("Request"), text=w.get("Text")) for w in report.get("Writes", [])],
-        messages=[dict(kind=m.get("Kind"), text=m.get("Text")) for m in report.get("Messages", [])],
-    )
-    before, after = report.get("Before"), report.get("After")
-    if module._diff and before is not None and after is not None:
-        result["diff"] = dict(
-            before=settings_text(before),
-            after=settings_text(after),
-            before_header="board %d" % board,
-            after_header=src,
-        )
-    if rc != 0 or report.get("Failed"):
-        if report.get("DriverResult") is not None:
-            result["driver_result"] = report["DriverResult"]
-        module.fail_json(
-            msg=report.get("Error") or last_error_line(err) or "ruvacfg board write failed", rc=rc, **result
-        )
-    module.exit_json(**result)
-
-
-if __name__ == "__main__":
-    main()

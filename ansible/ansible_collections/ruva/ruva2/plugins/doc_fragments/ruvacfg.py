@@ -1,0 +1,36 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
+# The options and notes that every module of the collection shares: which ruvacfg runs on the host,
+# and for how long at most.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+
+class ModuleDocFragment(object):
+    DOCUMENTATION = r"""
+options:
+  ruvacfg:
+    description:
+      - The ruvacfg program on the host. By default C(ruvacfg) on the PATH of a POSIX host; on a Windows
+        host the C(ruvacfg.exe) in the folder that the installer's uninstall entry names, else in
+        C(%ProgramFiles(x86)%\RuvasetW) or C(%ProgramFiles%\RuvasetW).
+    type: str
+  timeout:
+    description:
+      - The longest each ruvacfg run may take, in seconds; the task fails when it takes longer. C(0)
+        waits without limit.
+    type: int
+    default: 60
+requirements:
+  - ruvacfg on the managed host, and the Ruva-2 driver (or ruva2-sim) it talks to
+notes:
+  - An action plugin; the managed host needs no Python and no PowerShell modules.
+  - C(ruvacfg) runs through the connection's own shell, a POSIX shell or, on Windows, C(cmd) or
+    PowerShell; on a Windows host nothing else runs. Ansible's own Windows connections (WinRM, PSRP,
+    SSH with a Windows shell type) run every command in PowerShell. The variable C(ruva2_shell)
+    (C(sh), C(cmd) or C(powershell)) names the host's shell where the connection's shell type does not
+    tell it, for example C(cmd) for an SSH server whose commands run in C(cmd) with
+    C(ansible_shell_type=sh).
+"""

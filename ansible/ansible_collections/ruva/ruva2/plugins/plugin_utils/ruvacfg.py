@@ -1,0 +1,186 @@
+# Copyright: RuvasetW developers
+# GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
+# Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
+# (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit, and
+# ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on its standard input
+# (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a temporary file.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+import base64
+import json
+import re
+import shlex
+import threading
+
+from ansible.errors import AnsibleActionFail
+from ansible.module_utils.common.text.converters import to_text
+from ansible.utils.collection_loader import resource_from_fqcr
+
+# Where the installer records its folder: the 32-bit view first (the program is 32-bit), then the native one.
+UNINSTALL_KEYS = (
+    r"HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW",
+    r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW",
+)
+SHELLS = ("sh", "cmd", "powershell")
+# Ansible's own Windows connections run every command through PowerShell, whatever the shell type says.
+POWERSHELL_CONNECTIONS = ("ssh", "winrm", "psrp")
+# The closing messages of a write: its outcome, not something the operator has to be warned about.
+CLOSING_MESSAGES = (
+    "The Configuration Data was successfully written to the board.",
+    "The Configuration Data remains the same. Action ignored.",
+)
+STDIN = "-"
+
+COMMON_OPTIONS = dict(
+    ruvacfg=dict(type="str"),
+    timeout=dict(type="int", default=60),
+)
+
+_CMD_SPECIAL = re.compile(r'[\s"^&|<>()%!,;=]')
+
+
+def cmd_quote(arg):
+    """One argument for cmd.exe and then the program's own command-line parser: quoted for the program
+    (backslashes before a quote doubled), and every character cmd would act on escaped with ^, the
+    quotes included, so that cmd sees no quoted part and expands no variable."""
+    if arg and not _CMD_SPECIAL.search(arg):
+        return arg
+    quoted = re.sub(r'(\\*)"', r'\1\1\\"', arg)
+    quoted = re.sub(r"(\\+)$", r"\1\1", quoted)
+    return '^"' + re.sub(r'([\^&|<>()%!"])', r"^\1", quoted) + '^"'
+
+
+def ps_quote(arg):
+    return "'" + arg.replace("'", "''") + "'"
+
+
+def host_shell(connection, shell):
+    """The shell that runs our command line on the host: `shell` (the variable ruva2_shell) when set,
+    else what the connection's shell plugin is, PowerShell for Ansible's own Windows connections."""
+    if shell:
+        if shell not in SHELLS:
+            raise AnsibleActionFail("ruva2_shell must be one of %s, not %r" % (", ".join(SHELLS), shell))
+        return shell
+    family = getattr(connection._shell, "SHELL_FAMILY", "sh")
+    if family == "cmd" and resource_from_fqcr(connection.transport) in POWERSHELL_CONNECTIONS:
+        return "powershell"
+    return family if family in SHELLS else "sh"
+
+
+def command_line(shell, program, args, env, data=None):
+    """The command line that runs `program` with `args` and the environment `env`, and what goes to its
+    standard input. With `data`, the configuration for a FILE argument "-" in args."""
+    if shell == "powershell":
+        lines = ["$env:%s = %s" % (k, ps_quote(v)) for k, v in env.items()]
+        quoted = ["$f" if a == STDIN and data is not None else ps_quote(a) for a in args]
+        call = "& " + " ".join([ps_quote(program)] + quoted)
+        if data is None:
+            return "\n".join(lines + [call, "exit $LASTEXITCODE"]), None
+        lines += [
+            "$f = [IO.Path]::GetTempFileName()",
+            "try {",
+            "[IO.File]::WriteAllBytes($f, [Convert]::FromBase64String((@($input) -join '')))",
+            call,
+            "$rc = $LASTEXITCODE",
+            "} finally { Remove-Item -LiteralPath $f -Force -ErrorAction SilentlyContinue }",
+            "exit $rc",
+        ]
+        return "\n".join(lines), base64.b64encode(data)
+    if shell == "cmd":
+        # The line never starts with a quote, which cmd /c would strip together with the last one.
+        prefix = "".join('set "%s=%s"&& ' % (k, v) for k, v in env.items()) or "@"
+        return prefix + '"%s" ' % program + " ".join(cmd_quote(a) for a in args), data
+    prefix = "".join("%s=%s " % (k, shlex.quote(v)) for k, v in env.items())
+    return prefix + " ".join(shlex.quote(a) for a in [program] + list(args)), data
+
+
+def locate_command(shell):
+    """A command that prints where the installer put ruvacfg.exe, and the Program Files folders."""
+    if shell == "powershell":
+        return "\n".join(["reg query %s /v InstallLocation 2>$null" % ps_quote(k) for k in UNINSTALL_KEYS]
+                         + ['"ProgramFiles(x86)=${env:ProgramFiles(x86)}"', '"ProgramFiles=$env:ProgramFiles"'])
+    return " & ".join(['reg query "%s" /v InstallLocation 2>nul' % k for k in UNINSTALL_KEYS]
+                      + ["echo ProgramFiles(x86)=%ProgramFiles(x86)%", "echo ProgramFiles=%ProgramFiles%"])
+
+
+def located_program(output):
+    """ruvacfg.exe in the folder the uninstall entry names, else in Program Files (x86) or Program Files."""
+    match = re.search(r"^\s*InstallLocation\s+REG_SZ\s+(.*?)\s*$", output, re.M)
+    if match and match.group(1):
+        return match.group(1).rstrip("\\") + "\\ruvacfg.exe"
+    for name in ("ProgramFiles(x86)", "ProgramFiles"):
+        match = re.search(r"^%s=(.*?)\s*$" % re.escape(name), output, re.M)
+        if match and match.group(1) and "%" not in match.group(1):
+            return match.group(1).rstrip("\\") + "\\RuvasetW\\ruvacfg.exe"
+    return r"C:\Program Files\RuvasetW\ruvacfg.exe"
+
+
+def last_error_line(err):
+    """The last line ruvacfg printed on the error stream, without its kind's prefix."""
+    lines = [line for line in to_text(err).splitlines() if line.strip()]
+    if not lines:
+        return None
+    return re.sub(r"^(error|warning|note): ", "", lines[-1].strip())
+
+
+def snake_case(name):
+    """A ruvacfg JSON key as Ansible results spell keys: HostIoWindowOffset -> host_io_window_offset."""
+    return re.sub(r"([a-z0-9])([A-Z])", r"\1_\2", name).lower()
+
+
+class Ruvacfg:
+    """ruvacfg on the host of one task."""
+
+    def __init__(self, action, task_vars, program, timeout):
+        self.action = action
+        self.shell = host_shell(action._connection, action._templar.template(task_vars.get("ruva2_shell")))
+        env = {}
+        action._compute_environment_string(env)
+        self.env = dict((k, to_text(v)) for k, v in env.items())
+        self.timeout = timeout
+        self.program = program or ("ruvacfg" if self.shell == "sh" else None)
+
+    def _execute(self, cmd, data):
+        def run():
+            if self.shell == "sh":
+                return self.action._low_level_execute_command(cmd, in_data=data)
+            # As it is: no /bin/sh around it and no become, which Windows hosts do not have.
+            return self.action._low_level_execute_command(cmd, sudoable=False, in_data=data, executable=False)
+        if not self.timeout:
+            return run()
+        done = {}
+
+        def target():
+            try:
+                done["result"] = run()
+            except Exception as e:  # handed on to the task's thread
+                done["error"] = e
+
+        worker = threading.Thread(target=target, daemon=True)
+        worker.start()
+        worker.join(self.timeout)
+        if worker.is_alive():
+            raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout)" % self.timeout)
+        if "error" in done:
+            raise done["error"]
+        return done["result"]
+
+    def run_json(self, args, data=None):
+        """Runs ruvacfg with args; its exit status, its JSON object (None when it printed none) and its
+        error stream."""
+        if self.program is None:
+            located = self._execute(locate_command(self.shell), None)
+            self.program = located_program(to_text(located["stdout"]))
+        cmd, in_data = command_line(self.shell, self.program, args, self.env, data)
+        result = self._execute(cmd, in_data)
+        out = result.get("stdout", "")
+        try:
+            report = json.loads(out) if out.strip() else None
+        except ValueError:
+            report = None
+        if not isinstance(report, dict):
+            report = None
+        return result.get("rc", 1), report, result.get("stderr", "")

@@ -8,28 +8,24 @@
 
 namespace ruva {
 
-ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable) {
-    return {configLoaded, configLoaded, configLoaded && boardAvailable};
-}
-
 BoardLoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
-        return {BoardLoadOutcome::BoardUnavailable, result::Success, {}};
+        return {BoardLoadOutcome::BoardUnavailable, result::Success};
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     const BoardHold hold(driver, page.User, page.BoardNumber);
     if (hold.IsBusy())
-        return {BoardLoadOutcome::Busy, result::Success, {}};
+        return {BoardLoadOutcome::Busy, result::Success};
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
         ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r, {}};
+        return {BoardLoadOutcome::DriverError, r};
     }
     ImageBytes bytes{};
     if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
         ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r, {}};
+        return {BoardLoadOutcome::DriverError, r};
     }
 
     // The image is taken as stored, header words included; the general settings follow it.
@@ -40,8 +36,7 @@ BoardLoadResult LoadFromBoard(const TransferContext& page) {
     general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
     page.Config.Image = image;
     page.ConfigLoaded = true;
-    return {BoardLoadOutcome::Loaded, result::Success, ConfigDependentButtons(true, page.BoardAvailable),
-            hold.ClockUnsure()};
+    return {BoardLoadOutcome::Loaded, result::Success, hold.ClockUnsure()};
 }
 
 namespace {

@@ -25,19 +25,6 @@ struct TransferContext {
     bool BoardAvailable = false;
 };
 
-// The board page buttons that depend on the configuration.
-struct ConfigButtons {
-    bool EditProperties = false;
-    bool SaveToFile = false;  // "<-- Save"
-    bool SaveToBoard = false; // "Save -->"
-
-    friend bool operator==(const ConfigButtons&, const ConfigButtons&) = default;
-};
-
-// Which of those buttons a page enables: editing and saving to a file need a loaded configuration,
-// saving to the board also an available board.
-ConfigButtons ConfigDependentButtons(bool configLoaded, bool boardAvailable);
-
 enum class BoardLoadOutcome {
     Loaded,
     BoardUnavailable, // the board's check failed: nothing was done
@@ -48,7 +35,6 @@ enum class BoardLoadOutcome {
 struct BoardLoadResult {
     BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
-    ConfigButtons Enable;                        // the buttons a successful load enables
     bool ClockUnsure = false; // the board is marked: its clock may differ from the ClockSource loaded
 };
 

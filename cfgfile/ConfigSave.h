@@ -1,5 +1,5 @@
 #pragma once
-// Saving the configuration to a file (everything after the file dialog of the "<-- Save" button).
+// Saving the configuration to a file (everything after the file dialog of a board page's SaveToFile).
 
 #include "BoardConfig.h"
 

@@ -20,9 +20,9 @@ std::string Decimal(int value) {
 
 } // namespace
 
-InfoDialogContent SharedResources(const DriverParameters& parameters) {
+InfoDialogContent MainResourcesContent(const DriverParameters& parameters) {
     return {
-        InfoDialogKind::SharedResources,
+        InfoDialogKind::MainResources,
         texts::ResourcesTitle,
         texts::SharedResourcesIntro,
         {
@@ -33,10 +33,10 @@ InfoDialogContent SharedResources(const DriverParameters& parameters) {
         }};
 }
 
-InfoDialogContent BoardResources(const DriverParameters& parameters, int board) {
+InfoDialogContent BrdResourcesContent(const DriverParameters& parameters, int board) {
     const auto b = static_cast<std::size_t>(board);
     return {
-        InfoDialogKind::BoardResources,
+        InfoDialogKind::BrdResources,
         texts::ResourcesTitle,
         texts::BoardResourcesIntro,
         {
@@ -49,8 +49,8 @@ InfoDialogContent BoardResources(const DriverParameters& parameters, int board) 
         }};
 }
 
-InfoDialogContent SerialNumbers(std::uint16_t serialNumber, const BoardInfo& info) {
-    return {InfoDialogKind::SerialNumbers,
+InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo& info) {
+    return {InfoDialogKind::BrdSerialNo,
             texts::SerialNoTitle,
             texts::SerialNoIntro,
             {
@@ -64,28 +64,28 @@ InfoDialogContent SerialNumbers(std::uint16_t serialNumber, const BoardInfo& inf
             }};
 }
 
-std::optional<InfoDialogContent> ReadSharedResources(Driver& driver, Prompts& prompts) {
+std::optional<InfoDialogContent> ReadMainResources(Driver& driver, Prompts& prompts) {
     DriverParameters parameters;
     if (const auto status = driver.GetDriverParameters(parameters); status != result::Success) {
         ReportDriverError(driver, prompts, status);
         return std::nullopt;
     }
-    return SharedResources(parameters);
+    return MainResourcesContent(parameters);
 }
 
-std::optional<InfoDialogContent> ReadBoardResources(Driver& driver, Prompts& prompts, int board) {
+std::optional<InfoDialogContent> ReadBrdResources(Driver& driver, Prompts& prompts, int board) {
     DriverParameters parameters;
     if (const auto status = driver.GetDriverParameters(parameters); status != result::Success) {
         ReportDriverError(driver, prompts, status);
         return std::nullopt;
     }
-    return BoardResources(parameters, board);
+    return BrdResourcesContent(parameters, board);
 }
 
-std::optional<InfoDialogContent> ReadSerialNumbers(Driver& driver, Prompts& prompts, int board) {
+std::optional<BrdSerialNoValues> ReadBrdSerialNoValues(Driver& driver, Prompts& prompts, int board) {
     const auto b = static_cast<std::uint16_t>(board);
-    BoardInfo info;
-    if (const auto status = driver.ReadBoardInfo(b, info); status != result::Success) {
+    BrdSerialNoValues values;
+    if (const auto status = driver.ReadBoardInfo(b, values.Info); status != result::Success) {
         ReportDriverError(driver, prompts, status);
         return std::nullopt;
     }
@@ -94,7 +94,15 @@ std::optional<InfoDialogContent> ReadSerialNumbers(Driver& driver, Prompts& prom
         ReportDriverError(driver, prompts, status);
         return std::nullopt;
     }
-    return SerialNumbers(StoredConfig::fromBytes(bytes).SerialNumber, info);
+    values.SerialNumber = StoredConfig::fromBytes(bytes).SerialNumber;
+    return values;
+}
+
+std::optional<InfoDialogContent> ReadBrdSerialNo(Driver& driver, Prompts& prompts, int board) {
+    const auto values = ReadBrdSerialNoValues(driver, prompts, board);
+    if (!values)
+        return std::nullopt;
+    return BrdSerialNoContent(values->SerialNumber, values->Info);
 }
 
 } // namespace ruva

@@ -17,9 +17,9 @@ class Driver;
 class Prompts;
 
 enum class InfoDialogKind {
-    SharedResources, // "Board Communication Parameters" of the General page
-    BoardResources,  // "Board Communication Parameters" of a board page
-    SerialNumbers,   // "Serial Numbers and Revisions"
+    MainResources, // "Board Communication Parameters" of the General page
+    BrdResources,  // "Board Communication Parameters" of a board page
+    BrdSerialNo,   // "Serial Numbers and Revisions"
 };
 
 // One read-only field: its read-only edit box "<Name>", labelled by "<Name>Label".
@@ -39,16 +39,26 @@ struct InfoDialogContent {
 };
 
 // Irq, IoBaseAddress (unsigned), NumberOfBoards and InfoBufferSize.
-InfoDialogContent SharedResources(const DriverParameters& parameters);
+InfoDialogContent MainResourcesContent(const DriverParameters& parameters);
 // The entries of board `board` (0 to 3) of the per-board arrays.
-InfoDialogContent BoardResources(const DriverParameters& parameters, int board);
+InfoDialogContent BrdResourcesContent(const DriverParameters& parameters, int board);
 // The serial number (the copy in the board's stored image) and the revisions in the order BAR, LAD,
 // SAD, MAD, RSC, Bootstrap.
-InfoDialogContent SerialNumbers(std::uint16_t serialNumber, const BoardInfo& info);
+InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo& info);
+
+// What the serial number dialog shows of a board: the serial number as the copy in the board's stored
+// image, and the board information.
+struct BrdSerialNoValues {
+    std::uint16_t SerialNumber = 0;
+    BoardInfo Info;
+};
+// Reads them for board `board`: the board information, then the stored image. The first read that fails
+// is reported and the result is empty.
+std::optional<BrdSerialNoValues> ReadBrdSerialNoValues(Driver& driver, Prompts& prompts, int board);
 
 // The commands: read the driver, then the content to show; empty when a read failed and was reported.
-std::optional<InfoDialogContent> ReadSharedResources(Driver& driver, Prompts& prompts);
-std::optional<InfoDialogContent> ReadBoardResources(Driver& driver, Prompts& prompts, int board);
-std::optional<InfoDialogContent> ReadSerialNumbers(Driver& driver, Prompts& prompts, int board);
+std::optional<InfoDialogContent> ReadMainResources(Driver& driver, Prompts& prompts);
+std::optional<InfoDialogContent> ReadBrdResources(Driver& driver, Prompts& prompts, int board);
+std::optional<InfoDialogContent> ReadBrdSerialNo(Driver& driver, Prompts& prompts, int board);
 
 } // namespace ruva

@@ -4,7 +4,7 @@
 
 namespace ruva {
 
-class BoardPropertiesModel;
+class BrdPropertySheetModel;
 struct InfoDialogContent;
 
 class ModalWindows {
@@ -12,7 +12,7 @@ public:
     virtual ~ModalWindows() = default;
 
     // Shows the board properties sheet on `sheet` modally; true when it ended with OK.
-    virtual bool RunBoardProperties(BoardPropertiesModel& sheet) = 0;
+    virtual bool RunBoardProperties(BrdPropertySheetModel& sheet) = 0;
     // Shows the information dialog of `content.Kind` with the content's fields, modally.
     virtual void ShowInformation(const InfoDialogContent& content) = 0;
 };

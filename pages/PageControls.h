@@ -33,7 +33,7 @@ enum class CheckState { Unchecked, Checked, Indeterminate };
 // One check box of a bit field.
 struct BitBox {
     unsigned Bit;
-    std::string_view Label; // e.g. "TS1", "Sa4"
+    std::string_view Label; // the box's text
 };
 
 struct FieldControl {
@@ -44,6 +44,15 @@ struct FieldControl {
     std::uint32_t Max = 0;              // Number: the largest value accepted
     std::string_view RangeRefusal = {}; // Number: the message for a whole number outside 0..Max
     std::span<const BitBox> Boxes = {}; // Bits: the boxes, in the order the page shows them
+};
+
+// A push button of a page: what it does, the button's name in the page's form or dialog template (e.g.
+// "LoadFromFile") and its text.
+template <typename Button>
+struct PageButtonControl {
+    Button Id;
+    std::string_view Name;
+    std::string_view Label;
 };
 
 // The controls of one page, addressed by the index of their field in the page's table (and for a bit

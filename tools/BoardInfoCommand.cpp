@@ -4,6 +4,7 @@
 #include "BoardCommands.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
+#include "InfoDialogs.h"
 
 #include <CLI/CLI.hpp>
 
@@ -23,23 +24,10 @@ std::optional<BoardInformation> ReadInformation(BoardSession& session, int board
     const auto parameters = session.AttachedBoard(board);
     if (!parameters)
         return std::nullopt;
-    Driver& driver = session.BoardDriver();
-    const auto index = static_cast<std::uint16_t>(board);
-    BoardInformation information;
-    information.Board = board;
-    information.Parameters = *parameters;
-    if (std::int32_t r = driver.ReadBoardInfo(index, information.Info); r != result::Success) {
-        session.ReportError(r);
+    const auto serial = ReadBrdSerialNoValues(session.BoardDriver(), session.User(), board);
+    if (!serial)
         return std::nullopt;
-    }
-    ImageBytes image{};
-    if (std::int32_t r = driver.ReadStoredConfig(index, image); r != result::Success) {
-        session.ReportError(r);
-        return std::nullopt;
-    }
-    // The serial number shown is the stored image's copy, not the serial record.
-    information.SerialNumber = StoredConfig::fromBytes(image).SerialNumber;
-    return information;
+    return BoardInformation{board, *parameters, serial->Info, serial->SerialNumber};
 }
 
 } // namespace

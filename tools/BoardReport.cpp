@@ -2,9 +2,9 @@
 
 #include "ConfigWriter.h"
 #include "ControlCodes.h"
+#include "InfoDialogs.h"
 #include "InfoFormat.h"
 #include "MessageFormat.h"
-#include "Texts.h"
 #include "ValueSets.h"
 
 #include <algorithm>
@@ -13,13 +13,6 @@
 namespace ruva::tool {
 
 namespace {
-
-std::string Hex(std::uint32_t value) {
-    return FormatText("0x%1!X!", {value});
-}
-std::string Decimal(int value) {
-    return FormatText("%1!d!", {value});
-}
 
 // "label" padded to `width`, then the value.
 void Line(std::string& out, std::string_view label, std::string_view value, std::size_t width) {
@@ -30,14 +23,6 @@ void Line(std::string& out, std::string_view label, std::string_view value, std:
     out += '\n';
 }
 
-// The shared values as the General page's resources dialog shows them.
-std::vector<std::pair<std::string_view, std::string>> SharedFields(const DriverParameters& p) {
-    return {{"Irq:", Decimal(p.Irq)},
-            {"Io Base Address:", Hex(static_cast<std::uint16_t>(p.IoBaseAddress))},
-            {"No of boards:", Decimal(p.NumberOfBoards)},
-            {"Info Buffer Size:", Hex(p.InfoBufferSize)}};
-}
-
 void SharedToJson(nlohmann::ordered_json& json, const DriverParameters& p) {
     json["Irq"] = p.Irq;
     json["IoBaseAddress"] = static_cast<std::uint16_t>(p.IoBaseAddress);
@@ -45,7 +30,7 @@ void SharedToJson(nlohmann::ordered_json& json, const DriverParameters& p) {
     json["InfoBufferSize"] = p.InfoBufferSize;
 }
 
-// The revisions in the order of the serial number dialog, which is not the order of the record.
+// The revisions by name, in the order of the serial number dialog, which is not the order of the record.
 std::vector<std::pair<std::string_view, std::uint32_t>> Revisions(const BoardInfo& info) {
     return {{"BAR", info.BarRevision}, {"LAD", info.LadRevision}, {"SAD", info.SadRevision},
             {"MAD", info.MadRevision}, {"RSC", info.RscRevision}, {"Bootstrap", info.BootstrapRevision}};
@@ -97,8 +82,8 @@ std::vector<std::string> SurveyProblems(const BoardSurvey& board) {
 
 std::string SurveyListing(const DriverParameters& parameters, std::span<const BoardSurvey> boards) {
     std::string out;
-    for (const auto& [label, value] : SharedFields(parameters))
-        Line(out, label, value, 20);
+    for (const InfoField& field : MainResourcesContent(parameters).Fields)
+        Line(out, field.Label, field.Value, 20);
     if (boards.empty())
         return out;
 
@@ -153,24 +138,20 @@ nlohmann::ordered_json SurveyToJson(const DriverParameters& parameters, std::spa
 }
 
 std::string InformationListing(const BoardInformation& board) {
-    const DriverParameters& p = board.Parameters;
-    const auto i = static_cast<std::size_t>(board.Board);
     constexpr std::size_t Width = 31;
     std::string out = "Board " + std::to_string(board.Board) + "\n";
-    out += texts::ResourcesTitle;
-    out += '\n';
-    for (const auto& [label, value] : SharedFields(p))
-        Line(out, "  " + std::string(label), value, Width);
-    Line(out, "  Board DRAM Size:", Hex(p.DramSize[i]), Width);
-    Line(out, "  Host Memory Window Offset:", Hex(p.HostMemoryWindowOffset[i]), Width);
-    Line(out, "  Host Memory Window Size:", Hex(p.HostMemoryWindowSize[i]), Width);
-    Line(out, "  Host IO Window Offset:", Hex(p.HostIoWindowOffset[i]), Width);
-    Line(out, "  Host IO Window Size:", Hex(p.HostIoWindowSize[i]), Width);
-    out += texts::SerialNoTitle;
-    out += '\n';
-    Line(out, "  Board Serial No", FormatSerialNumber(board.SerialNumber), Width);
-    for (const auto& [name, revision] : Revisions(board.Info))
-        Line(out, "  " + std::string(name) + " Revision", FormatRevision(revision), Width);
+    const auto dialog = [&out](const InfoDialogContent& content) {
+        out += content.Title;
+        out += '\n';
+        for (const InfoField& field : content.Fields)
+            Line(out, "  " + std::string(field.Label), field.Value, Width);
+    };
+    // Both communication parameter dialogs under their one title, then the serial number dialog.
+    InfoDialogContent resources = MainResourcesContent(board.Parameters);
+    for (InfoField& field : BrdResourcesContent(board.Parameters, board.Board).Fields)
+        resources.Fields.push_back(std::move(field));
+    dialog(resources);
+    dialog(BrdSerialNoContent(board.SerialNumber, board.Info));
     return out;
 }
 

@@ -1,7 +1,7 @@
 // ruvacfg board write N FILE [--section M] [--dry-run] [--json]: the board page's path from a file to
-// a board. The file's section for board N is loaded as "Load -->" loads it, then saved as "Save -->"
-// saves it: the board check, the compare, the writes, the clock selection and the read-back, with
-// every message.
+// a board. The file's section for board N is loaded as the page's LoadFromFile loads it, then saved as
+// its SaveToBoard saves it: the board check, the compare, the writes, the clock selection and the read-back,
+// with every message.
 
 #include "BoardCommands.h"
 #include "BoardReport.h"

@@ -57,7 +57,8 @@ void GiveTextRoom(QAbstractButton& button) {
 
 } // namespace
 
-OBrdPropertyPage::OBrdPropertyPage(PageModel& model, QWidget* parent) : QWidget(parent), model_(model) {}
+OBrdPropertyPage::OBrdPropertyPage(BrdPropertyPageModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {}
 
 void OBrdPropertyPage::BindControls() {
     for (const FieldControl& field : model_.Fields()) {
@@ -102,12 +103,19 @@ void OBrdPropertyPage::BindControls() {
         connect(list, &QComboBox::activated, this, &OBrdPropertyPage::Changed);
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         connect(edit, &QLineEdit::textEdited, this, &OBrdPropertyPage::Changed);
-    for (QCheckBox* box : findChildren<QCheckBox*>()) {
-        // Qt turns a click on the third state into checked; from then on the box toggles between two.
-        connect(box, &QCheckBox::clicked, this, [this, box] {
-            box->setTristate(false);
-            emit Changed();
-        });
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const Control& control = controls_[i];
+        const std::size_t boxes = control.Check ? 1 : control.Boxes.size();
+        for (std::size_t box = 0; box < boxes; ++box) {
+            // What a click makes of the box is the page logic's rule, applied to the state the box had
+            // when it was pressed, over whatever Qt made of it.
+            QCheckBox* check = control.Check ? control.Check : control.Boxes[box];
+            connect(check, &QCheckBox::pressed, this, [this, i, box] { pressedState_ = Check(i, box); });
+            connect(check, &QCheckBox::clicked, this, [this, i, box] {
+                SetCheck(i, box, ClickedState(pressedState_));
+                emit Changed();
+            });
+        }
     }
 }
 

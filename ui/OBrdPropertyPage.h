@@ -3,7 +3,7 @@
 // buttons of its page model. The page only shows and reads its controls; what they mean, and what is
 // accepted, is the model's.
 
-#include "BoardProperties.h"
+#include "BrdPropertyPageModel.h"
 #include "PageControls.h"
 
 #include <QWidget>
@@ -20,7 +20,7 @@ class OBrdPropertyPage : public QWidget, public PageControls {
     Q_OBJECT
 
 public:
-    PageModel& Model() const { return model_; }
+    BrdPropertyPageModel& Model() const { return model_; }
 
     void SelectItem(std::size_t field, int position) override;
     int SelectedItem(std::size_t field) const override;
@@ -37,7 +37,7 @@ signals:
     void ButtonPressed(ruva::LiPageButton button);
 
 protected:
-    OBrdPropertyPage(PageModel& model, QWidget* parent);
+    OBrdPropertyPage(BrdPropertyPageModel& model, QWidget* parent);
 
     // Finds the controls of the page's form by the names in the model's tables, gives them their texts
     // and items, and watches them; called once the form is set up.
@@ -53,8 +53,9 @@ private:
 
     const Control& At(std::size_t field) const { return controls_.at(field); }
 
-    PageModel& model_;
+    BrdPropertyPageModel& model_;
     std::vector<Control> controls_;
+    CheckState pressedState_ = CheckState::Unchecked; // of the check box last pressed
 };
 
 } // namespace ruva

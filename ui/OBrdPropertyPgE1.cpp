@@ -4,7 +4,7 @@
 
 namespace ruva {
 
-OBrdPropertyPgE1::OBrdPropertyPgE1(E1PageModel& model, QWidget* parent)
+OBrdPropertyPgE1::OBrdPropertyPgE1(BrdPropertyPgE1Model& model, QWidget* parent)
     : OBrdPropertyPage(model, parent), model_(model) {
     Ui::OBrdPropertyPgE1 form;
     form.setupUi(this);

@@ -4,7 +4,7 @@
 
 namespace ruva {
 
-OBrdPropertyPgGeneral::OBrdPropertyPgGeneral(GeneralPageModel& model, QWidget* parent)
+OBrdPropertyPgGeneral::OBrdPropertyPgGeneral(BrdPropertyPgGeneralModel& model, QWidget* parent)
     : OBrdPropertyPage(model, parent), model_(model) {
     Ui::OBrdPropertyPgGeneral form;
     form.setupUi(this);

@@ -2,6 +2,7 @@
 // The General page: clock source, HDLC controller start address and the default mode of each line
 // interface.
 
+#include "BrdPropertySheetModel.h"
 #include "OBrdPropertyPage.h"
 
 namespace ruva {
@@ -10,13 +11,13 @@ class OBrdPropertyPgGeneral : public OBrdPropertyPage {
     Q_OBJECT
 
 public:
-    explicit OBrdPropertyPgGeneral(GeneralPageModel& model, QWidget* parent = nullptr);
+    explicit OBrdPropertyPgGeneral(BrdPropertyPgGeneralModel& model, QWidget* parent = nullptr);
 
     // The page's copy of the general settings.
     GeneralSettings& Settings() const { return model_.Settings(); }
 
 private:
-    GeneralPageModel& model_;
+    BrdPropertyPgGeneralModel& model_;
 };
 
 } // namespace ruva

@@ -4,7 +4,7 @@
 
 namespace ruva {
 
-OBrdPropertyPgT1::OBrdPropertyPgT1(T1PageModel& model, QWidget* parent)
+OBrdPropertyPgT1::OBrdPropertyPgT1(BrdPropertyPgT1Model& model, QWidget* parent)
     : OBrdPropertyPage(model, parent), model_(model) {
     Ui::OBrdPropertyPgT1 form;
     form.setupUi(this);

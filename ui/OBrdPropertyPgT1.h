@@ -1,6 +1,7 @@
 #pragma once
 // The T1 Mode page of one line interface.
 
+#include "BrdPropertySheetModel.h"
 #include "OBrdPropertyPage.h"
 
 namespace ruva {
@@ -9,14 +10,14 @@ class OBrdPropertyPgT1 : public OBrdPropertyPage {
     Q_OBJECT
 
 public:
-    OBrdPropertyPgT1(T1PageModel& model, QWidget* parent = nullptr);
+    OBrdPropertyPgT1(BrdPropertyPgT1Model& model, QWidget* parent = nullptr);
 
     int LineInterface() const { return model_.LineInterface(); }
     // The page's copy of its block.
     T1Settings& Settings() const { return model_.Settings(); }
 
 private:
-    T1PageModel& model_;
+    BrdPropertyPgT1Model& model_;
 };
 
 } // namespace ruva

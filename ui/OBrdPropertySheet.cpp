@@ -3,7 +3,6 @@
 #include "OBrdPropertyPgE1.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertyPgT1.h"
-#include "QtModalWindows.h"
 #include "QtText.h"
 #include "SheetKeys.h"
 
@@ -59,21 +58,14 @@ bool AskingTabBar::event(QEvent* event) {
     return QTabBar::event(event);
 }
 
-OBrdPropertySheet::OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent)
-    : OBrdPropertySheet(std::make_unique<BoardPropertiesModel>(config, prompts), nullptr, parent) {}
-
-OBrdPropertySheet::OBrdPropertySheet(BoardPropertiesModel& model, QWidget* parent)
-    : OBrdPropertySheet(nullptr, &model, parent) {}
-
-OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
-                                     QWidget* parent)
-    : QDialog(parent), ownModel_(std::move(own)), model_(model ? *model : *ownModel_),
+OBrdPropertySheet::OBrdPropertySheet(BrdPropertySheetModel& model, QWidget* parent)
+    : QDialog(parent), model_(model),
       tabs_(new AskingTabBar([this](int index) { SetActivePage(index); }, this)),
       stack_(new QStackedWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                         QDialogButtonBox::Apply | QDialogButtonBox::Help,
                                     this)) {
-    setWindowTitle(ToQString(BoardPropertiesModel::Caption()));
+    setWindowTitle(ToQString(BrdPropertySheetModel::Caption()));
 
     for (int li = 0; li < 2; ++li) {
         pages_.push_back(new OBrdPropertyPgE1(model_.E1Page(li), stack_));
@@ -81,7 +73,7 @@ OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, 
     }
     pages_.push_back(new OBrdPropertyPgGeneral(model_.GeneralPage(), stack_));
     for (int index = 0; index < PageCount; ++index)
-        tabs_->addTab(ToQString(BoardPropertiesModel::PageCaption(index)));
+        tabs_->addTab(ToQString(BrdPropertySheetModel::PageCaption(index)));
 
     for (int index = 0; index < PageCount; ++index) {
         OBrdPropertyPage* page = pages_[static_cast<std::size_t>(index)];
@@ -123,10 +115,6 @@ OBrdPropertySheet::OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, 
 }
 
 OBrdPropertySheet::~OBrdPropertySheet() = default;
-
-void OBrdPropertySheet::CopyBack(BoardConfig& config) const {
-    model_.CopyBack(config);
-}
 
 OBrdPropertyPage& OBrdPropertySheet::Page(int index) const {
     return *pages_.at(static_cast<std::size_t>(index));
@@ -185,14 +173,6 @@ bool OBrdPropertySheet::Apply() {
 void OBrdPropertySheet::accept() {
     if (model_.Accept(Page(ActivePage())))
         QDialog::accept();
-}
-
-bool EditProperties(BoardConfig& config, Prompts& prompts, QWidget* parent,
-                    const std::function<void()>& showHelp) {
-    QtModalWindows windows(parent, showHelp);
-    return EditProperties(config, prompts, [&windows](BoardPropertiesModel& model) {
-        return windows.RunBoardProperties(model);
-    });
 }
 
 } // namespace ruva

@@ -1,9 +1,9 @@
 #pragma once
 // The board properties sheet in Qt: the tabs, the pages' forms and the buttons over the sheet's logic
-// (BoardPropertiesModel), which works on copies of the configuration. Only OK, through EditProperties,
-// copies them back.
+// (BrdPropertySheetModel), which works on copies of the configuration; QtModalWindows shows it when the
+// page logic asks.
 
-#include "BoardProperties.h"
+#include "BrdPropertySheetModel.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -11,7 +11,6 @@
 #include <QTabBar>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QStackedWidget;
@@ -44,20 +43,13 @@ class OBrdPropertySheet : public QDialog {
 
 public:
     // Pages in tab order: Li0E1, Li0T1, Li1E1, Li1T1, General; PageCount.
-    using enum BoardPropertiesModel::PageIndex;
+    using enum BrdPropertySheetModel::PageIndex;
 
-    // Builds the sheet on copies of `config`'s General settings and of the E1 and T1 blocks of both
-    // line interfaces; the first page is active. Messages of the pages go through `prompts`.
-    OBrdPropertySheet(const BoardConfig& config, Prompts& prompts, QWidget* parent = nullptr);
-    // Builds the sheet over `model`, which outlives it.
-    explicit OBrdPropertySheet(BoardPropertiesModel& model, QWidget* parent = nullptr);
+    // Builds the sheet over `model`, which outlives it; the model's active page is shown.
+    explicit OBrdPropertySheet(BrdPropertySheetModel& model, QWidget* parent = nullptr);
     ~OBrdPropertySheet() override;
 
-    BoardPropertiesModel& Model() const { return model_; }
-
-    // Copies the pages' copies into `config`: General and the E1 and T1 blocks of each `Li` entry of the
-    // image. Nothing else of the image changes.
-    void CopyBack(BoardConfig& config) const;
+    BrdPropertySheetModel& Model() const { return model_; }
 
     OBrdPropertyPage& Page(int index) const;
     OBrdPropertyPgE1& E1Page(int li) const;
@@ -85,26 +77,14 @@ signals:
     void HelpRequested();
 
 private:
-    // Over `model`, or over `own` when `model` is null.
-    OBrdPropertySheet(std::unique_ptr<BoardPropertiesModel> own, BoardPropertiesModel* model,
-                      QWidget* parent);
-
     // Enables Apply when the model says that something changed.
     void ShowChanged();
 
-    std::unique_ptr<BoardPropertiesModel> ownModel_;
-    BoardPropertiesModel& model_;
+    BrdPropertySheetModel& model_;
     AskingTabBar* tabs_;
     QStackedWidget* stack_;
     QDialogButtonBox* buttons_;
     std::vector<OBrdPropertyPage*> pages_;
 };
-
-// Opens the board properties sheet modally on `config`. When it ends with OK, General and the E1 and
-// T1 blocks of both line interfaces are copied back and the result is true; otherwise (Cancel or the
-// close box, even after Apply) `config` is unchanged and the result is false. `showHelp` runs when the
-// user asks for help.
-bool EditProperties(BoardConfig& config, Prompts& prompts, QWidget* parent = nullptr,
-                    const std::function<void()>& showHelp = {});
 
 } // namespace ruva

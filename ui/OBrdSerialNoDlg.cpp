@@ -1,13 +1,10 @@
 #include "OBrdSerialNoDlg.h"
 
-#include "InfoDialog.h"
+#include "QtInfoDialog.h"
 
 #include "ui_OBrdSerialNoDlg.h"
 
 namespace ruva {
-
-OBrdSerialNoDlg::OBrdSerialNoDlg(std::uint16_t serialNumber, const BoardInfo& info, QWidget* parent)
-    : OBrdSerialNoDlg(SerialNumbers(serialNumber, info), parent) {}
 
 OBrdSerialNoDlg::OBrdSerialNoDlg(const InfoDialogContent& content, QWidget* parent)
     : QDialog(parent), form_(std::make_unique<Ui::OBrdSerialNoDlg>()) {
@@ -16,10 +13,5 @@ OBrdSerialNoDlg::OBrdSerialNoDlg(const InfoDialogContent& content, QWidget* pare
 }
 
 OBrdSerialNoDlg::~OBrdSerialNoDlg() = default;
-
-void OBrdSerialNoDlg::Open(Driver& driver, Prompts& prompts, int board, QWidget* parent) {
-    if (const auto content = ReadSerialNumbers(driver, prompts, board))
-        OBrdSerialNoDlg(*content, parent).exec();
-}
 
 } // namespace ruva

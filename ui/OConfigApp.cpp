@@ -1,7 +1,7 @@
 #include "OConfigApp.h"
 
 #include "Driver.h"
-#include "MainSheet.h"
+#include "MainPropertySheetModel.h"
 #include "OMainPropertySheet.h"
 #include "ProgramResources.h"
 #include "QtPrompts.h"

@@ -1,6 +1,6 @@
 #include "OMainPropertyPgAbout.h"
 
-#include "MainSheet.h"
+#include "MainPropertySheetModel.h"
 #include "ProgramResources.h"
 #include "QtModalWindows.h"
 #include "QtText.h"
@@ -10,7 +10,7 @@
 
 namespace ruva {
 
-OMainPropertyPgAbout::OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* parent)
+OMainPropertyPgAbout::OMainPropertyPgAbout(MainPropertySheetModel& sheet, QWidget* parent)
     : QWidget(parent), form_(std::make_unique<Ui::OMainPropertyPgAbout>()), sheet_(sheet),
       windows_(std::make_unique<QtModalWindows>(this)) {
     form_->setupUi(this);
@@ -18,13 +18,14 @@ OMainPropertyPgAbout::OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* paren
     form_->ProductLine->setText(ToQString(texts::AboutProductLine));
     form_->ProgramLine->setText(ToQString(texts::AboutProgramLine));
     form_->BoardLine->setText(ToQString(texts::AboutBoardLine));
-    connect(form_->Resources, &QPushButton::clicked, this, &OMainPropertyPgAbout::ShowResources);
+    for (const AboutPageButtonControl& button : AboutPageButtons()) {
+        auto* widget = findChild<QPushButton*>(ToQString(button.Name));
+        Q_ASSERT(widget);
+        widget->setText(ToQString(button.Label));
+        connect(widget, &QPushButton::clicked, this, [this, id = button.Id] { sheet_.Press(id, *windows_); });
+    }
 }
 
 OMainPropertyPgAbout::~OMainPropertyPgAbout() = default;
-
-void OMainPropertyPgAbout::ShowResources() {
-    sheet_.ShowResources(*windows_);
-}
 
 } // namespace ruva

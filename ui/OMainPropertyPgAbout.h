@@ -1,6 +1,6 @@
 #pragma once
-// The main sheet's General page: the product bitmap, the program's three lines and "&Resources", which
-// shows the communication parameters that all boards share.
+// The main sheet's General page: the product bitmap, the program's three lines and the button that shows
+// the communication parameters that all boards share.
 
 #include <QWidget>
 
@@ -12,7 +12,7 @@ class OMainPropertyPgAbout;
 
 namespace ruva {
 
-class MainSheetModel;
+class MainPropertySheetModel;
 class QtModalWindows;
 
 class OMainPropertyPgAbout : public QWidget {
@@ -20,15 +20,12 @@ class OMainPropertyPgAbout : public QWidget {
 
 public:
     // `sheet` is the main sheet's logic and outlives the page.
-    explicit OMainPropertyPgAbout(MainSheetModel& sheet, QWidget* parent = nullptr);
+    explicit OMainPropertyPgAbout(MainPropertySheetModel& sheet, QWidget* parent = nullptr);
     ~OMainPropertyPgAbout() override;
-
-    // "&Resources": opens OMainResourcesDlg with fresh values, or reports why it cannot.
-    void ShowResources();
 
 private:
     std::unique_ptr<Ui::OMainPropertyPgAbout> form_;
-    MainSheetModel& sheet_;
+    MainPropertySheetModel& sheet_;
     std::unique_ptr<QtModalWindows> windows_;
 };
 

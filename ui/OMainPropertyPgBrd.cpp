@@ -22,7 +22,7 @@ QPushButton* Button(const QWidget& page, const BoardPageButtonControl& button) {
 
 } // namespace
 
-OMainPropertyPgBrd::OMainPropertyPgBrd(BoardPageModel& model, QWidget* parent)
+OMainPropertyPgBrd::OMainPropertyPgBrd(MainPropertyPgBrdModel& model, QWidget* parent)
     : QWidget(parent), form_(std::make_unique<Ui::OMainPropertyPgBrd>()), model_(model),
       // Help asked for in the board properties sheet opens beside that sheet, which stays modal.
       windows_(std::make_unique<QtModalWindows>(this, [] { ShowHelp(QApplication::activeModalWidget()); })) {
@@ -43,10 +43,6 @@ OMainPropertyPgBrd::OMainPropertyPgBrd(BoardPageModel& model, QWidget* parent)
 }
 
 OMainPropertyPgBrd::~OMainPropertyPgBrd() = default;
-
-QString OMainPropertyPgBrd::PageTitle() const {
-    return ToQString(model_.Title());
-}
 
 void OMainPropertyPgBrd::OnSetActive() {
     ShowEnabled();

@@ -1,14 +1,13 @@
 #pragma once
-// A board page of the main sheet in Qt: the page's form over its logic (BoardPageModel), which moves the
-// sheet's one configuration between a configuration file, memory and the page's board, opens the board
+// A board page of the main sheet in Qt: the page's form over its logic (MainPropertyPgBrdModel), which moves
+// the sheet's one configuration between a configuration file, memory and the page's board, opens the board
 // properties sheet on it, and shows the board's resources and serial numbers.
 //
 // The sheet's logic checks the board the first time the page is shown; the page shows which buttons are
 // enabled each time it becomes the active page (OnSetActive) and after each command.
 
-#include "BoardPage.h"
+#include "MainPropertyPgBrdModel.h"
 
-#include <QString>
 #include <QWidget>
 
 #include <memory>
@@ -27,34 +26,26 @@ class OMainPropertyPgBrd : public QWidget {
 
 public:
     // `model` belongs to the main sheet's logic and outlives the page.
-    explicit OMainPropertyPgBrd(BoardPageModel& model, QWidget* parent = nullptr);
+    explicit OMainPropertyPgBrd(MainPropertyPgBrdModel& model, QWidget* parent = nullptr);
     ~OMainPropertyPgBrd() override;
 
     int BoardNumber() const { return model_.BoardNumber(); }
-    // The tab caption, "Board %d" with the board number.
-    QString PageTitle() const;
     // The outcome of the board check; false until the page has been initialised.
     bool BoardAvailable() const { return model_.BoardAvailable(); }
     bool IsInitialised() const { return model_.IsInitialised(); }
-    // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
+    // The file last chosen on this page with LoadFromFile or SaveToFile; empty until then.
     const std::string& ConfigFileName() const { return model_.ConfigFileName(); }
 
     // Each activation: shows which buttons are enabled.
     void OnSetActive();
 
+private:
     // A button of the page: runs its command, then shows which buttons are enabled.
     void Press(BoardPageButton button);
-    void LoadFromFile() { Press(BoardPageButton::LoadFromFile); }
-    void SaveToFile() { Press(BoardPageButton::SaveToFile); }
-    void LoadFromBoard() { Press(BoardPageButton::LoadFromBoard); }
-    void SaveToBoard() { Press(BoardPageButton::SaveToBoard); }
-    void EditProperties() { Press(BoardPageButton::EditProperties); }
-
-private:
     void ShowEnabled();
 
     std::unique_ptr<Ui::OMainPropertyPgBrd> form_;
-    BoardPageModel& model_;
+    MainPropertyPgBrdModel& model_;
     std::unique_ptr<QtModalWindows> windows_;
 };
 

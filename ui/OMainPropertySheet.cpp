@@ -5,58 +5,32 @@
 #include "ProgramResources.h"
 #include "QtText.h"
 #include "SheetKeys.h"
-#include "Texts.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace ruva {
 
-namespace {
-
-#ifdef Q_OS_WIN
-// Windows: a separator and "Min&imize" at the end of the system menu; the window manager minimises the
-// window when it is chosen.
-void AppendMinimizeItem(QWidget& window) {
-    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window.winId()), FALSE)) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, SC_MINIMIZE, ToQString(texts::MinimizeMenuItem).toStdWString().c_str());
-    }
-}
-#endif
-
-} // namespace
-
 OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), model_(driver, prompts), generalPage_(new OMainPropertyPgAbout(model_, this)),
+    : QDialog(parent), model_(driver, prompts), aboutPage_(new OMainPropertyPgAbout(model_, this)),
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {
-    // The General page is made inside the sheet (its parent from the start) so that its "&Resources"
-    // becomes the sheet's default button.
-    setWindowTitle(ToQString(MainSheetModel::Caption()));
+    // The General page is made inside the sheet (its parent from the start) so that its Resources
+    // button becomes the sheet's default button.
+    setWindowTitle(ToQString(MainPropertySheetModel::Caption()));
     setWindowIcon(ProgramIcon());
     // The program's only window is an ordinary top-level window, not a dialog: taskbars list it, and it
-    // can be minimised and brought back from there.
-    constexpr Qt::WindowFlags frame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-#ifdef Q_OS_WIN
-    setWindowFlags(frame);
-    AppendMinimizeItem(*this);
-#else
-    // Elsewhere the window manager owns the window menu: the sheet asks for a minimise button instead.
-    setWindowFlags(frame | Qt::WindowMinimizeButtonHint);
-#endif
+    // can be minimised and brought back from there. The window manager owns the window menu, so the
+    // sheet asks for a minimise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
 
-    tabs_->addTab(generalPage_, ToQString(MainSheetModel::PageCaption(0)));
+    tabs_->addTab(aboutPage_, ToQString(MainPropertySheetModel::PageCaption(0)));
     for (int board = 0; board < BoardPageCount; ++board) {
         auto* page = new OMainPropertyPgBrd(model_.BoardPage(board));
         boardPages_[static_cast<std::size_t>(board)] = page;
-        tabs_->addTab(page, ToQString(MainSheetModel::PageCaption(1 + board)));
+        tabs_->addTab(page, ToQString(MainPropertySheetModel::PageCaption(1 + board)));
     }
     tabs_->setCurrentIndex(0);
     // Every tab stays in sight: the sheet is as wide as its row of tabs needs.
@@ -108,8 +82,8 @@ void OMainPropertySheet::ShowHelp() {
 void OMainPropertySheet::OnPageChanged(int index) {
     // A board page checks its board the first time it becomes active.
     model_.Activate(index);
-    if (index >= 1)
-        BoardPage(index - 1).OnSetActive();
+    if (const auto board = MainPropertySheetModel::BoardOfPage(index))
+        BoardPage(*board).OnSetActive();
 }
 
 } // namespace ruva

@@ -1,9 +1,9 @@
 #pragma once
 // The program's only window in Qt: the General page and a page for each of the boards 0 to 3, with OK,
-// Cancel and Help, over the sheet's logic (MainSheetModel), which owns the one configuration of the
+// Cancel and Help, over the sheet's logic (MainPropertySheetModel), which owns the one configuration of the
 // program and the flag that says whether one has been loaded.
 
-#include "MainSheet.h"
+#include "MainPropertySheetModel.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -22,8 +22,8 @@ class OMainPropertySheet : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int BoardPageCount = MainSheetModel::BoardPageCount;
-    static constexpr int PageCount = MainSheetModel::PageCount;
+    static constexpr int BoardPageCount = MainPropertySheetModel::BoardPageCount;
+    static constexpr int PageCount = MainPropertySheetModel::PageCount;
 
     // The General page is active. No board is checked until its page is first shown.
     OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent = nullptr);
@@ -32,7 +32,8 @@ public:
     BoardConfig& Config() { return model_.Config(); }
     bool ConfigLoaded() const { return model_.ConfigLoaded(); }
 
-    OMainPropertyPgAbout& GeneralPage() const { return *generalPage_; }
+    // The General page.
+    OMainPropertyPgAbout& AboutPage() const { return *aboutPage_; }
     OMainPropertyPgBrd& BoardPage(int board) const;
 
     // Page 0 is the General page, page 1 + b the page of board b.
@@ -48,9 +49,9 @@ public:
 private:
     void OnPageChanged(int index);
 
-    MainSheetModel model_;
+    MainPropertySheetModel model_;
     std::array<OMainPropertyPgBrd*, BoardPageCount> boardPages_{};
-    OMainPropertyPgAbout* generalPage_;
+    OMainPropertyPgAbout* aboutPage_;
     QTabWidget* tabs_;
     QDialogButtonBox* buttons_;
 };

@@ -1,13 +1,10 @@
 #include "OMainResourcesDlg.h"
 
-#include "InfoDialog.h"
+#include "QtInfoDialog.h"
 
 #include "ui_OMainResourcesDlg.h"
 
 namespace ruva {
-
-OMainResourcesDlg::OMainResourcesDlg(const DriverParameters& parameters, QWidget* parent)
-    : OMainResourcesDlg(SharedResources(parameters), parent) {}
 
 OMainResourcesDlg::OMainResourcesDlg(const InfoDialogContent& content, QWidget* parent)
     : QDialog(parent), form_(std::make_unique<Ui::OMainResourcesDlg>()) {
@@ -16,10 +13,5 @@ OMainResourcesDlg::OMainResourcesDlg(const InfoDialogContent& content, QWidget* 
 }
 
 OMainResourcesDlg::~OMainResourcesDlg() = default;
-
-void OMainResourcesDlg::Open(Driver& driver, Prompts& prompts, QWidget* parent) {
-    if (const auto content = ReadSharedResources(driver, prompts))
-        OMainResourcesDlg(*content, parent).exec();
-}
 
 } // namespace ruva

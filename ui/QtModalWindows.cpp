@@ -11,7 +11,7 @@ namespace ruva {
 QtModalWindows::QtModalWindows(QWidget* parent, std::function<void()> showHelp)
     : parent_(parent), showHelp_(std::move(showHelp)) {}
 
-bool QtModalWindows::RunBoardProperties(BoardPropertiesModel& model) {
+bool QtModalWindows::RunBoardProperties(BrdPropertySheetModel& model) {
     OBrdPropertySheet sheet(model, parent_);
     if (showHelp_)
         QObject::connect(&sheet, &OBrdPropertySheet::HelpRequested, &sheet, showHelp_);
@@ -20,13 +20,13 @@ bool QtModalWindows::RunBoardProperties(BoardPropertiesModel& model) {
 
 void QtModalWindows::ShowInformation(const InfoDialogContent& content) {
     switch (content.Kind) {
-    case InfoDialogKind::SharedResources:
+    case InfoDialogKind::MainResources:
         OMainResourcesDlg(content, parent_).exec();
         break;
-    case InfoDialogKind::BoardResources:
+    case InfoDialogKind::BrdResources:
         OBrdResourcesDlg(content, parent_).exec();
         break;
-    case InfoDialogKind::SerialNumbers:
+    case InfoDialogKind::BrdSerialNo:
         OBrdSerialNoDlg(content, parent_).exec();
         break;
     }

@@ -16,7 +16,7 @@ public:
     // Windows open over `parent`; `showHelp` runs when the user asks for help in the properties sheet.
     explicit QtModalWindows(QWidget* parent, std::function<void()> showHelp = {});
 
-    bool RunBoardProperties(BoardPropertiesModel& sheet) override;
+    bool RunBoardProperties(BrdPropertySheetModel& sheet) override;
     void ShowInformation(const InfoDialogContent& content) override;
 
 private:

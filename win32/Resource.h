@@ -1,23 +1,19 @@
 #pragma once
 // Resource and control identifiers of ruvasetw.exe, shared by the resource script and the code.
 //
-// The settings pages and the information dialogs are described by the tables of pages/: a control's
-// identifier follows from the index of its field in the page's table, so the dialog templates and the
-// code agree without naming each control twice.
-//   field i:              IDC_FIELD(i)          list, edit field, check box, or the first box of a bit field
-//   box b of bit field i: IDC_FIELD(i) + b
-//   label of field i:     IDC_FIELD_LABEL(i)    static text, or the group box of a bit field
-//   page button k:        IDC_PAGE_BUTTON(k)    in the order of the page's button table
+// The controls of the pages and the information dialogs are named by the tables of pages/, and their
+// identifiers are made from those names (ControlIds.h, written by ControlIds.cmake): the field or button
+// "<Name>" is IDC_<Name>, its label (or the group box of a bit field) IDC_<Name>Label, and the check box
+// of bit b of a bit field IDC_<Name> + b. The dialog templates place the controls by these names, and
+// the code finds them by the names in the tables, whatever the tables' order.
 
-#define IDC_FIELD(i) (1000 + 32 * (i))
-#define IDC_FIELD_LABEL(i) (2000 + (i))
-#define IDC_PAGE_BUTTON(k) (3000 + (k))
+#include "ControlIds.h"
+
 #define IDC_INTRO 3100
 #define IDC_PRODUCT_BITMAP 3101
 #define IDC_PRODUCT_LINE 3102
 #define IDC_PROGRAM_LINE 3103
 #define IDC_BOARD_LINE 3104
-#define IDC_RESOURCES 3105
 #define IDC_FILE_ICON 3106
 #define IDC_FILE_LABEL 3107
 #define IDC_BOARD_ICON 3108
@@ -37,3 +33,16 @@
 #define IDD_MAIN_RESOURCES 206
 #define IDD_BRD_RESOURCES 207
 #define IDD_BRD_SERIAL_NO 208
+
+#ifndef RC_INVOKED
+#include <string_view>
+
+namespace ruva::win32 {
+
+// The identifier of the control named `name` in the tables of pages/, and of its label; 0 when no
+// table names it.
+int ControlId(std::string_view name);
+int LabelId(std::string_view name);
+
+} // namespace ruva::win32
+#endif

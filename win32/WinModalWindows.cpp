@@ -1,12 +1,12 @@
 #include "WinModalWindows.h"
 
-#include "BoardPropertiesSheet.h"
-#include "InfoDialog.h"
+#include "BrdPropertySheet.h"
+#include "WinInfoDialog.h"
 
 namespace ruva::win32 {
 
-bool WinModalWindows::RunBoardProperties(BoardPropertiesModel& sheet) {
-    BoardPropertiesSheet window(sheet, help_);
+bool WinModalWindows::RunBoardProperties(BrdPropertySheetModel& sheet) {
+    BrdPropertySheet window(sheet, help_);
     return window.Show(GetActiveWindow());
 }
 

@@ -3,15 +3,20 @@
 // the page logic asks for them.
 
 #include "ModalWindows.h"
-#include "Sheets.h"
+#include "ProgramResources.h"
 
 namespace ruva::win32 {
+
+// How a sheet or dialog is shown: modally (the call returns when it has closed), as the program shows
+// them, or modeless (the call returns its window at once; the caller passes its messages and destroys
+// it once it has closed), as the tests drive them.
+enum class SheetMode { Modal, Modeless };
 
 class WinModalWindows : public ModalWindows {
 public:
     explicit WinModalWindows(ShowHelpFunction help) : help_(std::move(help)) {}
 
-    bool RunBoardProperties(BoardPropertiesModel& sheet) override;
+    bool RunBoardProperties(BrdPropertySheetModel& sheet) override;
     void ShowInformation(const InfoDialogContent& content) override;
 
 private:

@@ -32,8 +32,14 @@ CheckState FromButtonState(LRESULT state) {
 
 } // namespace
 
+int WinPageControls::Id(std::size_t field, std::size_t box) const {
+    const FieldControl& control = fields_[field];
+    const int id = ControlId(control.Name);
+    return control.Kind == ControlKind::Bits ? id + static_cast<int>(control.Boxes[box].Bit) : id;
+}
+
 HWND WinPageControls::Control(std::size_t field, std::size_t box) const {
-    return GetDlgItem(page_, IDC_FIELD(static_cast<int>(field)) + static_cast<int>(box));
+    return GetDlgItem(page_, Id(field, box));
 }
 
 void WinPageControls::ShowTexts(std::span<const LiPageButtonControl> buttons) const {
@@ -45,7 +51,7 @@ void WinPageControls::ShowTexts(std::span<const LiPageButtonControl> buttons) co
             SendMessageW(list, CB_RESETCONTENT, 0, 0);
             for (const ValueItem& item : field.Values->Items)
                 SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item.Label).c_str()));
-            SetItemText(page_, IDC_FIELD_LABEL(static_cast<int>(i)), field.Label);
+            SetItemText(page_, LabelId(field.Name), field.Label);
             break;
         }
         case ControlKind::Check:
@@ -53,17 +59,17 @@ void WinPageControls::ShowTexts(std::span<const LiPageButtonControl> buttons) co
             break;
         case ControlKind::Number:
         case ControlKind::Address:
-            SetItemText(page_, IDC_FIELD_LABEL(static_cast<int>(i)), field.Label);
+            SetItemText(page_, LabelId(field.Name), field.Label);
             break;
         case ControlKind::Bits:
-            SetItemText(page_, IDC_FIELD_LABEL(static_cast<int>(i)), field.Label);
+            SetItemText(page_, LabelId(field.Name), field.Label);
             for (std::size_t box = 0; box < field.Boxes.size(); ++box)
                 win32::SetText(Control(i, box), field.Boxes[box].Label);
             break;
         }
     }
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        SetItemText(page_, IDC_PAGE_BUTTON(static_cast<int>(k)), buttons[k].Label);
+    for (const LiPageButtonControl& button : buttons)
+        SetItemText(page_, ControlId(button.Name), button.Label);
 }
 
 void WinPageControls::SelectItem(std::size_t field, int position) {
@@ -103,7 +109,7 @@ bool WinPageControls::Click(int id) {
                                   : fields_[i].Kind == ControlKind::Bits ? fields_[i].Boxes.size()
                                                                          : 0;
         for (std::size_t box = 0; box < boxes; ++box) {
-            if (IDC_FIELD(static_cast<int>(i)) + static_cast<int>(box) == id) {
+            if (Id(i, box) == id) {
                 SetCheck(i, box, ClickedState(Check(i, box)));
                 return true;
             }

@@ -1,9 +1,9 @@
 #pragma once
 // A settings page's controls in a dialog: each field of the page's table is found by the identifier
-// that its index gives (Resource.h), so the page logic of pages/ works on the dialog's lists, edit
-// fields and check boxes as it does on any other front end's.
+// that its name gives (Resource.h), so the page logic of pages/ works on the dialog's lists, edit fields
+// and check boxes as it does on any other front end's.
 
-#include "BoardProperties.h"
+#include "BrdPropertyTables.h"
 #include "PageControls.h"
 
 #include <windows.h>
@@ -33,6 +33,7 @@ public:
     bool Click(int id);
 
 private:
+    int Id(std::size_t field, std::size_t box = 0) const;
     HWND Control(std::size_t field, std::size_t box = 0) const;
 
     HWND page_;

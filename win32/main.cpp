@@ -1,9 +1,9 @@
 // ruvasetw.exe: the configuration program for the Ruva-2 boards, on the Windows user-interface services.
 
 #include "Driver.h"
-#include "Help.h"
-#include "MainSheet.h"
-#include "MainSheetWindow.h"
+#include "MainPropertySheet.h"
+#include "MainPropertySheetModel.h"
+#include "ProgramResources.h"
 #include "WinModalWindows.h"
 #include "WinPrompts.h"
 
@@ -25,8 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     win32::WinPrompts prompts;
     const auto help = [&prompts](HWND from) { win32::ShowHelpPage(from, prompts); };
     win32::WinModalWindows windows(help);
-    MainSheetModel model(driver, prompts);
-    win32::MainSheetWindow sheet(model, windows, help);
+    MainPropertySheetModel model(driver, prompts);
+    win32::MainPropertySheet sheet(model, windows, help);
     // Nothing is saved and nothing is asked when the sheet closes: the program ends with it.
     sheet.Show();
     return 0;

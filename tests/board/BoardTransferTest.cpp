@@ -33,7 +33,6 @@ protected:
 TEST_F(BoardTransferTest, LoadThenSaveWithoutEditsWritesNothing) {
     const BoardLoadResult load = LoadFromBoard(Page(0));
     EXPECT_EQ(load.Outcome, BoardLoadOutcome::Loaded);
-    EXPECT_EQ(load.Enable, (ConfigButtons{true, true, true}));
     EXPECT_TRUE(configLoaded);
     EXPECT_THAT(Timeline(), ElementsAre("ReadBoardInfo", "ReadStoredConfig"));
     EXPECT_EQ(config.General,
@@ -201,7 +200,6 @@ TEST_F(BoardTransferTest, FailedLoadLeavesMemoryAndFlagAlone) {
         rig.boards.Fault(c.Failing, c.Reply);
         const BoardLoadResult load = LoadFromBoard(rig.Page(0));
         EXPECT_EQ(load.Outcome, BoardLoadOutcome::DriverError);
-        EXPECT_EQ(load.Enable, ConfigButtons{});
         EXPECT_EQ(rig.Timeline(), c.Timeline);
         EXPECT_EQ(rig.config, before);
         EXPECT_FALSE(rig.configLoaded);

@@ -1,10 +1,12 @@
 // The page logic without any toolkit: the field tables that every front end binds by name, and a page
 // driven through plain controls as a front end other than Qt would drive it.
 
-#include "BoardPage.h"
-#include "BoardProperties.h"
+#include "BrdPropertySheetModel.h"
 #include "Driver.h"
 #include "Fields.h"
+#include "MainPropertyPgBrdModel.h"
+#include "MainPropertySheetModel.h"
+#include "ModalWindows.h"
 #include "RecordingPrompts.h"
 #include "ScriptedChannel.h"
 #include "Texts.h"
@@ -39,7 +41,7 @@ struct PlainControls : PageControls {
     void FocusEntry(std::size_t field) override { Focus = field; }
 };
 
-std::size_t FieldIndex(const PageModel& page, std::string_view name) {
+std::size_t FieldIndex(const BrdPropertyPageModel& page, std::string_view name) {
     const auto fields = page.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i)
         if (fields[i].Name == name)
@@ -50,7 +52,7 @@ std::size_t FieldIndex(const PageModel& page, std::string_view name) {
 
 // Each field of the block has exactly one control on its page, of a kind that can hold its values.
 template <typename Block>
-void ExpectPageCoversBlock(const PageModel& page, std::span<const FieldInfo<Block>> block) {
+void ExpectPageCoversBlock(const BrdPropertyPageModel& page, std::span<const FieldInfo<Block>> block) {
     std::set<std::string_view> names;
     for (const FieldControl& control : page.Fields()) {
         SCOPED_TRACE(std::string(control.Name));
@@ -92,7 +94,7 @@ void ExpectPageCoversBlock(const PageModel& page, std::span<const FieldInfo<Bloc
 
 TEST(PageTables, EveryFieldOfEachBlockHasOneFittingControl) {
     RecordingPrompts prompts;
-    const BoardPropertiesModel sheet(BoardConfig{}, prompts);
+    const BrdPropertySheetModel sheet(BoardConfig{}, prompts);
     for (int li = 0; li < 2; ++li) {
         ExpectPageCoversBlock(sheet.E1Page(li), E1Fields());
         ExpectPageCoversBlock(sheet.T1Page(li), T1Fields());
@@ -108,10 +110,10 @@ TEST(PageLogic, PlainControlsShowKeepAndRefuseAsThePagesDo) {
     config.Image.Li[0].E1.SaBits = 0xFFE1;           // bits without a box
     const BoardConfig original = config;
     RecordingPrompts prompts;
-    BoardPropertiesModel sheet(config, prompts);
-    PageModel& page = sheet.Page(BoardPropertiesModel::Li0E1);
+    BrdPropertySheetModel sheet(config, prompts);
+    BrdPropertyPageModel& page = sheet.Page(BrdPropertySheetModel::Li0E1);
     PlainControls controls;
-    sheet.Enter(BoardPropertiesModel::Li0E1, controls);
+    sheet.Enter(BrdPropertySheetModel::Li0E1, controls);
     EXPECT_EQ(controls.Items.at(FieldIndex(page, "TransmitLineCode")), -1);
     const std::size_t resync = FieldIndex(page, "AutoResynchronization");
     EXPECT_EQ(controls.Checks.at({resync, 0}), CheckState::Indeterminate);
@@ -136,12 +138,37 @@ TEST(PageLogic, PlainControlsShowKeepAndRefuseAsThePagesDo) {
     EXPECT_EQ(config, original);
 
     // A page button replaces the copy, shows it and marks the sheet as changed.
-    sheet.Press(BoardPropertiesModel::Li0E1, LiPageButton::DefaultValues, controls);
+    sheet.Press(BrdPropertySheetModel::Li0E1, LiPageButton::DefaultValues, controls);
     EXPECT_TRUE(sheet.IsChanged());
     EXPECT_EQ(controls.Texts.at(FieldIndex(page, "LineLength")), "100");
     E1Settings defaults;
     SetE1Defaults(defaults);
     EXPECT_EQ(controls.Checks.at({resync, 0}), FlagState(defaults.AutoResynchronization));
+}
+
+TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
+    using B = BoardPageButton;
+    for (const bool available : {false, true}) {
+        for (const bool loaded : {false, true}) {
+            const std::map<B, bool> expected = {{B::Resources, available},
+                                                {B::SerialNo, available},
+                                                {B::Diagnostics, false},
+                                                {B::LpuBoot, available},
+                                                {B::LoadFromFile, true},
+                                                {B::SaveToFile, loaded},
+                                                {B::EditProperties, loaded},
+                                                {B::LoadFromBoard, available},
+                                                {B::SaveToBoard, loaded && available}};
+            for (const auto& [button, enabled] : expected)
+                EXPECT_EQ(ButtonEnabled(button, available, loaded), enabled)
+                    << int(button) << " available " << available << " loaded " << loaded;
+        }
+    }
+    // The main sheet's first page is the General page, then come the boards' pages.
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(0), std::nullopt);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(1), 0);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(4), 3);
+    EXPECT_EQ(MainPropertySheetModel::BoardOfPage(5), std::nullopt);
 }
 
 TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
@@ -150,10 +177,23 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     RecordingPrompts prompts;
     ScriptedChannel channel;
     Driver driver(channel);
-    BoardPageModel page(1, config, loaded, driver, prompts);
+    MainPropertyPgBrdModel page(1, config, loaded, driver, prompts);
     EXPECT_EQ(page.Title(), "Board 1");
     for (const BoardPageButtonControl& button : BoardPageButtons())
         EXPECT_EQ(page.IsEnabled(button.Id), button.Id == BoardPageButton::LoadFromFile) << button.Name;
+    // A press of a button that is not enabled does nothing.
+    struct NoWindows : ModalWindows {
+        bool RunBoardProperties(BrdPropertySheetModel&) override {
+            ADD_FAILURE();
+            return false;
+        }
+        void ShowInformation(const InfoDialogContent&) override { ADD_FAILURE(); }
+    } windows;
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        if (button.Id != BoardPageButton::LoadFromFile)
+            page.Press(button.Id, windows);
+    EXPECT_TRUE(channel.Requests.empty());
+    EXPECT_TRUE(prompts.Messages.empty());
     page.Initialise(); // no driver: the board is unavailable
     EXPECT_TRUE(page.IsEnabled(BoardPageButton::EditProperties));
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 
 #include <cstdio>
 
@@ -49,16 +50,14 @@ int main(int argc, char** argv) {
     ruva::OMainPropertySheet sheet(driver, prompts);
     bool ok = Save(sheet, dir, "main-general.png");
     sheet.SetActivePage(1);
-    sheet.BoardPage(0).LoadFromBoard();
+    sheet.BoardPage(0).findChild<QPushButton*>(QStringLiteral("LoadFromBoard"))->click();
     ok &= Save(sheet, dir, "main-board.png");
 
-    ruva::DriverParameters parameters;
-    driver.GetDriverParameters(parameters);
-    ruva::OMainResourcesDlg shared(parameters);
+    ruva::OMainResourcesDlg shared(*ruva::ReadMainResources(driver, prompts));
     ok &= Save(shared, dir, "main-resources.png");
-    ruva::OBrdResourcesDlg board(parameters, 0);
+    ruva::OBrdResourcesDlg board(*ruva::ReadBrdResources(driver, prompts, 0));
     ok &= Save(board, dir, "board-resources.png");
-    ruva::OBrdSerialNoDlg serial(boards.Boards[0].Image.SerialNumber, boards.Boards[0].Info);
+    ruva::OBrdSerialNoDlg serial(*ruva::ReadBrdSerialNo(driver, prompts, 0));
     ok &= Save(serial, dir, "board-serial-numbers.png");
     return ok ? 0 : 1;
 }

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     config.General.DefaultMode = {1, 0};
 
     ruva::test::RecordingPrompts prompts;
-    ruva::OBrdPropertySheet sheet(config, prompts);
+    ruva::BrdPropertySheetModel model(config, prompts);
+    ruva::OBrdPropertySheet sheet(model);
     ruva::test::ShowSettled(sheet);
     const QStringList names = {"li0-e1", "li0-t1", "li1-e1", "li1-t1", "general"};
     const QDir dir(QString::fromLocal8Bit(argv[1]));

@@ -1,8 +1,6 @@
-// The three board information dialogs: their texts, labels and value formats, the fresh driver reads
-// of each opening, and the single error report when a read fails.
+// The three board information dialogs in Qt: their texts, labels and value formats as the page logic
+// gives them, and their look.
 
-#include "Driver.h"
-#include "FakeBoards.h"
 #include "OBrdResourcesDlg.h"
 #include "OBrdSerialNoDlg.h"
 #include "OMainResourcesDlg.h"
@@ -58,32 +56,6 @@ DriverParameters TwoBoardParameters() {
     return parameters;
 }
 
-struct Rig {
-    ScriptedChannel channel;
-    FakeBoards boards;
-    Driver driver{channel};
-    RecordingPrompts prompts;
-
-    Rig() {
-        boards.Serve(channel);
-        driver.OpenDriver(0);
-        channel.Requests.clear();
-    }
-};
-
-// Runs `open`, which may show a dialog of type T; the fields that dialog showed, or nothing when no
-// dialog was shown.
-template <typename T>
-std::optional<QStringList> FieldsShownBy(const std::function<void()>& open) {
-    std::optional<QStringList> shown;
-    const ModalWatch<T> watch([&](T& dialog) {
-        shown = Fields(dialog);
-        QTest::keyClick(&dialog, Qt::Key_Return); // the default button closes it
-    });
-    open();
-    return shown;
-}
-
 } // namespace
 
 class InfoDialogsTest : public QObject {
@@ -93,14 +65,12 @@ private slots:
     void sharedParameters();
     void boardParametersTakeTheBoardsOwnEntries();
     void serialNumbersAndRevisionsInScreenOrder();
-    void everyOpeningReadsTheDriverAgain();
-    void failedReadShowsOneErrorAndNoDialog();
     void titleAndIntroductionHaveRoom();
 };
 
 void InfoDialogsTest::sharedParameters() {
     DriverParameters parameters = TwoBoardParameters();
-    OMainResourcesDlg dialog(parameters);
+    OMainResourcesDlg dialog(MainResourcesContent(parameters));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Board Communication Parameters"));
     QCOMPARE(Intro(dialog),
              QStringLiteral("These parameters are shared by all installed Ruva-2 boards in this PC."));
@@ -111,13 +81,13 @@ void InfoDialogsTest::sharedParameters() {
     // The I/O base address is shown unsigned; no boards at all shows 0.
     parameters.IoBaseAddress = static_cast<std::int16_t>(0xFF00);
     parameters.NumberOfBoards = 0;
-    OMainResourcesDlg other(parameters);
+    OMainResourcesDlg other(MainResourcesContent(parameters));
     QCOMPARE(Fields(other)[1], QStringLiteral("Io Base Address:=0xFF00"));
     QCOMPARE(Fields(other)[2], QStringLiteral("No of boards:=0"));
 }
 
 void InfoDialogsTest::boardParametersTakeTheBoardsOwnEntries() {
-    OBrdResourcesDlg dialog(TwoBoardParameters(), 1);
+    OBrdResourcesDlg dialog(BrdResourcesContent(TwoBoardParameters(), 1));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Board Communication Parameters"));
     QCOMPARE(Intro(dialog),
              QStringLiteral("These parameters are board-specific, and are not shared with other "
@@ -136,7 +106,7 @@ void InfoDialogsTest::serialNumbersAndRevisionsInScreenOrder() {
     info.LadRevision = 0x03010000;
     info.RscRevision = 0x01020304;
     info.BootstrapRevision = 0xFF000000;
-    OBrdSerialNoDlg dialog(0x1234, info);
+    OBrdSerialNoDlg dialog(BrdSerialNoContent(0x1234, info));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Serial Numbers and Revisions"));
     QCOMPARE(Intro(dialog),
              QStringLiteral("Revisions and serial numbers for various components on the Ruva-2 board."));
@@ -146,71 +116,12 @@ void InfoDialogsTest::serialNumbersAndRevisionsInScreenOrder() {
     QVERIFY(OkIsDefault(dialog));
 }
 
-void InfoDialogsTest::everyOpeningReadsTheDriverAgain() {
-    Rig rig;
-    rig.boards.Parameters.Irq = 5;
-    auto shown =
-        FieldsShownBy<OMainResourcesDlg>([&] { OMainResourcesDlg::Open(rig.driver, rig.prompts, nullptr); });
-    QVERIFY(shown);
-    QCOMPARE(shown->at(0), QStringLiteral("Irq:=5"));
-    rig.boards.Parameters.Irq = 11;
-    shown =
-        FieldsShownBy<OMainResourcesDlg>([&] { OMainResourcesDlg::Open(rig.driver, rig.prompts, nullptr); });
-    QCOMPARE(shown->at(0), QStringLiteral("Irq:=11"));
-    QCOMPARE(rig.channel.RequestsWith(Request::GetDriverParameters).size(), std::size_t{2});
-
-    // The serial number shown is the copy in the board's stored image, read when the dialog opens.
-    rig.boards.Boards[1].Image.SerialNumber = 0xFFFF;
-    shown =
-        FieldsShownBy<OBrdSerialNoDlg>([&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 1, nullptr); });
-    QVERIFY(shown);
-    QCOMPARE(shown->at(0), QStringLiteral("Board Serial No=11115255"));
-    shown =
-        FieldsShownBy<OBrdResourcesDlg>([&] { OBrdResourcesDlg::Open(rig.driver, rig.prompts, 1, nullptr); });
-    QVERIFY(shown);
-    QVERIFY(rig.prompts.Messages.empty());
-}
-
-void InfoDialogsTest::failedReadShowsOneErrorAndNoDialog() {
-    {
-        // The board information reads fine, the stored image does not.
-        Rig rig;
-        rig.boards.Fault(Request::ReadStoredConfig, StatusReply(0x2007));
-        const auto shown = FieldsShownBy<OBrdSerialNoDlg>(
-            [&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
-        QVERIFY(!shown);
-        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
-        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #8199: "));
-        QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
-        QCOMPARE(rig.channel.RequestsWith(Request::ReadBoardInfo).size(), std::size_t{1});
-    }
-    {
-        Rig rig;
-        rig.boards.Fault(Request::ReadBoardInfo, FailedReply());
-        const auto shown = FieldsShownBy<OBrdSerialNoDlg>(
-            [&] { OBrdSerialNoDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
-        QVERIFY(!shown);
-        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
-        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #51: "));
-        QVERIFY(rig.channel.RequestsWith(Request::ReadStoredConfig).empty());
-    }
-    {
-        Rig rig;
-        rig.boards.Fault(Request::GetDriverParameters, EmptyReply());
-        const auto shown = FieldsShownBy<OBrdResourcesDlg>(
-            [&] { OBrdResourcesDlg::Open(rig.driver, rig.prompts, 0, nullptr); });
-        QVERIFY(!shown);
-        QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
-        QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #51: "));
-    }
-}
-
 void InfoDialogsTest::titleAndIntroductionHaveRoom() {
     const DriverParameters parameters = TwoBoardParameters();
     std::vector<std::unique_ptr<QDialog>> dialogs;
-    dialogs.push_back(std::make_unique<OMainResourcesDlg>(parameters));
-    dialogs.push_back(std::make_unique<OBrdResourcesDlg>(parameters, 0));
-    dialogs.push_back(std::make_unique<OBrdSerialNoDlg>(0x1234, BoardInfo{}));
+    dialogs.push_back(std::make_unique<OMainResourcesDlg>(MainResourcesContent(parameters)));
+    dialogs.push_back(std::make_unique<OBrdResourcesDlg>(BrdResourcesContent(parameters, 0)));
+    dialogs.push_back(std::make_unique<OBrdSerialNoDlg>(BrdSerialNoContent(0x1234, BoardInfo{})));
     for (const auto& dialog : dialogs) {
         dialog->show();
         QApplication::processEvents();

@@ -6,6 +6,8 @@
 #include "FakeBoards.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertySheet.h"
+#include "OBrdResourcesDlg.h"
+#include "OBrdSerialNoDlg.h"
 #include "OConfigApp.h"
 #include "OMainPropertyPgAbout.h"
 #include "OMainPropertyPgBrd.h"
@@ -98,6 +100,7 @@ private slots:
     void fileSavedOnOnePageLoadsOnAPageWithoutBoard();
     void fileThatFailsToLoadChangesNothing();
     void lpuBootOnlyTellsAndDiagnosticsStaysOff();
+    void boardInformationOpensTheDialogsOfThePagesBoard();
     void withoutDriverResourcesReportsTheMissingDriver();
     void programEndsWithTheSheetWithoutWriting();
     void helpOpensTheHelpPage();
@@ -124,7 +127,7 @@ void MainSheetTest::captionPagesAndButtons() {
     QVERIFY(!sheet.ConfigLoaded());
 
     // The General page's button is its default one: Enter presses it.
-    QVERIFY(Find<QPushButton>(sheet.GeneralPage(), "Resources")->isDefault());
+    QVERIFY(Find<QPushButton>(sheet.AboutPage(), "Resources")->isDefault());
     const ModalWatch<OMainResourcesDlg> resources([](OMainResourcesDlg&) {});
     QTest::keyClick(&sheet, Qt::Key_Return);
     QVERIFY(resources.Driven());
@@ -380,6 +383,29 @@ void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
     QVERIFY(!PageButton(sheet.BoardPage(0), "Diagnostics")->isEnabled());
 }
 
+void MainSheetTest::boardInformationOpensTheDialogsOfThePagesBoard() {
+    Rig rig;
+    rig.ShowSheet();
+    const OMainPropertyPgBrd& page = rig.OpenBoardPage(1);
+    const FakeBoard& board = rig.boards.Boards[1];
+    QString dram;
+    QString serialNo;
+    {
+        const ModalWatch<OBrdResourcesDlg> watch(
+            [&](OBrdResourcesDlg& dialog) { dram = Find<QLineEdit>(dialog, "DramSize")->text(); });
+        Press(page, "Resources");
+    }
+    {
+        const ModalWatch<OBrdSerialNoDlg> watch(
+            [&](OBrdSerialNoDlg& dialog) { serialNo = Find<QLineEdit>(dialog, "SerialNumber")->text(); });
+        Press(page, "SerialNo");
+    }
+    QCOMPARE(dram, QString::fromStdString(BrdResourcesContent(rig.boards.Parameters, 1).Fields[0].Value));
+    QCOMPARE(serialNo, QString::fromStdString(
+                           BrdSerialNoContent(board.Image.SerialNumber, board.Info).Fields[0].Value));
+    QVERIFY(rig.prompts.Messages.empty());
+}
+
 void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
     Rig rig;
     rig.channel.OpenSucceeds = false;
@@ -387,7 +413,7 @@ void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
 
     {
         const ModalWatch<OMainResourcesDlg> dialog([](OMainResourcesDlg&) {});
-        QTest::mouseClick(Find<QPushButton>(sheet.GeneralPage(), "Resources"), Qt::LeftButton);
+        QTest::mouseClick(Find<QPushButton>(sheet.AboutPage(), "Resources"), Qt::LeftButton);
         QVERIFY(!dialog.Driven());
     }
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
@@ -465,7 +491,7 @@ void MainSheetTest::ctrlTabMovesBetweenPagesBothWays() {
     QApplication::setActiveWindow(&sheet);
     QVERIFY(QTest::qWaitForWindowActive(&sheet));
     // From inside a page and from the buttons below the pages alike.
-    for (QWidget* focus : {static_cast<QWidget*>(Find<QPushButton>(sheet.GeneralPage(), "Resources")),
+    for (QWidget* focus : {static_cast<QWidget*>(Find<QPushButton>(sheet.AboutPage(), "Resources")),
                            static_cast<QWidget*>(sheet.Button(QDialogButtonBox::Ok))}) {
         for (const auto& [key, modifiers] : BackwardPageKeys()) {
             sheet.SetActivePage(0);

@@ -1,15 +1,25 @@
-// The pages of the board properties sheet: how each kind of control shows and stores its field, the
-// checks on typed numbers, and values that the controls cannot show.
+// The pages of the board properties sheet: every entry of the tables bound to its control, how each kind
+// of control shows and stores its field, the checks on typed numbers, and values that the controls
+// cannot show.
 
+#include "Driver.h"
 #include "OBrdPropertyPgE1.h"
 #include "OBrdPropertyPgGeneral.h"
 #include "OBrdPropertyPgT1.h"
+#include "OBrdResourcesDlg.h"
+#include "OBrdSerialNoDlg.h"
+#include "OMainPropertyPgAbout.h"
+#include "OMainPropertyPgBrd.h"
+#include "OMainPropertySheet.h"
+#include "OMainResourcesDlg.h"
 #include "RecordingPrompts.h"
+#include "ScriptedChannel.h"
 #include "SheetDriver.h"
 #include "Texts.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -23,10 +33,12 @@ namespace {
 // A shown sheet on `config`, with the given page active.
 struct OpenSheet {
     RecordingPrompts prompts;
+    std::unique_ptr<BrdPropertySheetModel> model;
     std::unique_ptr<OBrdPropertySheet> sheet;
 
     explicit OpenSheet(const BoardConfig& config, int page = 0)
-        : sheet(std::make_unique<OBrdPropertySheet>(config, prompts)) {
+        : model(std::make_unique<BrdPropertySheetModel>(config, prompts)),
+          sheet(std::make_unique<OBrdPropertySheet>(*model)) {
         sheet->show();
         QApplication::setActiveWindow(sheet.get());
         sheet->SetActivePage(page);
@@ -38,7 +50,7 @@ struct OpenSheet {
         const int page = sheet->ActivePage();
         sheet->SetActivePage(page == OBrdPropertySheet::General ? 0 : page + 1);
         BoardConfig config = original;
-        sheet->CopyBack(config);
+        model->CopyBack(config);
         return config;
     }
 };
@@ -54,12 +66,63 @@ QStringList Items(const QComboBox* list) {
     return items;
 }
 
+// Every entry of a page's tables finds a control of its kind by name, showing the table's text, and no
+// widget of the form is left with an empty text: the forms' texts all come from the tables.
+template <typename Button>
+void ExpectBound(const QWidget& form, std::span<const FieldControl> fields, std::span<const InfoField> info,
+                 std::span<const PageButtonControl<Button>> buttons) {
+    // The text of the widget `name` of class `kind`, none for a list or an edit field.
+    const auto text = [&form](std::string_view name, const char* kind) {
+        const auto* widget = form.findChild<QWidget*>(Text(name));
+        if (widget == nullptr || !widget->inherits(kind))
+            return QStringLiteral("no %1 %2").arg(QLatin1String(kind), Text(name));
+        if (widget->inherits("QComboBox") || widget->inherits("QLineEdit"))
+            return QString();
+        return widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString();
+    };
+    const auto label = [&](std::string_view name) { return text(std::string(name) + "Label", "QLabel"); };
+    for (const FieldControl& field : fields) {
+        const std::string name(field.Name);
+        switch (field.Kind) {
+        case ControlKind::List:
+            QCOMPARE(text(name, "QComboBox"), QString());
+            QCOMPARE(form.findChild<QComboBox*>(Text(name))->count(), qsizetype(field.Values->Items.size()));
+            QCOMPARE(label(name), Text(field.Label));
+            break;
+        case ControlKind::Check:
+            QCOMPARE(text(name, "QCheckBox"), Text(field.Label));
+            break;
+        case ControlKind::Number:
+        case ControlKind::Address:
+            QCOMPARE(text(name, "QLineEdit"), QString());
+            QCOMPARE(label(name), Text(field.Label));
+            break;
+        case ControlKind::Bits:
+            QCOMPARE(text(name + "Group", "QGroupBox"), Text(field.Label));
+            for (const BitBox& box : field.Boxes)
+                QCOMPARE(text(name + "_" + std::to_string(box.Bit), "QCheckBox"), Text(box.Label));
+            break;
+        }
+    }
+    for (const InfoField& field : info) {
+        QCOMPARE(text(field.Name, "QLineEdit"), QString());
+        QCOMPARE(label(field.Name), Text(field.Label));
+    }
+    for (const PageButtonControl<Button>& button : buttons)
+        QCOMPARE(text(button.Name, "QPushButton"), Text(button.Label));
+    for (const QLabel* shown : form.findChildren<QLabel*>())
+        QVERIFY2(!shown->text().isEmpty() || !shown->pixmap().isNull(), qPrintable(shown->objectName()));
+    for (const QAbstractButton* shown : form.findChildren<QAbstractButton*>())
+        QVERIFY2(!shown->text().isEmpty(), qPrintable(shown->objectName()));
+}
+
 } // namespace
 
 class PropertyPagesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void everyEntryOfTheTablesFindsItsControlWithItsText();
     void labelsAndItemsAsTheProgramShowsThem();
     void lfaSensitivityMapsPositionsToCodes();
     void listsAndBitBoxesStoreTheirCodes();
@@ -74,6 +137,31 @@ private slots:
     void foreignFlagIsPartiallyCheckedUntilClicked();
     void nothingIsClipped();
 };
+
+void PropertyPagesTest::everyEntryOfTheTablesFindsItsControlWithItsText() {
+    OpenSheet open(ValidConfig());
+    for (int page = 0; page < OBrdPropertySheet::PageCount; ++page) {
+        const BrdPropertyPageModel& model = open.model->Page(page);
+        ExpectBound(open.sheet->Page(page), model.Fields(), {}, model.Buttons());
+    }
+    ScriptedChannel channel;
+    Driver driver(channel);
+    OMainPropertySheet sheet(driver, open.prompts);
+    ExpectBound(sheet.AboutPage(), {}, {}, AboutPageButtons());
+    ExpectBound(sheet.BoardPage(0), {}, {}, BoardPageButtons());
+    const DriverParameters parameters;
+    for (const InfoDialogContent& content :
+         {MainResourcesContent(parameters), BrdResourcesContent(parameters, 0), BrdSerialNoContent(0, {})}) {
+        std::unique_ptr<QDialog> dialog;
+        if (content.Kind == InfoDialogKind::MainResources)
+            dialog = std::make_unique<OMainResourcesDlg>(content);
+        else if (content.Kind == InfoDialogKind::BrdResources)
+            dialog = std::make_unique<OBrdResourcesDlg>(content);
+        else
+            dialog = std::make_unique<OBrdSerialNoDlg>(content);
+        ExpectBound(*dialog, {}, content.Fields, std::span<const LiPageButtonControl>());
+    }
+}
 
 void PropertyPagesTest::labelsAndItemsAsTheProgramShowsThem() {
     OpenSheet open(ValidConfig(), OBrdPropertySheet::Li0T1);
@@ -178,7 +266,7 @@ void PropertyPagesTest::losEntryOutOfRangeIsRefused() {
     QCOMPARE(QApplication::focusWidget(), edit);
     QCOMPARE(edit->selectedText(), typed);
     BoardConfig config = original;
-    open.sheet->CopyBack(config);
+    open.model->CopyBack(config);
     QVERIFY(SameBytes(config, original));
 }
 

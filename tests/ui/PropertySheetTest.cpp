@@ -37,7 +37,8 @@ private slots:
 
 void PropertySheetTest::captionAndPagesInOrder() {
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    BrdPropertySheetModel model(ValidConfig(), prompts);
+    OBrdPropertySheet sheet(model);
     QCOMPARE(sheet.windowTitle(), QStringLiteral("Ruva-2 Properties"));
     const QStringList captions = {"Li0 (E1 mode)", "Li0 (T1 mode)", "Li1 (E1 mode)", "Li1 (T1 mode)",
                                   "General"};
@@ -67,7 +68,8 @@ void PropertySheetTest::okAtOnceKeepsEveryByte() {
     QFETCH(bool, visitAll);
     const BoardConfig original = foreign ? ForeignConfig() : ValidConfig();
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(original, prompts);
+    BrdPropertySheetModel model(original, prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     if (visitAll) {
         for (int page : {1, 2, 3, 4, 0, 4})
@@ -78,14 +80,15 @@ void PropertySheetTest::okAtOnceKeepsEveryByte() {
     QVERIFY(prompts.Messages.empty());
 
     BoardConfig config = original;
-    sheet.CopyBack(config);
+    model.CopyBack(config);
     QVERIFY(SameBytes(config, original));
 }
 
 void PropertySheetTest::okCopiesBackOnlyThePagesSettings() {
     const BoardConfig original = ValidConfig();
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(original, prompts);
+    BrdPropertySheetModel model(original, prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     sheet.SetActivePage(OBrdPropertySheet::Li1T1);
     TypeInto(Find<QLineEdit>(sheet.Page(OBrdPropertySheet::Li1T1), "LineLength"), "7");
@@ -94,7 +97,7 @@ void PropertySheetTest::okCopiesBackOnlyThePagesSettings() {
     Click(sheet.Button(QDialogButtonBox::Ok));
 
     BoardConfig config = original;
-    sheet.CopyBack(config);
+    model.CopyBack(config);
     BoardConfig expected = original;
     expected.Image.Li[1].T1.LineLength = 7;
     expected.General.DefaultMode[1] = 1;
@@ -132,14 +135,15 @@ void PropertySheetTest::copyFromOtherLiTakesTheLastStoredCopy() {
 void PropertySheetTest::copyFromOtherLiOfAPageNeverShown() {
     const BoardConfig original = ValidConfig();
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(original, prompts);
+    BrdPropertySheetModel model(original, prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QVERIFY(sheet.SetActivePage(OBrdPropertySheet::Li0T1));
     Click(Find<QPushButton>(sheet.Page(OBrdPropertySheet::Li0T1), "CopyFromOtherLi"));
     Click(sheet.Button(QDialogButtonBox::Ok));
 
     BoardConfig config = original;
-    sheet.CopyBack(config);
+    model.CopyBack(config);
     QCOMPARE(config.Image.Li[0].T1, original.Image.Li[1].T1);
     QCOMPARE(config.Image.Li[1].T1, original.Image.Li[1].T1);
     QCOMPARE(config.Image.Li[0].E1, original.Image.Li[0].E1);
@@ -148,7 +152,8 @@ void PropertySheetTest::copyFromOtherLiOfAPageNeverShown() {
 void PropertySheetTest::defaultValuesTouchOnlyTheirOwnPage() {
     BoardConfig original = ForeignConfig();
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(original, prompts);
+    BrdPropertySheetModel model(original, prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QVERIFY(sheet.SetActivePage(OBrdPropertySheet::Li1E1));
     Click(Find<QPushButton>(sheet.Page(OBrdPropertySheet::Li1E1), "DefaultValues"));
@@ -159,7 +164,7 @@ void PropertySheetTest::defaultValuesTouchOnlyTheirOwnPage() {
     Click(sheet.Button(QDialogButtonBox::Ok));
 
     BoardConfig config = original;
-    sheet.CopyBack(config);
+    model.CopyBack(config);
     BoardConfig expected = original;
     SetE1Defaults(expected.Image.Li[1].E1);
     QVERIFY(SameBytes(config, expected));
@@ -242,7 +247,8 @@ void PropertySheetTest::everyControlEnablesApply() {
     QFETCH(int, page);
     QFETCH(QString, name);
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    BrdPropertySheetModel model(ValidConfig(), prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QVERIFY(sheet.SetActivePage(page));
     QVERIFY(!sheet.IsChanged());
@@ -273,7 +279,8 @@ void PropertySheetTest::editPropertiesRunsModally() {
 
 void PropertySheetTest::helpButtonAsksForHelp() {
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    BrdPropertySheetModel model(ValidConfig(), prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QApplication::setActiveWindow(&sheet);
     QVERIFY(QTest::qWaitForWindowActive(&sheet));
@@ -287,7 +294,8 @@ void PropertySheetTest::helpButtonAsksForHelp() {
 
 void PropertySheetTest::ctrlTabMovesBetweenPagesBothWays() {
     RecordingPrompts prompts;
-    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    BrdPropertySheetModel model(ValidConfig(), prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QApplication::setActiveWindow(&sheet);
     QVERIFY(QTest::qWaitForWindowActive(&sheet));
@@ -321,7 +329,8 @@ public:
 
 void PropertySheetTest::tabBarStaysOnARefusingPage() {
     TabWatchingPrompts prompts;
-    OBrdPropertySheet sheet(ValidConfig(), prompts);
+    BrdPropertySheetModel model(ValidConfig(), prompts);
+    OBrdPropertySheet sheet(model);
     sheet.show();
     QApplication::setActiveWindow(&sheet);
     QVERIFY(QTest::qWaitForWindowActive(&sheet));

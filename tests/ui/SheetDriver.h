@@ -4,6 +4,7 @@
 
 #include "BoardConfig.h"
 #include "OBrdPropertySheet.h"
+#include "QtModalWindows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -165,11 +166,13 @@ private:
     bool driven_ = false;
 };
 
-// Runs EditProperties on `config`, with `drive` acting on the sheet once it is shown.
+// Runs EditProperties on `config` with the Qt program's windows, with `drive` acting on the sheet once
+// it is shown.
 inline bool RunEditProperties(BoardConfig& config, Prompts& prompts,
                               const std::function<void(OBrdPropertySheet&)>& drive) {
     const ModalWatch<OBrdPropertySheet> watch(drive);
-    return EditProperties(config, prompts);
+    QtModalWindows windows(nullptr);
+    return EditProperties(config, prompts, windows);
 }
 
 } // namespace ruva::test

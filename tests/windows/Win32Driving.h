@@ -2,7 +2,7 @@
 // Driving ruvasetw.exe's windows in process by their window messages, for the tests and the grab
 // program.
 
-#include "BoardPage.h"
+#include "MainPropertyPgBrdModel.h"
 #include "Resource.h"
 #include "WinText.h"
 
@@ -27,10 +27,9 @@ inline std::string ItemText(HWND dialog, int id) {
 
 // The control identifier of a board page's button.
 inline int ButtonId(BoardPageButton id) {
-    const auto buttons = BoardPageButtons();
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        if (buttons[k].Id == id)
-            return IDC_PAGE_BUTTON(static_cast<int>(k));
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        if (button.Id == id)
+            return win32::ControlId(button.Name);
     return -1;
 }
 

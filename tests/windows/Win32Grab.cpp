@@ -4,15 +4,15 @@
 // three information dialogs. scripts/screenshots-windows turns them into the pictures of
 // docs/screenshots/windows.
 
-#include "BoardPropertiesSheet.h"
+#include "BrdPropertySheet.h"
 #include "Driver.h"
-#include "InfoDialog.h"
-#include "MainSheet.h"
-#include "MainSheetWindow.h"
+#include "MainPropertySheet.h"
+#include "MainPropertySheetModel.h"
 #include "ModalWindows.h"
 #include "RecordingPrompts.h"
 #include "SimChannel.h"
 #include "Win32Driving.h"
+#include "WinInfoDialog.h"
 
 #include <windows.h>
 
@@ -100,14 +100,14 @@ void Grab(HWND window, const std::string& name) {
 struct GrabWindows : ModalWindows {
     HWND Owner = nullptr;
 
-    bool RunBoardProperties(BoardPropertiesModel& model) override {
-        win32::BoardPropertiesSheet sheet(model, {});
+    bool RunBoardProperties(BrdPropertySheetModel& model) override {
+        win32::BrdPropertySheet sheet(model, {});
         sheet.Show(Owner, SheetMode::Modeless);
         Pump();
         static const char* const names[] = {"brd-properties-li0-e1", "brd-properties-li0-t1",
                                             "brd-properties-li1-e1", "brd-properties-li1-t1",
                                             "brd-properties-general"};
-        for (int page = 0; page < BoardPropertiesModel::PageCount; ++page) {
+        for (int page = 0; page < BrdPropertySheetModel::PageCount; ++page) {
             PropSheet_SetCurSel(sheet.Window(), nullptr, page);
             Pump();
             Grab(sheet.Window(), names[page]);
@@ -123,13 +123,13 @@ struct GrabWindows : ModalWindows {
         HWND dialog = win32::ShowInfoDialog(Owner, content, SheetMode::Modeless);
         Pump();
         switch (content.Kind) {
-        case InfoDialogKind::SharedResources:
+        case InfoDialogKind::MainResources:
             Grab(dialog, "main-resources");
             break;
-        case InfoDialogKind::BoardResources:
+        case InfoDialogKind::BrdResources:
             Grab(dialog, "board-resources");
             break;
-        case InfoDialogKind::SerialNumbers:
+        case InfoDialogKind::BrdSerialNo:
             Grab(dialog, "board-serial-numbers");
             break;
         }
@@ -157,8 +157,8 @@ int main(int argc, char** argv) {
     OpenDriverAtStart(driver);
     RecordingPrompts prompts;
     GrabWindows windows;
-    MainSheetModel model(driver, prompts);
-    win32::MainSheetWindow sheet(model, windows, {});
+    MainPropertySheetModel model(driver, prompts);
+    win32::MainPropertySheet sheet(model, windows, {});
     sheet.Show(SheetMode::Modeless);
     windows.Owner = sheet.Window();
     // Away from the screen's corner, so that nothing is cut off at its edges.
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
     Pump();
 
     Grab(sheet.Window(), "main-general");
-    Press(sheet.Page(0), IDC_RESOURCES);
+    Press(sheet.Page(0), win32::ControlId("Resources"));
 
     PropSheet_SetCurSel(sheet.Window(), nullptr, 1);
     Pump();

@@ -1,14 +1,13 @@
 // ruvasetw.exe's windows driven in process by their window messages: the main sheet and the board
 // properties sheet run modeless, over boards simulated in process, with recorded messages and file
 // choices. What each page decides is tested with the page logic; these tests show that the Win32
-// front end shows it, reads it back and passes each command on.
+// front end binds every entry of the tables by name, shows it, reads it back and passes each command on.
 
-#include "BoardPropertiesSheet.h"
+#include "BrdPropertySheet.h"
 #include "Driver.h"
-#include "InfoDialog.h"
 #include "InfoDialogs.h"
-#include "MainSheet.h"
-#include "MainSheetWindow.h"
+#include "MainPropertySheet.h"
+#include "MainPropertySheetModel.h"
 #include "MessageFormat.h"
 #include "ModalWindows.h"
 #include "RecordingPrompts.h"
@@ -16,6 +15,8 @@
 #include "SimChannel.h"
 #include "Texts.h"
 #include "Win32Driving.h"
+#include "WinInfoDialog.h"
+#include "WinPageControls.h"
 #include "WinPrompts.h"
 #include "WinText.h"
 
@@ -27,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -63,12 +65,11 @@ void Type(HWND page, int id, std::string_view text) {
     Pump();
 }
 
-// The field index of a named field in a page's table.
-int FieldId(const PageModel& page, std::string_view name, int box = 0) {
-    const auto fields = page.Fields();
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        if (fields[i].Name == name)
-            return IDC_FIELD(static_cast<int>(i)) + box;
+// The control of a named field of a page's table, or of box `box` of a bit field.
+int FieldId(const BrdPropertyPageModel& page, std::string_view name, std::size_t box = 0) {
+    for (const FieldControl& field : page.Fields())
+        if (field.Name == name)
+            return win32::ControlId(name) + (field.Kind == ControlKind::Bits ? int(field.Boxes[box].Bit) : 0);
     ADD_FAILURE() << "no field " << name;
     return -1;
 }
@@ -84,12 +85,12 @@ struct ShownDialog {
 // sheet, and each dialog is read and closed with OK.
 struct TestWindows : ModalWindows {
     HWND Owner = nullptr;
-    std::function<void(win32::BoardPropertiesSheet&, BoardPropertiesModel&)> Drive;
+    std::function<void(win32::BrdPropertySheet&, BrdPropertySheetModel&)> Drive;
     std::vector<ShownDialog> Dialogs;
     int HelpRequests = 0;
 
-    bool RunBoardProperties(BoardPropertiesModel& model) override {
-        win32::BoardPropertiesSheet sheet(model, [this](HWND) { ++HelpRequests; });
+    bool RunBoardProperties(BrdPropertySheetModel& model) override {
+        win32::BrdPropertySheet sheet(model, [this](HWND) { ++HelpRequests; });
         sheet.Show(Owner, SheetMode::Modeless);
         Pump();
         if (Drive)
@@ -107,8 +108,17 @@ struct TestWindows : ModalWindows {
     void ShowInformation(const InfoDialogContent& content) override {
         HWND dialog = win32::ShowInfoDialog(Owner, content, SheetMode::Modeless);
         ShownDialog shown{win32::Text(dialog), ItemText(dialog, IDC_INTRO), {}};
-        for (int i = 0; GetDlgItem(dialog, IDC_FIELD(i)) != nullptr; ++i)
-            shown.Fields.emplace_back(ItemText(dialog, IDC_FIELD_LABEL(i)), ItemText(dialog, IDC_FIELD(i)));
+        // The fields in the template's order, top to bottom: each label, then its value.
+        std::string label;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t kind[16] = {};
+            GetClassNameW(child, kind, 16);
+            if (lstrcmpiW(kind, L"Edit") == 0)
+                shown.Fields.emplace_back(label, win32::Text(child));
+            else if (GetDlgCtrlID(child) != IDC_INTRO && GetDlgCtrlID(child) != IDOK)
+                label = win32::Text(child);
+        }
         Dialogs.push_back(shown);
         SendMessageW(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_FALSE(IsWindow(dialog)) << "OK closes the dialog";
@@ -121,9 +131,9 @@ struct Rig {
     Driver Board{Channel};
     RecordingPrompts Prompts;
     TestWindows Windows;
-    MainSheetModel Model{Board, Prompts};
+    MainPropertySheetModel Model{Board, Prompts};
     int HelpRequests = 0;
-    win32::MainSheetWindow Sheet{Model, Windows, [this](HWND) { ++HelpRequests; }};
+    win32::MainPropertySheet Sheet{Model, Windows, [this](HWND) { ++HelpRequests; }};
 
     explicit Rig(sim::SimState state = sim::FreshState(2), bool driverInstalled = true)
         : Channel(std::move(state)) {
@@ -162,6 +172,74 @@ std::map<BoardPageButton, bool> Expected(bool available, bool loaded, bool saveT
             {B::EditProperties, loaded}, {B::LoadFromBoard, available}, {B::SaveToBoard, saveToBoard}};
 }
 
+// Every field and button of a page's tables finds the control of its kind by its name, with the table's
+// text. The page's controls are found by name whatever the order of the table: values stored through
+// the fields in reverse order are read back in table order.
+template <typename Button>
+void ExpectBoundByName(HWND page, std::span<const FieldControl> fields,
+                       std::span<const PageButtonControl<Button>> buttons) {
+    const auto kind = [page](int id) {
+        wchar_t name[16] = {};
+        GetClassNameW(GetDlgItem(page, id), name, 16);
+        return Narrow(name);
+    };
+    for (const FieldControl& field : fields) {
+        SCOPED_TRACE(std::string(field.Name));
+        const int id = win32::ControlId(field.Name);
+        if (field.Kind == ControlKind::Check) {
+            EXPECT_EQ(ItemText(page, id), field.Label);
+        } else {
+            EXPECT_EQ(ItemText(page, win32::LabelId(field.Name)), field.Label);
+        }
+        for (const BitBox& box : field.Boxes) {
+            EXPECT_EQ(kind(id + int(box.Bit)), "Button");
+            EXPECT_EQ(ItemText(page, id + int(box.Bit)), box.Label);
+        }
+        if (field.Kind != ControlKind::Bits) {
+            EXPECT_EQ(kind(id), field.Kind == ControlKind::List    ? "ComboBox"
+                                : field.Kind == ControlKind::Check ? "Button"
+                                                                   : "Edit");
+        }
+    }
+    for (const PageButtonControl<Button>& button : buttons)
+        EXPECT_EQ(ItemText(page, win32::ControlId(button.Name)), button.Label);
+
+    const std::vector<FieldControl> reversed(fields.rbegin(), fields.rend());
+    win32::WinPageControls inReverse(page, reversed);
+    win32::WinPageControls inOrder(page, fields);
+    const auto boxes = [](const FieldControl& field) -> std::size_t {
+        return field.Kind == ControlKind::Check  ? 1
+               : field.Kind == ControlKind::Bits ? field.Boxes.size()
+                                                 : 0;
+    };
+    const auto edit = [](const FieldControl& field) {
+        return field.Kind == ControlKind::Number || field.Kind == ControlKind::Address;
+    };
+    const auto state = [](std::size_t i, std::size_t box) {
+        return (i + box) % 2 != 0 ? CheckState::Checked : CheckState::Unchecked;
+    };
+    for (std::size_t i = 0; i < reversed.size(); ++i) {
+        if (reversed[i].Kind == ControlKind::List)
+            inReverse.SelectItem(i, int(i % reversed[i].Values->Items.size()));
+        if (edit(reversed[i]))
+            inReverse.SetText(i, std::to_string(i));
+        for (std::size_t box = 0; box < boxes(reversed[i]); ++box)
+            inReverse.SetCheck(i, box, state(i, box));
+    }
+    for (std::size_t j = 0; j < fields.size(); ++j) {
+        SCOPED_TRACE(std::string(fields[j].Name));
+        const std::size_t i = fields.size() - 1 - j; // the same field in the reversed table
+        if (fields[j].Kind == ControlKind::List) {
+            EXPECT_EQ(inOrder.SelectedItem(j), int(i % fields[j].Values->Items.size()));
+        }
+        if (edit(fields[j])) {
+            EXPECT_EQ(inOrder.Text(j), std::to_string(i));
+        }
+        for (std::size_t box = 0; box < boxes(fields[j]); ++box)
+            EXPECT_EQ(inOrder.Check(j, box), state(i, box));
+    }
+}
+
 std::string TempFile(const char* name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
@@ -181,7 +259,7 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
         item.pszText = text;
         item.cchTextMax = 64;
         TabCtrl_GetItem(tabs, i, &item);
-        EXPECT_EQ(Narrow(text), MainSheetModel::PageCaption(i));
+        EXPECT_EQ(Narrow(text), MainPropertySheetModel::PageCaption(i));
     }
     EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
     EXPECT_EQ(ItemText(rig.Sheet.Page(0), IDC_PRODUCT_LINE), texts::AboutProductLine);
@@ -197,6 +275,25 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
     EXPECT_NE(GetDlgItem(sheet, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(sheet, IDHELP), nullptr);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, ApplyButton)));
+}
+
+TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
+    Rig rig;
+    ExpectBoundByName(rig.OpenPage(0), {}, AboutPageButtons());
+    HWND board0 = rig.OpenBoardPage(0);
+    ExpectBoundByName(board0, {}, BoardPageButtons());
+    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    int pages = 0;
+    rig.Windows.Drive = [&pages](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+        for (int index = 0; index < BrdPropertySheetModel::PageCount; ++index, ++pages) {
+            PropSheet_SetCurSel(sheet.Window(), nullptr, index);
+            Pump();
+            const BrdPropertyPageModel& page = model.Page(index);
+            ExpectBoundByName(sheet.Page(index), page.Fields(), page.Buttons());
+        }
+    };
+    rig.Press(board0, BoardPageButton::EditProperties);
+    EXPECT_EQ(pages, BrdPropertySheetModel::PageCount);
 }
 
 TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheSheet) {
@@ -276,7 +373,7 @@ TEST(Win32BoardPage, WithoutTheDriverOnlyTheFileButtonsWorkAndResourcesReportsEr
     Rig rig(sim::FreshState(2), false);
     EXPECT_EQ(Rig::Enabled(rig.OpenBoardPage(0)), Expected(false, false, false));
     EXPECT_TRUE(rig.Prompts.Messages.empty()) << "nothing is said at start or on the board check";
-    Click(rig.OpenPage(0), IDC_RESOURCES);
+    Click(rig.OpenPage(0), win32::ControlId("Resources"));
     EXPECT_EQ(rig.Prompts.Messages,
               (std::vector<ShownMessage>{
                   {FormatText(texts::DriverError, {52, texts::DriverNotInstalled}), MessageIcon::Stop}}));
@@ -327,12 +424,12 @@ TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) 
     // An edit on every kind of control of Li0 (E1 mode), then Apply, then Cancel: nothing reaches the
     // configuration. The same edits with OK do.
     for (const bool ok : {false, true}) {
-        rig.Windows.Drive = [ok](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
-            HWND page = sheet.Page(BoardPropertiesModel::Li0E1);
+        rig.Windows.Drive = [ok](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+            HWND page = sheet.Page(BrdPropertySheetModel::Li0E1);
             ASSERT_NE(page, nullptr);
             HWND apply = GetDlgItem(sheet.Window(), ApplyButton);
             EXPECT_FALSE(IsWindowEnabled(apply));
-            const PageModel& e1 = model.Page(BoardPropertiesModel::Li0E1);
+            const BrdPropertyPageModel& e1 = model.Page(BrdPropertySheetModel::Li0E1);
             Choose(page, FieldId(e1, "TransmitLineCode"), 0); // AMI
             EXPECT_TRUE(IsWindowEnabled(apply)) << "a list enables Apply";
             PropSheet_PressButton(sheet.Window(), PSBTN_APPLYNOW);
@@ -346,10 +443,10 @@ TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) 
             EXPECT_TRUE(IsWindowEnabled(apply)) << "a check box enables Apply";
 
             // The T1 page's clear channels TS1 and TS24.
-            PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li0T1);
+            PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::Li0T1);
             Pump();
-            HWND t1 = sheet.Page(BoardPropertiesModel::Li0T1);
-            const PageModel& t1Model = model.Page(BoardPropertiesModel::Li0T1);
+            HWND t1 = sheet.Page(BrdPropertySheetModel::Li0T1);
+            const BrdPropertyPageModel& t1Model = model.Page(BrdPropertySheetModel::Li0T1);
             Click(t1, FieldId(t1Model, "ClearChannels", 0));
             Click(t1, FieldId(t1Model, "ClearChannels", 23));
             PropSheet_PressButton(sheet.Window(), ok ? PSBTN_OK : PSBTN_CANCEL);
@@ -378,11 +475,11 @@ TEST(Win32BoardProperties, ARefusedEntryIsReportedOnceAndKeepsTheSheetOpenOnItsF
     const BoardConfig loaded = rig.Model.Config();
     rig.Prompts.Messages.clear();
 
-    rig.Windows.Drive = [&rig](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
-        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1T1);
+    rig.Windows.Drive = [&rig](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::Li1T1);
         Pump();
-        HWND page = sheet.Page(BoardPropertiesModel::Li1T1);
-        const int lineLength = FieldId(model.Page(BoardPropertiesModel::Li1T1), "LineLength");
+        HWND page = sheet.Page(BrdPropertySheetModel::Li1T1);
+        const int lineLength = FieldId(model.Page(BrdPropertySheetModel::Li1T1), "LineLength");
         Type(page, lineLength, "ab");
         PropSheet_PressButton(sheet.Window(), PSBTN_OK);
         Pump();
@@ -391,7 +488,7 @@ TEST(Win32BoardProperties, ARefusedEntryIsReportedOnceAndKeepsTheSheetOpenOnItsF
         EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), page) << "the sheet stays open on the page";
         EXPECT_EQ(GetFocus(), GetDlgItem(page, lineLength));
         // Another tab is refused as well.
-        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::General);
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::General);
         Pump();
         EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), page);
     };
@@ -405,22 +502,22 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
     rig.Press(board0, BoardPageButton::LoadFromBoard);
     const BoardConfig loaded = rig.Model.Config();
 
-    rig.Windows.Drive = [](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
-        HWND li0 = sheet.Page(BoardPropertiesModel::Li0E1);
-        const int los = FieldId(model.Page(BoardPropertiesModel::Li0E1), "LOSRecovery");
+    rig.Windows.Drive = [](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+        HWND li0 = sheet.Page(BrdPropertySheetModel::Li0E1);
+        const int los = FieldId(model.Page(BrdPropertySheetModel::Li0E1), "LOSRecovery");
         Type(li0, los, "7");
-        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1E1);
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::Li1E1);
         Pump();
-        HWND li1 = sheet.Page(BoardPropertiesModel::Li1E1);
-        EXPECT_EQ(ItemText(li1, IDC_PAGE_BUTTON(0)), "Copy From Other Li");
-        Click(li1, IDC_PAGE_BUTTON(0));
+        HWND li1 = sheet.Page(BrdPropertySheetModel::Li1E1);
+        EXPECT_EQ(ItemText(li1, win32::ControlId("CopyFromOtherLi")), "Copy From Other Li");
+        Click(li1, win32::ControlId("CopyFromOtherLi"));
         EXPECT_EQ(ItemText(li1, los), "7");
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet.Window(), ApplyButton)));
 
-        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::General);
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::General);
         Pump();
-        HWND general = sheet.Page(BoardPropertiesModel::General);
-        const int address = FieldId(model.Page(BoardPropertiesModel::General), "HdlcStartAddress");
+        HWND general = sheet.Page(BrdPropertySheetModel::General);
+        const int address = FieldId(model.Page(BrdPropertySheetModel::General), "HdlcStartAddress");
         EXPECT_EQ(ItemText(general, address), "0x8000");
         Type(general, address, "0100001"); // octal
         PropSheet_PressButton(sheet.Window(), PSBTN_HELP);
@@ -437,13 +534,13 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
     EXPECT_EQ(rig.Windows.HelpRequests, 1);
 
     // Default Values on Li1 (T1 mode) changes that page alone; Cancel keeps all.
-    rig.Windows.Drive = [](win32::BoardPropertiesSheet& sheet, BoardPropertiesModel& model) {
-        PropSheet_SetCurSel(sheet.Window(), nullptr, BoardPropertiesModel::Li1T1);
+    rig.Windows.Drive = [](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
+        PropSheet_SetCurSel(sheet.Window(), nullptr, BrdPropertySheetModel::Li1T1);
         Pump();
-        HWND page = sheet.Page(BoardPropertiesModel::Li1T1);
-        const int lineLength = FieldId(model.Page(BoardPropertiesModel::Li1T1), "LineLength");
+        HWND page = sheet.Page(BrdPropertySheetModel::Li1T1);
+        const int lineLength = FieldId(model.Page(BrdPropertySheetModel::Li1T1), "LineLength");
         Type(page, lineLength, "5");
-        Click(page, IDC_PAGE_BUTTON(1));
+        Click(page, win32::ControlId("DefaultValues"));
         T1Settings defaults{};
         SetT1Defaults(defaults);
         EXPECT_EQ(ItemText(page, lineLength), std::to_string(defaults.LineLength));
@@ -455,7 +552,7 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
 
 TEST(Win32InfoDialogs, ShowTheValuesOfTheSharedLogicForTheirBoard) {
     Rig rig;
-    Click(rig.OpenPage(0), IDC_RESOURCES);
+    Click(rig.OpenPage(0), win32::ControlId("Resources"));
     ASSERT_EQ(rig.Windows.Dialogs.size(), 1u);
     const ShownDialog& shared = rig.Windows.Dialogs[0];
     EXPECT_EQ(shared.Title, texts::ResourcesTitle);
@@ -475,8 +572,8 @@ TEST(Win32InfoDialogs, ShowTheValuesOfTheSharedLogicForTheirBoard) {
     DriverParameters parameters;
     ASSERT_EQ(rig.Board.GetDriverParameters(parameters), 1);
     for (const auto& [shown, content] :
-         {std::pair{rig.Windows.Dialogs[1], BoardResources(parameters, 1)},
-          std::pair{rig.Windows.Dialogs[2], SerialNumbers(board.Image.SerialNumber, board.Info)}}) {
+         {std::pair{rig.Windows.Dialogs[1], BrdResourcesContent(parameters, 1)},
+          std::pair{rig.Windows.Dialogs[2], BrdSerialNoContent(board.Image.SerialNumber, board.Info)}}) {
         EXPECT_EQ(shown.Title, content.Title);
         EXPECT_EQ(shown.Intro, content.Intro);
         ASSERT_EQ(shown.Fields.size(), content.Fields.size());
@@ -523,7 +620,7 @@ BOOL CALLBACK FindSheet(HWND window, LPARAM lParam) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process == found.Process && IsWindowVisible(window) &&
-        win32::Text(window) == MainSheetModel::Caption()) {
+        win32::Text(window) == MainPropertySheetModel::Caption()) {
         found.Window = window;
         return FALSE;
     }

@@ -3,7 +3,7 @@
 // "Serial Numbers and Revisions", each an introduction, read-only fields and OK.
 
 #include "InfoDialogs.h"
-#include "Sheets.h"
+#include "WinModalWindows.h"
 
 #include <windows.h>
 

@@ -1,10 +1,16 @@
 #pragma once
-// What the program's property sheets share: the module's resources, the program icon, the pictures of
-// the pages, and Help.
+// The program's resources: the module that holds them, the program icon, the pictures of the pages, and
+// the help page, installed beside the program as help\ruvasetw.html and opened with the program that
+// Windows has for web pages.
 
 #include <windows.h>
 
 #include <functional>
+#include <string>
+
+namespace ruva {
+class Prompts;
+}
 
 namespace ruva::win32 {
 
@@ -18,9 +24,9 @@ HICON ProgramIcon(bool large);
 // Draws a bitmap resource with its transparency, centred in an owner-drawn static control.
 void DrawBitmap(const DRAWITEMSTRUCT& item, int bitmapId);
 
-// How a sheet or dialog is shown: modally (the call returns when it has closed), as the program shows
-// them, or modeless (the call returns its window at once; the caller passes its messages and destroys
-// it once it has closed), as the tests drive them.
-enum class SheetMode { Modal, Modeless };
+// The help page's path, beside the running program.
+std::wstring HelpPagePath();
+// Opens it; a page that cannot be opened is reported through `prompts`.
+void ShowHelpPage(HWND from, Prompts& prompts);
 
 } // namespace ruva::win32

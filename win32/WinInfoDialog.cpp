@@ -1,4 +1,4 @@
-#include "InfoDialog.h"
+#include "WinInfoDialog.h"
 
 #include "Resource.h"
 #include "WinText.h"
@@ -14,11 +14,11 @@ struct InfoDialogStart {
 
 int TemplateOf(InfoDialogKind kind) {
     switch (kind) {
-    case InfoDialogKind::SharedResources:
+    case InfoDialogKind::MainResources:
         return IDD_MAIN_RESOURCES;
-    case InfoDialogKind::BoardResources:
+    case InfoDialogKind::BrdResources:
         return IDD_BRD_RESOURCES;
-    case InfoDialogKind::SerialNumbers:
+    case InfoDialogKind::BrdSerialNo:
         break;
     }
     return IDD_BRD_SERIAL_NO;
@@ -32,9 +32,9 @@ INT_PTR CALLBACK InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         const InfoDialogContent& content = *start.Content;
         SetText(dialog, content.Title);
         SetItemText(dialog, IDC_INTRO, content.Intro);
-        for (std::size_t i = 0; i < content.Fields.size(); ++i) {
-            SetItemText(dialog, IDC_FIELD_LABEL(static_cast<int>(i)), content.Fields[i].Label);
-            SetItemText(dialog, IDC_FIELD(static_cast<int>(i)), content.Fields[i].Value);
+        for (const InfoField& field : content.Fields) {
+            SetItemText(dialog, LabelId(field.Name), field.Label);
+            SetItemText(dialog, ControlId(field.Name), field.Value);
         }
         // The focus on OK, not on the first value with its text selected.
         SetFocus(GetDlgItem(dialog, IDOK));

@@ -1,7 +1,7 @@
-#include "BoardPage.h"
+#include "MainPropertyPgBrdModel.h"
 
-#include "BoardProperties.h"
 #include "BoardTransfer.h"
+#include "BrdPropertySheetModel.h"
 #include "ConfigLoader.h"
 #include "ConfigSave.h"
 #include "InfoDialogs.h"
@@ -32,7 +32,6 @@ std::span<const BoardPageButtonControl> BoardPageButtons() {
 }
 
 bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded) {
-    const ConfigButtons config = ConfigDependentButtons(configLoaded, boardAvailable);
     switch (button) {
     case BoardPageButton::Resources:
     case BoardPageButton::SerialNo:
@@ -44,11 +43,10 @@ bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoade
     case BoardPageButton::LoadFromFile:
         return true;
     case BoardPageButton::SaveToFile:
-        return config.SaveToFile;
     case BoardPageButton::EditProperties:
-        return config.EditProperties;
+        return configLoaded;
     case BoardPageButton::SaveToBoard:
-        return config.SaveToBoard;
+        return configLoaded && boardAvailable;
     }
     return false;
 }
@@ -64,32 +62,34 @@ FileDialogOptions ConfigFileDialog() {
             .ConfirmOverwrite = true};
 }
 
-BoardPageModel::BoardPageModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
-                               Prompts& prompts)
+MainPropertyPgBrdModel::MainPropertyPgBrdModel(int boardNumber, BoardConfig& config, bool& configLoaded,
+                                               Driver& driver, Prompts& prompts)
     : config_(config), configLoaded_(configLoaded), boardNumber_(boardNumber), driver_(driver),
       prompts_(prompts) {}
 
-void BoardPageModel::Initialise() {
+void MainPropertyPgBrdModel::Initialise() {
     if (initialised_)
         return;
     initialised_ = true;
     boardAvailable_ = CheckBoard(driver_, prompts_, boardNumber_, config_);
 }
 
-bool BoardPageModel::IsEnabled(BoardPageButton button) const {
+bool MainPropertyPgBrdModel::IsEnabled(BoardPageButton button) const {
     if (!initialised_)
         return button == BoardPageButton::LoadFromFile;
     return ButtonEnabled(button, boardAvailable_, configLoaded_);
 }
 
-void BoardPageModel::Press(BoardPageButton button, ModalWindows& windows) {
+void MainPropertyPgBrdModel::Press(BoardPageButton button, ModalWindows& windows) {
+    if (!IsEnabled(button))
+        return;
     switch (button) {
     case BoardPageButton::Resources:
-        if (const auto content = ReadBoardResources(driver_, prompts_, boardNumber_))
+        if (const auto content = ReadBrdResources(driver_, prompts_, boardNumber_))
             windows.ShowInformation(*content);
         break;
     case BoardPageButton::SerialNo:
-        if (const auto content = ReadSerialNumbers(driver_, prompts_, boardNumber_))
+        if (const auto content = ReadBrdSerialNo(driver_, prompts_, boardNumber_))
             windows.ShowInformation(*content);
         break;
     case BoardPageButton::Diagnostics:
@@ -116,7 +116,7 @@ void BoardPageModel::Press(BoardPageButton button, ModalWindows& windows) {
     }
 }
 
-void BoardPageModel::LoadFromFile() {
+void MainPropertyPgBrdModel::LoadFromFile() {
     const auto path = prompts_.ChooseFileToOpen(ConfigFileDialog());
     if (!path)
         return;
@@ -127,7 +127,7 @@ void BoardPageModel::LoadFromFile() {
         configLoaded_ = true;
 }
 
-void BoardPageModel::SaveToFile() {
+void MainPropertyPgBrdModel::SaveToFile() {
     const auto path = prompts_.ChooseFileToSave(ConfigFileDialog());
     if (!path)
         return;
@@ -135,18 +135,16 @@ void BoardPageModel::SaveToFile() {
     ruva::SaveToFile(configFileName_, boardNumber_, config_, driver_, prompts_);
 }
 
-void BoardPageModel::LoadFromBoard() {
+void MainPropertyPgBrdModel::LoadFromBoard() {
     ruva::LoadFromBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
 }
 
-void BoardPageModel::SaveToBoard() {
+void MainPropertyPgBrdModel::SaveToBoard() {
     ruva::SaveToBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
 }
 
-void BoardPageModel::EditProperties(ModalWindows& windows) {
-    ruva::EditProperties(config_, prompts_, [&windows](BoardPropertiesModel& sheet) {
-        return windows.RunBoardProperties(sheet);
-    });
+void MainPropertyPgBrdModel::EditProperties(ModalWindows& windows) {
+    ruva::EditProperties(config_, prompts_, windows);
 }
 
 } // namespace ruva

@@ -2,7 +2,7 @@
 // What both property sheets keep of their pages: the pages' dialogs once created, their titles, and
 // the dialog procedure that ties each page to its sheet and hands its messages to the sheet.
 
-#include "Sheets.h"
+#include "WinModalWindows.h"
 #include "WinText.h"
 
 #include <prsht.h>
@@ -24,7 +24,7 @@ inline INT_PTR Answer(HWND page, LONG_PTR result) {
 // OnCommand(index, page, wParam); other messages a page gets go to OnPageMessage(message, lParam),
 // which answers FALSE for those it leaves to the dialog. Help (the button or F1) is answered here.
 template <class Sheet, int Count>
-class SheetPages {
+class PropertySheetPages {
 public:
     HWND Window() const { return window_; }
     // A page's dialog, once the page has been created (when first shown); else null.
@@ -32,7 +32,7 @@ public:
 
 protected:
     // The pages are titled `Sheet::PageCaption(index)`.
-    explicit SheetPages(ShowHelpFunction help) : help_(std::move(help)) {
+    explicit PropertySheetPages(ShowHelpFunction help) : help_(std::move(help)) {
         for (int i = 0; i < Count; ++i)
             titles_[static_cast<std::size_t>(i)] = Widen(Sheet::PageCaption(i));
     }
@@ -49,7 +49,7 @@ protected:
             page.dwFlags = PSP_USETITLE | PSP_HASHELP;
             page.hInstance = Module();
             page.pszTemplate = MAKEINTRESOURCEW(templateOf(i));
-            page.pfnDlgProc = &SheetPages::PageProc;
+            page.pfnDlgProc = &PropertySheetPages::PageProc;
             page.pszTitle = titles_[at].c_str();
             page.lParam = reinterpret_cast<LPARAM>(&bindings_[at]);
         }

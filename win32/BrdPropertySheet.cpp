@@ -1,4 +1,4 @@
-#include "BoardPropertiesSheet.h"
+#include "BrdPropertySheet.h"
 
 #include "Resource.h"
 #include "WinPageControls.h"
@@ -13,11 +13,11 @@ namespace {
 
 int TemplateOf(int index) {
     switch (index) {
-    case BoardPropertiesModel::Li0E1:
-    case BoardPropertiesModel::Li1E1:
+    case BrdPropertySheetModel::Li0E1:
+    case BrdPropertySheetModel::Li1E1:
         return IDD_BRD_E1;
-    case BoardPropertiesModel::Li0T1:
-    case BoardPropertiesModel::Li1T1:
+    case BrdPropertySheetModel::Li0T1:
+    case BrdPropertySheetModel::Li1T1:
         return IDD_BRD_T1;
     default:
         return IDD_BRD_GENERAL;
@@ -26,12 +26,12 @@ int TemplateOf(int index) {
 
 } // namespace
 
-BoardPropertiesSheet::BoardPropertiesSheet(BoardPropertiesModel& model, ShowHelpFunction help)
-    : SheetPages(std::move(help)), model_(model) {}
+BrdPropertySheet::BrdPropertySheet(BrdPropertySheetModel& model, ShowHelpFunction help)
+    : PropertySheetPages(std::move(help)), model_(model) {}
 
-bool BoardPropertiesSheet::Show(HWND owner, SheetMode mode) {
+bool BrdPropertySheet::Show(HWND owner, SheetMode mode) {
     auto pages = DescribePages(&TemplateOf);
-    const std::wstring caption = Widen(BoardPropertiesModel::Caption());
+    const std::wstring caption = Widen(BrdPropertySheetModel::Caption());
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_HASHELP | (mode == SheetMode::Modeless ? PSH_MODELESS : 0);
@@ -48,12 +48,12 @@ bool BoardPropertiesSheet::Show(HWND owner, SheetMode mode) {
     return accepted_;
 }
 
-void BoardPropertiesSheet::InitPage(int index, HWND page) {
-    PageModel& model = model_.Page(index);
+void BrdPropertySheet::InitPage(int index, HWND page) {
+    BrdPropertyPageModel& model = model_.Page(index);
     WinPageControls(page, model.Fields()).ShowTexts(model.Buttons());
 }
 
-INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header) {
+INT_PTR BrdPropertySheet::OnNotify(int index, HWND page, const NMHDR& header) {
     WinPageControls controls(page, model_.Page(index).Fields());
     switch (header.code) {
     case PSN_SETACTIVE:
@@ -73,9 +73,7 @@ INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header
             return Answer(page, PSNRET_INVALID_NOCHANGEPAGE);
         if (ok)
             accepted_ = true;
-        for (HWND each : pages_)
-            if (each != nullptr)
-                PropSheet_UnChanged(window_, each);
+        ShowChanged(page);
         return Answer(page, PSNRET_NOERROR);
     }
     default:
@@ -83,41 +81,47 @@ INT_PTR BoardPropertiesSheet::OnNotify(int index, HWND page, const NMHDR& header
     }
 }
 
-INT_PTR BoardPropertiesSheet::OnCommand(int index, HWND page, WPARAM wParam) {
+INT_PTR BrdPropertySheet::OnCommand(int index, HWND page, WPARAM wParam) {
     if (loading_)
         return FALSE;
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
-    PageModel& pageModel = model_.Page(index);
+    BrdPropertyPageModel& pageModel = model_.Page(index);
     WinPageControls controls(page, pageModel.Fields());
     if (code == BN_CLICKED) {
-        const auto buttons = pageModel.Buttons();
-        for (std::size_t k = 0; k < buttons.size(); ++k) {
-            if (id == IDC_PAGE_BUTTON(static_cast<int>(k))) {
+        for (const LiPageButtonControl& button : pageModel.Buttons()) {
+            if (id == ControlId(button.Name)) {
                 loading_ = true;
-                model_.Press(index, buttons[k].Id, controls);
+                model_.Press(index, button.Id, controls);
                 loading_ = false;
-                MarkChanged(page);
+                ShowChanged(page);
                 return TRUE;
             }
         }
         if (controls.Click(id)) {
             model_.ControlChanged();
-            MarkChanged(page);
+            ShowChanged(page);
             return TRUE;
         }
         return FALSE;
     }
     if (code == CBN_SELCHANGE || code == EN_CHANGE) {
         model_.ControlChanged();
-        MarkChanged(page);
+        ShowChanged(page);
         return TRUE;
     }
     return FALSE;
 }
 
-void BoardPropertiesSheet::MarkChanged(HWND page) {
-    PropSheet_Changed(window_, page);
+void BrdPropertySheet::ShowChanged(HWND page) {
+    // The sheet enables Apply while any of its pages is marked as changed.
+    if (model_.IsChanged()) {
+        PropSheet_Changed(window_, page);
+        return;
+    }
+    for (HWND each : pages_)
+        if (each != nullptr)
+            PropSheet_UnChanged(window_, each);
 }
 
 } // namespace ruva::win32

@@ -1,4 +1,4 @@
-#include "InfoDialog.h"
+#include "QtInfoDialog.h"
 
 #include "QtText.h"
 

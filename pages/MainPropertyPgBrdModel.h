@@ -8,6 +8,7 @@
 // front end asks again each time the page becomes active and after each command.
 
 #include "BoardConfig.h"
+#include "PageControls.h"
 #include "Prompts.h"
 
 #include <span>
@@ -24,56 +25,51 @@ enum class BoardPageButton {
     SerialNo,
     Diagnostics,
     LpuBoot,
-    LoadFromFile,   // "Load -->"
-    SaveToFile,     // "<-- Save"
-    EditProperties, // "    Edit" / "P&roperties"
-    LoadFromBoard,  // "<-- Load"
-    SaveToBoard,    // "Save -->"
+    LoadFromFile,   // a configuration file into memory
+    SaveToFile,     // memory into a configuration file
+    EditProperties, // the board properties sheet on memory
+    LoadFromBoard,  // the board into memory
+    SaveToBoard,    // memory onto the board
 };
 
-struct BoardPageButtonControl {
-    BoardPageButton Id;
-    std::string_view Name; // the button's name in the page's form, e.g. "LoadFromFile"
-    std::string_view Label;
-};
+using BoardPageButtonControl = PageButtonControl<BoardPageButton>;
 
 // The page's buttons in the order of its form.
 std::span<const BoardPageButtonControl> BoardPageButtons();
 
-// Whether a button is enabled on an initialised page. The board buttons ("&Resources", "&Serial No",
-// "<-- Load", "LPU &BOOT") need the board to have passed its check; Edit Properties and "<-- Save" a
-// loaded configuration; "Save -->" both. "Load -->" is always enabled, "&Diagnostics" never.
+// Whether a button is enabled on an initialised page. The board buttons (Resources, SerialNo,
+// LoadFromBoard, LpuBoot) need the board to have passed its check; EditProperties and SaveToFile a loaded
+// configuration; SaveToBoard both. LoadFromFile is always enabled, Diagnostics never.
 bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded);
 
 // The tab caption of a board's page: "Board %d" with the board number.
 std::string BoardPageTitle(int board);
 
-// The file dialogs of "Load -->" and "<-- Save": ".cfg" by default, config files or all files, and a
+// The file dialogs of LoadFromFile and SaveToFile: ".cfg" by default, config files or all files, and a
 // question before an existing file is replaced.
 FileDialogOptions ConfigFileDialog();
 
-class BoardPageModel {
+class MainPropertyPgBrdModel {
 public:
     // `config` and `configLoaded` are the main sheet's, shared by every board page.
-    BoardPageModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
-                   Prompts& prompts);
+    MainPropertyPgBrdModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
+                           Prompts& prompts);
 
     int BoardNumber() const { return boardNumber_; }
     std::string Title() const { return BoardPageTitle(boardNumber_); }
     // The outcome of the board check; false until the page has been initialised.
     bool BoardAvailable() const { return boardAvailable_; }
     bool IsInitialised() const { return initialised_; }
-    // The file last chosen on this page with "Load -->" or "<-- Save"; empty until then.
+    // The file last chosen on this page with LoadFromFile or SaveToFile; empty until then.
     const std::string& ConfigFileName() const { return configFileName_; }
 
     // First showing: checks the board. Runs once; later calls do nothing.
     void Initialise();
-    // Whether the button is enabled now. Before the page is initialised only "Load -->" is.
+    // Whether the button is enabled now. Before the page is initialised only LoadFromFile is.
     bool IsEnabled(BoardPageButton button) const;
 
-    // Runs the button's command; sheets and dialogs open through `windows`. The front end only passes
-    // the presses of enabled buttons; the board transfers guard themselves all the same ("<-- Load"
-    // does nothing without an available board, "Save -->" checks the board again before it writes).
+    // Runs the button's command, when the button is enabled; sheets and dialogs open through `windows`.
+    // A press of a button that is not enabled does nothing.
     void Press(BoardPageButton button, ModalWindows& windows);
 
 private:

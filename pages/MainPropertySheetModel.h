@@ -4,10 +4,13 @@
 // page works on them. Nothing is saved and nothing is asked when the sheet closes.
 
 #include "BoardConfig.h"
-#include "BoardPage.h"
+#include "MainPropertyPgBrdModel.h"
+#include "PageControls.h"
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,40 +20,50 @@ class Driver;
 class ModalWindows;
 class Prompts;
 
+// The buttons of the General page (the sheet's first page, with the program's version).
+enum class AboutPageButton { Resources };
+using AboutPageButtonControl = PageButtonControl<AboutPageButton>;
+
+// The General page's buttons in the order of its form.
+std::span<const AboutPageButtonControl> AboutPageButtons();
+
 // The program's start: opens the board driver once, with the value 0, and does not look at the result;
 // without a driver every later request answers that the driver is not open.
 void OpenDriverAtStart(Driver& driver);
 
-class MainSheetModel {
+class MainPropertySheetModel {
 public:
     static constexpr int BoardPageCount = 4;
     static constexpr int PageCount = 1 + BoardPageCount;
 
     // No board is checked until its page is first shown.
-    MainSheetModel(Driver& driver, Prompts& prompts);
-    MainSheetModel(const MainSheetModel&) = delete;
-    MainSheetModel& operator=(const MainSheetModel&) = delete;
+    MainPropertySheetModel(Driver& driver, Prompts& prompts);
+    MainPropertySheetModel(const MainPropertySheetModel&) = delete;
+    MainPropertySheetModel& operator=(const MainPropertySheetModel&) = delete;
 
     // "Ruva-2 Properties".
     static std::string_view Caption();
     // Page 0 is the General page, page 1 + b the page of board b ("Board %d").
     static std::string PageCaption(int index);
+    // The board whose page is page `index`; empty for the General page.
+    static std::optional<int> BoardOfPage(int index);
 
     BoardConfig& Config() { return config_; }
     bool ConfigLoaded() const { return configLoaded_; }
-    BoardPageModel& BoardPage(int board) const;
+    MainPropertyPgBrdModel& BoardPage(int board) const;
 
     // Page `index` becomes the active page: a board page checks its board the first time.
     void Activate(int index);
-    // The General page's "&Resources" (always enabled): the parameters shared by all boards.
-    void ShowResources(ModalWindows& windows);
+    // A button of the General page (always enabled). Resources shows the parameters that all boards
+    // share.
+    void Press(AboutPageButton button, ModalWindows& windows);
 
 private:
     Driver& driver_;
     Prompts& prompts_;
     BoardConfig config_;
     bool configLoaded_ = false;
-    std::array<std::unique_ptr<BoardPageModel>, BoardPageCount> boardPages_;
+    std::array<std::unique_ptr<MainPropertyPgBrdModel>, BoardPageCount> boardPages_;
 };
 
 } // namespace ruva

@@ -1,6 +1,6 @@
-#include "MainSheetWindow.h"
+#include "MainPropertySheet.h"
 
-#include "BoardPage.h"
+#include "MainPropertyPgBrdModel.h"
 #include "ModalWindows.h"
 #include "Resource.h"
 #include "Texts.h"
@@ -12,13 +12,6 @@
 namespace ruva::win32 {
 
 namespace {
-
-std::string_view ButtonLabel(BoardPageButton id) {
-    for (const BoardPageButtonControl& button : BoardPageButtons())
-        if (button.Id == id)
-            return button.Label;
-    return {};
-}
 
 // Once the sheet's window exists: the program icon as its large icon, and a separator and "Min&imize"
 // at the end of its system menu. The item carries the standard minimise command, which the window's
@@ -37,12 +30,13 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
 
 } // namespace
 
-MainSheetWindow::MainSheetWindow(MainSheetModel& model, ModalWindows& windows, ShowHelpFunction help)
-    : SheetPages(std::move(help)), model_(model), windows_(windows) {}
+MainPropertySheet::MainPropertySheet(MainPropertySheetModel& model, ModalWindows& windows,
+                                     ShowHelpFunction help)
+    : PropertySheetPages(std::move(help)), model_(model), windows_(windows) {}
 
-void MainSheetWindow::Show(SheetMode mode) {
+void MainPropertySheet::Show(SheetMode mode) {
     auto pages = DescribePages([](int i) { return i == 0 ? IDD_MAIN_GENERAL : IDD_MAIN_BOARD; });
-    const std::wstring caption = Widen(MainSheetModel::Caption());
+    const std::wstring caption = Widen(MainPropertySheetModel::Caption());
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_HASHELP | PSH_USECALLBACK | PSH_USEHICON |
@@ -60,7 +54,7 @@ void MainSheetWindow::Show(SheetMode mode) {
         window_ = reinterpret_cast<HWND>(result);
 }
 
-INT_PTR MainSheetWindow::OnPageMessage(UINT message, LPARAM lParam) {
+INT_PTR MainPropertySheet::OnPageMessage(UINT message, LPARAM lParam) {
     if (message != WM_DRAWITEM)
         return FALSE;
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -68,64 +62,64 @@ INT_PTR MainSheetWindow::OnPageMessage(UINT message, LPARAM lParam) {
     return TRUE;
 }
 
-void MainSheetWindow::InitPage(int index, HWND page) {
-    if (index == 0) {
+void MainPropertySheet::InitPage(int index, HWND page) {
+    if (!MainPropertySheetModel::BoardOfPage(index)) {
         SetItemText(page, IDC_PRODUCT_LINE, texts::AboutProductLine);
         SetItemText(page, IDC_PROGRAM_LINE, texts::AboutProgramLine);
         SetItemText(page, IDC_BOARD_LINE, texts::AboutBoardLine);
-        SetItemText(page, IDC_RESOURCES, ButtonLabel(BoardPageButton::Resources));
+        for (const AboutPageButtonControl& button : AboutPageButtons())
+            SetItemText(page, ControlId(button.Name), button.Label);
         return;
     }
     SetItemText(page, IDC_INTRO, texts::BoardPageHelp);
     SetItemText(page, IDC_FILE_LABEL, texts::BoardPageFileLabel);
     SetItemText(page, IDC_BOARD_LABEL, texts::BoardPageBoardLabel);
-    const auto buttons = BoardPageButtons();
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        SetItemText(page, IDC_PAGE_BUTTON(static_cast<int>(k)), buttons[k].Label);
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        SetItemText(page, ControlId(button.Name), button.Label);
 }
 
-INT_PTR MainSheetWindow::OnNotify(int index, HWND page, const NMHDR& header) {
+INT_PTR MainPropertySheet::OnNotify(int index, HWND page, const NMHDR& header) {
     switch (header.code) {
     case PSN_SETACTIVE:
         // A board page checks its board the first time it becomes active.
         model_.Activate(index);
-        if (index >= 1)
-            ShowEnabled(index, page);
+        if (const auto board = MainPropertySheetModel::BoardOfPage(index))
+            ShowEnabled(*board, page);
         return Answer(page, 0);
     default:
         return FALSE;
     }
 }
 
-INT_PTR MainSheetWindow::OnCommand(int index, HWND page, WPARAM wParam) {
+INT_PTR MainPropertySheet::OnCommand(int index, HWND page, WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED)
         return FALSE;
     const int id = LOWORD(wParam);
-    if (index == 0) {
-        if (id != IDC_RESOURCES)
-            return FALSE;
-        model_.ShowResources(windows_);
-        return TRUE;
+    const auto board = MainPropertySheetModel::BoardOfPage(index);
+    if (!board) {
+        for (const AboutPageButtonControl& button : AboutPageButtons()) {
+            if (id == ControlId(button.Name)) {
+                model_.Press(button.Id, windows_);
+                return TRUE;
+            }
+        }
+        return FALSE;
     }
-    BoardPageModel& board = model_.BoardPage(index - 1);
-    const auto buttons = BoardPageButtons();
-    for (std::size_t k = 0; k < buttons.size(); ++k) {
-        if (id != IDC_PAGE_BUTTON(static_cast<int>(k)))
+    for (const BoardPageButtonControl& button : BoardPageButtons()) {
+        if (id != ControlId(button.Name))
             continue;
-        if (board.IsEnabled(buttons[k].Id))
-            board.Press(buttons[k].Id, windows_);
-        ShowEnabled(index, page);
+        model_.BoardPage(*board).Press(button.Id, windows_);
+        ShowEnabled(*board, page);
         InvalidateRect(page, nullptr, TRUE);
         return TRUE;
     }
     return FALSE;
 }
 
-void MainSheetWindow::ShowEnabled(int index, HWND page) {
-    const BoardPageModel& board = model_.BoardPage(index - 1);
-    const auto buttons = BoardPageButtons();
-    for (std::size_t k = 0; k < buttons.size(); ++k)
-        EnableWindow(GetDlgItem(page, IDC_PAGE_BUTTON(static_cast<int>(k))), board.IsEnabled(buttons[k].Id));
+void MainPropertySheet::ShowEnabled(int board, HWND page) {
+    const MainPropertyPgBrdModel& model = model_.BoardPage(board);
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        EnableWindow(GetDlgItem(page, ControlId(button.Name)), model.IsEnabled(button.Id));
 }
 
 } // namespace ruva::win32

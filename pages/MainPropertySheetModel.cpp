@@ -1,0 +1,74 @@
+#include "MainPropertySheetModel.h"
+
+#include "Driver.h"
+#include "InfoDialogs.h"
+#include "ModalWindows.h"
+#include "Texts.h"
+
+namespace ruva {
+
+namespace {
+
+std::string_view BoardPageButtonLabel(BoardPageButton id) {
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        if (button.Id == id)
+            return button.Label;
+    return {};
+}
+
+} // namespace
+
+std::span<const AboutPageButtonControl> AboutPageButtons() {
+    // Resources has the text of the board pages' button that shows a board's own parameters.
+    static const AboutPageButtonControl buttons[] = {
+        {AboutPageButton::Resources, "Resources", BoardPageButtonLabel(BoardPageButton::Resources)},
+    };
+    return buttons;
+}
+
+void OpenDriverAtStart(Driver& driver) {
+    driver.OpenDriver(0);
+}
+
+MainPropertySheetModel::MainPropertySheetModel(Driver& driver, Prompts& prompts)
+    : driver_(driver), prompts_(prompts) {
+    for (int board = 0; board < BoardPageCount; ++board)
+        boardPages_[static_cast<std::size_t>(board)] =
+            std::make_unique<MainPropertyPgBrdModel>(board, config_, configLoaded_, driver, prompts);
+}
+
+std::string_view MainPropertySheetModel::Caption() {
+    return texts::SheetCaption;
+}
+
+std::string MainPropertySheetModel::PageCaption(int index) {
+    if (index < 1)
+        return std::string(texts::GeneralPageCaption);
+    return BoardPageTitle(index - 1);
+}
+
+MainPropertyPgBrdModel& MainPropertySheetModel::BoardPage(int board) const {
+    return *boardPages_.at(static_cast<std::size_t>(board));
+}
+
+std::optional<int> MainPropertySheetModel::BoardOfPage(int index) {
+    if (index < 1 || index >= PageCount)
+        return std::nullopt;
+    return index - 1;
+}
+
+void MainPropertySheetModel::Activate(int index) {
+    if (const auto board = BoardOfPage(index))
+        BoardPage(*board).Initialise();
+}
+
+void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows) {
+    switch (button) {
+    case AboutPageButton::Resources:
+        if (const auto content = ReadMainResources(driver_, prompts_))
+            windows.ShowInformation(*content);
+        break;
+    }
+}
+
+} // namespace ruva

@@ -117,9 +117,10 @@ std::error_code PrepareTarget(const std::string& path, std::string& target, int&
 }
 
 std::error_code CreateNew(const std::string& name, int, int& handle) {
-    int fd = -1;
-    if (::_wsopen_s(&fd, Widen(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
-                   _S_IREAD | _S_IWRITE) != 0)
+    // _wsopen, not _wsopen_s: the msvcrt.dll of Windows XP has no _s calls.
+    const int fd = ::_wsopen(Widen(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW,
+                             _S_IREAD | _S_IWRITE);
+    if (fd < 0)
         return ErrnoError();
     handle = fd;
     return {};

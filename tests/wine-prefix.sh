@@ -1,6 +1,7 @@
 #!/bin/sh
 # start: initialises the Wine prefix named by WINEPREFIX and starts its wineserver to stay for a minute
-# after the last Windows program ends, so each test program does not start one of its own.
+# after the last Windows program ends, so each test program does not start one of its own. With
+# RUVA_WINE_VERSION set (winxp, winxp64, win2k, ...), the prefix reports that Windows version.
 # stop: ends the wineserver and every Windows program in the prefix.
 # desktop-gone: waits for the prefix's desktop process to end, as it does once its X display has gone.
 # Output goes to a log file: a wineserver holding ctest's pipe would keep the test from ending.
@@ -31,6 +32,9 @@ start)
         wineserver -p60 </dev/null >>"$log" 2>&1
     fi
     wine wineboot -i </dev/null >>"$log" 2>&1
+    if [ -n "${RUVA_WINE_VERSION:-}" ]; then
+        wine winecfg -v "$RUVA_WINE_VERSION" </dev/null >>"$log" 2>&1
+    fi
     # Windows stay unmanaged: the tests' X servers have no window manager, and Wine would wait for one
     # each time a window is hidden or destroyed.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >>"$log" 2>&1

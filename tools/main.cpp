@@ -8,6 +8,9 @@
 
 #ifdef _WIN32
 #include "Utf16.h"
+#include "Utf16Console.h"
+
+#include <windows.h>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -23,6 +26,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(ruva::Narrow(argv[i]));
+    const ruva::tool::Utf16Console out(std::cout, STD_OUTPUT_HANDLE), err(std::cerr, STD_ERROR_HANDLE);
     return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
 }
 #else

@@ -12,7 +12,6 @@ ManifestDPIAware true
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include WinVer.nsh
 !include FileFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW"
@@ -47,8 +46,17 @@ VIAddVersionKey /LANG=1033 "CompanyName" "RuvasetW"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
-    ${IfNot} ${AtLeastWin7}
-        MessageBox MB_OK|MB_ICONSTOP "RuvasetW needs Windows 7 or later." /SD IDOK
+    ; Windows XP (5.1) with Service Pack 3, or any later Windows: XP x64 and Server 2003 are 5.2.
+    GetWinVer $0 Major
+    GetWinVer $1 Minor
+    GetWinVer $2 ServicePack
+    IntOp $0 $0 * 100
+    IntOp $0 $0 + $1
+    ${If} $0 == 501
+    ${AndIf} $2 < 3
+    ${OrIf} $0 < 501
+        MessageBox MB_OK|MB_ICONSTOP "RuvasetW needs Windows XP with Service Pack 3, or a later Windows." \
+            /SD IDOK
         Abort
     ${EndIf}
     SetShellVarContext all

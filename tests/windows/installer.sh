@@ -1,12 +1,13 @@
 #!/bin/bash
-# installer.sh <setup.exe> <version> <wine> <help page> <work folder>
-# Installs RuvasetW silently into the Wine prefix WINEPREFIX, as a 32-bit program into Program Files,
-# checks the files, the Start-menu shortcut and the uninstall entry, then uninstalls it silently and
-# checks that nothing of it is left.
+# installer.sh <setup.exe> <version> <wine> <help page> <work folder> [<Windows version>]
+# Checks that the installer refuses Windows 2000. Then installs RuvasetW silently into the Wine prefix
+# WINEPREFIX, as Wine's Windows version given (winxp, ...) or its default one, as a 32-bit program into
+# Program Files, checks the files, the Start-menu shortcut and the uninstall entry, then uninstalls it
+# silently and checks that nothing of it is left.
 # The prefix is the test's own, kept between runs: the installer, a program with windows, would start a
 # shared prefix's desktop process without an X display, under the windows of the tests that have one.
 set -euo pipefail
-setup=$1 version=$2 wine=$3 help=$4 work=$5
+setup=$1 version=$2 wine=$3 help=$4 work=$5 windows=${6:-}
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW'
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/RuvasetW.lnk"
 fail() {
@@ -19,6 +20,11 @@ entry() {
     if out=$("$wine" reg query "$key" /reg:32 2>/dev/null); then tr -d '\r' <<<"$out"; fi
 }
 value() { sed -n "s/^ *$1 *REG_[A-Z]* *//p" <<<"$2"; }
+# A copy of the installer that Wine runs as the given Windows version (its AppDefaults for that name).
+as_windows() {
+    "$wine" reg add "HKCU\\Software\\Wine\\AppDefaults\\setup-$1.exe" /v Version /d "$1" /f >/dev/null 2>&1
+    cp "$setup" "$work/setup-$1.exe" && echo "$work/setup-$1.exe"
+}
 unix_path() { # C:\a\b -> <prefix>/drive_c/a/b
     local p=${1#[Cc]:\\}
     echo "$WINEPREFIX/drive_c/${p//\\//}"
@@ -37,6 +43,11 @@ for dir in "Program Files (x86)" "Program Files"; do rm -rf "$WINEPREFIX/drive_c
 rm -f "$shortcut"
 "$wine" reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
 
+status=0
+"$wine" "$(as_windows win2k)" /S || status=$?
+[[ $status == 2 && -z $(entry) ]] || fail "on Windows 2000, setup /S exited with $status: $(entry)"
+
+[[ -z $windows ]] || setup=$(as_windows "$windows")
 "$wine" "$setup" /S || fail "setup /S exited with $?"
 
 registered=$(entry)
@@ -68,4 +79,4 @@ rm -f "$work/uninstall.exe"
 [[ ! -e $dir ]] || fail "left behind: $(find "$dir" | head -5)"
 [[ ! -e $shortcut ]] || fail "left behind: the Start-menu shortcut"
 [[ -z $(entry) ]] || fail "left behind: the uninstall entry"
-echo "installed into $location and uninstalled"
+echo "installed into $location and uninstalled${windows:+ on $windows}; refused on Windows 2000"

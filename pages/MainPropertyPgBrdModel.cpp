@@ -9,6 +9,8 @@
 #include "ModalWindows.h"
 #include "Texts.h"
 
+#include <utility>
+
 namespace ruva {
 
 namespace {
@@ -56,8 +58,20 @@ std::string BoardPageTitle(int board) {
 }
 
 FileDialogOptions ConfigFileDialog() {
+#ifdef _WIN32
+    // "*.*" is every file on Windows, with an extension or without; the initial name "*.CFG" filters
+    // the list as the name box's pattern until the user types a name.
+    FileFilter allFiles{"All Files (*.*)", "*.*"};
+    std::string initialName = "*.CFG";
+#else
+    // "*.*" would hide the names without a dot, and the dialog takes a name in its name box as typed,
+    // so "*.CFG" would become the file's name: the filters alone choose what is listed.
+    FileFilter allFiles{"All Files (*)", "*"};
+    std::string initialName;
+#endif
     return {.DefaultExtension = "cfg",
-            .Filters = {{"Config Files (*.cfg)", "*.cfg"}, {"All Files (*)", "*"}},
+            .InitialFileName = std::move(initialName),
+            .Filters = {{"Config Files (*.cfg)", "*.cfg"}, std::move(allFiles)},
             .HideReadOnly = true,
             .ConfirmOverwrite = true};
 }

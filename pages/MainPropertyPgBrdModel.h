@@ -46,7 +46,8 @@ bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoade
 std::string BoardPageTitle(int board);
 
 // The file dialogs of LoadFromFile and SaveToFile: ".cfg" by default, config files or all files, and a
-// question before an existing file is replaced.
+// question before an existing file is replaced. On Windows all files are "*.*" and the name starts as
+// "*.CFG"; elsewhere all files are "*" and the name starts empty.
 FileDialogOptions ConfigFileDialog();
 
 class MainPropertyPgBrdModel {

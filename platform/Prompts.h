@@ -18,6 +18,8 @@ struct FileFilter {
 
 struct FileDialogOptions {
     std::string DefaultExtension;    // appended when the chosen name has none, e.g. "cfg"
+    std::string InitialFileName;     // in the name box at first; a wildcard pattern such as "*.CFG"
+                                     // filters the list on Windows; empty: none
     std::vector<FileFilter> Filters; // in the order offered
     bool HideReadOnly = true;        // no "open as read-only" choice
     bool ConfirmOverwrite = true;    // saving: ask before an existing file is replaced

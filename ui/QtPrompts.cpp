@@ -58,6 +58,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileDialogOptions& options, 
         filters << NameFilter(filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);
+    if (!options.InitialFileName.empty())
+        dialog.selectFile(ToQString(options.InitialFileName));
     // Qt's dialogs offer no "open as read-only" choice, so HideReadOnly needs nothing here.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && options.ConfirmOverwrite));
 }

@@ -92,11 +92,32 @@ std::wstring HelpPagePath() {
 
 void ShowHelpPage(HWND from, Prompts& prompts) {
     const std::wstring page = HelpPagePath();
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(from, L"open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     // ShellExecute reports success with a value above 32.
-    if (result <= 32)
+    const auto open = [from](const std::wstring& file, const wchar_t* parameters) {
+        return reinterpret_cast<INT_PTR>(
+            ShellExecuteW(from, L"open", file.c_str(), parameters, nullptr, SW_SHOWNORMAL));
+    };
+    const INT_PTR result = open(page, nullptr);
+    if (result > 32)
+        return;
+    if (GetFileAttributesW(page.c_str()) == INVALID_FILE_ATTRIBUTES) {
         prompts.ShowMessage(FormatText(texts::CouldNotOpenFile, {Narrow(page)}), MessageIcon::Stop);
+        return;
+    }
+    // The page is there, but no program for web pages is registered, or the registered one is gone. The
+    // HTML Help viewer in the Windows folder of every Windows since XP shows a web page without one.
+    const bool noProgram = result == SE_ERR_NOASSOC || result == SE_ERR_ASSOCINCOMPLETE ||
+                           result == SE_ERR_FNF || result == SE_ERR_PNF;
+    if (noProgram) {
+        wchar_t windows[MAX_PATH] = {};
+        const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+        if (length > 0 && length < MAX_PATH &&
+            open(std::wstring(windows) + L"\\hh.exe", (L"\"" + page + L"\"").c_str()) > 32)
+            return;
+    }
+    prompts.ShowMessage(
+        FormatText(noProgram ? texts::NoProgramForHelpPage : texts::CouldNotOpenFile, {Narrow(page)}),
+        MessageIcon::Stop);
 }
 
 } // namespace ruva::win32

@@ -26,7 +26,8 @@ void DrawBitmap(const DRAWITEMSTRUCT& item, int bitmapId);
 
 // The help page's path, beside the running program.
 std::wstring HelpPagePath();
-// Opens it; a page that cannot be opened is reported through `prompts`.
+// Opens it with the program registered for web pages, or without one in the HTML Help viewer; a page that
+// cannot be opened is reported through `prompts`, saying when no program for web pages is the cause.
 void ShowHelpPage(HWND from, Prompts& prompts);
 
 } // namespace ruva::win32

@@ -33,6 +33,7 @@ FileDialogSetup DescribeFileDialog(const FileDialogOptions& options, bool save) 
     }
     setup.Filters += L'\0';
     setup.DefaultExtension = Widen(options.DefaultExtension);
+    setup.InitialFileName = Widen(options.InitialFileName);
     // No file dialog starts from a remembered place, and the program's current folder stays as it is.
     setup.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
     if (options.HideReadOnly)
@@ -48,7 +49,10 @@ namespace {
 
 std::optional<std::string> RunFileDialog(const FileDialogOptions& options, bool save) {
     const FileDialogSetup setup = DescribeFileDialog(options, save);
-    std::wstring file(32768, L'\0');
+    // The dialog starts with the initial name in the buffer and leaves the chosen path there, with the
+    // default extension added to a name typed without one.
+    std::wstring file = setup.InitialFileName;
+    file.resize(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = GetActiveWindow();

@@ -14,10 +14,12 @@ namespace ruva::win32 {
 UINT MessageBoxStyle(MessageIcon icon);
 
 // What the standard file dialog is given: the filter list (description and pattern of each filter,
-// each ended by a null character, and one more at the end), the default extension and the flags.
+// each ended by a null character, and one more at the end), the default extension, the name that its
+// file name buffer starts with and the flags.
 struct FileDialogSetup {
     std::wstring Filters;
     std::wstring DefaultExtension;
+    std::wstring InitialFileName;
     DWORD Flags = 0;
 };
 FileDialogSetup DescribeFileDialog(const FileDialogOptions& options, bool save);

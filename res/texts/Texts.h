@@ -139,6 +139,9 @@ inline constexpr Text BoardPageHelp =
     "either Save button.";
 inline constexpr Text BoardPageFileLabel = "File";   // beside the file icon, over the file transfers
 inline constexpr Text BoardPageBoardLabel = "Board"; // beside the board icon, over the board transfers
+inline constexpr Text NoProgramForHelpPage =
+    "No program is set up to show web pages (.html files), so the help page cannot be opened. Open it "
+    "with a web browser: %1";
 inline constexpr Text NotImplementedYet = "Not implemented yet";
 inline constexpr Text LpuNotSupported = "LPU OS not supported in this system. To get LPU Operating System "
                                         "support, please contact Vantrell Systems Inc.";

@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 using namespace ruva;
 using namespace ruva::test;
@@ -169,6 +170,21 @@ TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(1), 0);
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(4), 3);
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(5), std::nullopt);
+}
+
+TEST(PageLogic, ConfigFileDialogsOfferConfigFilesThenAllFilesAsThePlatformWritesThem) {
+    const FileDialogOptions options = ConfigFileDialog();
+#ifdef _WIN32
+    const std::vector<std::string> expected = {"*.CFG", "Config Files (*.cfg)", "*.cfg", "All Files (*.*)",
+                                               "*.*"};
+#else
+    const std::vector<std::string> expected = {"", "Config Files (*.cfg)", "*.cfg", "All Files (*)", "*"};
+#endif
+    std::vector<std::string> shown = {options.InitialFileName};
+    for (const FileFilter& filter : options.Filters)
+        shown.insert(shown.end(), {filter.Description, filter.Pattern});
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(options.DefaultExtension, "cfg");
 }
 
 TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {

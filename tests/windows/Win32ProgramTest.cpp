@@ -600,6 +600,7 @@ TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwr
         filters += Widen(filter.Description) + L'\0' + Widen(filter.Pattern) + L'\0';
     EXPECT_EQ(save.Filters, filters + L'\0');
     EXPECT_EQ(save.DefaultExtension, L"cfg");
+    EXPECT_EQ(save.InitialFileName, L"*.CFG");
     EXPECT_TRUE(save.Flags & OFN_OVERWRITEPROMPT);
     EXPECT_TRUE(save.Flags & OFN_HIDEREADONLY);
     const win32::FileDialogSetup open = win32::DescribeFileDialog(options, false);

@@ -3,8 +3,8 @@
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
 # (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit (kept
 # on a POSIX host by its `timeout`, else by the control node alone), and ruvacfg's JSON read on the
-# control node. The configuration goes to ruvacfg on its standard input
-# (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a temporary file.
+# control node. The configuration goes to ruvacfg on its standard input (the file "-"); under
+# PowerShell, which re-encodes what it pipes to a program, in a temporary file.
 
 from __future__ import absolute_import, division, print_function
 

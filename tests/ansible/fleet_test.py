@@ -301,7 +301,6 @@ class Fleet:
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
 
 
-
 class FleetTest(Fleet, unittest.TestCase):
     KIND = SimHost
 

@@ -1,5 +1,7 @@
 #include "BoardCheck.h"
 
+#include "BoardHold.h"
+
 #include "MessageFormat.h"
 #include "Prompts.h"
 #include "Texts.h"
@@ -30,6 +32,9 @@ std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageByte
 }
 
 bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config) {
+    const BoardHold hold(driver, prompts, board);
+    if (hold.IsBusy())
+        return false;
     BoardWriter writer(driver);
     return CheckBoard(writer, prompts, board, config);
 }

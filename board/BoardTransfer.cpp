@@ -1,7 +1,10 @@
 #include "BoardTransfer.h"
 
+#include "BoardHold.h"
 #include "Prompts.h"
 #include "Texts.h"
+
+#include <optional>
 
 namespace ruva {
 
@@ -10,6 +13,9 @@ BoardLoadResult LoadFromBoard(const TransferContext& page) {
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
+    const BoardHold hold(driver, page.User, page.BoardNumber);
+    if (hold.IsBusy())
+        return {BoardLoadOutcome::Busy, result::Success};
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
@@ -30,7 +36,7 @@ BoardLoadResult LoadFromBoard(const TransferContext& page) {
     general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
     page.Config.Image = image;
     page.ConfigLoaded = true;
-    return {BoardLoadOutcome::Loaded, result::Success};
+    return {BoardLoadOutcome::Loaded, result::Success, hold.ClockUnsure()};
 }
 
 namespace {
@@ -54,7 +60,24 @@ ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* r
     return bytes;
 }
 
-BoardSaveResult Save(const TransferContext& page, BoardWriter& writer) {
+// After a save that selected the clock failed: selects the clock source of the image the board holds
+// (`stored`, when it is known) unless the board's clock already serves it (`selected`, when the
+// selection was carried out), so that the two agree again, and then clears the mark. False when they
+// may still differ.
+bool SetClockBack(const TransferContext& page, BoardWriter& writer, BoardHold& hold,
+                  const std::optional<ImageBytes>& stored, std::optional<std::int16_t> selected) {
+    if (!stored)
+        return false;
+    const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
+    if (!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) {
+        if (writer.SetClockSource(static_cast<std::uint16_t>(page.BoardNumber), clock) != result::Success)
+            return false;
+    }
+    hold.MarkClockUnsure(false);
+    return true;
+}
+
+BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold) {
     const auto finish = [&writer](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
         return BoardSaveResult{outcome, driverResult, writer.Writes()};
     };
@@ -83,26 +106,53 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer) {
     const ImageBytes onBoard = ReadImageOrZeros(driver, board, &read);
     BringImageInLine(page.Config);
     const ImageBytes wanted = page.Config.Image.toBytes();
+    // A save that failed after selecting the clock may have left it apart from the stored image.
+    const bool clockUnsure = hold.ClockUnsure();
 
-    if (wanted != onBoard) {
+    if (wanted != onBoard || clockUnsure) {
         changed = true;
-        // Without the board's image its clock source is unknown, so the selection is sent. A refused
-        // selection stops the save before the image: the image on the board keeps its old clock source,
-        // so the next save selects the clock again.
-        if (read != result::Success ||
-            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource) {
+        // Without the board's image its clock source is unknown, so the selection is sent.
+        const bool select = clockUnsure || read != result::Success ||
+                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource;
+        // Marked before the selection, so that a process that ends before the image is stored leaves
+        // the mark behind.
+        const bool noted = !select || writer.IsDryRun() || hold.MarkClockUnsure(true);
+        const auto warnIfApart = [&](bool agree) {
+            if (!agree)
+                page.User.ShowMessage(noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted,
+                                      MessageIcon::Warning);
+        };
+        if (select) {
+            // A refused selection stops the save before the image. Its reply may have been lost while
+            // the board carried it out, so the stored image's clock source is selected again.
             if (std::int32_t r = writer.SetClockSource(board, page.Config.Image.ClockSource);
                 r != result::Success) {
+                const bool agree = SetClockBack(
+                    page, writer, hold, read == result::Success ? std::optional(onBoard) : std::nullopt, {});
                 ReportDriverError(driver, page.User, r);
+                warnIfApart(agree);
                 return finish(BoardSaveOutcome::DriverError, r);
             }
         }
-        // The write's own result is not trusted either way: the read-back decides.
-        writer.WriteStoredConfig(board, wanted);
-        if (!writer.IsDryRun() && ReadImageOrZeros(driver, board) != wanted) {
-            page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
-            return finish(BoardSaveOutcome::VerifyFailed);
+        if (wanted != onBoard) {
+            // The write's own result is not trusted either way: the read-back decides.
+            writer.WriteStoredConfig(board, wanted);
+            if (!writer.IsDryRun()) {
+                std::int32_t readBack = result::Success;
+                if (const ImageBytes stored = ReadImageOrZeros(driver, board, &readBack); stored != wanted) {
+                    const bool agree =
+                        !select ||
+                        SetClockBack(page, writer, hold,
+                                     readBack == result::Success ? std::optional(stored) : std::nullopt,
+                                     page.Config.Image.ClockSource);
+                    page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
+                    warnIfApart(agree);
+                    return finish(BoardSaveOutcome::VerifyFailed);
+                }
+            }
         }
+        if (select && !writer.IsDryRun())
+            hold.MarkClockUnsure(false);
     }
 
     if (writer.IsDryRun())
@@ -114,9 +164,14 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer) {
 } // namespace
 
 BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
+    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
+    if (hold.IsBusy())
+        return {BoardSaveOutcome::Busy, result::Success, {}};
     BoardWriter writer(page.BoardDriver, mode);
-    if (mode == WriteMode::Send)
-        return Save(page, writer);
+    if (mode == WriteMode::Send) {
+        hold.WarnWithoutFile();
+        return Save(page, writer, hold);
+    }
     // A dry run works on a copy, so the configuration in memory stays exactly as it was.
     BoardConfig scratch = page.Config;
     const TransferContext dryRun{.BoardDriver = page.BoardDriver,
@@ -125,7 +180,7 @@ BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
                                  .ConfigLoaded = page.ConfigLoaded,
                                  .BoardNumber = page.BoardNumber,
                                  .BoardAvailable = page.BoardAvailable};
-    return Save(dryRun, writer);
+    return Save(dryRun, writer, hold);
 }
 
 } // namespace ruva

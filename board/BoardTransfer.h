@@ -29,15 +29,18 @@ enum class BoardLoadOutcome {
     Loaded,
     BoardUnavailable, // the board's check failed: nothing was done
     DriverError,      // reported to the user; memory unchanged
+    Busy,             // another process kept the board (reported): nothing was done
 };
 
 struct BoardLoadResult {
     BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
+    bool ClockUnsure = false; // the board is marked: its clock may differ from the ClockSource loaded
 };
 
 // Reads the board's HDLC start address and stored image into the configuration as they are, and sets
 // ConfigLoaded. Nothing is shown on success; a failed read is reported and leaves memory unchanged.
+// Both transfers hold the board while they run (see BoardHold).
 BoardLoadResult LoadFromBoard(const TransferContext& page);
 
 enum class BoardSaveOutcome {
@@ -47,6 +50,7 @@ enum class BoardSaveOutcome {
     VerifyFailed, // the image read back differs from what was written
     CheckFailed,  // the board check failed (with its own message or none)
     DriverError,  // a board information read or write or the clock selection failed; reported to the user
+    Busy,         // another process kept the board (reported): nothing was done
 };
 
 struct BoardSaveResult {
@@ -62,6 +66,13 @@ struct BoardSaveResult {
 // source if it changed (or the board's image could not be read), writes the image and verifies it by
 // reading it back. Closes with one message. A refused clock selection is reported and ends the save
 // before the image is written.
+//
+// The board's clock and the clock source of its stored image are kept in agreement: a save that
+// selected the clock and then fails before the new image is stored (the selection itself refused or
+// unanswered, the read-back different) selects the stored image's clock source again. Until the
+// image is stored or that selection succeeded, the board is marked (see BoardHold); a save to a
+// marked board selects the clock even when the images are equal, and when the clock cannot be set
+// back the user is told that board and stored configuration may differ.
 //
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result

@@ -82,7 +82,7 @@ std::optional<std::string> Driver::GetErrorText(std::uint32_t errorNumber) {
     Block<516> text;
     std::copy(reply.begin() + 4, reply.end(), text.begin());
     text.back() = 0;
-    return std::string(reinterpret_cast<const char*>(text.data()));
+    return channel_.DeviceText(std::string(reinterpret_cast<const char*>(text.data())));
 }
 
 std::int32_t Driver::AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress) {
@@ -170,12 +170,23 @@ std::int32_t Driver::WriteSerialRecord(std::uint16_t board, const SerialRecord& 
 }
 
 std::uint8_t Driver::ReadGdsId(std::uint16_t board) {
-    Block<6> reply;
-    std::int32_t r = Send(Request::ReadGdsId, BoardBlock(board), reply);
-    if (r == result::NotOpen)
-        return static_cast<std::uint8_t>(result::NotOpen);
     // A failed request yields 0, never a value that could pass for a board's ID.
-    return r == result::Success ? reply[4] : std::uint8_t{0};
+    std::uint8_t id = 0;
+    if (ReadGdsId(board, id) == result::NotOpen)
+        return static_cast<std::uint8_t>(result::NotOpen);
+    return id;
+}
+
+std::int32_t Driver::ReadGdsId(std::uint16_t board, std::uint8_t& id) {
+    Block<6> reply;
+    std::size_t count = 0;
+    std::int32_t r = Send(Request::ReadGdsId, BoardBlock(board), reply, &count);
+    if (r != result::Success)
+        return r;
+    if (count < 5)
+        return result::RequestFailed;
+    id = reply[4];
+    return result::Success;
 }
 
 std::int32_t Driver::ReadSerialRecord(std::uint16_t board, SerialRecord& record) {
@@ -203,22 +214,28 @@ std::int32_t Driver::SetClockExternal2M(std::uint16_t board) {
     return BoardRequest(Request::SetClockExternal2M, board);
 }
 
-std::int32_t Driver::SelectClockSource(std::uint16_t board, std::int16_t clockSource) {
+std::optional<Request> ClockRequestFor(std::int16_t clockSource) {
     switch (clockSource) {
     case code::ClockSource::INTERNAL:
     case code::ClockSource::MVIP_MASTER_CLK:
     case code::ClockSource::MVIP_SEC_CLK:
     case code::ClockSource::EXTERNAL_8K:
-        return SetClockInternal(board);
+        return Request::SetClockInternal;
     case code::ClockSource::LI0:
-        return SetClockLi0(board);
+        return Request::SetClockLi0;
     case code::ClockSource::LI1:
-        return SetClockLi1(board);
+        return Request::SetClockLi1;
     case code::ClockSource::EXTERNAL_2M:
-        return SetClockExternal2M(board);
+        return Request::SetClockExternal2M;
     default:
-        return result::Success; // no clock request for a code outside the set: nothing to refuse
+        return std::nullopt;
     }
+}
+
+std::int32_t Driver::SelectClockSource(std::uint16_t board, std::int16_t clockSource) {
+    const std::optional<Request> request = ClockRequestFor(clockSource);
+    // No clock request for a code outside the set: nothing to refuse.
+    return request ? BoardRequest(*request, board) : result::Success;
 }
 
 void Driver::SetClockSource(std::uint16_t board, std::int16_t clockSource) {

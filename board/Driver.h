@@ -35,9 +35,12 @@ public:
     bool IsOpen() const { return open_; }
     // The device the requests go to: whether its boards are simulated, what it knows of failures.
     const DeviceChannel& Channel() const { return channel_; }
+    // Where the files that the boards' transfers keep between processes live (see BoardHold); empty
+    // when the device keeps none.
+    std::string BoardFilesPrefix() const { return channel_.BoardFilesPrefix(); }
 
     std::int32_t OpenDriver(std::uint32_t value);
-    // The driver's text for an error number; empty when the driver gives none.
+    // The driver's text for an error number, as UTF-8; empty when the driver gives none.
     std::optional<std::string> GetErrorText(std::uint32_t errorNumber);
     std::int32_t AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress);
     // On a whole reply the image is copied whatever the status; otherwise `image` is left alone. A reply
@@ -53,6 +56,9 @@ public:
     std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
     // The board's GDS ID; 52 when the device is not open, 0 when the request failed.
     std::uint8_t ReadGdsId(std::uint16_t board);
+    // The same with the request's result: 1 with the ID in `id`; 51 when the request failed or its reply
+    // ended before the ID, 52 when the device is not open, and `id` is then left alone.
+    std::int32_t ReadGdsId(std::uint16_t board, std::uint8_t& id);
     // Copies and yields as ReadStoredConfig does.
     std::int32_t ReadSerialRecord(std::uint16_t board, SerialRecord& record);
     std::int32_t SetClockInternal(std::uint16_t board);
@@ -78,6 +84,9 @@ private:
     DeviceChannel& channel_;
     bool open_ = false;
 };
+
+// The clock request that selects a clock source code; none for a code outside 0-6.
+std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 
 // Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).

@@ -3,6 +3,7 @@
 #include "FileReplace.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace ruva {
 
@@ -19,7 +20,7 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::Discard() {
-    if (handle_ >= 0)
+    if (handle_ >= 0 && kind_ != Kind::Descriptor)
         filereplace::CloseFile(handle_);
     handle_ = -1;
     if (!temporary_.empty())
@@ -37,6 +38,15 @@ std::string AtomicFile::TemporaryName(const std::string& target, unsigned long p
 
 std::error_code AtomicFile::Open(const std::string& path) {
     Discard();
+    folderNotWritable_ = false;
+    if (const int own = filereplace::NamedDescriptor(path); own >= 0) {
+        kind_ = Kind::Descriptor;
+        target_ = path;
+        if (const std::error_code error = filereplace::CheckWritable(own))
+            return error;
+        handle_ = own;
+        return {};
+    }
     if (const std::error_code error = filereplace::PrepareTarget(path, target_, mode_))
         return error;
     filereplace::RemoveAbandoned(target_);
@@ -65,8 +75,11 @@ std::error_code AtomicFile::OpenNamed() {
                 filereplace::KeepOwner(handle_, target_, mode_);
             return {};
         }
-        if (error != std::errc::file_exists)
+        if (error != std::errc::file_exists) {
+            folderNotWritable_ =
+                error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
             return error;
+        }
     }
     return std::make_error_code(std::errc::file_exists);
 }
@@ -109,6 +122,13 @@ std::error_code AtomicFile::Commit(std::string_view text) {
                 return Commit(text);
         }
         Discard();
+        return error;
+    }
+    if (kind_ == Kind::Descriptor) {
+        // Whatever this process has buffered for the descriptor goes first.
+        std::fflush(nullptr);
+        error = filereplace::WriteSync(handle_, text);
+        handle_ = -1; // the descriptor stays open
         return error;
     }
     const int handle = handle_;

@@ -11,7 +11,9 @@
 // process that no longer runs are removed at the next save of the same file.
 //
 // An existing target that is not a regular file (a FIFO, a terminal, a device) is written in place, as
-// any program writing to it would.
+// any program writing to it would. A name of one of the process's own open descriptors (/dev/stdout,
+// /dev/fd/N and the like) is written through that descriptor, at its current position, and it stays
+// open: whatever the descriptor leads to, a regular file included, is never replaced.
 
 #include <string>
 #include <string_view>
@@ -30,6 +32,8 @@ public:
     // not be written: a directory, a read-only file, a folder that does not exist or cannot be written,
     // a link that leads nowhere.
     std::error_code Open(const std::string& path);
+    // After a failed Open: the target itself could be written, but its folder refused the new file.
+    bool FolderNotWritable() const { return folderNotWritable_; }
 
     // Writes `text`, syncs it, and puts it in the target's place.
     std::error_code Commit(std::string_view text);
@@ -38,7 +42,7 @@ public:
     static std::string TemporaryName(const std::string& target, unsigned long processId, int attempt);
 
 private:
-    enum class Kind { Named, Unnamed, InPlace };
+    enum class Kind { Named, Unnamed, InPlace, Descriptor };
 
     void Discard();
     std::error_code OpenNamed();
@@ -49,6 +53,7 @@ private:
     int handle_ = -1;
     int mode_ = -1; // -1: the target does not exist yet
     Kind kind_ = Kind::Named;
+    bool folderNotWritable_ = false;
 };
 
 } // namespace ruva

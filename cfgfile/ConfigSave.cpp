@@ -14,12 +14,20 @@ SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& co
     // before the driver is asked for anything.
     AtomicFile file;
     if (file.Open(path)) {
-        prompts.ShowMessage(FormatText(texts::UnableToOpenFile, {path}), MessageIcon::Stop);
+        prompts.ShowMessage(FormatText(file.FolderNotWritable() ? texts::FolderNotWritable : texts::UnableToOpenFile,
+                                       {path}),
+                            MessageIcon::Stop);
         return SaveOutcome::CannotOpen;
     }
-    const auto text = WriteConfigFile(config, board, driver, prompts);
+    std::size_t wordsLeftOut = 0;
+    const auto text = WriteConfigFile(config, board, driver, prompts, &wordsLeftOut);
     if (!text)
         return SaveOutcome::DriverError;
+    // A text without a value's word would not load again: the file is left as it was.
+    if (wordsLeftOut > 0) {
+        prompts.ShowMessage(FormatText(texts::ValueWithoutWord, {path}), MessageIcon::Stop);
+        return SaveOutcome::ValueWithoutWord;
+    }
     if (file.Commit(*text)) {
         prompts.ShowMessage(FormatText(texts::UnableToWriteFile, {path}), MessageIcon::Stop);
         return SaveOutcome::WriteError;

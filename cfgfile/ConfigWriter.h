@@ -7,6 +7,7 @@
 #include "DriverRecords.h"
 #include "Fields.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,13 +18,14 @@ class Driver;
 class Prompts;
 
 // The text for `board` from the General settings and the E1 and T1 blocks of `config`, with the
-// communication parameters of `parameters`.
+// communication parameters of `parameters`. `wordsLeftOut`, when given, receives the number of codes
+// that had no word (and were reported).
 std::string FormatConfigFile(const BoardConfig& config, int board, const DriverParameters& parameters,
-                             Prompts& prompts);
+                             Prompts& prompts, std::size_t* wordsLeftOut = nullptr);
 
 // Reads the driver parameters first; when the driver fails, reports its error and returns nothing.
 std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
-                                           Prompts& prompts);
+                                           Prompts& prompts, std::size_t* wordsLeftOut = nullptr);
 
 // A number as the writer prints it: "0x1F", "128" or "0x000012".
 std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);

@@ -57,4 +57,12 @@ void KeepOwner(int handle, const std::string& target, int mode);
 // Writes all of `text` and makes it durable (as far as the file can be synced); the handle stays open.
 std::error_code WriteSync(int handle, std::string_view text);
 
+// The process's own open descriptor that `path` names: /dev/stdin, /dev/stdout, /dev/stderr,
+// /dev/fd/N or /proc/self/fd/N (by any of their names), or a link to one of them; -1 for any other
+// path, and where the system has no such names.
+int NamedDescriptor(const std::string& path);
+
+// Fails unless the descriptor is open for writing.
+std::error_code CheckWritable(int handle);
+
 } // namespace ruva::filereplace

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include <fcntl.h>
@@ -41,6 +42,18 @@ std::error_code TakeCreated(int fd, int mode, int& handle) {
         ::fchmod(fd, static_cast<mode_t>(mode));
     handle = fd;
     return {};
+}
+
+// The descriptor that an absolute path without links in its folders names; -1 for none.
+int DescriptorOf(const std::string& path) {
+    if (path == "/dev/stdin" || path == "/dev/stdout" || path == "/dev/stderr")
+        return path == "/dev/stdin" ? 0 : path == "/dev/stdout" ? 1 : 2;
+    static const std::regex named(R"(/(?:dev|proc/(?:self|thread-self|(\d+)(?:/task/\d+)?))/fd/(\d{1,9}))");
+    std::smatch match;
+    if (!std::regex_match(path, match, named) ||
+        (match[1].matched && match[1].str() != std::to_string(::getpid())))
+        return -1;
+    return std::stoi(match[2].str());
 }
 
 } // namespace
@@ -204,6 +217,36 @@ void RemoveAbandoned(const std::string& target) {
                 ::unlink(it->path().c_str());
         }
     }
+}
+
+int NamedDescriptor(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path current(path);
+    for (int link = 0; link < 40; ++link) {
+        // The folder resolved, so that /dev/fd/1 (/dev/fd is a link to /proc/self/fd) is seen too.
+        std::error_code error;
+        const fs::path absolute = fs::absolute(current, error);
+        const fs::path folder = fs::canonical(absolute.parent_path(), error);
+        if (error)
+            return -1;
+        const fs::path resolved = folder / absolute.filename();
+        if (const int fd = DescriptorOf(resolved.string()); fd >= 0)
+            return fd;
+        const fs::path target = fs::read_symlink(resolved, error);
+        if (error)
+            return -1;
+        current = target.is_absolute() ? target : folder / target;
+    }
+    return -1;
+}
+
+std::error_code CheckWritable(int handle) {
+    const int flags = ::fcntl(handle, F_GETFL);
+    if (flags < 0)
+        return LastError();
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    return {};
 }
 
 void KeepOwner(int handle, const std::string& target, int mode) {

@@ -217,4 +217,12 @@ std::error_code WriteSync(int, std::string_view) {
     return std::make_error_code(std::errc::not_supported);
 }
 
+int NamedDescriptor(const std::string&) {
+    return -1;
+}
+
+std::error_code CheckWritable(int) {
+    return std::make_error_code(std::errc::not_supported);
+}
+
 } // namespace ruva::filereplace

@@ -37,6 +37,10 @@ public:
     // The state file, as the user named it, when this channel serves simulated boards instead of the
     // device; empty for the device.
     virtual std::string SimulatorState() const { return {}; }
+
+    // A text that the device handed over (an error text) as UTF-8, the programs' texts. The device's
+    // bytes are taken as they are unless the platform's driver uses another encoding.
+    virtual std::string DeviceText(std::string bytes) const { return bytes; }
 };
 
 // The device of this platform: DeviceIoControl on Windows, the simulator's socket elsewhere. The

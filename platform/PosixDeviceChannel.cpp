@@ -148,6 +148,13 @@ std::string PosixDeviceChannel::Diagnosis() const {
     return silent_ ? "The simulator at " + socketPath_ + " does not answer." : std::string();
 }
 
+std::string PosixDeviceChannel::BoardFilesPrefix() const {
+    const std::string_view suffix = ".sock";
+    if (!socketPath_.ends_with(suffix))
+        return {};
+    return socketPath_.substr(0, socketPath_.size() - suffix.size());
+}
+
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {
     return std::make_unique<PosixDeviceChannel>();
 }

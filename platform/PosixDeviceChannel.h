@@ -15,6 +15,8 @@ public:
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
+    // Beside the socket: "<runtime dir>/ruva2" for "<runtime dir>/ruva2.sock".
+    std::string BoardFilesPrefix() const override;
 
     // After a request that timed out: that the simulator at the socket does not answer.
     std::string Diagnosis() const override;

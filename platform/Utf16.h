@@ -10,4 +10,7 @@ namespace ruva {
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
+// A text in the system's ANSI code page (as older drivers hand texts over) as UTF-8.
+std::string AnsiToUtf8(std::string_view text);
+
 } // namespace ruva

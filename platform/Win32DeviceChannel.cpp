@@ -1,9 +1,13 @@
 #include "Win32DeviceChannel.h"
 
+#include "Utf16.h"
+
 #include <algorithm>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <shlobj.h>
 
 namespace ruva {
 
@@ -59,6 +63,19 @@ std::optional<std::size_t> Win32DeviceChannel::Control(std::uint32_t code,
                         static_cast<std::uint32_t>(output.size()), returned))
         return std::nullopt;
     return std::min<std::size_t>(returned, output.size());
+}
+
+std::string Win32DeviceChannel::BoardFilesPrefix() const {
+    wchar_t folder[MAX_PATH] = {};
+    // Without the folder, a name that cannot be created: the transfers then say that they work without
+    // their board files.
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return "?:\\RuvasetW\\ruva2";
+    return Narrow(folder) + "\\RuvasetW\\ruva2";
+}
+
+std::string Win32DeviceChannel::DeviceText(std::string bytes) const {
+    return AnsiToUtf8(bytes);
 }
 
 std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {

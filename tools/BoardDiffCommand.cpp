@@ -5,6 +5,7 @@
 #include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigReport.h"
+#include "ValueSets.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,9 +32,11 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
     CLI::App* diff =
         board.add_subcommand("diff", "Compare a configuration file's settings with what a board holds");
     diff->footer("Compares the clock source, the HDLC start address and, for Li0 and Li1, the default\n"
-                 "mode and every E1 and T1 setting, by name and value word. The board is read as it is:\n"
-                 "it is not checked and nothing is written. Exits 0 when the settings are equal, 1 when\n"
-                 "they differ, 2 on any error (file, driver, board not installed, command line).\n"
+                 "mode and every E1 and T1 setting, by name and value word ('Clock: file LI1, board\n"
+                 "unknown' when a failed save may have left the board's clock apart from its stored\n"
+                 "clock source). The board is read as it is: it is not checked and nothing is written.\n"
+                 "Exits 0 when the settings are equal, 1 when they differ, 2 on any error (file, driver,\n"
+                 "board not installed, command line).\n"
                  "--json prints one JSON object instead, also after an error: whether the settings are\n"
                  "equal, each differing setting with both values, and the error and driver result.");
     AddBoardNumber(*diff, options->Board);
@@ -48,21 +51,28 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
         DiffReport report{.Board = options->Board, .Section = options->Section.value_or(options->Board)};
         bool loaded = LoadFileSection(options->File, context.In, report.Section, file, session.User()) &&
                       session.AttachedBoard(page.BoardNumber);
+        BoardLoadResult load;
         if (loaded) {
-            const BoardLoadResult load = LoadFromBoard(page.Transfer());
+            load = LoadFromBoard(page.Transfer());
             loaded = load.Outcome == BoardLoadOutcome::Loaded;
-            if (!loaded)
+            if (load.Outcome == BoardLoadOutcome::DriverError)
                 report.Failure.DriverResult = load.DriverResult;
         } else {
             report.Failure.DriverResult = session.LastDriverResult();
         }
-        if (loaded)
+        if (loaded) {
             report.Differences = ConfigDifferences(file, page.Config);
-        else
+            // A save that failed after selecting the clock may have left the board on another clock.
+            if (load.ClockUnsure)
+                report.Differences->push_back(
+                    {"Clock", std::string(ClockSourceCode.WordFor(file.General.ClockSource).value_or("?")),
+                     "unknown"});
+        } else {
             report.Failure.Error = FailureMessage(session.User().Messages());
+        }
 
         if (options->Json)
-            context.Out << DiffReportToJson(report).dump(2) << '\n';
+            PrintJson(context.Out, DiffReportToJson(report));
         else if (report.Differences)
             for (const SettingDifference& d : *report.Differences)
                 context.Out << d.Name << ": file " << d.First << ", board " << d.Second << '\n';

@@ -48,7 +48,7 @@ void AddBoardInfoCommand(CLI::App& board, ToolContext& context) {
             return;
         }
         if (options->Json)
-            context.Out << InformationToJson(*information).dump(2) << '\n';
+            PrintJson(context.Out, InformationToJson(*information));
         else
             context.Out << InformationListing(*information);
         context.ExitCode = ExitOk;

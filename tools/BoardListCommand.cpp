@@ -37,7 +37,11 @@ BoardSurvey Survey(BoardSession& session, int index, const DriverParameters& par
         return survey;
     }
     survey.Attached = true;
-    survey.GdsId = driver.ReadGdsId(board);
+    std::uint8_t id = 0;
+    if (std::int32_t r = driver.ReadGdsId(board, id); r == result::Success)
+        survey.GdsId = id;
+    else
+        report(r);
     SerialRecord record;
     if (std::int32_t r = driver.ReadSerialRecord(board, record); r == result::Success)
         survey.Serial = record;
@@ -81,7 +85,7 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
             json["Simulated"] = !simulatorState.empty();
             json["StateFile"] =
                 simulatorState.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(simulatorState);
-            context.Out << json.dump(2) << '\n';
+            PrintJson(context.Out, json);
         } else {
             if (!simulatorState.empty())
                 context.Out << FormatText(texts::SimulatedBoards, {simulatorState}) << "\n\n";

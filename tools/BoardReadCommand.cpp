@@ -42,7 +42,7 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
                  "configuration and writes the configuration file text for board N: to FILE, which is\n"
                  "replaced only once the whole text is written, or to the standard output (also with\n"
                  "-o -). Exits 1 when the check, a driver request or the file fails, or when a value\n"
-                 "had no word.");
+                 "had no word; nothing is written then.");
     AddBoardNumber(*read, options->Board);
     read->add_option("-o,--output", options->Output,
                      "write the text to this file (- for the standard output)");
@@ -63,14 +63,16 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
                 return;
             }
         } else {
-            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user);
-            if (!text) {
+            // A code without a value word is reported; a text without it would not load again, so
+            // none is printed, as none is saved to a file.
+            std::size_t wordsLeftOut = 0;
+            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user, &wordsLeftOut);
+            if (!text || wordsLeftOut > 0) {
                 context.ExitCode = ExitFailed;
                 return;
             }
             context.Out << *text;
         }
-        // A code without a value word is reported and left out of the text, which then does not load.
         context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;
     });
 }

@@ -59,7 +59,9 @@ std::vector<std::string> SurveyProblems(const BoardSurvey& board) {
     if (!board.Attached)
         return {"not attached"};
     std::vector<std::string> problems;
-    if (board.GdsId && *board.GdsId != RuvaGdsId)
+    if (!board.GdsId)
+        problems.push_back("GDS ID unreadable");
+    else if (*board.GdsId != RuvaGdsId)
         problems.push_back("wrong GDS ID");
     if (!board.Image)
         problems.push_back("configuration data unreadable");
@@ -256,6 +258,8 @@ std::string_view SaveOutcomeName(BoardSaveOutcome outcome) {
         return "VerifyFailed";
     case BoardSaveOutcome::CheckFailed:
         return "CheckFailed";
+    case BoardSaveOutcome::Busy:
+        return "Busy";
     case BoardSaveOutcome::DriverError:
         break;
     }

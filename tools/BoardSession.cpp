@@ -1,13 +1,11 @@
 #include "BoardSession.h"
 
-#include "DeviceChoice.h"
-
 #include <string>
 
 namespace ruva::tool {
 
 BoardSession::BoardSession(const ToolContext& context)
-    : channel_(sim::MakeDeviceChannel(context.Simulator)), driver_(*channel_), prompts_(context.Err) {
+    : channel_(context.MakeChannel()), driver_(*channel_), prompts_(context.Err) {
     driver_.OpenDriver(0);
 }
 

@@ -34,6 +34,7 @@ int ExitCodeOf(BoardSaveOutcome outcome) {
     case BoardSaveOutcome::VerifyFailed:
     case BoardSaveOutcome::CheckFailed:
     case BoardSaveOutcome::DriverError:
+    case BoardSaveOutcome::Busy:
         break;
     }
     return ExitFailed;
@@ -62,7 +63,7 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
             report.Failed = true;
             report.Messages = session.User().Messages();
             report.Failure = {FailureMessage(report.Messages), driverResult};
-            context.Out << WriteReportToJson(report).dump(2) << '\n';
+            PrintJson(context.Out, WriteReportToJson(report));
         }
         return ExitFailed;
     };
@@ -92,7 +93,7 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
         report.Outcome = SaveOutcomeName(save.Outcome);
         report.Messages = session.User().Messages();
         report.After = FormatConfigFile(page.Config, page.BoardNumber, *parameters, quiet);
-        context.Out << WriteReportToJson(report).dump(2) << '\n';
+        PrintJson(context.Out, WriteReportToJson(report));
     } else if (options.DryRun) {
         for (const BoardWrite& w : save.Writes)
             context.Out << "would write: " << DescribeWrite(w) << '\n';

@@ -8,6 +8,10 @@
 
 namespace ruva::tool {
 
+void PrintJson(std::ostream& out, const nlohmann::ordered_json& json) {
+    out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+}
+
 namespace {
 
 nlohmann::ordered_json WordOrNumber(const ValueSet& values, int code) {

@@ -6,10 +6,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace ruva::tool {
+
+// Prints one JSON object, indented, and a line end. Bytes that are not UTF-8 (in a file name, a
+// driver's text) are printed as U+FFFD, so the output is always valid JSON.
+void PrintJson(std::ostream& out, const nlohmann::ordered_json& json);
 
 // {"board": N, "General": {...}, "Li": [{"E1": {...}, "T1": {...}}, ...], "Image": "<hex>"}, keys in
 // file order. Enumerated fields give their value word, or their number when no word fits.

@@ -1,7 +1,6 @@
 #include "Ruvacfg.h"
 
 #include "DeviceChoice.h"
-#include "ToolCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -14,7 +13,8 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
     return RunRuvacfg(args, std::cin, out, err);
 }
 
-int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
+int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
+               ChannelMaker makeChannel) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
@@ -24,7 +24,9 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
                    "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
-    ToolContext context{out, err, in};
+    ToolContext context{out, err, in, std::move(makeChannel)};
+    if (!context.MakeChannel)
+        context.MakeChannel = [&context] { return sim::MakeDeviceChannel(context.Simulator); };
     // Before the command, and never a command's name as its file: "--simulator board list".
     program
         .add_option_function<std::string>(

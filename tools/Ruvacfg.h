@@ -1,6 +1,8 @@
 #pragma once
 // The ruvacfg program: parses the command line and runs the chosen command.
 
+#include "ToolCommands.h"
+
 #include <istream>
 #include <ostream>
 #include <span>
@@ -9,8 +11,10 @@
 namespace ruva::tool {
 
 // Runs ruvacfg with the arguments that follow the program name; returns the exit code. A FILE argument
-// "-" reads `in` (the first form: the standard input).
+// "-" reads `in` (the first form: the standard input). The board commands reach the driver through the
+// platform's device channel, or through the channels that `makeChannel` makes.
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
-int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err);
+int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
+               ChannelMaker makeChannel = {});
 
 } // namespace ruva::tool

@@ -36,7 +36,7 @@ void AddShowCommand(CLI::App& program, ToolContext& context) {
             return;
         }
         if (options->Json)
-            context.Out << ConfigToJson(config, options->Board).dump(2) << '\n';
+            PrintJson(context.Out, ConfigToJson(config, options->Board));
         else
             context.Out << ConfigListing(config, options->Board);
         context.ExitCode = ExitOk;

@@ -3,7 +3,9 @@
 // as a subcommand; when the user picks it, its callback does the work and sets the exit code.
 // A new command is a new file with its Add...Command function and one entry in Commands below.
 
+#include <functional>
 #include <istream>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -12,16 +14,26 @@ namespace CLI {
 class App;
 }
 
+namespace ruva {
+class DeviceChannel;
+}
+
 namespace ruva::tool {
 
 inline constexpr int ExitOk = 0;     // the command did what was asked
 inline constexpr int ExitFailed = 1; // a file or the board failed; see the command for its meaning
 inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: also any error)
 
+// Makes the channel that the board commands reach the driver through.
+using ChannelMaker = std::function<std::unique_ptr<DeviceChannel>()>;
+
 struct ToolContext {
     std::ostream& Out;
     std::ostream& Err;
     std::istream& In; // what a FILE argument "-" reads
+    // The device, or the simulated boards, that the command line and the environment choose; tests
+    // put their own boards here.
+    ChannelMaker MakeChannel;
     int ExitCode = ExitOk;
     // --simulator as given (an empty text without a file name); see DeviceChoice.h.
     std::optional<std::string> Simulator{};

@@ -1,4 +1,5 @@
 #include "Ruvacfg.h"
+#include "TerminationHold.h"
 
 #include <csignal>
 #include <iostream>
@@ -20,6 +21,8 @@
 int wmain(int argc, wchar_t** argv) {
     // A configuration file read from the standard input ("-") arrives byte for byte, as from a file.
     _setmode(_fileno(stdin), _O_BINARY);
+    // A board transfer is finished, or rolled back, before Ctrl+C ends the program.
+    ruva::HoldTerminationDuringTransfers();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(ruva::Narrow(argv[i]));
@@ -32,6 +35,8 @@ int main(int argc, char** argv) {
     // A file size limit then fails the write, which is reported, instead of killing the process.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // A board transfer is finished, or rolled back, before SIGINT or SIGTERM ends the program.
+    ruva::HoldTerminationDuringTransfers();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
 }

@@ -32,6 +32,10 @@ inline constexpr Text SimulatedBoards =
 // Configuration files: saving.
 inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not saved.";
 inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";
+inline constexpr Text FolderNotWritable =
+    "Unable to save file '%1!s!': its folder is not writable. Data not saved.";
+inline constexpr Text ValueWithoutWord =
+    "File '%1!s!' was not written: the configuration holds a value that has no word. Data not saved.";
 
 // Configuration files: writing codes that have no value word.
 inline constexpr Text UnexpectedClockSource = "Internal Error: Unexpected value for ClockSource";
@@ -111,6 +115,18 @@ inline constexpr Text SaveVerifyFailed =
     "data was NOT stored on the board. Rerun RuvasetW.";
 inline constexpr Text SaveSucceeded = "The Configuration Data was successfully written to the board.";
 inline constexpr Text SaveUnchanged = "The Configuration Data remains the same. Action ignored.";
+inline constexpr Text BoardBusy = "Board %1!d! is in use by another program, which did not let go of it "
+                                  "within %2!d! seconds. Nothing was done: try again once it has finished.";
+inline constexpr Text BoardFileUnavailable =
+    "The board's lock file '%1!s!' cannot be used (%2!s!): other programs are not kept off the board "
+    "during this save, and a clock selection that fails is not remembered for the next save.";
+inline constexpr Text ClockDiffers =
+    "The board's clock could not be set back to the clock source of its stored Configuration Data, so "
+    "the two may differ. The next save to this board selects the clock again.";
+inline constexpr Text ClockDiffersNotNoted =
+    "The board's clock could not be set back to the clock source of its stored Configuration Data, so "
+    "the two may differ, and this could not be noted for the next save. Save a configuration with "
+    "another clock source to the board, then this one.";
 
 // Main sheet and board pages.
 inline constexpr Text SheetCaption = "Ruva-2 Properties";

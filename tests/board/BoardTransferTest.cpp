@@ -1,6 +1,8 @@
 #include "BoardTransfer.h"
 
 #include "BoardRig.h"
+#include "CfgTestSupport.h"
+#include "SimChannel.h"
 #include "ValueSets.h"
 
 #include <gmock/gmock.h>
@@ -157,7 +159,7 @@ TEST_F(BoardTransferTest, RefusedClockSelectionStopsTheSaveAndTheNextSaveSelects
     EXPECT_EQ(refused.DriverResult, 7);
     EXPECT_THAT(Timeline(),
                 ElementsAreArray(Then(CheckRequests, {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi1",
-                                                      "GetErrorText", DriverErrorMessage(7)})));
+                                                      "SetClockInternal", "GetErrorText", DriverErrorMessage(7)})));
     EXPECT_EQ(Board(0).Image.ClockSource, code::ClockSource::INTERNAL); // the image was not written
 
     prompts.Clear();
@@ -329,6 +331,85 @@ TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
     EXPECT_EQ(nothing.Outcome, BoardSaveOutcome::Unchanged);
     EXPECT_THAT(nothing.Writes, IsEmpty());
     EXPECT_THAT(prompts.Messages, IsEmpty());
+}
+
+struct ProcessEnded {};
+
+// Simulated boards whose program can end before a request is answered.
+struct EndingChannel : SimChannel {
+    using SimChannel::SimChannel;
+    std::optional<Request> EndsAt;
+    std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
+                                       std::span<std::uint8_t> output) override {
+        if (EndsAt == static_cast<Request>(code))
+            throw ProcessEnded{};
+        return SimChannel::Control(code, input, output);
+    }
+};
+
+struct SimulatedPage {
+    TempDir files;
+    EndingChannel channel;
+    Driver driver{channel};
+    RecordingPrompts prompts;
+    BoardConfig config;
+    bool loaded = false;
+
+    explicit SimulatedPage(sim::SimState state) : channel(std::move(state)) {
+        channel.FilesPrefix = (files / "ruva2").string();
+        driver.OpenDriver(0);
+        LoadFromBoard(Page());
+    }
+    TransferContext Page() { return {driver, prompts, config, loaded, 0, true}; }
+    BoardSaveOutcome SaveClock(std::int16_t clock) {
+        config.General.ClockSource = clock;
+        return SaveToBoard(Page()).Outcome;
+    }
+};
+
+// However a save fails after selecting the clock, the board's clock and its stored image's clock source
+// agree afterwards, at the latest once the next save (of the other clock) has run.
+TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
+    struct Case {
+        const char* Name;
+        sim::FaultMap Faults;
+        bool Warned = false;                // "... may differ. The next save ... selects the clock again."
+        std::optional<Request> EndsAt = {}; // the process ends before this request is answered
+    };
+    const Case cases[] = {
+        {"image write refused", {{Request::WriteStoredConfig, {.Status = 7, .Count = 1}}}},
+        {"clock reply cut short", {{Request::SetClockLi1, {.Short = 2, .Count = 1}}}},
+        {"clock reply cut short, setting it back failed",
+         {{Request::SetClockLi1, {.Short = 2, .Count = 1}}, {Request::SetClockInternal, {.Fail = true, .Count = 1}}},
+         true},
+        {"process ended before the image was stored", {}, false, Request::WriteStoredConfig},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        sim::SimState state = sim::FreshState();
+        state.Boards[0].Faults = c.Faults;
+        SimulatedPage page(state);
+        page.channel.EndsAt = c.EndsAt;
+        if (c.EndsAt)
+            EXPECT_THROW(page.SaveClock(code::ClockSource::LI1), ProcessEnded);
+        else
+            EXPECT_NE(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
+        page.channel.EndsAt.reset();
+        const auto& shown = page.prompts.Messages;
+        EXPECT_EQ(!shown.empty() && shown.back().Text == texts::ClockDiffers, c.Warned);
+        EXPECT_EQ(LoadFromBoard(page.Page()).ClockUnsure, c.Warned || c.EndsAt); // the board is marked
+
+        page.SaveClock(code::ClockSource::INTERNAL); // the next save takes the board afresh, as another program
+        const sim::SimBoard& board = page.channel.State().Boards[0];
+        EXPECT_EQ(board.Clock, board.Image.ClockSource);
+        EXPECT_EQ(page.SaveClock(code::ClockSource::INTERNAL), BoardSaveOutcome::Unchanged); // the mark is gone
+    }
+
+    // Without its board file a save goes on, and says what it cannot promise.
+    SimulatedPage page(sim::FreshState());
+    page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
+    EXPECT_EQ(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
+    EXPECT_THAT(page.prompts.Messages.at(0).Text, ::testing::StartsWith("The board's lock file '"));
 }
 
 } // namespace

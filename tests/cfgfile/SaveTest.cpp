@@ -170,6 +170,51 @@ TEST(SaveTest, ATargetThatIsNotARegularFileIsWrittenInPlace) {
     EXPECT_THAT(dir.Entries(), ElementsAre("fifo"));
 }
 
+TEST(SaveTest, ANameOfOneOfTheProcesssDescriptorsIsWrittenThroughItAtItsPosition) {
+    TempDir dir;
+    WriteFileBytes(dir / "log.txt", "a\nb\n");
+    const int log = ::open((dir / "log.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); // as ">> log.txt"
+    const std::string fd = std::to_string(log);
+    std::filesystem::create_symlink("/dev/fd/" + fd, dir / "out.cfg");
+    for (const std::string& path : {"/dev/fd/" + fd, "/proc/self/fd/" + fd, (dir / "out.cfg").string()}) {
+        ScriptedDriver board(BoardTwoParameters());
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveToFile(path, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::Saved) << path;
+    }
+    EXPECT_EQ(::write(log, "c\n", 2), 2); // still open, and still the same file
+    EXPECT_EQ(ReadFileBytes(dir / "log.txt"), "a\nb\n" + GoldenBoardTwo() + GoldenBoardTwo() + GoldenBoardTwo() + "c\n");
+    ::close(log);
+    EXPECT_THAT(dir.Entries(), ElementsAre("log.txt", "out.cfg"));
+}
+
+TEST(SaveTest, AValueWithoutAWordOrAFolderNotWritableSavesNothing) {
+    TempDir dir;
+    const std::string existing = (dir / "existing.cfg").string();
+    WriteFileBytes(existing, Precious);
+    BoardConfig config = DefaultConfig();
+    config.Image.Li[0].E1.TransmitLineCode = 7;
+    for (const std::string& path : {existing, (dir / "new.cfg").string()}) {
+        ScriptedDriver board(BoardTwoParameters());
+        RecordingPrompts prompts;
+        EXPECT_EQ(SaveToFile(path, 2, config, board.driver, prompts), SaveOutcome::ValueWithoutWord);
+        EXPECT_THAT(prompts.Messages, ElementsAre(Stop(std::string(texts::UnexpectedE1TransmitLineCode)),
+                                                  Stop("File '" + path + "' was not written: the configuration "
+                                                       "holds a value that has no word. Data not saved.")));
+    }
+    EXPECT_EQ(ReadFileBytes(existing), Precious);
+    EXPECT_THAT(dir.Entries(), ElementsAre("existing.cfg"));
+
+    if (::geteuid() == 0)
+        return; // root writes any folder
+    ::chmod(dir.Path().c_str(), 0500);
+    ScriptedDriver board(BoardTwoParameters());
+    RecordingPrompts prompts;
+    EXPECT_EQ(SaveToFile(existing, 2, DefaultConfig(), board.driver, prompts), SaveOutcome::CannotOpen);
+    EXPECT_THAT(prompts.Messages,
+                ElementsAre(Stop("Unable to save file '" + existing + "': its folder is not writable. Data not saved.")));
+    EXPECT_EQ(ReadFileBytes(existing), Precious);
+}
+
 TEST(SaveTest, ALinkThatLeadsNowhereIsRefusedAndLeftAlone) {
     TempDir dir;
     std::filesystem::create_symlink("missing.cfg", dir / "dangling.cfg");

@@ -10,7 +10,7 @@ bool SimChannel::Open(const std::string&) {
 
 std::optional<std::size_t> SimChannel::Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                                std::span<std::uint8_t> output) {
-    const sim::Outcome outcome = simulator_.Handle(code, input, static_cast<std::uint32_t>(output.size()));
+    const sim::Outcome outcome = simulator_->Handle(code, input, static_cast<std::uint32_t>(output.size()));
     if (!outcome.Reply.Ok)
         return std::nullopt;
     const std::size_t size = std::min(outcome.Reply.Data.size(), output.size());

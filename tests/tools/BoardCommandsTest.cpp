@@ -12,11 +12,14 @@
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <regex>
 #include <spawn.h>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char** environ;
 
@@ -65,11 +68,9 @@ protected:
         ASSERT_TRUE(sim->Start()) << sim->LogText();
     }
 
-    // Runs the ruvacfg program with these arguments to its end; its standard output goes to `output`
-    // when one is given.
-    ToolRun Ruvacfg(const std::vector<std::string>& args, const std::string& output = {}) {
-        const std::string out = output.empty() ? (files / "stdout").string() : output;
-        const std::string err = (files / "stderr").string();
+    // Starts the ruvacfg program with its standard output and error going to these files.
+    pid_t Spawn(const std::vector<std::string>& args, const std::string& out, const std::string& err,
+                bool append = false) {
         std::vector<char*> argv{const_cast<char*>(RUVACFG_PATH)};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -77,18 +78,29 @@ protected:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
+                                         O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0600);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         pid_t pid = -1;
-        ToolRun run;
-        if (::posix_spawn(&pid, RUVACFG_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
+        ::posix_spawn(&pid, RUVACFG_PATH, &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    static int ExitCode(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    // Runs the ruvacfg program with these arguments to its end; its standard output goes to `output`
+    // when one is given.
+    ToolRun Ruvacfg(const std::vector<std::string>& args, const std::string& output = {}, bool append = false) {
+        const std::string out = output.empty() ? (files / "stdout").string() : output;
+        const std::string err = (files / "stderr").string();
+        ToolRun run;
+        run.Code = ExitCode(Spawn(args, out, err, append));
         if (output.empty())
             run.Out = ReadFileBytes(out);
         run.Err = ReadFileBytes(err);
@@ -175,7 +187,8 @@ TEST_F(BoardCommandsTest, RefusedClockSwitchFailsAndTheNextWriteSwitches) {
     EXPECT_EQ(refused.Err, "error: Error #7: Board busy\n");
     EXPECT_EQ(Board(0)["Clock"], "INTERNAL");
     EXPECT_EQ(Board(0)["Image"]["ClockSource"], "INTERNAL");
-    EXPECT_EQ(BoardChanges(), std::vector<std::string>{"SetClockLi1 board 0"});
+    // The clock is selected back, in case the board carried the selection out.
+    EXPECT_EQ(BoardChanges(), (std::vector<std::string>{"SetClockLi1 board 0", "SetClockInternal board 0"}));
 
     const ToolRun again = Ruvacfg({"board", "write", "0", file});
     EXPECT_EQ(again.Code, 0);
@@ -373,6 +386,10 @@ TEST_F(BoardCommandsTest, ReadToTheStandardOutputOrUnderAFileSizeLimit) {
     EXPECT_EQ(dash.Code, 0);
     EXPECT_EQ(dash.Out, expected);
     EXPECT_FALSE(std::filesystem::exists(files / "-"));
+    // By its name, the standard output is written where it stands: after ">>", at the end.
+    const std::string log = File("log.txt", "a\nb\n");
+    EXPECT_EQ(Ruvacfg({"board", "read", "0", "-o", "/dev/stdout"}, log, true).Code, 0);
+    EXPECT_EQ(ReadFileBytes(log), "a\nb\n" + expected);
 
     // The write fails part way: reported as any write error, not a death by signal.
     const std::string path = File("board0.cfg", "precious\r\n");
@@ -390,7 +407,37 @@ TEST_F(BoardCommandsTest, ReadToTheStandardOutputOrUnderAFileSizeLimit) {
     for (const auto& entry : std::filesystem::directory_iterator(files.Path()))
         entries.push_back(entry.path().filename().string());
     std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"board0.cfg", "stderr", "stdout"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{"board0.cfg", "log.txt", "stderr", "stdout"}));
+}
+
+// One writer per board at a time, and a transfer that SIGINT does not cut in half: whatever the
+// interleaving, the board's clock stays on its stored image's clock source.
+TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredClockSource) {
+    Start();
+    const std::string files2[] = {File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}})),
+                                  File("internal.cfg", FreshBoard0File(0))};
+    std::mt19937 random(20);
+    for (int round = 0; round < 12; ++round) {
+        pid_t writers[2];
+        for (int w = 0; w < 2; ++w)
+            writers[w] = Spawn({"board", "write", "0", files2[(round + w) % 2]}, "/dev/null", "/dev/null");
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20'000));
+        ::kill(writers[round % 2], SIGINT);
+        for (pid_t writer : writers)
+            EXPECT_THAT(ExitCode(writer), ::testing::AnyOf(0, 128 + SIGINT));
+        EXPECT_EQ(Board(0)["Clock"], Board(0)["Image"]["ClockSource"]) << round;
+    }
+
+    // A board that another program keeps is waited for, then left alone with a clear message.
+    const int held = ::open((sim->RuntimeDir() + "/ruva2-board0.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const std::string state = sim->StateText();
+    const ToolRun busy = Ruvacfg({"board", "write", "0", files2[0]});
+    ::close(held);
+    EXPECT_EQ(busy.Code, 1);
+    EXPECT_EQ(busy.Err, "error: Board 0 is in use by another program, which did not let go of it within 5 "
+                        "seconds. Nothing was done: try again once it has finished.\n");
+    EXPECT_EQ(sim->StateText(), state);
 }
 
 TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
@@ -448,8 +495,7 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          R"({"Boards": [{"Image": {"Li1": {"T1": {"FrameFormat": 9}}}}]})",
          {"board", "read", "0"},
          1,
-         "error: Internal Error: Unexpected value for Frame Format (T1)\n",
-         true},
+         "error: Internal Error: Unexpected value for Frame Format (T1)\n"},
         {"read: file cannot be written",
          "",
          {"board", "read", "0", "-o", missingDir},

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 namespace ruva {
 namespace {
 
@@ -97,6 +100,12 @@ TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
     EXPECT_EQ(channel.Control(0x8811, input, output), std::optional<std::size_t>(0));
     device.ControlFails = true;
     EXPECT_EQ(channel.Control(0x8811, input, output), std::nullopt);
+}
+
+TEST(Win32DeviceChannelTest, TheDriversTextsInTheAnsiCodePageBecomeUtf8) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "the test's text is in code page 1252";
+    EXPECT_EQ(Win32DeviceChannel().DeviceText("Caf\xe9 busy"), "Caf\xc3\xa9 busy");
 }
 
 TEST(Win32DeviceChannelTest, WithoutTheDriverTheSystemOpenFails) {

@@ -1,0 +1,50 @@
+#pragma once
+// The file that a board's transfers keep between processes, "<prefix>-board<N>.lock", where the prefix
+// is the device channel's BoardFilesPrefix. A process locks it while it works on the board, so that
+// one process at a time does; the lock goes with the process, however it ends. While locked, the file
+// also carries one mark: that the board's clock may differ from the clock source of its stored
+// configuration (its content is then not empty). One BoardFile per board and process: a second one
+// finds the board busy.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace ruva {
+
+class BoardFile {
+public:
+    enum class Status {
+        Locked,      // this process holds the board
+        Busy,        // another process held it all the time given
+        Unavailable, // the file could not be created, opened or locked (Error says why)
+    };
+
+    BoardFile() = default;
+    ~BoardFile();
+    BoardFile(const BoardFile&) = delete;
+    BoardFile& operator=(const BoardFile&) = delete;
+
+    static std::string PathFor(const std::string& prefix, int board);
+
+    // Opens the file of `board` under `prefix`, creating it (and on Windows its folder), and locks it,
+    // trying again until `wait` has passed while another process holds it.
+    Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait);
+
+    const std::string& Path() const { return path_; }
+    const std::string& Error() const { return error_; }
+
+    // The mark, while locked. A file that cannot be read counts as marked.
+    bool ClockUnsure() const;
+    // Stores the mark durably; false when it could not be stored.
+    bool SetClockUnsure(bool unsure);
+
+    struct Held; // the platform's open and locked file
+
+private:
+    std::shared_ptr<Held> held_;
+    std::string path_;
+    std::string error_;
+};
+
+} // namespace ruva

@@ -1,0 +1,23 @@
+#pragma once
+// What BoardFile asks of the system, one implementation per platform.
+
+#include "BoardFile.h"
+
+#include <memory>
+#include <string>
+
+namespace ruva::boardfile {
+
+// Opens or creates the file at `path` and tries once to lock it. On Locked, `held` owns the locked file.
+BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::Held>& held, std::string& error);
+
+// Whether the file has content; true when it cannot be read.
+bool Marked(const BoardFile::Held& held);
+
+// Gives the file content (the mark) or none, and makes that durable.
+bool Mark(BoardFile::Held& held, bool unsure);
+
+// The content of a marked file.
+inline constexpr char MarkText[] = "clock may differ from the stored configuration\n";
+
+} // namespace ruva::boardfile

@@ -1,0 +1,25 @@
+#pragma once
+// Holding off the requests to end the process (SIGINT, SIGTERM and SIGHUP; on Windows the console's
+// Ctrl+C, Ctrl+Break and close events) while a board transfer runs, so that the transfer is finished
+// or rolled back instead of cut in half. When the last hold ends, a request that came meanwhile ends
+// the process as it would have ended it at once; a second request ends it at once.
+//
+// A program opts in: the command-line tool does, and a hold does nothing in a program that did not.
+
+namespace ruva {
+
+// From now on, every TerminationHold of this process holds off those requests.
+void HoldTerminationDuringTransfers();
+
+class TerminationHold {
+public:
+    TerminationHold();
+    ~TerminationHold();
+    TerminationHold(const TerminationHold&) = delete;
+    TerminationHold& operator=(const TerminationHold&) = delete;
+
+private:
+    bool active_ = false;
+};
+
+} // namespace ruva

@@ -1,12 +1,13 @@
 // Drives ruvasetw.exe, started as a process of its own on simulated boards, from outside through its
 // windows as a user would: tabs, buttons, lists, the message boxes and the real Save dialog.
-//   end_to_end_driver <ruvasetw.exe> <state file> <file to save>
+//   end_to_end_driver <ruvasetw.exe> <file to save>   (RUVA2_SIMULATOR names the state file)
 // Board 0's page repairs its blank serial record (the message says so); "<-- Load" takes its
 // configuration, "<-- Save" writes it to the file, Edit Properties makes Li0's E1 transmit line code AMI,
 // and Board 1's "Save -->" writes the result to board 1. Exits 1 with the reason when a step fails.
 // Every wait polls for what the step shows, with a generous limit: nothing assumes the program's speed.
 
 #include "BrdPropertySheetModel.h"
+#include "MainPropertySheetModel.h"
 #include "Texts.h"
 #include "Win32Driving.h"
 
@@ -19,7 +20,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,22 +27,11 @@ using namespace ruva;
 
 namespace {
 
-DWORD programId = 0;
+PROCESS_INFORMATION program{};
 HWND mainSheet = nullptr;
 
-// The program's visible top-level windows.
 std::vector<HWND> ProgramWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == programId && IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    return test::ProcessWindows(program.dwProcessId);
 }
 
 // The texts of a window and its static controls, as a message box shows them.
@@ -61,6 +50,7 @@ std::string Texts(HWND window) {
     std::fprintf(stderr, "FAILED: %s\nThe program's windows:\n", what.c_str());
     for (HWND window : ProgramWindows())
         std::fprintf(stderr, "  %s\n", Texts(window).c_str());
+    TerminateProcess(program.hProcess, 1);
     std::exit(1);
 }
 
@@ -77,9 +67,12 @@ auto WaitFor(const std::string& what, Found found) {
 
 // Sends a message as the user's action gives it, without waiting for what it starts, then waits until
 // the program's thread takes its next sent message: once the action is done or a modal window it
-// opened waits for the user. The program has one thread, which takes sent messages in order.
+// opened waits for the user. The program has one thread, which takes sent messages in order. A posted
+// message after the action wakes the modal loop that the action may have ended: such a loop only looks
+// whether it is done when a posted message or input arrives.
 void Act(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     SendNotifyMessageW(window, message, wParam, lParam);
+    PostMessageW(window, WM_NULL, 0, 0);
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutW(mainSheet, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &ignored) && IsWindow(mainSheet))
         Fail("an answer to message " + std::to_string(message));
@@ -132,22 +125,20 @@ void Press(HWND page, BoardPageButton button) {
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: end_to_end_driver <ruvasetw.exe> <state file> <file to save>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: end_to_end_driver <ruvasetw.exe> <file to save>\n");
         return 2;
     }
-    const std::wstring program = argv[1];
-    std::wstring line = L"\"" + program + L"\" --simulator \"" + argv[2] + L"\"";
+    const std::wstring exe = argv[1];
+    std::wstring line = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        Fail("start of " + Narrow(program));
-    programId = process.dwProcessId;
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &program))
+        Fail("start of " + Narrow(exe));
     mainSheet = WaitFor("main sheet", [] {
         for (HWND window : ProgramWindows())
-            if (win32::Text(window) == "Ruva-2 Properties")
+            if (win32::Text(window) == MainPropertySheetModel::Caption())
                 return window;
         return HWND{};
     });
@@ -168,7 +159,7 @@ int main() {
         return nullptr;
     });
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(nameBox(saveDialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]), SMTO_NORMAL,
+    SendMessageTimeoutW(nameBox(saveDialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]), SMTO_NORMAL,
                         120000, &ignored);
     Click(saveDialog, IDOK);
     WaitGone(saveDialog);
@@ -192,8 +183,8 @@ int main() {
     // OK ends the program.
     Act(mainSheet, PSM_PRESSBUTTON, PSBTN_OK);
     DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &code) || code != 0)
+    if (WaitForSingleObject(program.hProcess, 120000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(program.hProcess, &code) || code != 0)
         Fail("end of the program with exit code 0");
     return 0;
 }

@@ -10,7 +10,7 @@ work=$work/${RUVA_WINE_VERSION:-default} # one folder per Windows version
 rm -rf "$work" && mkdir -p "$work"
 export RUVA2_SIMULATOR=$work/state.json
 echo '{"Boards": [{"SerialRecord": {"RestoreCount": 5, "SerialNumber": "0xFFFF"}}, {}]}' >"$RUVA2_SIMULATOR"
-"$wine" "$driver" "Z:$program" "Z:$RUVA2_SIMULATOR" "Z:$work/saved.cfg"
+RUVA2_SIMULATOR="Z:$RUVA2_SIMULATOR" "$wine" "$driver" "Z:$program" "Z:${work//\//\\}\\saved.cfg"
 
 "$linux" board list | grep -q '^0 .* 9702052 .* ok$' || { echo "board 0 was not repaired"; exit 1; }
 "$linux" board read 0 | cmp - "$work/saved.cfg"

@@ -67,12 +67,12 @@ auto WaitFor(const std::string& what, Found found) {
 
 // Sends a message as the user's action gives it, without waiting for what it starts, then waits until
 // the program's thread takes its next sent message: once the action is done or a modal window it
-// opened waits for the user. The program has one thread, which takes sent messages in order. A posted
-// message after the action wakes the modal loop that the action may have ended: such a loop only looks
-// whether it is done when a posted message or input arrives.
+// opened waits for the user. The program has one thread, which takes sent messages in order. A message
+// posted to the main sheet, which lives as long as the program, wakes the modal loop that the action
+// may have ended: such a loop only looks whether it is done when a posted message or input arrives.
 void Act(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     SendNotifyMessageW(window, message, wParam, lParam);
-    PostMessageW(window, WM_NULL, 0, 0);
+    PostMessageW(mainSheet, WM_NULL, 0, 0);
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutW(mainSheet, WM_NULL, 0, 0, SMTO_NORMAL, 120000, &ignored) && IsWindow(mainSheet))
         Fail("an answer to message " + std::to_string(message));

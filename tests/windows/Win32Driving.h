@@ -1,6 +1,6 @@
 #pragma once
-// Driving ruvasetw.exe's windows in process by their window messages, for the tests and the grab
-// program.
+// Driving ruvasetw.exe's windows by their window messages, in process or from another process, for the
+// tests and the grab program.
 
 #include "MainPropertyPgBrdModel.h"
 #include "Resource.h"

@@ -1,6 +1,6 @@
 #pragma once
-// Driving ruvasetw.exe's windows in process by their window messages, for the tests and the grab
-// program.
+// Driving ruvasetw.exe's windows by their window messages, in process or from another process, for the
+// tests and the grab program.
 
 #include "MainPropertyPgBrdModel.h"
 #include "Resource.h"
@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace ruva::test {
 
@@ -31,6 +32,24 @@ inline int ButtonId(BoardPageButton id) {
         if (button.Id == id)
             return win32::ControlId(button.Name);
     return -1;
+}
+
+// The visible top-level windows of another process, found from outside as a user sees them.
+inline std::vector<HWND> ProcessWindows(DWORD process) {
+    struct Search {
+        DWORD Process;
+        std::vector<HWND> Windows;
+        static BOOL CALLBACK Visit(HWND window, LPARAM lParam) {
+            auto& search = *reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search.Process && IsWindowVisible(window))
+                search.Windows.push_back(window);
+            return TRUE;
+        }
+    } search{process, {}};
+    EnumWindows(Search::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.Windows;
 }
 
 } // namespace ruva::test

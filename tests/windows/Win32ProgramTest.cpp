@@ -608,28 +608,6 @@ TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwr
     EXPECT_TRUE(open.Flags & OFN_FILEMUSTEXIST);
 }
 
-namespace {
-
-struct FoundWindow {
-    DWORD Process;
-    HWND Window = nullptr;
-};
-
-// The top-level window of `process` titled "Ruva-2 Properties".
-BOOL CALLBACK FindSheet(HWND window, LPARAM lParam) {
-    auto& found = *reinterpret_cast<FoundWindow*>(lParam);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == found.Process && IsWindowVisible(window) &&
-        win32::Text(window) == MainPropertySheetModel::Caption()) {
-        found.Window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
 TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -637,20 +615,22 @@ TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt)
     std::wstring command = L"\"" + Widen(RUVASETW_PATH) + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process));
-    FoundWindow found{process.dwProcessId};
-    for (int i = 0; i < 300 && found.Window == nullptr; ++i) {
+    HWND sheet = nullptr;
+    for (int i = 0; i < 300 && sheet == nullptr; ++i) {
         Sleep(100);
-        EnumWindows(FindSheet, reinterpret_cast<LPARAM>(&found));
+        for (HWND window : test::ProcessWindows(process.dwProcessId))
+            if (win32::Text(window) == MainPropertySheetModel::Caption())
+                sheet = window;
     }
-    ASSERT_NE(found.Window, nullptr) << "no \"Ruva-2 Properties\" window";
-    HWND tabs = FindWindowExW(found.Window, nullptr, WC_TABCONTROLW, nullptr);
+    ASSERT_NE(sheet, nullptr) << "no \"Ruva-2 Properties\" window";
+    HWND tabs = FindWindowExW(sheet, nullptr, WC_TABCONTROLW, nullptr);
     EXPECT_EQ(TabCtrl_GetItemCount(tabs), 5);
-    EXPECT_EQ(GetWindow(found.Window, GW_OWNER), nullptr) << "a top-level window of its own";
+    EXPECT_EQ(GetWindow(sheet, GW_OWNER), nullptr) << "a top-level window of its own";
 
-    SendMessageW(found.Window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(IsIconic(found.Window));
+    SendMessageW(sheet, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(sheet));
     // The close box ends the sheet, and with it the program.
-    PostMessageW(found.Window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
     DWORD status = 1;
     GetExitCodeProcess(process.hProcess, &status);

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""The collection ruva.ruva2 under the real ansible-playbook: three hosts on this machine (connection
-local), each with its own runtime directory and its own ruva2-sim state.
+"""The collection ruva.ruva2 under the real ansible-playbook, one scenario on two kinds of hosts, three
+of each: Linux hosts on this machine (connection local), each with its own runtime directory and its own
+ruva2-sim state, and "Windows hosts", each a Wine prefix of its own (connection wine, shell cmd) where
+the program was installed with its installer's /S, on simulated boards of its own (RUVA2_SIMULATOR).
 
-    fleet_test.py --ruvacfg PATH --sim PATH --source DIR
+    fleet_test.py --ruvacfg PATH --sim PATH --source DIR [FleetTest|CollectionTest|ShellTest]
+    fleet_test.py --setup SETUP.EXE --launcher CMDLINE.EXE --work DIR --source DIR WineFleetTest
 """
 
 import argparse
@@ -21,6 +24,9 @@ ARGS = None
 HOSTS = ("pc1", "pc2", "pc3")
 # Board 1's serial number on each host, and as the serial number dialog shows it.
 SERIALS = {"pc1": (0x2345, "9803069"), "pc2": (0x3456, "9904086"), "pc3": (0x4567, "10005103")}
+# Where a Windows host's program is installed when not in Program Files: found by the uninstall entry only.
+# The folder as words: wine would quote an argument with spaces, and the installer takes /D= unquoted.
+INSTALL_FOLDERS = {"pc2": ["/D=C:\\Boards", "&", "Tools\\Ruva"]}
 RECAP = re.compile(r"^(\S+)\s*: ok=(\d+)\s+changed=(\d+)\s+unreachable=(\d+)\s+failed=(\d+)", re.M)
 
 
@@ -40,13 +46,40 @@ def settings_of(board):
 
 
 class Host:
-    """One managed host: a directory with its runtime directory, its simulator's state and its files."""
+    """One managed host: a directory with its simulated boards' state and its files."""
 
     def __init__(self, root, name):
         self.name = name
         self.dir = os.path.join(root, name)
-        self.runtime = os.path.join(self.dir, "run")
         self.state = os.path.join(self.dir, "state.json")
+        self.vars = {}
+        os.makedirs(self.dir, mode=0o700)
+
+    def read_state(self):
+        with open(self.state) as f:
+            return f.read()
+
+    def write_state(self, state):
+        with open(self.state, "w") as f:
+            json.dump(state, f)
+
+    def board(self, index):
+        return json.loads(self.read_state())["Boards"][index]
+
+    def change(self, change):
+        """The boards as `change` leaves them."""
+        state = json.loads(self.read_state())
+        change(state["Boards"])
+        self.write_state(state)
+
+
+class SimHost(Host):
+    """A Linux host: ruva2-sim in a runtime directory of its own, reached through the device socket."""
+
+    def __init__(self, root, name):
+        super().__init__(root, name)
+        self.runtime = os.path.join(self.dir, "run")
+        self.environment = {"XDG_RUNTIME_DIR": self.runtime}
         self.pid = None
         os.makedirs(self.runtime, mode=0o700)
 
@@ -71,21 +104,58 @@ class Host:
             time.sleep(0.05)
         self.pid = None
 
-    def read_state(self):
-        with open(self.state) as f:
-            return f.read()
+    def change(self, change):
+        """The simulator restarted on the state as `change` leaves it."""
+        self.stop()
+        super().change(change)
+        self.start()
 
-    def write_state(self, state):
-        with open(self.state, "w") as f:
-            json.dump(state, f)
 
-    def board(self, index):
-        return json.loads(self.read_state())["Boards"][index]
+class WineHost(Host):
+    """A Windows host: a Wine prefix of its own, a copy of the prepared one, where the installer installs
+    the program; ruvacfg.exe runs there on the state file (RUVA2_SIMULATOR) in process."""
+
+    def __init__(self, root, name):
+        super().__init__(root, name)
+        self.prefix = os.path.join(self.dir, "prefix")
+        self.wine_env = dict(os.environ, WINEPREFIX=self.prefix)
+        self.vars = {"ansible_wine_prefix": self.prefix}
+        self.environment = {"RUVA2_SIMULATOR": "Z:" + self.state.replace("/", "\\")}  # Wine's Z: is /
+
+    def start(self):
+        """Copies the prepared prefix (the Windows system's files, which nothing here writes to, as hard
+        links; the rest, registry and settings, as copies), starts its Wine server, which stays until 30 s
+        after the host's last command, and the installer, silently."""
+        def link_or_copy(source, target):
+            if os.path.relpath(source, template).startswith("drive_c/windows/") and not source.endswith(".ini"):
+                os.link(source, target)
+            else:
+                shutil.copy2(source, target)
+        template = wine_prefix()
+        shutil.copytree(template, self.prefix, symlinks=True, copy_function=link_or_copy)
+        subprocess.run(["wineserver", "-p30"], env=self.wine_env, check=True)
+        return subprocess.Popen(["wine", ARGS.setup, "/S"] + INSTALL_FOLDERS.get(self.name, []), env=self.wine_env)
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.wine_env)
+        subprocess.run(["wineserver", "-w"], env=self.wine_env)
+
+
+def wine_prefix():
+    """The prepared Wine prefix, made once and kept in the work folder."""
+    prefix = os.path.join(ARGS.work, "wineprefix")
+    if not os.path.exists(os.path.join(prefix, "ready")):
+        shutil.rmtree(prefix, ignore_errors=True)
+        env = dict(os.environ, WINEPREFIX=prefix, WINEDLLOVERRIDES="mscoree,mshtml=")  # no .NET, no browser
+        subprocess.run(["wine", "wineboot", "-i"], env=env, check=True, capture_output=True, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=60)
+        open(os.path.join(prefix, "ready"), "w").close()
+    return prefix
 
 
 def ansible_env(root):
     """ansible's environment: its configuration, home and temporary files under root, the collection from
-    the source tree, and the ruvacfg under test first on the PATH."""
+    the source tree, the Wine connection, and the ruvacfg under test first on the PATH."""
     env = dict(os.environ)
     env.update({
         "ANSIBLE_CONFIG": os.path.join(root, "ansible.cfg"),
@@ -94,9 +164,11 @@ def ansible_env(root):
         "ANSIBLE_REMOTE_TEMP": os.path.join(root, "ansible-tmp"),
         "ANSIBLE_COLLECTIONS_PATH": os.path.join(ARGS.source, "ansible"),
         "ANSIBLE_COLLECTIONS_SCAN_SYS_PATH": "false",
+        "ANSIBLE_CONNECTION_PLUGINS": os.path.join(ARGS.source, "tests", "ansible", "wine"),
         "ANSIBLE_NOCOLOR": "1",
-        "PATH": os.path.dirname(ARGS.ruvacfg) + os.pathsep + os.environ.get("PATH", ""),
     })
+    if ARGS.ruvacfg:
+        env["PATH"] = os.path.dirname(ARGS.ruvacfg) + os.pathsep + os.environ.get("PATH", "")
     env.pop("XDG_RUNTIME_DIR", None)
     with open(env["ANSIBLE_CONFIG"], "w") as f:
         f.write("[defaults]\ninventory = %s\nforks = 3\nretry_files_enabled = False\n"
@@ -104,23 +176,27 @@ def ansible_env(root):
     return env
 
 
-class FleetTest(unittest.TestCase):
+class Fleet:
+    """The scenario on three hosts of one kind: KIND, their Host class, and connection(), their variables."""
+
     def setUp(self):
-        self.root = tempfile.mkdtemp(prefix="ruva2-fleet-")
+        self.root = tempfile.mkdtemp(prefix="ruva2-fleet-", dir=ARGS.work)
         self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
         self.env = ansible_env(self.root)
-        self.hosts = {name: Host(self.root, name) for name in HOSTS}
-        local = {"ansible_connection": "local", "ansible_python_interpreter": "{{ ansible_playbook_python }}"}
-        inventory = {"pcs": {"hosts": {}, "vars": local}}
+        self.hosts = {name: self.KIND(self.root, name) for name in HOSTS}
+        inventory = {"pcs": {"hosts": {}, "vars": self.connection()}}
+        started = []
         for name, host in self.hosts.items():
             serial = SERIALS[name][0]
             host.write_state({"Boards": [{}, {"SerialRecord": {"SerialNumber": serial},
                                               "Image": {"SerialNumber": serial}}],
                               "ErrorTexts": {"7": "Board busy"}})
             self.addCleanup(host.stop)
-            host.start()
-            inventory["pcs"]["hosts"][name] = {"ruva2_environment": {"XDG_RUNTIME_DIR": host.runtime},
-                                               "facts_file": os.path.join(host.dir, "facts.json")}
+            started.append(host.start())
+            inventory["pcs"]["hosts"][name] = dict(host.vars, ruva2_environment=host.environment,
+                                                   facts_file=os.path.join(host.dir, "facts.json"))
+        for process in filter(None, started):
+            self.assertEqual(process.wait(timeout=300), 0, "the installer failed")
         self.write("inventory.yml", json.dumps(inventory))
 
     def write(self, name, text):
@@ -137,15 +213,6 @@ class FleetTest(unittest.TestCase):
 
     def states(self):
         return {name: host.read_state() for name, host in self.hosts.items()}
-
-    def restart(self, name, change):
-        """Restarts a host's simulator on its state as `change` leaves it."""
-        host = self.hosts[name]
-        host.stop()
-        state = json.loads(host.read_state())
-        change(state["Boards"])
-        host.write_state(state)
-        host.start()
 
     def test_one_file_to_every_host(self):
         apply = os.path.join(ARGS.source, "tests", "ansible", "apply.yml")
@@ -187,8 +254,8 @@ class FleetTest(unittest.TestCase):
 
         # board_info returns every host's boards; pc1's board 1, whose board information cannot be read
         # (once), keeps the serial number that board list read; pc3's blank serial record is a warning.
-        self.restart("pc1", lambda boards: boards[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))
-        self.restart("pc3", lambda boards: boards[0].update(SerialRecord={"SerialNumber": "0xFFFF"}))
+        self.hosts["pc1"].change(lambda boards: boards[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))
+        self.hosts["pc3"].change(lambda boards: boards[0].update(SerialRecord={"SerialNumber": "0xFFFF"}))
         run, recap = self.playbook(os.path.join(ARGS.source, "tests", "ansible", "info.yml"))
         failed = {name: r["failed"] for name, r in recap.items()}
         self.assertEqual(failed, dict.fromkeys(HOSTS, 0), run.stdout + run.stderr)
@@ -219,7 +286,7 @@ class FleetTest(unittest.TestCase):
 
         # The example playbook writes the file's section to boards 0 and 1. A fault injected on pc2's
         # board 0 fails pc2 alone; the others complete, and pc3's repaired serial record is a warning.
-        self.restart("pc2", lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
+        self.hosts["pc2"].change(lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
         pc2_board0 = self.hosts["pc2"].board(0)
         run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
                                    "-e", "ruva2_config=" + config)
@@ -233,12 +300,32 @@ class FleetTest(unittest.TestCase):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
 
-        # A ruvacfg that does not finish fails the task at its time limit.
-        stuck = self.write("stuck.sh", "#!/bin/sh\nsleep 10\n")
+
+class FleetTest(Fleet, unittest.TestCase):
+    KIND = SimHost
+
+    def connection(self):
+        return {"ansible_connection": "local", "ansible_python_interpreter": "{{ ansible_playbook_python }}"}
+
+    def test_time_limit(self):
+        """A ruvacfg that does not finish is stopped on the host at the time limit and fails the task."""
+        stuck = self.write("stuck.sh", "#!/bin/sh\nsleep 30\n")
         os.chmod(stuck, 0o755)
         run = subprocess.run(["ansible", "pc1", "-m", "ruva.ruva2.board_info", "-a", "ruvacfg=%s timeout=1" % stuck],
                              env=self.env, cwd=self.root, capture_output=True, text=True, timeout=60)
-        self.assertIn("ruvacfg did not finish within 1 seconds", run.stdout)
+        self.assertIn("ruvacfg did not finish within 1 seconds and was stopped", run.stdout)
+
+
+class WineFleetTest(Fleet, unittest.TestCase):
+    KIND = WineHost
+
+    def connection(self):
+        return {"ansible_connection": "wine", "ansible_shell_type": "cmd", "ansible_wine_launcher": ARGS.launcher}
+
+    def setUp(self):
+        super().setUp()
+        self.assertTrue(os.path.exists(os.path.join(self.hosts["pc2"].prefix, "drive_c", "Boards & Tools", "Ruva",
+                                                    "ruvacfg.exe")), "pc2's installer ignored /D")
 
 
 class CollectionTest(unittest.TestCase):
@@ -320,9 +407,12 @@ class ShellTest(unittest.TestCase):
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
-    parser.add_argument("--ruvacfg", required=True)
-    parser.add_argument("--sim", required=True)
     parser.add_argument("--source", required=True)
+    parser.add_argument("--ruvacfg", help="the Linux hosts' ruvacfg")
+    parser.add_argument("--sim", help="the Linux hosts' ruva2-sim")
+    parser.add_argument("--setup", help="the Windows hosts' installer")
+    parser.add_argument("--launcher", help="cmdline.exe, which runs the Wine connection's command lines")
+    parser.add_argument("--work", help="the folder for the Windows hosts and the prepared Wine prefix")
     ARGS, rest = parser.parse_known_args()
     if shutil.which("ansible-playbook") is None:
         sys.exit("ansible-playbook is not installed (scripts/deps installs ansible-core)")

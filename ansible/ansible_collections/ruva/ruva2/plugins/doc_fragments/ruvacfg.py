@@ -21,6 +21,10 @@ options:
     description:
       - The longest each ruvacfg run may take, in seconds; the task fails when it takes longer. C(0)
         waits without limit.
+      - On a POSIX host that has C(timeout) (coreutils, BusyBox) ruvacfg is stopped there at the limit;
+        a board transfer under way is finished or rolled back first (ruvacfg is killed if that takes
+        more than 10 seconds). On a Windows host, where C(cmd) has no way to stop a program after a
+        time, only the control node stops waiting, and ruvacfg may still run on the host.
     type: int
     default: 60
 requirements:

@@ -1,9 +1,10 @@
 # Copyright: RuvasetW developers
 # GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
-# (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit, and
-# ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on its standard input
-# (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a temporary file.
+# (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit (kept
+# on a POSIX host by its `timeout`, else by the control node alone), and ruvacfg's JSON read on the
+# control node. The configuration goes to ruvacfg on its standard input (the file "-"); under
+# PowerShell, which re-encodes what it pipes to a program, in a temporary file.
 
 from __future__ import absolute_import, division, print_function
 
@@ -33,6 +34,11 @@ CLOSING_MESSAGES = (
     "The Configuration Data remains the same. Action ignored.",
 )
 STDIN = "-"
+# What a ruvacfg stopped at its time limit on a POSIX host has to finish or roll back a board transfer
+# (it holds off the stop meanwhile) before it is killed. The control node waits for that, twice.
+STOP_GRACE = 10
+# The exit status of `timeout` for a command it stopped: ended by SIGTERM, or killed after the grace.
+STOPPED = (124, 128 + 9)
 
 COMMON_OPTIONS = dict(
     ruvacfg=dict(type="str"),
@@ -70,9 +76,10 @@ def host_shell(connection, shell):
     return family if family in SHELLS else "sh"
 
 
-def command_line(shell, program, args, env, data=None):
+def command_line(shell, program, args, env, data=None, timeout=0):
     """The command line that runs `program` with `args` and the environment `env`, and what goes to its
-    standard input. With `data`, the configuration for a FILE argument "-" in args."""
+    standard input. With `data`, the configuration for a FILE argument "-" in args. A POSIX shell stops
+    the program after `timeout` seconds where the host has `timeout`."""
     if shell == "powershell":
         lines = ["$env:%s = %s" % (k, ps_quote(v)) for k, v in env.items()]
         quoted = ["$f" if a == STDIN and data is not None else ps_quote(a) for a in args]
@@ -94,6 +101,9 @@ def command_line(shell, program, args, env, data=None):
         prefix = "".join('set "%s=%s"&& ' % (k, v) for k, v in env.items()) or "@"
         return prefix + '"%s" ' % program + " ".join(cmd_quote(a) for a in args), data
     prefix = "".join("%s=%s " % (k, shlex.quote(v)) for k, v in env.items())
+    if timeout:
+        prefix = ('if command -v timeout >/dev/null 2>&1; then set -- timeout -k %d %d; else set --; fi; %s"$@" '
+                  % (STOP_GRACE, timeout, prefix))
     return prefix + " ".join(shlex.quote(a) for a in [program] + list(args)), data
 
 
@@ -161,9 +171,10 @@ class Ruvacfg:
 
         worker = threading.Thread(target=target, daemon=True)
         worker.start()
-        worker.join(self.timeout)
+        worker.join(self.timeout + (2 * STOP_GRACE if self.shell == "sh" else 0))
         if worker.is_alive():
-            raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout)" % self.timeout)
+            raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout); it may still run "
+                                    "on the host" % self.timeout)
         if "error" in done:
             raise done["error"]
         return done["result"]
@@ -174,8 +185,11 @@ class Ruvacfg:
         if self.program is None:
             located = self._execute(locate_command(self.shell), None)
             self.program = located_program(to_text(located["stdout"]))
-        cmd, in_data = command_line(self.shell, self.program, args, self.env, data)
+        cmd, in_data = command_line(self.shell, self.program, args, self.env, data, self.timeout)
         result = self._execute(cmd, in_data)
+        if self.shell == "sh" and self.timeout and result.get("rc") in STOPPED:
+            raise AnsibleActionFail("ruvacfg did not finish within %d seconds and was stopped (option timeout)"
+                                    % self.timeout)
         out = result.get("stdout", "")
         try:
             report = json.loads(out) if out.strip() else None

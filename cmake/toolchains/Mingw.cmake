@@ -18,18 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The headers declare only what that version has, and the PE header states it as the version the
-# program needs: a newer call must be looked up at run time, with a fallback.
-string(REPLACE "." ";" floor ${RUVA_WINDOWS_FLOOR})
-list(GET floor 0 major)
-list(GET floor 1 minor)
-set(winnt "-D_WIN32_WINNT=0x0${major}0${minor} -DWINVER=0x0${major}0${minor}")
-set(CMAKE_C_FLAGS_INIT "${winnt}")
-set(CMAKE_CXX_FLAGS_INIT "${winnt}")
-set(CMAKE_RC_FLAGS_INIT "${winnt}")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ \
--Wl,--major-os-version,${major},--minor-os-version,${minor} \
--Wl,--major-subsystem-version,${major},--minor-subsystem-version,${minor}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs run under Wine. The wrapper gives each build folder a prefix of its own.
 find_program(RUVA_WINE wine)

@@ -4,6 +4,7 @@
 // with every message.
 
 #include "BoardCommands.h"
+#include "BoardHold.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigWriter.h"
@@ -40,14 +41,15 @@ int ExitCodeOf(BoardSaveOutcome outcome) {
     return ExitFailed;
 }
 
-// A board's settings as configuration file text, read as they are without a message; nothing when a
-// read fails.
-std::optional<std::string> SettingsText(Driver& driver, int board, const DriverParameters& parameters) {
+// A board's settings as configuration file text, read as they are without a message within the hold
+// of the write; nothing when a read fails.
+std::optional<std::string> SettingsText(Driver& driver, BoardHold& hold, int board,
+                                        const DriverParameters& parameters) {
     std::ostringstream discard;
     ConsolePrompts quiet(discard);
     BoardConfig config{};
     bool loaded = false;
-    if (LoadFromBoard({driver, quiet, config, loaded, board, true}).Outcome != BoardLoadOutcome::Loaded)
+    if (LoadFromBoard({driver, quiet, config, loaded, board, true}, hold).Outcome != BoardLoadOutcome::Loaded)
         return std::nullopt;
     return FormatConfigFile(config, board, parameters, quiet);
 }
@@ -73,12 +75,15 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
     if (!parameters)
         return failed("BoardUnavailable", session.LastDriverResult());
     page.ConfigLoaded = true;
-    if (options.Json)
-        report.Before = SettingsText(session.BoardDriver(), page.BoardNumber, *parameters);
 
+    // The settings before and the save under one hold, so that no other program writes in between.
     const std::size_t shown = session.MessagesShown();
+    BoardHold hold(session.BoardDriver(), session.User(), page.BoardNumber);
+    if (options.Json && !hold.IsBusy())
+        report.Before = SettingsText(session.BoardDriver(), hold, page.BoardNumber, *parameters);
     const BoardSaveResult save =
-        SaveToBoard(page.Transfer(), options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+        SaveToBoard(page.Transfer(hold.User()), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+    hold.Release();
     if (save.Outcome == BoardSaveOutcome::CheckFailed)
         session.ExplainFailedCheck(page.BoardNumber, shown);
     report.Writes = save.Writes;

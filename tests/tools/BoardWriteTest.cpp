@@ -43,6 +43,25 @@ WriteRun WriteBoard0(const CountingBoards& boards, std::vector<std::string> opti
     return run;
 }
 
+// Settings that the writer refuses (they would not load again) are no text but null, with its reason;
+// the write goes on.
+TEST(BoardWriteTest, SettingsThatWouldNotLoadAgainAreNullWithTheReason) {
+    test::TempDir dir;
+    sim::SimState state = sim::FreshState();
+    state.Boards[0].Image.Li[1].E1.TransmitLineCode = 7; // a value without a word
+    CountingBoards boards(state);
+    boards.FilesPrefix = (dir / "ruva2").string();
+    const WriteRun run = WriteBoard0(boards, {"--json"});
+    EXPECT_EQ(run.Code, 0);
+    EXPECT_EQ(run.Report["Outcome"], "Written");
+    EXPECT_EQ(run.Report["Before"], nullptr);
+    EXPECT_THAT(run.Report["BeforeProblem"].dump(),
+                HasSubstr("Internal Error: Unexpected value for Transmit Line Code (E1)"));
+    EXPECT_EQ(run.Report["After"], test::ReadFileBytes(test::DataPath("tools/sim-board0.cfg")));
+    EXPECT_EQ(run.Report["AfterProblem"], nullptr);
+    EXPECT_EQ(boards.State().Boards[0].Image, sim::FreshBoard(0).Image);
+}
+
 // The settings before and the save share one hold of the board: no other writer gets in between, and
 // a busy board is waited for once.
 TEST(BoardWriteTest, TheSettingsBeforeAndTheSaveShareOneHoldOfTheBoard) {

@@ -440,44 +440,36 @@ TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
 // take the board meanwhile, and a request to end the process is no longer held off.
 TEST(BoardHoldTest, MessagesWaitForTheUserWithTheBoardLetGo) {
     HoldTerminationDuringTransfers();
+    enum class Action { Check, Load, Save, SaveWithoutBoardFile };
     struct Case {
-        const char* Name;
-        std::function<void(sim::SimBoard&)> Prepare;
-        std::function<void(SimulatedPage&)> Action;
+        sim::FaultMap Faults;
+        Action Do;
         std::size_t Messages;
     };
-    const auto save = [](SimulatedPage& page) { page.SaveClock(code::ClockSource::LI1); };
     const Case cases[] = {
-        {"first check: serial record restored, old version",
-         [](sim::SimBoard& b) {
-             b.Serial.SerialNumber = 0xFFFF;
-             b.Image.Version = 8;
-         },
-         [](SimulatedPage& page) { CheckBoard(page.driver, page.prompts, 0, page.config); }, 2},
-        {"save written", [](sim::SimBoard&) {}, save, 1},
-        {"save refused", [](sim::SimBoard& b) { b.Faults[Request::SetClockLi1] = {.Status = 7}; }, save, 1},
-        {"clock not set back",
-         [](sim::SimBoard& b) {
-             b.Faults = {{Request::SetClockLi1, {.Short = 2}}, {Request::SetClockInternal, {.Fail = true}}};
-         },
-         save, 2},
-        {"load failed", [](sim::SimBoard& b) { b.Faults[Request::ReadBoardInfo] = {.Status = 7}; },
-         [](SimulatedPage& page) { LoadFromBoard(page.Page()); }, 1},
-        {"without its board file", [](sim::SimBoard&) {},
-         [&save](SimulatedPage& page) {
-             page.channel.FilesPrefix = (page.files / "no" / "ruva2").string();
-             save(page);
-         },
+        {{{Request::ReadStoredConfig, {.Status = 7}}}, Action::Check, 1},
+        {{{Request::ReadBoardInfo, {.Status = 7}}}, Action::Load, 1},
+        {{}, Action::Save, 1},
+        {{{Request::SetClockLi1, {.Short = 2}}, {Request::SetClockInternal, {.Fail = true}}},
+         Action::Save,
          2},
+        {{}, Action::SaveWithoutBoardFile, 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(static_cast<int>(c.Do));
         sim::SimState state = sim::FreshState();
-        c.Prepare(state.Boards[0]);
+        state.Boards[0].Faults = c.Faults;
         SimulatedPage page(state);
         page.prompts.Messages.clear();
         page.prompts.BoardFree.clear();
-        c.Action(page);
+        if (c.Do == Action::SaveWithoutBoardFile)
+            page.channel.FilesPrefix = (page.files / "no" / "ruva2").string();
+        if (c.Do == Action::Check)
+            CheckBoard(page.driver, page.prompts, 0, page.config);
+        else if (c.Do == Action::Load)
+            LoadFromBoard(page.Page());
+        else
+            page.SaveClock(code::ClockSource::LI1);
         EXPECT_EQ(page.prompts.Messages.size(), c.Messages);
         EXPECT_THAT(page.prompts.BoardFree, ::testing::Each(true));
     }

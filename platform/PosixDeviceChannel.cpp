@@ -172,10 +172,11 @@ std::string ServedState(const std::string& socketPath) {
             text.assign(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    const std::size_t end = text.find('\n');
-    if (end == std::string::npos || !text.starts_with('/'))
+    // One whole line: a name with a line end in it is not taken for a shorter one.
+    if (!text.starts_with('/') || text.find('\n') != text.size() - 1)
         return {};
-    return text.substr(0, end);
+    text.pop_back();
+    return text;
 }
 
 } // namespace

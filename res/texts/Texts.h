@@ -34,8 +34,11 @@ inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not 
 inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";
 inline constexpr Text FolderNotWritable =
     "Unable to save file '%1!s!': its folder is not writable. Data not saved.";
-inline constexpr Text ValueWithoutWord =
-    "File '%1!s!' was not written: the configuration holds a value that has no word. Data not saved.";
+inline constexpr Text NotWrittenBecause = "File '%1!s!' was not written: %2!s!. Data not saved.";
+inline constexpr Text NothingWrittenBecause = "Nothing was written: %1!s!.";
+// Why: what a file would hold that does not load again.
+inline constexpr Text HoldsValueWithoutWord = "the configuration holds a value that has no word";
+inline constexpr Text HoldsHdlcStartAddress = "the configuration holds the HDLC start address 0x%1!X! (%2!s!)";
 
 // Configuration files: writing codes that have no value word.
 inline constexpr Text UnexpectedClockSource = "Internal Error: Unexpected value for ClockSource";

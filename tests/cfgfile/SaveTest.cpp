@@ -1,5 +1,7 @@
 #include "ConfigSave.h"
 
+#include "ConfigLoader.h"
+
 #include "CfgTestSupport.h"
 #include "RecordingPrompts.h"
 #include "Texts.h"
@@ -213,6 +215,30 @@ TEST(SaveTest, AValueWithoutAWordOrAFolderNotWritableSavesNothing) {
     EXPECT_THAT(prompts.Messages,
                 ElementsAre(Stop("Unable to save file '" + existing + "': its folder is not writable. Data not saved.")));
     EXPECT_EQ(ReadFileBytes(existing), Precious);
+}
+
+TEST(SaveTest, AnHdlcStartAddressThatNoFileLoadsSavesNothingAndAnyOtherLoadsAgain) {
+    TempDir dir;
+    const std::string path = (dir / "board.cfg").string();
+    WriteFileBytes(path, Precious);
+    BoardConfig config = DefaultConfig();
+    config.General.HdlcStartAddress = 0x7FFC; // as a board may hold it
+    ScriptedDriver board(BoardTwoParameters());
+    RecordingPrompts prompts;
+    EXPECT_EQ(SaveToFile(path, 2, config, board.driver, prompts), SaveOutcome::HdlcStartAddressTooLow);
+    EXPECT_TRUE(WriterRefused(SaveOutcome::HdlcStartAddressTooLow));
+    EXPECT_THAT(prompts.Messages, ElementsAre(Stop("File '" + path + "' was not written: the configuration holds "
+                                                   "the HDLC start address 0x7FFC (HdlcStartAddress value must be "
+                                                   ">= 0x8000). Data not saved.")));
+    EXPECT_EQ(ReadFileBytes(path), Precious);
+
+    // The two lowest bits are written as they are; the loader clears them.
+    config.General.HdlcStartAddress = 0x8001;
+    ScriptedDriver again(BoardTwoParameters());
+    EXPECT_EQ(SaveToFile(path, 2, config, again.driver, prompts), SaveOutcome::Saved);
+    BoardConfig loaded;
+    EXPECT_EQ(LoadConfigFile(path, 2, loaded).Outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(loaded.General.HdlcStartAddress, 0x8000u);
 }
 
 TEST(SaveTest, ALinkThatLeadsNowhereIsRefusedAndLeftAlone) {

@@ -25,6 +25,12 @@ inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
 inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "
                                            "installed. Board configuration options are disabled.";
 
+// The window program's command line.
+inline constexpr Text UnknownOption =
+    "Unknown option '%1!s!'.\n\nUsage: ruvasetw [--simulator [FILE]]\n\n"
+    "--simulator FILE (or --simulator=FILE): work on boards simulated in process, kept in the state file "
+    "FILE, instead of the boards of the driver.\n--simulator alone: the same on the default state file.";
+
 // Simulated boards, on the General page and in the listing of the boards.
 inline constexpr Text SimulatedBoards =
     "Simulated boards, kept in the state file %1!s!: no real board is used.";

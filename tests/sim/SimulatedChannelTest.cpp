@@ -83,5 +83,21 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
     EXPECT_EQ(MakeDeviceChannel("a.json")->SimulatorState(), "a.json");
 }
 
+TEST(DeviceChoice, AWindowProgramTakesNoArgumentButTheSimulatorOptionOnce) {
+    using Args = std::vector<std::string>;
+    const std::vector<std::pair<Args, std::optional<std::string>>> cases = {
+        {{}, std::nullopt},
+        {{"--simulator", "a.json"}, std::nullopt},
+        {{"--simulator=a.json"}, std::nullopt},
+        {{"--simulator"}, std::nullopt},
+        {{"--simulater"}, "--simulater"},
+        {{"--simulator=b.json", "-x"}, "-x"},
+        {{"--simulator", "-platform", "offscreen"}, "-platform"},
+        {{"a.json", "--simulator"}, "a.json"},
+        {{"--simulator", "a.json", "--simulator"}, "--simulator"}};
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(FindUnknownArgument(args), expected) << ::testing::PrintToString(args);
+}
+
 } // namespace
 } // namespace ruva::sim

@@ -6,6 +6,7 @@
 #include "BoardSession.h"
 #include "ConfigSave.h"
 #include "ConfigWriter.h"
+#include "PrintFileBytes.h"
 #include "MessageFormat.h"
 #include "Texts.h"
 
@@ -77,7 +78,7 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
                 context.ExitCode = ExitFailed;
                 return;
             }
-            context.Out << *text;
+            PrintFileBytes(context.Out, *text);
         }
         context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;
     });

@@ -29,8 +29,9 @@ std::wstring Quoted(const std::wstring& arg) {
     return L"\"" + arg + L"\"";
 }
 
-// Runs ruvacfg.exe with a command line of wide arguments and collects what it writes.
-ProgramRun Ruvacfg(const std::vector<std::wstring>& args) {
+// Runs ruvacfg.exe with a command line of wide arguments and collects what it writes; with `output`, its
+// standard output goes there instead, as with "> FILE".
+ProgramRun Ruvacfg(const std::vector<std::wstring>& args, HANDLE output = nullptr) {
     std::wstring program = std::filesystem::path(RUVACFG_PATH).make_preferred().wstring();
     std::wstring line = Quoted(program);
     for (const std::wstring& arg : args)
@@ -44,7 +45,7 @@ ProgramRun Ruvacfg(const std::vector<std::wstring>& args) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
+    startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
     ProgramRun run;
@@ -76,6 +77,28 @@ TEST(RuvacfgExeTest, WritesLinesEndingInCrLf) {
     ASSERT_THAT(run.Out, HasSubstr("\r\n"));
     for (std::size_t at = run.Out.find('\n'); at != std::string::npos; at = run.Out.find('\n', at + 1))
         ASSERT_EQ(run.Out[at - 1], '\r') << "a bare line feed at byte " << at;
+}
+
+TEST(RuvacfgExeTest, BoardReadGivesTheFileBytesToTheStandardOutputAsToTheFileOfOption_o) {
+    TempDir dir;
+    const std::wstring state = (dir.Path() / "state.json").wstring();
+    const std::filesystem::path saved = dir.Path() / "saved.cfg", redirected = dir.Path() / "redirected.cfg";
+    const std::vector<std::wstring> read = {L"--simulator", state, L"board", L"read", L"0"};
+    auto withOutput = read;
+    withOutput.insert(withOutput.end(), {L"-o", saved.wstring()});
+    ASSERT_EQ(Ruvacfg(withOutput).Code, 0u);
+    const std::string bytes = ReadFileBytes(saved);
+    EXPECT_THAT(bytes, ::testing::EndsWith("  }\r\n}\r\n"));
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = ::CreateFileW(redirected.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Ruvacfg(read, file).Code, 0u);
+    ::CloseHandle(file);
+    EXPECT_EQ(ReadFileBytes(redirected), bytes) << "board read 0 > FILE";
+    withOutput.back() = L"-";
+    EXPECT_EQ(Ruvacfg(withOutput).Out, bytes) << "board read 0 -o - | ...";
 }
 
 TEST(RuvacfgExeTest, NamesBeginningWithASlashAreFiles) {

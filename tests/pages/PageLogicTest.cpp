@@ -152,31 +152,20 @@ TEST(PageLogic, TheGeneralPageRefusesATypedHdlcStartAddressThatNoFileLoads) {
     config.General.HdlcStartAddress = 0x7000; // as a board may hold it
     RecordingPrompts prompts;
     BrdPropertySheetModel sheet(config, prompts);
-    const std::size_t address = FieldIndex(sheet.GeneralPage(), "HdlcStartAddress");
+    const std::size_t field = FieldIndex(sheet.GeneralPage(), "HdlcStartAddress");
     PlainControls controls;
-    sheet.Enter(BrdPropertySheetModel::General, controls);
-    // The address as shown is kept; a typed one below 0x8000 is refused as the file's loader refuses it,
-    // and 0x8001 is kept as typed.
-    struct Case {
-        std::string Typed;
-        bool Refused;
-        std::uint32_t Stored;
-    };
-    for (const Case& c : {Case{"0x7000", false, 0x7000}, Case{"0x7FFC", true, 0x7000}, Case{"32767", true, 0x7000},
-                          Case{"0x8001", false, 0x8001}}) {
-        SCOPED_TRACE(c.Typed);
-        prompts.Messages.clear();
-        controls.Focus.reset();
-        controls.Texts[address] = c.Typed;
-        EXPECT_EQ(sheet.Leave(controls), !c.Refused);
+    // Shown and left alone it is kept; typed, 0x7FFC is refused as the loader refuses it, 0x8001 kept.
+    const std::tuple<const char*, bool, std::uint32_t> cases[] = {
+        {"0x7000", true, 0x7000}, {"0x7FFC", false, 0x7000}, {"0x8001", true, 0x8001}};
+    for (const auto& [typed, accepted, stored] : cases) {
         sheet.Enter(BrdPropertySheetModel::General, controls);
-        EXPECT_EQ(sheet.GeneralPage().Settings().HdlcStartAddress, c.Stored);
-        std::vector<ShownMessage> refusal;
-        if (c.Refused)
-            refusal.push_back({std::string(texts::HdlcStartAddressTooLow), MessageIcon::Stop});
-        EXPECT_EQ(prompts.Messages, refusal);
-        EXPECT_EQ(controls.Focus, c.Refused ? std::optional(address) : std::nullopt);
+        controls.Texts[field] = typed;
+        EXPECT_EQ(sheet.Leave(controls), accepted) << typed;
+        EXPECT_EQ(sheet.GeneralPage().Settings().HdlcStartAddress, stored) << typed;
     }
+    EXPECT_EQ(controls.Focus, field);
+    EXPECT_EQ(prompts.Messages,
+              (std::vector<ShownMessage>{{std::string(texts::HdlcStartAddressTooLow), MessageIcon::Stop}}));
 }
 
 TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {

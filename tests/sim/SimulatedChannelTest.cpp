@@ -85,18 +85,13 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
 
 TEST(DeviceChoice, AWindowProgramTakesNoArgumentButTheSimulatorOptionOnce) {
     using Args = std::vector<std::string>;
-    const std::vector<std::pair<Args, std::optional<std::string>>> cases = {
-        {{}, std::nullopt},
-        {{"--simulator", "a.json"}, std::nullopt},
-        {{"--simulator=a.json"}, std::nullopt},
-        {{"--simulator"}, std::nullopt},
-        {{"--simulater"}, "--simulater"},
-        {{"--simulator=b.json", "-x"}, "-x"},
-        {{"--simulator", "-platform", "offscreen"}, "-platform"},
-        {{"a.json", "--simulator"}, "a.json"},
-        {{"--simulator", "a.json", "--simulator"}, "--simulator"}};
-    for (const auto& [args, expected] : cases)
-        EXPECT_EQ(FindUnknownArgument(args), expected) << ::testing::PrintToString(args);
+    for (const Args& args : {Args{}, Args{"--simulator", "a.json"}, Args{"--simulator=a.json"}, Args{"--simulator"}})
+        EXPECT_EQ(FindUnknownArgument(args), std::nullopt) << ::testing::PrintToString(args);
+    for (const auto& [args, unknown] : std::vector<std::pair<Args, std::string>>{
+             {{"--simulater"}, "--simulater"}, {{"--simulator=b.json", "-x"}, "-x"},
+             {{"--simulator", "-platform", "offscreen"}, "-platform"}, {{"a.json", "--simulator"}, "a.json"},
+             {{"--simulator", "a.json", "--simulator"}, "--simulator"}})
+        EXPECT_EQ(FindUnknownArgument(args), unknown) << ::testing::PrintToString(args);
 }
 
 } // namespace

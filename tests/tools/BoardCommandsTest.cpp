@@ -502,13 +502,6 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          1,
          "error: Nothing was written: the configuration holds the HDLC start address 0x7000 (HdlcStartAddress "
          "value must be >= 0x8000).\n"},
-        {"read: an HDLC start address that no file loads, to a file",
-         R"({"Boards": [{"BoardInfo": {"HdlcStartAddress": "0x7000"}}]})",
-         {"board", "read", "0", "-o", (files / "kept.cfg").string()},
-         1,
-         "error: File '" + (files / "kept.cfg").string() +
-             "' was not written: the configuration holds the HDLC start address 0x7000 (HdlcStartAddress value "
-             "must be >= 0x8000). Data not saved.\n"},
         {"read: file cannot be written",
          "",
          {"board", "read", "0", "-o", missingDir},

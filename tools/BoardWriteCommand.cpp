@@ -48,21 +48,21 @@ struct SettingsText {
 };
 
 // `config` as the text that a save to a file writes. When the writer refuses it (the text would not
-// load again), no text but its reasons: the writer's messages, which are not shown.
+// load again), no text but the writer's reason, with the messages it showed (not shown here).
 SettingsText LoadableText(const BoardConfig& config, int board, const DriverParameters& parameters,
                           std::string_view whose) {
     std::ostringstream discard;
     ConsolePrompts quiet(discard);
-    std::size_t refused = 0;
-    std::string text = FormatConfigFile(config, board, parameters, quiet, &refused);
-    if (refused == 0)
+    WriterRefusal refusal = WriterRefusal::None;
+    std::string text = FormatConfigFile(config, board, parameters, quiet, &refusal);
+    if (refusal == WriterRefusal::None)
         return {std::move(text), std::nullopt};
-    std::string reasons;
-    for (const ShownMessage& m : quiet.Messages())
-        reasons += (reasons.empty() ? "" : "; ") + m.Text;
-    return {std::nullopt, std::string(whose) +
-                              " cannot be written as a configuration file that would load again (" + reasons +
-                              ")"};
+    std::string problem =
+        std::string(whose) +
+        " cannot be written as a configuration file that would load again: " + RefusalReason(refusal, config);
+    for (std::size_t i = 0; i < quiet.Messages().size(); ++i)
+        problem += (i == 0 ? " (" : "; ") + quiet.Messages()[i].Text;
+    return {std::nullopt, quiet.Messages().empty() ? problem : problem + ")"};
 }
 
 // The board's settings, read as they are without a message within the hold of the write.

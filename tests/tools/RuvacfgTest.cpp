@@ -208,20 +208,24 @@ nlohmann::json WriteBoard0(CountingBoards& boards, const TempDir& dir, std::vect
     return nlohmann::json::parse(out.str(), nullptr, false);
 }
 
-// Settings that the writer refuses (they would not load again) are null, with its reasons; the write
+// Settings that the writer refuses (they would not load again) are null, with its reason; the write
 // goes on.
 TEST(BoardWriteTest, SettingsThatWouldNotLoadAgainAreNullWithTheReason) {
     TempDir dir;
-    sim::SimState state = sim::FreshState();
-    state.Boards[0].Image.Li[1].E1.TransmitLineCode = 7; // a value without a word
-    CountingBoards boards(state);
-    const nlohmann::json report = WriteBoard0(boards, dir, {"--json"});
-    EXPECT_EQ(report["Outcome"], "Written");
-    EXPECT_EQ(report["Before"], nullptr);
-    EXPECT_THAT(report["BeforeProblem"].dump(), HasSubstr("Unexpected value for Transmit Line Code (E1)"));
-    EXPECT_EQ(report["After"], test::ReadFileBytes(DataPath("tools/sim-board0.cfg")));
-    EXPECT_EQ(report["AfterProblem"], nullptr);
-    EXPECT_EQ(boards.State().Boards[0].Image, sim::FreshBoard(0).Image);
+    sim::SimState wordless = sim::FreshState(), lowHdlc = sim::FreshState();
+    wordless.Boards[0].Image.Li[1].E1.TransmitLineCode = 7; // a value without a word
+    lowHdlc.Boards[0].Info.HdlcStartAddress = 0x7000;
+    for (const auto& [state, reason] : {std::pair{wordless, "Unexpected value for Transmit Line Code (E1)"},
+                                        std::pair{lowHdlc, "HdlcStartAddress value must be >= 0x8000"}}) {
+        CountingBoards boards(state);
+        const nlohmann::json report = WriteBoard0(boards, dir, {"--json"});
+        EXPECT_EQ(report["Outcome"], "Written");
+        EXPECT_EQ(report["Before"], nullptr);
+        EXPECT_THAT(report["BeforeProblem"].dump(), HasSubstr(reason));
+        EXPECT_EQ(report["After"], test::ReadFileBytes(DataPath("tools/sim-board0.cfg")));
+        EXPECT_EQ(report["AfterProblem"], nullptr);
+        EXPECT_EQ(boards.State().Boards[0].Image, sim::FreshBoard(0).Image);
+    }
 }
 
 // The settings before and the save share one hold of the board: no other writer gets in between.

@@ -32,11 +32,13 @@ std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageByte
 }
 
 bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config) {
-    const BoardHold hold(driver, prompts, board);
+    BoardHold hold(driver, prompts, board);
     if (hold.IsBusy())
         return false;
     BoardWriter writer(driver);
-    return CheckBoard(writer, prompts, board, config);
+    const bool passed = CheckBoard(writer, hold.User(), board, config);
+    hold.Release();
+    return passed;
 }
 
 bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config) {

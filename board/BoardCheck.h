@@ -59,8 +59,9 @@ private:
 // Checks board `board`. Yields false without a message when the driver gives no parameters, the
 // board index is not below NumberOfBoards or the board cannot be attached; otherwise yields the
 // outcome of CheckStoredConfig. A false outcome never changes the board's stored image.
-// The first form holds the board while it runs (see BoardHold) and yields false, after saying so,
-// when another process keeps it; the second runs within a transfer that holds it.
+// The first form holds the board while it runs (see BoardHold), showing its messages once it has let
+// go of it, and yields false, after saying so, when another process keeps it; the second runs within
+// a transfer that holds it.
 bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config);
 bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
 

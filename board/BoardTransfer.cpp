@@ -8,14 +8,36 @@
 
 namespace ruva {
 
+namespace {
+
+// The page with the messages going to `user`.
+TransferContext ShowingTo(const TransferContext& page, Prompts& user) {
+    return {.BoardDriver = page.BoardDriver,
+            .User = user,
+            .Config = page.Config,
+            .ConfigLoaded = page.ConfigLoaded,
+            .BoardNumber = page.BoardNumber,
+            .BoardAvailable = page.BoardAvailable};
+}
+
+} // namespace
+
 BoardLoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
-    Driver& driver = page.BoardDriver;
-    const auto board = static_cast<std::uint16_t>(page.BoardNumber);
-    const BoardHold hold(driver, page.User, page.BoardNumber);
+    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
+    const BoardLoadResult result = LoadFromBoard(ShowingTo(page, hold.User()), hold);
+    hold.Release();
+    return result;
+}
+
+BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold) {
+    if (!page.BoardAvailable)
+        return {BoardLoadOutcome::BoardUnavailable, result::Success};
     if (hold.IsBusy())
         return {BoardLoadOutcome::Busy, result::Success};
+    Driver& driver = page.BoardDriver;
+    const auto board = static_cast<std::uint16_t>(page.BoardNumber);
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
@@ -165,6 +187,12 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
 
 BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
     BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
+    BoardSaveResult result = SaveToBoard(ShowingTo(page, hold.User()), hold, mode);
+    hold.Release();
+    return result;
+}
+
+BoardSaveResult SaveToBoard(const TransferContext& page, BoardHold& hold, WriteMode mode) {
     if (hold.IsBusy())
         return {BoardSaveOutcome::Busy, result::Success, {}};
     BoardWriter writer(page.BoardDriver, mode);

@@ -12,6 +12,7 @@
 
 namespace ruva {
 
+class BoardHold;
 class Prompts;
 
 // What a transfer works on: the driver and the user, the page's board with the outcome of its first
@@ -40,8 +41,11 @@ struct BoardLoadResult {
 
 // Reads the board's HDLC start address and stored image into the configuration as they are, and sets
 // ConfigLoaded. Nothing is shown on success; a failed read is reported and leaves memory unchanged.
-// Both transfers hold the board while they run (see BoardHold).
+// Both transfers hold the board while they run (see BoardHold) and show their messages once they have
+// let go of it. Their second forms run within a hold of the page's board that the caller took, so that
+// several steps share it, and show their messages through page.User (normally the hold's User()).
 BoardLoadResult LoadFromBoard(const TransferContext& page);
+BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold);
 
 enum class BoardSaveOutcome {
     Written,      // something was written and the image read back equal
@@ -78,5 +82,6 @@ struct BoardSaveResult {
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result
 // lists what would be written.
 BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode = WriteMode::Send);
+BoardSaveResult SaveToBoard(const TransferContext& page, BoardHold& hold, WriteMode mode);
 
 } // namespace ruva

@@ -31,6 +31,9 @@ public:
     // trying again until `wait` has passed while another process holds it.
     Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait);
 
+    // Lets go of the file and its lock.
+    void Unlock() { held_.reset(); }
+
     const std::string& Path() const { return path_; }
     const std::string& Error() const { return error_; }
 

@@ -26,8 +26,9 @@ public:
 
     // Where the files that belong to this device's boards between processes, but not on the boards, are
     // kept (a board's lock, a note that its clock may differ from its stored configuration): a path to
-    // which a board's file names are appended, such as "<runtime dir>/ruva2". Empty when the channel keeps
-    // none (test channels).
+    // which a board's file names are appended, such as "<state folder>/ruva2". They belong to the boards,
+    // so every channel to the same boards names the same place, one that lasts as long as the boards
+    // keep their state. Empty when the channel keeps none (test channels).
     virtual std::string BoardFilesPrefix() const { return {}; }
 
     // One line for the user on why requests fail that their results do not tell, such as a simulator

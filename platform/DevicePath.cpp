@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #ifndef _WIN32
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -47,5 +48,25 @@ std::string DeviceSocketPath(std::string_view devicePath) {
         file += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return DeviceRuntimeDir().Path + "/" + file + ".sock";
 }
+
+std::string SocketLockPath(std::string_view socketPath) {
+    return std::string(socketPath) + ".lock";
+}
+
+#ifndef _WIN32
+std::string UserStateHome() {
+    // Relative values are to be ignored, like an unset variable.
+    if (const char* stateHome = std::getenv("XDG_STATE_HOME"); stateHome != nullptr && stateHome[0] == '/')
+        return stateHome;
+    std::string home;
+    if (const char* variable = std::getenv("HOME"); variable != nullptr && variable[0] == '/')
+        home = variable;
+    else if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+        home = user->pw_dir;
+    else
+        home = ".";
+    return home + "/.local/state";
+}
+#endif
 
 } // namespace ruva

@@ -21,4 +21,15 @@ std::string CheckPrivateDirectory(const std::string& path);
 // The socket that stands for a device path such as "\\.\RUVA2".
 std::string DeviceSocketPath(std::string_view devicePath);
 
+// The lock file that a simulator holds beside its socket for as long as it serves there. It names the
+// state file of the simulator's boards, on one line, so that their clients keep the boards' files
+// (locks and marks, see BoardFile) beside that state, where every other path to those boards keeps
+// them too.
+std::string SocketLockPath(std::string_view socketPath);
+
+#ifndef _WIN32
+// The user's folder for state that outlives the session: $XDG_STATE_HOME, else ~/.local/state.
+std::string UserStateHome();
+#endif
+
 } // namespace ruva

@@ -18,6 +18,9 @@ public:
     TerminationHold(const TerminationHold&) = delete;
     TerminationHold& operator=(const TerminationHold&) = delete;
 
+    // Whether this hold holds anything off (the program opted in).
+    bool Active() const { return active_; }
+
 private:
     bool active_ = false;
 };

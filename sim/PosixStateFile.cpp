@@ -2,12 +2,13 @@
 
 #include "StateFile.h"
 
+#include "DevicePath.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -19,14 +20,6 @@ namespace {
 
 std::string SystemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
-}
-
-std::string HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
-        return home;
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
-        return user->pw_dir;
-    return ".";
 }
 
 // Tries `attempt` until it succeeds or FileLock::Patience is over; false then.
@@ -44,11 +37,7 @@ bool WaitFor(Attempt attempt) {
 } // namespace
 
 std::string DefaultStatePath() {
-    const char* stateHome = std::getenv("XDG_STATE_HOME");
-    // Relative values are to be ignored, like an unset variable.
-    const std::string base =
-        stateHome != nullptr && stateHome[0] == '/' ? stateHome : HomeDirectory() + "/.local/state";
-    return base + "/ruva2-sim/state.json";
+    return UserStateHome() + "/ruva2-sim/state.json";
 }
 
 std::string CreateStateFolder(const std::string& statePath) {
@@ -123,6 +112,13 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
         Release();
         return busy;
     }
+    return {};
+}
+
+std::string FileLock::Store(const std::string& text) {
+    if (::ftruncate(fd_, 0) != 0 ||
+        ::pwrite(fd_, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
+        return std::strerror(errno);
     return {};
 }
 

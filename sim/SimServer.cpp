@@ -152,7 +152,7 @@ SimServer::~SimServer() {
     RemoveSocket();
 }
 
-std::string SimServer::Listen() {
+std::string SimServer::Listen(const std::string& statePath) {
     if (std::string error = InstallStopSignals(); !error.empty())
         return error;
 
@@ -169,10 +169,13 @@ std::string SimServer::Listen() {
 
     // Whoever holds the socket's lock runs on it, stuck or not; only without a holder may a socket file
     // left there be replaced. No connect decides it: one to a stuck simulator would wait for ever.
-    if (std::string error =
-            socketLock_.Acquire(socketPath_ + ".lock", "a simulator already runs on " + socketPath_);
+    const std::string lockPath = SocketLockPath(socketPath_);
+    if (std::string error = socketLock_.Acquire(lockPath, "a simulator already runs on " + socketPath_);
         !error.empty())
         return error;
+    // Named before anyone can connect, so that every client finds it.
+    if (std::string error = socketLock_.Store(statePath + "\n"); !error.empty())
+        return "cannot write " + lockPath + ": " + error;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return SystemError("cannot create a socket");

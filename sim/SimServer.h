@@ -62,9 +62,10 @@ public:
 
     // Checks the runtime directory (creating the /tmp one when it is missing), takes the socket's lock
     // (ruva2.sock.lock beside it, held for the simulator's life; refused while another simulator holds
-    // it), replaces a socket file left behind, and listens with mode 0600. Empty on success, otherwise
-    // the reason.
-    std::string Listen();
+    // it) and writes into it `statePath`, the resolved state file, where the clients keep the boards'
+    // files (see SocketLockPath), replaces a socket file left behind, and listens with mode 0600. Empty
+    // on success, otherwise the reason.
+    std::string Listen(const std::string& statePath);
 
     const std::string& SocketPath() const { return socketPath_; }
 

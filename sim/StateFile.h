@@ -57,6 +57,11 @@ public:
     // the while.
     std::string Acquire(const std::string& path, const std::string& busy);
     void Release();
+#ifndef _WIN32
+    // Makes `text` the content of the held file (the lock does not keep others from reading it).
+    // Empty on success, otherwise the system's reason.
+    std::string Store(const std::string& text);
+#endif
 
 private:
 #ifdef _WIN32

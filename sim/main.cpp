@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
         return error;
     });
     SimServer server(simulator, options.Verbose);
-    if (error = server.Listen(); !error.empty())
+    if (error = server.Listen(path); !error.empty())
         return Fail(error);
     if (loaded.Missing) {
         if (error = SaveStateFile(path, state); !error.empty())

@@ -285,6 +285,8 @@ nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
     FailureToJson(json, report.Failure);
     json["Before"] = TextOrNull(report.Before);
     json["After"] = TextOrNull(report.After);
+    json["BeforeProblem"] = TextOrNull(report.BeforeProblem);
+    json["AfterProblem"] = TextOrNull(report.AfterProblem);
     return json;
 }
 

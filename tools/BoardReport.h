@@ -74,6 +74,10 @@ struct WriteReport {
     FailureReport Failure{};
     std::optional<std::string> Before{}; // the board's settings before, as configuration file text
     std::optional<std::string> After{};  // what it holds after the save (dry run: would hold)
+    // Why Before or After has no text although it was to have one: unreadable, or not a text that
+    // would load again.
+    std::optional<std::string> BeforeProblem{};
+    std::optional<std::string> AfterProblem{};
 };
 std::string_view SaveOutcomeName(BoardSaveOutcome outcome);
 nlohmann::ordered_json WriteReportToJson(const WriteReport& report);

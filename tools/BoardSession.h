@@ -62,9 +62,11 @@ struct BoardPage {
     BoardConfig Config{};
     bool ConfigLoaded = false;
 
-    // The transfer context of a board that was attached or has passed its check.
-    TransferContext Transfer() {
-        return {Session.BoardDriver(), Session.User(), Config, ConfigLoaded, BoardNumber, true};
+    // The transfer context of a board that was attached or has passed its check, its messages going to
+    // the session's prompts or to `user`.
+    TransferContext Transfer() { return Transfer(Session.User()); }
+    TransferContext Transfer(Prompts& user) {
+        return {Session.BoardDriver(), user, Config, ConfigLoaded, BoardNumber, true};
     }
 };
 

@@ -4,6 +4,7 @@
 // with every message.
 
 #include "BoardCommands.h"
+#include "BoardHold.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigWriter.h"
@@ -40,16 +41,41 @@ int ExitCodeOf(BoardSaveOutcome outcome) {
     return ExitFailed;
 }
 
-// A board's settings as configuration file text, read as they are without a message; nothing when a
-// read fails.
-std::optional<std::string> SettingsText(Driver& driver, int board, const DriverParameters& parameters) {
+// Settings as configuration file text, or why there is none.
+struct SettingsText {
+    std::optional<std::string> Text;
+    std::optional<std::string> Problem;
+};
+
+// `config` as the text that a save to a file writes. When the writer refuses it (the text would not
+// load again), no text but the writer's reason, with the messages it showed (not shown here).
+SettingsText LoadableText(const BoardConfig& config, int board, const DriverParameters& parameters,
+                          std::string_view whose) {
+    std::ostringstream discard;
+    ConsolePrompts quiet(discard);
+    WriterRefusal refusal = WriterRefusal::None;
+    std::string text = FormatConfigFile(config, board, parameters, quiet, &refusal);
+    if (refusal == WriterRefusal::None)
+        return {std::move(text), std::nullopt};
+    std::string problem =
+        std::string(whose) +
+        " cannot be written as a configuration file that would load again: " + RefusalReason(refusal, config);
+    for (std::size_t i = 0; i < quiet.Messages().size(); ++i)
+        problem += (i == 0 ? " (" : "; ") + quiet.Messages()[i].Text;
+    return {std::nullopt, quiet.Messages().empty() ? problem : problem + ")"};
+}
+
+// The board's settings, read as they are without a message within the hold of the write.
+SettingsText BoardSettings(Driver& driver, BoardHold& hold, int board, const DriverParameters& parameters) {
     std::ostringstream discard;
     ConsolePrompts quiet(discard);
     BoardConfig config{};
     bool loaded = false;
-    if (LoadFromBoard({driver, quiet, config, loaded, board, true}).Outcome != BoardLoadOutcome::Loaded)
-        return std::nullopt;
-    return FormatConfigFile(config, board, parameters, quiet);
+    constexpr std::string_view whose = "the board's settings";
+    if (LoadFromBoard({driver, quiet, config, loaded, board, true}, hold).Outcome != BoardLoadOutcome::Loaded)
+        return {std::nullopt, std::string(whose) + " could not be read (" +
+                                  FailureMessage(quiet.Messages()).value_or("no reason given") + ")"};
+    return LoadableText(config, board, parameters, whose);
 }
 
 int RunWrite(const WriteOptions& options, ToolContext& context) {
@@ -73,12 +99,18 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
     if (!parameters)
         return failed("BoardUnavailable", session.LastDriverResult());
     page.ConfigLoaded = true;
-    if (options.Json)
-        report.Before = SettingsText(session.BoardDriver(), page.BoardNumber, *parameters);
 
+    // The settings before and the save under one hold, so that no other program writes in between.
     const std::size_t shown = session.MessagesShown();
+    BoardHold hold(session.BoardDriver(), session.User(), page.BoardNumber);
+    if (options.Json && !hold.IsBusy()) {
+        SettingsText before = BoardSettings(session.BoardDriver(), hold, page.BoardNumber, *parameters);
+        report.Before = std::move(before.Text);
+        report.BeforeProblem = std::move(before.Problem);
+    }
     const BoardSaveResult save =
-        SaveToBoard(page.Transfer(), options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+        SaveToBoard(page.Transfer(hold.User()), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+    hold.Release();
     if (save.Outcome == BoardSaveOutcome::CheckFailed)
         session.ExplainFailedCheck(page.BoardNumber, shown);
     report.Writes = save.Writes;
@@ -88,11 +120,12 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
                       save.DriverResult != result::Success ? save.DriverResult : session.LastDriverResult());
 
     if (options.Json) {
-        std::ostringstream discard;
-        ConsolePrompts quiet(discard);
         report.Outcome = SaveOutcomeName(save.Outcome);
         report.Messages = session.User().Messages();
-        report.After = FormatConfigFile(page.Config, page.BoardNumber, *parameters, quiet);
+        SettingsText after =
+            LoadableText(page.Config, page.BoardNumber, *parameters, "the settings after the write");
+        report.After = std::move(after.Text);
+        report.AfterProblem = std::move(after.Problem);
         PrintJson(context.Out, WriteReportToJson(report));
     } else if (options.DryRun) {
         for (const BoardWrite& w : save.Writes)

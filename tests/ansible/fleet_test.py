@@ -252,6 +252,15 @@ class Fleet:
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertEqual(settings_of(self.hosts["pc1"].board(1)), ("INTERNAL", "0x9000", "ESF"))
 
+        # A board that holds a value without a word is written all the same, but its settings would not
+        # load again: no backup is kept, and the warning says why.
+        self.hosts["pc2"].change(lambda boards: boards[1]["Image"]["Li1"]["E1"].update(TransmitLineCode=7))
+        run, recap = self.playbook(apply, "--limit", "pc2", *settings)
+        self.assertEqual(recap, {"pc2": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
+        self.assertRegex(" ".join((run.stdout + run.stderr).split()),  # Ansible wraps warnings
+                         r"WARNING\]: no backup: .*Transmit Line Code \(E1\)")
+        self.assertEqual(len(os.listdir(backups)), len(files))
+
         # board_info returns every host's boards; pc1's board 1, whose board information cannot be read
         # (once), keeps the serial number that board list read; pc3's blank serial record is a warning.
         self.hosts["pc1"].change(lambda boards: boards[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))

@@ -1,14 +1,20 @@
 #include "BoardTransfer.h"
 
+#include "BoardFile.h"
 #include "BoardRig.h"
 #include "CfgTestSupport.h"
 #include "SimChannel.h"
+#include "TerminationHold.h"
 #include "ValueSets.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#ifndef _WIN32
+#include <csignal>
+#endif
 
 namespace ruva {
 namespace {
@@ -347,16 +353,34 @@ struct EndingChannel : SimChannel {
     }
 };
 
+// Records, with each message, whether another program could have taken the board while it waited
+// for the user, and whether requests to end the process were still held off.
+struct HoldWatchingPrompts : RecordingPrompts {
+    std::string Prefix;
+    std::vector<bool> BoardFree;
+    void ShowMessage(std::string_view text, MessageIcon icon) override {
+        BoardFile other;
+        bool free = other.Lock(Prefix, 0, {}) != BoardFile::Status::Busy;
+#ifndef _WIN32
+        struct sigaction now {};
+        ::sigaction(SIGINT, nullptr, &now);
+        free = free && now.sa_handler == SIG_DFL;
+#endif
+        BoardFree.push_back(free);
+        RecordingPrompts::ShowMessage(text, icon);
+    }
+};
+
 struct SimulatedPage {
     TempDir files;
     EndingChannel channel;
     Driver driver{channel};
-    RecordingPrompts prompts;
+    HoldWatchingPrompts prompts;
     BoardConfig config;
     bool loaded = false;
 
     explicit SimulatedPage(sim::SimState state) : channel(std::move(state)) {
-        channel.FilesPrefix = (files / "ruva2").string();
+        channel.FilesPrefix = prompts.Prefix = (files / "ruva2").string();
         driver.OpenDriver(0);
         LoadFromBoard(Page());
     }
@@ -410,6 +434,48 @@ TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
     page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
     EXPECT_EQ(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
     EXPECT_THAT(page.prompts.Messages.at(0).Text, ::testing::StartsWith("The board's lock file '"));
+}
+
+// No message of a check or a transfer waits for the user while the board is held: other programs can
+// take the board meanwhile, and a request to end the process is no longer held off.
+TEST(BoardHoldTest, MessagesWaitForTheUserWithTheBoardLetGo) {
+#ifndef _WIN32
+    // For the rest of the process: there each test runs in a process of its own.
+    HoldTerminationDuringTransfers();
+#endif
+    enum class Action { Check, Load, Save, SaveWithoutBoardFile };
+    struct Case {
+        sim::FaultMap Faults;
+        Action Do;
+        std::size_t Messages;
+    };
+    const Case cases[] = {
+        {{{Request::ReadStoredConfig, {.Status = 7}}}, Action::Check, 1},
+        {{{Request::ReadBoardInfo, {.Status = 7}}}, Action::Load, 1},
+        {{}, Action::Save, 1},
+        {{{Request::SetClockLi1, {.Short = 2}}, {Request::SetClockInternal, {.Fail = true}}},
+         Action::Save,
+         2},
+        {{}, Action::SaveWithoutBoardFile, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Do));
+        sim::SimState state = sim::FreshState();
+        state.Boards[0].Faults = c.Faults;
+        SimulatedPage page(state);
+        page.prompts.Messages.clear();
+        page.prompts.BoardFree.clear();
+        if (c.Do == Action::SaveWithoutBoardFile)
+            page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
+        if (c.Do == Action::Check)
+            CheckBoard(page.driver, page.prompts, 0, page.config);
+        else if (c.Do == Action::Load)
+            LoadFromBoard(page.Page());
+        else
+            page.SaveClock(code::ClockSource::LI1);
+        EXPECT_EQ(page.prompts.Messages.size(), c.Messages);
+        EXPECT_THAT(page.prompts.BoardFree, ::testing::Each(true));
+    }
 }
 
 } // namespace

@@ -116,6 +116,20 @@ TEST(PosixDeviceChannel, DeviceNameMapsToASocketInTheRuntimeDirectory) {
     EXPECT_FALSE(DeviceRuntimeDir().Fallback);
 }
 
+// Without a simulator that names its state, the boards are the machine's: their files go where they
+// outlive the session, not into the runtime directory.
+TEST(PosixDeviceChannel, BoardFilesOfTheMachinesBoardsOutliveTheSession) {
+    RuntimeDirGuard dir;
+    ::setenv("XDG_STATE_HOME", (dir.Path() + "/state").c_str(), 1);
+    FrameServer server(dir.Path() + "/ruva2.sock", [](const frame::Request&) { return std::nullopt; });
+    PosixDeviceChannel channel;
+    ASSERT_TRUE(channel.Open("\\\\.\\RUVA2"));
+    EXPECT_EQ(channel.BoardFilesPrefix(), dir.Path() + "/state/ruvasetw/ruva2");
+    struct stat st {};
+    EXPECT_TRUE(::stat((dir.Path() + "/state/ruvasetw").c_str(), &st) == 0 && (st.st_mode & 0777) == 0700);
+    ::unsetenv("XDG_STATE_HOME");
+}
+
 TEST(PosixDeviceChannel, OpenFailsWithoutAListener) {
     RuntimeDirGuard dir;
     PosixDeviceChannel channel;

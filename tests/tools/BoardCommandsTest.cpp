@@ -429,7 +429,7 @@ TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredC
     }
 
     // A board that another program keeps is waited for, then left alone with a clear message.
-    const int held = ::open((sim->RuntimeDir() + "/ruva2-board0.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    const int held = ::open((sim->StatePath() + "-board0.lock").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const std::string state = sim->StateText();
     const ToolRun busy = Ruvacfg({"board", "write", "0", files2[0]});
@@ -438,6 +438,27 @@ TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredC
     EXPECT_EQ(busy.Err, "error: Board 0 is in use by another program, which did not let go of it within 5 "
                         "seconds. Nothing was done: try again once it has finished.\n");
     EXPECT_EQ(sim->StateText(), state);
+}
+
+// The mark that a board's clock may differ from its stored configuration belongs to the boards: one
+// left on simulated boards in process is seen, and healed, through the simulator on the same state.
+TEST_F(BoardCommandsTest, AClockMarkLeftInProcessIsHealedThroughTheSimulator) {
+    sim.emplace(SimProcess::Options{.StateJson = R"({"Boards": [{"Faults": {
+        "SetClockLi1": {"Short": 2, "Count": 1}, "SetClockInternal": {"Fail": true, "Count": 1}}}, {}]})"});
+    const ToolRun left = Ruvacfg({"--simulator", sim->StatePath(), "board", "write", "0",
+                                  File("li1.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}}))});
+    EXPECT_EQ(left.Code, 1);
+    EXPECT_THAT(left.Err, HasSubstr("The next save to this board selects the clock again."));
+    ASSERT_TRUE(sim->Start()) << sim->LogText();
+    EXPECT_EQ(Board(0)["Clock"], "LI1");
+
+    const std::string internal = File("internal.cfg", FreshBoard0File(0));
+    const ToolRun diff = Ruvacfg({"board", "diff", "0", internal});
+    EXPECT_EQ(diff.Code, 1);
+    EXPECT_EQ(diff.Out, "Clock: file INTERNAL, board unknown\n");
+    EXPECT_EQ(Ruvacfg({"board", "write", "0", internal}).Err, Written);
+    EXPECT_EQ(Board(0)["Clock"], "INTERNAL");
+    EXPECT_EQ(Ruvacfg({"board", "write", "0", internal}).Err, Unchanged);
 }
 
 TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {

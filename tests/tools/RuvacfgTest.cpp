@@ -5,12 +5,14 @@
 #include "ConfigReport.h"
 #include "ConsolePrompts.h"
 #include "Fields.h"
+#include "SimChannel.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 namespace ruva::tool {
@@ -187,6 +189,53 @@ TEST(RuvacfgTest, ConsolePromptsWriteOneLinePerMessage) {
                          "Could not open file x\n");
     EXPECT_FALSE(prompts.ChooseFileToOpen({}));
     EXPECT_FALSE(prompts.ChooseFileToSave({}));
+}
+
+// Simulated boards that count how often a program took one of them.
+struct CountingBoards : test::SimChannel {
+    using SimChannel::SimChannel;
+    std::shared_ptr<int> Takings = std::make_shared<int>(0);
+    std::string BoardFilesPrefix() const override { return ++*Takings, FilesPrefix; }
+};
+
+// `board write 0` of the fresh board 0's file with `options`: its JSON (discarded without --json).
+nlohmann::json WriteBoard0(CountingBoards& boards, const TempDir& dir, std::vector<std::string> options) {
+    boards.FilesPrefix = (dir / "ruva2").string();
+    options.insert(options.begin(), {"board", "write", "0", DataPath("tools/sim-board0.cfg").string()});
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunRuvacfg(options, in, out, err, [&] { return std::make_unique<CountingBoards>(boards); }), 0);
+    return nlohmann::json::parse(out.str(), nullptr, false);
+}
+
+// Settings that the writer refuses (they would not load again) are null, with its reason; the write
+// goes on.
+TEST(BoardWriteTest, SettingsThatWouldNotLoadAgainAreNullWithTheReason) {
+    TempDir dir;
+    sim::SimState wordless = sim::FreshState(), lowHdlc = sim::FreshState();
+    wordless.Boards[0].Image.Li[1].E1.TransmitLineCode = 7; // a value without a word
+    lowHdlc.Boards[0].Info.HdlcStartAddress = 0x7000;
+    for (const auto& [state, reason] : {std::pair{wordless, "Unexpected value for Transmit Line Code (E1)"},
+                                        std::pair{lowHdlc, "HdlcStartAddress value must be >= 0x8000"}}) {
+        CountingBoards boards(state);
+        const nlohmann::json report = WriteBoard0(boards, dir, {"--json"});
+        EXPECT_EQ(report["Outcome"], "Written");
+        EXPECT_EQ(report["Before"], nullptr);
+        EXPECT_THAT(report["BeforeProblem"].dump(), HasSubstr(reason));
+        EXPECT_EQ(report["After"], test::ReadFileBytes(DataPath("tools/sim-board0.cfg")));
+        EXPECT_EQ(report["AfterProblem"], nullptr);
+        EXPECT_EQ(boards.State().Boards[0].Image, sim::FreshBoard(0).Image);
+    }
+}
+
+// The settings before and the save share one hold of the board: no other writer gets in between.
+TEST(BoardWriteTest, TheSettingsBeforeAndTheSaveShareOneHoldOfTheBoard) {
+    TempDir dir;
+    for (const auto& options : {std::vector<std::string>{}, {"--json"}, {"--json", "--dry-run"}}) {
+        CountingBoards boards(sim::FreshState());
+        WriteBoard0(boards, dir, options);
+        EXPECT_EQ(*boards.Takings, 1) << ::testing::PrintToString(options);
+    }
 }
 
 #ifndef _WIN32 // the Windows program has tests of its own

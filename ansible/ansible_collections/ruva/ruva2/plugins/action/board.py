@@ -79,9 +79,14 @@ class ActionModule(ActionBase):
         warnings = [m["text"] for m in messages
                     if m["text"] not in CLOSING_MESSAGES and not (failed and m["text"] == error)]
         before, after = report.get("Before"), report.get("After")
+        # Why ruvacfg gave no settings: unreadable, or not a configuration file that would load again.
+        problems = [p for p in (report.get("BeforeProblem"), report.get("AfterProblem")) if p]
         wants_backup = args["backup"] and result["changed"] and not self._task.check_mode
         if wants_backup and before is None:
-            warnings.append("no backup: the board's settings could not be read before the write")
+            warnings.append("no backup: %s; board %d was written without one"
+                            % (report.get("BeforeProblem") or "the board's settings could not be read", board))
+        if self._task.diff and problems:
+            warnings.append("no diff: %s" % "; ".join(problems))
         if warnings:
             result["warnings"] = warnings
         if self._task.diff and before is not None and after is not None:

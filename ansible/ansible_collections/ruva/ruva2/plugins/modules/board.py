@@ -67,6 +67,9 @@ options:
         configuration file on the control node. Writing that file back with this module (I(src) the
         file, the same I(board)) restores them.
       - Nothing is saved in check mode or when nothing was written.
+      - When the board's settings cannot be read, or cannot be written as a configuration file that
+        would load again (a stored value without a word), no backup is saved, the write goes on, and a
+        warning says so, naming why.
     type: bool
     default: false
   backup_options:

@@ -34,7 +34,8 @@ BoardHold::BoardHold(Driver& driver, Prompts& user, int board)
         return;
     }
     termination_.emplace();
-    kept_.Keeping = status_ == BoardFile::Status::Locked || termination_->Active();
+    // Printed messages wait for nobody: only those that wait for the user are kept.
+    kept_.Keeping = user.WaitsForUser() && (status_ == BoardFile::Status::Locked || termination_->Active());
 }
 
 BoardHold::~BoardHold() {

@@ -8,7 +8,8 @@
 // No message waits for the user while the board is held: what the transfer shows meanwhile goes to
 // User(), which keeps it, and Release lets go of the board and of the requests to end the process
 // before it shows those messages, in their order, with their texts and icons. So other programs can
-// take the board while a message is open.
+// take the board while a message is open. Messages that wait for nobody (printed lines) are shown as
+// they come, so a program ended by a request held off meanwhile has printed them all.
 //
 // Nothing is held, and nothing marked, where the device keeps no board files (test channels) or is
 // not open; messages are then shown at once unless requests to end the process are held off.

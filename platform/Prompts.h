@@ -32,6 +32,9 @@ public:
     // A modal message with one OK button; returns when the user has closed it.
     virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
 
+    // Whether ShowMessage waits for the user (a message box) rather than printing a line and going on.
+    virtual bool WaitsForUser() const { return true; }
+
     // The full path of a file to open, or empty when the user cancelled.
     virtual std::optional<std::string> ChooseFileToOpen(const FileDialogOptions& options) = 0;
 

@@ -25,6 +25,8 @@ public:
     explicit ConsolePrompts(std::ostream& err) : err_(err) {}
 
     void ShowMessage(std::string_view text, MessageIcon icon) override;
+    // A printed line: nobody waits, so transfers print their messages as they come.
+    bool WaitsForUser() const override { return false; }
     std::optional<std::string> ChooseFileToOpen(const FileDialogOptions&) override { return std::nullopt; }
     std::optional<std::string> ChooseFileToSave(const FileDialogOptions&) override { return std::nullopt; }
 

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
 #include <regex>
@@ -68,10 +69,26 @@ protected:
         ASSERT_TRUE(sim->Start()) << sim->LogText();
     }
 
-    // Starts the ruvacfg program with its standard output and error going to these files.
+    // How the next programs start: the program (ruvacfg), with what goes before its arguments, and what
+    // is done to its descriptors once the standard ones are set: Closed, Input.
+    using Actions = std::function<void(posix_spawn_file_actions_t&)>;
+    struct Launch {
+        std::vector<std::string> Program{RUVACFG_PATH};
+        Actions Descriptors;
+    } launch;
+    static Actions Closed(int fd) {
+        return [fd](auto& actions) { posix_spawn_file_actions_addclose(&actions, fd); };
+    }
+    static Actions Input(const std::filesystem::path& file, int flags) {
+        return [=](auto& a) { posix_spawn_file_actions_addopen(&a, 0, file.c_str(), flags, 0600); };
+    }
+
+    // Starts the program with its standard output and error going to these files.
     pid_t Spawn(const std::vector<std::string>& args, const std::string& out, const std::string& err,
                 bool append = false) {
-        std::vector<char*> argv{const_cast<char*>(RUVACFG_PATH)};
+        std::vector<char*> argv;
+        for (const std::string& a : launch.Program)
+            argv.push_back(const_cast<char*>(a.c_str()));
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -82,8 +99,10 @@ protected:
                                          O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0600);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        if (launch.Descriptors)
+            launch.Descriptors(actions);
         pid_t pid = -1;
-        ::posix_spawn(&pid, RUVACFG_PATH, &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
@@ -619,6 +638,28 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
         nlohmann::json::parse(Ruvacfg({"--simulator=" + state, "board", "list", "--json"}).Out)["StateFile"],
         state);
     ::unsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(BoardCommandsTest, TheStandardInputIsReadAsAFileIs) {
+    Start();
+    const std::tuple<Actions, std::string> inputs[] = {
+        {Input(files.Path(), O_RDONLY | O_DIRECTORY), "(standard input): cannot read: Is a directory\n"},
+        {Input(files / "w", O_WRONLY | O_CREAT), "(standard input): cannot read: Bad file descriptor\n"},
+        {Input("/dev/zero", O_RDONLY), "(standard input):1: syntax error\n"}}; // endless: never held whole
+    rlimit previous{};
+    ::getrlimit(RLIMIT_AS, &previous);
+#ifndef RUVA_SANITIZE // the sanitizers' shadow memory alone is far above the limit
+    const rlimit limit{400000 * 1024, previous.rlim_max};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+    for (const auto& [actions, error] : inputs) {
+        launch.Descriptors = actions;
+        EXPECT_EQ(Ruvacfg({"check", "-"}).Err, error);
+        const ToolRun write = Ruvacfg({"board", "write", "0", "-", "--json"});
+        EXPECT_EQ(write.Code, 1);
+        EXPECT_EQ(nlohmann::json::parse(write.Out)["Outcome"], "FileFailed");
+    }
+    ::setrlimit(RLIMIT_AS, &previous);
 }
 
 // The usage of the board commands, run in process.

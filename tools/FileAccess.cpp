@@ -1,5 +1,7 @@
 #include "FileAccess.h"
 
+#include "FileReplace.h"
+
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -56,7 +58,14 @@ LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConf
         return Parse(source, parsed);
     }
     // The process's own standard input is read through its file, which tells a read error and its reason
-    // (std::cin takes one for the end of the input).
+    // (std::cin takes one for the end of the input). One that the program was not started with stays
+    // closed, whatever now holds its number.
+    if (!filereplace::Inherited(0)) {
+        LoadResult result;
+        result.Outcome = LoadOutcome::CannotOpen;
+        result.OpenError = std::make_error_code(std::errc::bad_file_descriptor);
+        return result;
+    }
     FileSource source(stdin);
     return Parse(source, parsed);
 }

@@ -34,6 +34,8 @@ inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not 
 inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";
 inline constexpr Text FolderNotWritable =
     "Unable to save file '%1!s!': its folder is not writable. Data not saved.";
+inline constexpr Text DescriptorNotGiven =
+    "Unable to save file '%1!s!': the program was not started with that file open. Data not saved.";
 inline constexpr Text ValueWithoutWord =
     "File '%1!s!' was not written: the configuration holds a value that has no word. Data not saved.";
 

@@ -33,6 +33,7 @@ using test::SimProcess;
 using test::TempDir;
 using test::WriteFileBytes;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct ToolRun {
@@ -638,6 +639,28 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
         nlohmann::json::parse(Ruvacfg({"--simulator=" + state, "board", "list", "--json"}).Out)["StateFile"],
         state);
     ::unsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(BoardCommandsTest, OnlyTheDescriptorsItWasGivenAreItsFiles) {
+    Start();
+    const std::string before = sim->StateText();
+    const auto refused = [](std::string path) {
+        return "error: Unable to save file '" + path +
+               "': the program was not started with that file open. Data not saved.\n";
+    };
+    // A closed descriptor is never the device's socket that took its number.
+    const std::tuple<Actions, std::vector<std::string>, std::string> cases[] = {
+        {Closed(1), {"board", "read", "0", "-o", "/dev/stdout"}, refused("/dev/stdout")},
+        {Closed(3), {"board", "read", "0", "-o", "/dev/fd/3"}, refused("/dev/fd/3")},
+        {Closed(0),
+         {"board", "write", "0", "-"},
+         "error: (standard input): cannot read: Bad file descriptor\n"}};
+    for (const auto& [actions, args, error] : cases) {
+        launch.Descriptors = actions;
+        EXPECT_EQ(Ruvacfg(args).Err, error);
+    }
+    EXPECT_EQ(sim->StateText(), before);
+    EXPECT_THAT(sim->LogText(), Not(HasSubstr("wrong magic")));
 }
 
 TEST_F(BoardCommandsTest, TheStandardInputIsReadAsAFileIs) {

@@ -2,6 +2,8 @@
 
 #include "StateFile.h"
 
+#include "ForeignFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -85,6 +87,9 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
         error = SystemError("cannot read the state file " + path);
     } else if (!S_ISREG(st.st_mode)) {
         error = "the state file " + path + " is not a regular file";
+    } else if (const std::string foreign = ForeignFileReason(fd); !foreign.empty()) {
+        // Each change replaces the file, which would part its other names from the boards.
+        error = "the state file " + path + " is refused: " + foreign;
     } else {
         char buffer[8192];
         ssize_t n;
@@ -119,6 +124,10 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
         Release();
         return "the lock file " + path + " is not a regular file";
     }
+    if (const std::string foreign = ForeignFileReason(fd_); !foreign.empty()) {
+        Release();
+        return "the lock file " + path + " is refused: " + foreign;
+    }
     if (!WaitFor([this] { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; })) {
         Release();
         return busy;
@@ -148,8 +157,8 @@ bool StateLock::LockStateItself() {
     if (fd < 0)
         return errno == ENOENT; // a fresh state: the lock file covers it until it is written
     struct stat st {};
-    // What is not a regular file is no state; reading it says so.
-    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+    // Nor is anything that is not a regular file, or not the simulator's own, a state; reading it says so.
+    if (::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || !ForeignFileReason(fd).empty())) {
         ::close(fd);
         return true;
     }

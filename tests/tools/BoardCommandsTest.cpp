@@ -641,6 +641,30 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
     ::unsetenv("XDG_STATE_HOME");
 }
 
+TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
+    const std::string victim = File("victim.txt", "precious\n"), state = (files / "s.json").string();
+    std::filesystem::create_hard_link(victim, state + "-board0.lock");
+    const ToolRun write =
+        Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
+    EXPECT_EQ(write.Code, 0);
+    EXPECT_THAT(write.Err, StartsWith("warning: The board's lock file '" + state +
+                                      "-board0.lock' cannot be used (it has more than one hard link)"));
+    // The state itself, and the lock files (here ruva2-sim's on its socket), are refused.
+    std::filesystem::create_hard_link(state, files / "other.json");
+    EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
+                HasSubstr(state + " is refused: it has more than one hard link"));
+    std::filesystem::remove(files / "other.json");
+    if (::geteuid() == 0 && ::chown(state.c_str(), 65534, 65534) == 0) {
+        EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
+                    HasSubstr(state + " is refused: it belongs to another user"));
+    }
+    sim.emplace();
+    std::filesystem::create_hard_link(victim, sim->SocketPath() + ".lock");
+    EXPECT_FALSE(sim->Start());
+    EXPECT_THAT(sim->LogText(), HasSubstr("ruva2.sock.lock is refused: it has more than one hard link"));
+    EXPECT_EQ(ReadFileBytes(victim), "precious\n");
+}
+
 TEST_F(BoardCommandsTest, OnlyTheDescriptorsItWasGivenAreItsFiles) {
     Start();
     const std::string before = sim->StateText();

@@ -153,9 +153,11 @@ std::string StateLock::Acquire(const std::string& statePath, const std::string& 
 }
 
 bool StateLock::LockStateItself() {
+    // No state yet (a fresh one: the lock file covers it until it is written), or one that cannot be
+    // opened: reading it says why.
     const int fd = ::open(statePath_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT; // a fresh state: the lock file covers it until it is written
+        return true;
     struct stat st {};
     // Nor is anything that is not a regular file, or not the simulator's own, a state; reading it says so.
     if (::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || !ForeignFileReason(fd).empty())) {

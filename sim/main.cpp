@@ -186,7 +186,10 @@ int main(int argc, char** argv) {
     if (error = lock.Acquire(path, BesideState(path, ".lock")); !error.empty())
         return Fail(error);
     LoadedState loaded = LoadStateFile(path);
-    if (!loaded.Missing && !loaded.State)
+    // A state that cannot be written would fail every change: refused as one that cannot be read.
+    if (loaded.State)
+        loaded.Error = CheckStateWritable(path);
+    if (!loaded.Missing && (!loaded.State || !loaded.Error.empty()))
         return Fail(loaded.Error +
                     "\nThe file was left as it is; correct it, or move it away to start afresh.");
     if (loaded.State && options.Boards != 0)

@@ -28,6 +28,8 @@ inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. Th
 // Simulated boards, on the General page and in the listing of the boards.
 inline constexpr Text SimulatedBoards =
     "Simulated boards, kept in the state file %1!s!: no real board is used.";
+// Simulated boards that were asked for but whose state file cannot be used, with the reason.
+inline constexpr Text SimulatedBoardsUnusable = "The simulated boards cannot be used: %1!s!";
 
 // Configuration files: saving.
 inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not saved.";

@@ -709,6 +709,38 @@ TEST_F(BoardCommandsTest, TheStandardInputIsReadAsAFileIs) {
     ::setrlimit(RLIMIT_AS, &previous);
 }
 
+TEST_F(BoardCommandsTest, SimulatedBoardsThatCannotBeUsedSaySoOnceWithTheCause) {
+    // Permissions bind root nowhere: as root, both programs run as nobody, in nobody's folder.
+    std::vector<std::string> user;
+    if (::geteuid() == 0 && ::chown(files.Path().c_str(), 65534, 65534) == 0)
+        user = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    const auto state = [&](const std::string& name, const std::string& text, std::filesystem::perms perms) {
+        const std::string path = File(name, text);
+        EXPECT_TRUE(user.empty() || ::chown(path.c_str(), 65534, 65534) == 0);
+        std::filesystem::permissions(path, perms);
+        return path;
+    };
+    using enum std::filesystem::perms;
+    const std::string corrupt = state("corrupt.json", "{", owner_all),
+                      unreadable = state("0.json", "{}", none), readOnly = state("ro.json", "{}", owner_read),
+                      inNoFolder = (files / "no/s.json").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {corrupt, "the state file " + corrupt + " is not a simulator state: not valid JSON"},
+        {unreadable, "cannot read the state file " + unreadable + ": Permission denied"},
+        {readOnly, "cannot write the state file " + readOnly + ": Permission denied"},
+        {inNoFolder, "cannot create the lock file " + (files / "no/s.lock").string() + ": No such file"}};
+    for (const auto& [path, cause] : cases) {
+        launch.Program = user;
+        launch.Program.push_back(RUVACFG_PATH);
+        const ToolRun list = Ruvacfg({"--simulator", path, "board", "list"});
+        EXPECT_THAT(list.Err, StartsWith("error: Error #52: The simulated boards cannot be used: " + cause));
+        EXPECT_EQ(std::count(list.Err.begin(), list.Err.end(), '\n'), 1) << list.Err;
+        launch.Program.back() = SimProcess::Binary();
+        launch.Program.insert(launch.Program.begin(), {"/usr/bin/timeout", "10"}); // should it serve
+        EXPECT_THAT(Ruvacfg({"--foreground", "--state", path}).Err, StartsWith("ruva2-sim: " + cause));
+    }
+}
+
 // The usage of the board commands, run in process.
 ToolRun InProcess(const std::vector<std::string>& args) {
     std::ostringstream out, err;

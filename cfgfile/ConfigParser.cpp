@@ -81,8 +81,6 @@ constexpr int CommunicationKeys[] = {token::IOBASEADDRESS, token::HOSTMEMORYWIND
                                      token::HOSTMEMORYWINDOWSIZE, token::HOSTIOWINDOWOFFSET,
                                      token::HOSTIOWINDOWSIZE};
 
-constexpr std::uint32_t LowestHdlcStartAddress = 0x8000;
-
 // Recursive descent over the fixed nesting of the language. Each rule returns false on a syntax
 // error, which ends the parse. Actions run as soon as the last token of their construct has been
 // read, before the next token is asked for, so a value error is recorded ahead of any error that the
@@ -163,7 +161,7 @@ private:
         if (tok_ == token::HDLCSTARTADDRESS) {
             Advance();
             const bool ok = Accept('=') && Number([this](std::uint32_t value, std::int64_t line) {
-                                if (value < LowestHdlcStartAddress)
+                                if (value < GeneralSettings::LowestHdlcStartAddress)
                                     errors_.ReportParseError(line, texts::HdlcStartAddressTooLow);
                                 else
                                     board_->HdlcStartAddress = value & ~std::uint32_t{3};

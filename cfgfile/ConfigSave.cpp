@@ -8,6 +8,10 @@
 
 namespace ruva {
 
+bool WriterRefused(SaveOutcome outcome) {
+    return outcome == SaveOutcome::ValueWithoutWord || outcome == SaveOutcome::HdlcStartAddressTooLow;
+}
+
 SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
                        Prompts& prompts) {
     // The file is opened before the text is produced, so a file that cannot be written is reported
@@ -20,14 +24,16 @@ SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& co
         prompts.ShowMessage(FormatText(refusal, {path}), MessageIcon::Stop);
         return SaveOutcome::CannotOpen;
     }
-    std::size_t wordsLeftOut = 0;
-    const auto text = WriteConfigFile(config, board, driver, prompts, &wordsLeftOut);
+    WriterRefusal refusal = WriterRefusal::None;
+    const auto text = WriteConfigFile(config, board, driver, prompts, &refusal);
     if (!text)
         return SaveOutcome::DriverError;
-    // A text without a value's word would not load again: the file is left as it was.
-    if (wordsLeftOut > 0) {
-        prompts.ShowMessage(FormatText(texts::ValueWithoutWord, {path}), MessageIcon::Stop);
-        return SaveOutcome::ValueWithoutWord;
+    // A text that would not load again is no configuration file: the file is left as it was.
+    if (refusal != WriterRefusal::None) {
+        prompts.ShowMessage(FormatText(texts::NotWrittenBecause, {path, RefusalReason(refusal, config)}),
+                            MessageIcon::Stop);
+        return refusal == WriterRefusal::ValueWithoutWord ? SaveOutcome::ValueWithoutWord
+                                                          : SaveOutcome::HdlcStartAddressTooLow;
     }
     if (file.Commit(*text)) {
         prompts.ShowMessage(FormatText(texts::UnableToWriteFile, {path}), MessageIcon::Stop);

@@ -15,14 +15,20 @@ enum class SaveOutcome {
     CannotOpen,  // "Unable to open file '...'. Data not saved." (or that its folder is not writable) was shown
     DriverError, // the driver parameters could not be read; the driver error was shown
     WriteError,  // "Unable to write file '...'. Data not saved." was shown
-    ValueWithoutWord, // a code had no value word ("Internal Error: ..."); nothing was written
+    // The writer refused the configuration, whose file would not load again; nothing was written, and
+    // "File '...' was not written: <reason>. Data not saved." was shown:
+    ValueWithoutWord,       // a code had no value word (after its "Internal Error: ...")
+    HdlcStartAddressTooLow, // the HDLC start address is below the lowest a file may hold
 };
+
+// Whether the outcome is the writer's refusal, whatever its reason.
+bool WriterRefused(SaveOutcome outcome);
 
 // Writes the configuration text for `board` to `path`. The whole text is produced first and replaces
 // the file only when all of it has been written and synced: on any failure an existing file keeps its
-// bytes and no file is created. A code without a value word is a failure too: after its "Internal
-// Error" message, "... Data not saved." says that nothing was written. No message follows a successful
-// save.
+// bytes and no file is created. A configuration the writer refuses is a failure too (after the
+// "Internal Error" message of each code without a value word): "... Data not saved." says that nothing
+// was written, and why. No message follows a successful save.
 SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
                        Prompts& prompts);
 

@@ -2,6 +2,9 @@
 // The configuration file writer: the fixed text of one board's configuration, 108 lines with CR LF
 // line ends, every key aligned and every number in its own format. Codes that have no value word are
 // reported one message each, in writing order, and their word (with its line end) is left out.
+//
+// A text that the loader would refuse is made all the same, but the writer says that it refuses the
+// configuration, and why: no file, output or copy is to be made of that text.
 
 #include "BoardConfig.h"
 #include "DriverRecords.h"
@@ -17,15 +20,25 @@ namespace ruva {
 class Driver;
 class Prompts;
 
+// Why the writer refuses a configuration: a file with its text would not load again.
+enum class WriterRefusal {
+    None,
+    ValueWithoutWord,       // a code has no value word; each one was reported as the writer met it
+    HdlcStartAddressTooLow, // the HDLC start address is below GeneralSettings::LowestHdlcStartAddress
+};
+
+// The refusal, in words for the messages that say what was not written: "the configuration holds ...".
+std::string RefusalReason(WriterRefusal refusal, const BoardConfig& config);
+
 // The text for `board` from the General settings and the E1 and T1 blocks of `config`, with the
-// communication parameters of `parameters`. `wordsLeftOut`, when given, receives the number of codes
-// that had no word (and were reported).
+// communication parameters of `parameters`. `refusal`, when given, receives whether the writer refuses
+// the configuration (a code without a word counts before the HDLC start address).
 std::string FormatConfigFile(const BoardConfig& config, int board, const DriverParameters& parameters,
-                             Prompts& prompts, std::size_t* wordsLeftOut = nullptr);
+                             Prompts& prompts, WriterRefusal* refusal = nullptr);
 
 // Reads the driver parameters first; when the driver fails, reports its error and returns nothing.
 std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
-                                           Prompts& prompts, std::size_t* wordsLeftOut = nullptr);
+                                           Prompts& prompts, WriterRefusal* refusal = nullptr);
 
 // A number as the writer prints it: "0x1F", "128" or "0x000012".
 std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);

@@ -89,6 +89,9 @@ struct StoredConfig {
 };
 
 struct GeneralSettings {
+    // The lowest HDLC start address that a configuration file may hold: its loader refuses any below.
+    static constexpr std::uint32_t LowestHdlcStartAddress = 0x8000;
+
     std::int16_t ClockSource = 0;
     std::uint32_t HdlcStartAddress = 0;
     std::array<std::int16_t, 2> DefaultMode{}; // entry 0 = Li0, entry 1 = Li1

@@ -2,6 +2,7 @@
 
 #include "Prompts.h"
 
+#include <string>
 #include <vector>
 
 namespace ruva {
@@ -34,12 +35,19 @@ void BrdPropertyPageModel::LoadControls(PageControls& controls) const {
 
 bool BrdPropertyPageModel::StoreControls(PageControls& controls, Prompts& prompts) {
     const auto fields = Fields();
-    // Every entry is checked, in table order, before anything is stored.
+    // Every entry is checked, in table order, before anything is stored. An entry that still shows the
+    // copy's value is that value, kept as it is (like a code that a list has no item for): only what the
+    // user typed is checked.
     std::vector<std::uint32_t> entries(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].Kind != ControlKind::Number && fields[i].Kind != ControlKind::Address)
             continue;
-        const NumberEntry entry = ReadEntry(fields[i], controls.Text(i));
+        const std::string text = controls.Text(i);
+        if (text == EntryText(fields[i], Get(i))) {
+            entries[i] = static_cast<std::uint32_t>(Get(i));
+            continue;
+        }
+        const NumberEntry entry = ReadEntry(fields[i], text);
         if (!entry.Value) {
             prompts.ShowMessage(entry.Refusal, MessageIcon::Stop);
             controls.FocusEntry(i);

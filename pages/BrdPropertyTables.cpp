@@ -1,5 +1,6 @@
 #include "BrdPropertyTables.h"
 
+#include "BoardConfig.h"
 #include "Texts.h"
 
 namespace ruva {
@@ -16,13 +17,14 @@ constexpr FieldControl Check(std::string_view name, std::string_view label) {
 }
 constexpr FieldControl Number(std::string_view name, std::string_view label, std::uint32_t max,
                               std::string_view rangeRefusal) {
-    return {name, label, ControlKind::Number, nullptr, max, rangeRefusal};
+    return {name, label, ControlKind::Number, nullptr, 0, max, rangeRefusal};
 }
-constexpr FieldControl Address(std::string_view name, std::string_view label) {
-    return {name, label, ControlKind::Address};
+constexpr FieldControl Address(std::string_view name, std::string_view label, std::uint32_t min,
+                               std::string_view rangeRefusal) {
+    return {name, label, ControlKind::Address, nullptr, min, 0xFFFFFFFF, rangeRefusal};
 }
 constexpr FieldControl Bits(std::string_view name, std::string_view label, std::span<const BitBox> boxes) {
-    return {name, label, ControlKind::Bits, nullptr, 0, {}, boxes};
+    return {name, label, ControlKind::Bits, nullptr, 0, 0, {}, boxes};
 }
 
 constexpr BitBox kSaBoxes[] = {{4, "Sa4"}, {3, "Sa5"}, {2, "Sa6"}, {1, "Sa7"}, {0, "Sa8"}};
@@ -74,7 +76,9 @@ const FieldControl kT1Page[] = {
 
 const FieldControl kGeneralPage[] = {
     List("ClockSource", "Clock Source:", ClockSourceCode),
-    Address("HdlcStartAddress", "HDLC Controller Start Addr:"),
+    // The address that a configuration file may hold, so that a save to a file is not refused.
+    Address("HdlcStartAddress", "HDLC Controller Start Addr:", GeneralSettings::LowestHdlcStartAddress,
+            t::HdlcStartAddressTooLow),
     List("Li0DefaultMode", "Li0 Default Mode:", LiMode),
     List("Li1DefaultMode", "Li1 Default Mode:", LiMode),
 };

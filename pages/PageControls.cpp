@@ -51,15 +51,14 @@ std::uint32_t BitsValue(std::span<const BitBox> boxes, std::span<const CheckStat
 }
 
 NumberEntry ReadEntry(const FieldControl& field, std::string_view text) {
-    if (field.Kind == ControlKind::Address) {
-        if (const auto address = ParseAddress(text))
-            return {*address, {}};
-        return {std::nullopt, texts::EnterInteger};
-    }
-    const auto number = ParseWholeNumber(text);
+    std::optional<std::int64_t> number;
+    if (field.Kind != ControlKind::Address)
+        number = ParseWholeNumber(text);
+    else if (const auto address = ParseAddress(text))
+        number = *address;
     if (!number)
         return {std::nullopt, texts::EnterInteger};
-    if (*number < 0 || *number > static_cast<std::int64_t>(field.Max))
+    if (*number < static_cast<std::int64_t>(field.Min) || *number > static_cast<std::int64_t>(field.Max))
         return {std::nullopt, field.RangeRefusal.empty() ? texts::EnterInteger : field.RangeRefusal};
     return {static_cast<std::uint32_t>(*number), {}};
 }

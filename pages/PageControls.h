@@ -41,8 +41,9 @@ struct FieldControl {
     std::string_view Label; // the label's text, the check box's text, or the bit group's title
     ControlKind Kind;
     const ValueSet* Values = nullptr;   // List: the items, in list order
-    std::uint32_t Max = 0;              // Number: the largest value accepted
-    std::string_view RangeRefusal = {}; // Number: the message for a whole number outside 0..Max
+    std::uint32_t Min = 0;              // Number, Address: the smallest value accepted
+    std::uint32_t Max = 0;              // Number, Address: the largest value accepted
+    std::string_view RangeRefusal = {}; // Number, Address: the message for a number outside Min..Max
     std::span<const BitBox> Boxes = {}; // Bits: the boxes, in the order the page shows them
 };
 
@@ -98,10 +99,9 @@ struct NumberEntry {
     std::string_view Refusal; // set when Value is empty
 };
 
-// Number: a whole decimal number from 0 to the field's Max, blanks around it and a sign allowed;
-// "Please enter an integer." when the text is no whole number, the field's RangeRefusal when it is
-// out of range. Address: an unsigned 32-bit number with automatic base; "Please enter an integer."
-// when the text is no such number.
+// Number: a whole decimal number, blanks around it and a sign allowed. Address: an unsigned 32-bit
+// number with automatic base. "Please enter an integer." when the text is no such number, the field's
+// RangeRefusal when it lies outside Min..Max.
 NumberEntry ReadEntry(const FieldControl& field, std::string_view text);
 // The text that shows a value in a Number (decimal) or Address ("0x" and upper-case hexadecimal) field.
 std::string EntryText(const FieldControl& field, std::int64_t value);

@@ -24,21 +24,38 @@ std::string SimulatorVariableValue() {
 #endif
 }
 
+// The window programs' arguments as they read them.
+struct WindowProgramArguments {
+    std::optional<std::string> Simulator; // the state file of the first --simulator
+    std::optional<std::string> Unknown;   // the first argument not taken
+};
+
+WindowProgramArguments ReadArguments(std::span<const std::string> args) {
+    WindowProgramArguments read;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        std::optional<std::string> file;
+        if (arg.starts_with(SimulatorOption) && arg.size() > SimulatorOption.size() &&
+            arg[SimulatorOption.size()] == '=')
+            file = std::string(arg.substr(SimulatorOption.size() + 1));
+        else if (arg == SimulatorOption)
+            file = i + 1 < args.size() && !args[i + 1].starts_with('-') ? args[++i] : std::string();
+        if (file && !read.Simulator)
+            read.Simulator = std::move(file);
+        else if (!read.Unknown)
+            read.Unknown = std::string(arg);
+    }
+    return read;
+}
+
 } // namespace
 
 std::optional<std::string> FindSimulatorOption(std::span<const std::string> args) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg.starts_with(SimulatorOption) && arg.size() > SimulatorOption.size() &&
-            arg[SimulatorOption.size()] == '=')
-            return std::string(arg.substr(SimulatorOption.size() + 1));
-        if (arg != SimulatorOption)
-            continue;
-        if (i + 1 < args.size() && !args[i + 1].starts_with('-'))
-            return args[i + 1];
-        return std::string();
-    }
-    return std::nullopt;
+    return ReadArguments(args).Simulator;
+}
+
+std::optional<std::string> FindUnknownArgument(std::span<const std::string> args) {
+    return ReadArguments(args).Unknown;
 }
 
 std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string>& simulatorOption) {

@@ -6,6 +6,9 @@
 #include "BoardSession.h"
 #include "ConfigSave.h"
 #include "ConfigWriter.h"
+#include "PrintFileBytes.h"
+#include "MessageFormat.h"
+#include "Texts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -41,8 +44,9 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
     read->footer("Checks the board as the program does (repairing a blank serial record), loads its\n"
                  "configuration and writes the configuration file text for board N: to FILE, which is\n"
                  "replaced only once the whole text is written, or to the standard output (also with\n"
-                 "-o -). Exits 1 when the check, a driver request or the file fails, or when a value\n"
-                 "had no word; nothing is written then.");
+                 "-o -). Exits 1 when the check, a driver request or the file fails, or when the text\n"
+                 "would not load again (a value without a word, an HDLC start address below 0x8000);\n"
+                 "nothing is written then.");
     AddBoardNumber(*read, options->Board);
     read->add_option("-o,--output", options->Output,
                      "write the text to this file (- for the standard output)");
@@ -63,15 +67,18 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
                 return;
             }
         } else {
-            // A code without a value word is reported; a text without it would not load again, so
-            // none is printed, as none is saved to a file.
-            std::size_t wordsLeftOut = 0;
-            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user, &wordsLeftOut);
-            if (!text || wordsLeftOut > 0) {
+            // A text that would not load again is not printed, as none is saved to a file. Each code
+            // without a value word has had its message; any other refusal says why here.
+            WriterRefusal refusal = WriterRefusal::None;
+            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user, &refusal);
+            if (refusal != WriterRefusal::None && refusal != WriterRefusal::ValueWithoutWord)
+                user.ShowMessage(FormatText(texts::NothingWrittenBecause, {RefusalReason(refusal, page.Config)}),
+                                 MessageIcon::Stop);
+            if (!text || refusal != WriterRefusal::None) {
                 context.ExitCode = ExitFailed;
                 return;
             }
-            context.Out << *text;
+            PrintFileBytes(context.Out, *text);
         }
         context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;
     });

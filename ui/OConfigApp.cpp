@@ -3,6 +3,7 @@
 #include "DeviceChoice.h"
 #include "Driver.h"
 #include "MainPropertySheetModel.h"
+#include "MessageFormat.h"
 #include "OMainPropertySheet.h"
 #include "ProgramResources.h"
 #include "QtPrompts.h"
@@ -11,6 +12,7 @@
 
 #include <QEventLoop>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,11 @@ int OConfigApp::InitInstance() {
     std::vector<std::string> args;
     for (const QString& arg : arguments().mid(1))
         args.push_back(arg.toLocal8Bit().toStdString());
+    // Qt has taken its own options by now.
+    if (const auto unknown = sim::FindUnknownArgument(args)) {
+        std::cerr << "ruvasetw: " << FormatText(texts::UnknownOption, {*unknown}) << '\n';
+        return sim::ExitUnknownOption;
+    }
     channel_ = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
     driver_ = std::make_unique<Driver>(*channel_);
     prompts_ = std::make_unique<QtPrompts>();

@@ -26,7 +26,8 @@ public:
     ~OConfigApp() override;
 
     // Runs the program over the board driver (or the simulated boards asked for) and Qt's message boxes
-    // and file dialogs; the exit status of the process.
+    // and file dialogs; the exit status of the process. An argument the program does not take ends it
+    // at once, with the usage on the standard error and exit status 2.
     int InitInstance();
 
 private:

@@ -4,7 +4,9 @@
 #include "Driver.h"
 #include "MainPropertySheet.h"
 #include "MainPropertySheetModel.h"
+#include "MessageFormat.h"
 #include "ProgramResources.h"
+#include "Texts.h"
 #include "Utf16.h"
 #include "WinModalWindows.h"
 #include "WinPrompts.h"
@@ -22,8 +24,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // The driver (or the simulated boards that --simulator asks for) is opened once; without it the
-    // program runs all the same, with the board buttons disabled.
     std::vector<std::string> args;
     int count = 0;
     if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
@@ -31,11 +31,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             args.push_back(Narrow(wide[i]));
         LocalFree(wide);
     }
+    win32::WinPrompts prompts;
+    if (const auto unknown = sim::FindUnknownArgument(args)) {
+        prompts.ShowMessage(FormatText(texts::UnknownOption, {*unknown}), MessageIcon::Stop);
+        return sim::ExitUnknownOption;
+    }
+
+    // The driver (or the simulated boards that --simulator asks for) is opened once; without it the
+    // program runs all the same, with the board buttons disabled.
     const auto channel = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
     Driver driver(*channel);
     OpenDriverAtStart(driver);
 
-    win32::WinPrompts prompts;
     const auto help = [&prompts](HWND from) { win32::ShowHelpPage(from, prompts); };
     win32::WinModalWindows windows(help);
     MainPropertySheetModel model(driver, prompts);

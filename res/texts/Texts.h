@@ -25,6 +25,12 @@ inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
 inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "
                                            "installed. Board configuration options are disabled.";
 
+// The window program's command line.
+inline constexpr Text UnknownOption =
+    "Unknown option '%1!s!'.\n\nUsage: ruvasetw [--simulator [FILE]]\n\n"
+    "--simulator FILE (or --simulator=FILE): work on boards simulated in process, kept in the state file "
+    "FILE, instead of the boards of the driver.\n--simulator alone: the same on the default state file.";
+
 // Simulated boards, on the General page and in the listing of the boards.
 inline constexpr Text SimulatedBoards =
     "Simulated boards, kept in the state file %1!s!: no real board is used.";
@@ -38,8 +44,11 @@ inline constexpr Text FolderNotWritable =
     "Unable to save file '%1!s!': its folder is not writable. Data not saved.";
 inline constexpr Text DescriptorNotGiven =
     "Unable to save file '%1!s!': the program was not started with that file open. Data not saved.";
-inline constexpr Text ValueWithoutWord =
-    "File '%1!s!' was not written: the configuration holds a value that has no word. Data not saved.";
+inline constexpr Text NotWrittenBecause = "File '%1!s!' was not written: %2!s!. Data not saved.";
+inline constexpr Text NothingWrittenBecause = "Nothing was written: %1!s!.";
+// Why: what a file would hold that does not load again.
+inline constexpr Text HoldsValueWithoutWord = "the configuration holds a value that has no word";
+inline constexpr Text HoldsHdlcStartAddress = "the configuration holds the HDLC start address 0x%1!X! (%2!s!)";
 
 // Configuration files: writing codes that have no value word.
 inline constexpr Text UnexpectedClockSource = "Internal Error: Unexpected value for ClockSource";

@@ -218,6 +218,24 @@ TEST(SaveTest, AValueWithoutAWordOrAFolderNotWritableSavesNothing) {
     EXPECT_EQ(ReadFileBytes(existing), Precious);
 }
 
+TEST(SaveTest, AnHdlcStartAddressThatNoFileLoadsSavesNothingAnyOtherIsSaved) {
+    TempDir dir;
+    const std::string path = (dir / "board.cfg").string();
+    WriteFileBytes(path, Precious);
+    BoardConfig config = DefaultConfig();
+    RecordingPrompts prompts;
+    for (const std::uint32_t address : {0x7FFCu, 0x8001u}) { // 0x8001 loads (as 0x8000): it is written
+        config.General.HdlcStartAddress = address;
+        ScriptedDriver board(BoardTwoParameters());
+        const SaveOutcome outcome = SaveToFile(path, 2, config, board.driver, prompts);
+        EXPECT_EQ(WriterRefused(outcome), address == 0x7FFC);
+        EXPECT_EQ(ReadFileBytes(path) == Precious, address == 0x7FFC);
+    }
+    EXPECT_THAT(prompts.Messages, ElementsAre(Stop("File '" + path + "' was not written: the configuration holds "
+                                                   "the HDLC start address 0x7FFC (HdlcStartAddress value must be "
+                                                   ">= 0x8000). Data not saved.")));
+}
+
 TEST(SaveTest, ALinkThatLeadsNowhereIsRefusedAndLeftAlone) {
     TempDir dir;
     std::filesystem::create_symlink("missing.cfg", dir / "dangling.cfg");

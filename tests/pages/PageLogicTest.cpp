@@ -147,6 +147,27 @@ TEST(PageLogic, PlainControlsShowKeepAndRefuseAsThePagesDo) {
     EXPECT_EQ(controls.Checks.at({resync, 0}), FlagState(defaults.AutoResynchronization));
 }
 
+TEST(PageLogic, TheGeneralPageRefusesATypedHdlcStartAddressThatNoFileLoads) {
+    BoardConfig config;
+    config.General.HdlcStartAddress = 0x7000; // as a board may hold it
+    RecordingPrompts prompts;
+    BrdPropertySheetModel sheet(config, prompts);
+    const std::size_t field = FieldIndex(sheet.GeneralPage(), "HdlcStartAddress");
+    PlainControls controls;
+    // Shown and left alone it is kept; typed, 0x7FFC is refused as the loader refuses it, 0x8001 kept.
+    const std::tuple<const char*, bool, std::uint32_t> cases[] = {
+        {"0x7000", true, 0x7000}, {"0x7FFC", false, 0x7000}, {"0x8001", true, 0x8001}};
+    for (const auto& [typed, accepted, stored] : cases) {
+        sheet.Enter(BrdPropertySheetModel::General, controls);
+        controls.Texts[field] = typed;
+        EXPECT_EQ(sheet.Leave(controls), accepted) << typed;
+        EXPECT_EQ(sheet.GeneralPage().Settings().HdlcStartAddress, stored) << typed;
+    }
+    EXPECT_EQ(controls.Focus, field);
+    EXPECT_EQ(prompts.Messages,
+              (std::vector<ShownMessage>{{std::string(texts::HdlcStartAddressTooLow), MessageIcon::Stop}}));
+}
+
 TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
     using B = BoardPageButton;
     for (const bool available : {false, true}) {

@@ -83,5 +83,16 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
     EXPECT_EQ(MakeDeviceChannel("a.json")->SimulatorState(), "a.json");
 }
 
+TEST(DeviceChoice, AWindowProgramTakesNoArgumentButTheSimulatorOptionOnce) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{}, Args{"--simulator", "a.json"}, Args{"--simulator=a.json"}, Args{"--simulator"}})
+        EXPECT_EQ(FindUnknownArgument(args), std::nullopt) << ::testing::PrintToString(args);
+    for (const auto& [args, unknown] : std::vector<std::pair<Args, std::string>>{
+             {{"--simulater"}, "--simulater"}, {{"--simulator=b.json", "-x"}, "-x"},
+             {{"--simulator", "-platform", "offscreen"}, "-platform"}, {{"a.json", "--simulator"}, "a.json"},
+             {{"--simulator", "a.json", "--simulator"}, "--simulator"}})
+        EXPECT_EQ(FindUnknownArgument(args), unknown) << ::testing::PrintToString(args);
+}
+
 } // namespace
 } // namespace ruva::sim

@@ -516,6 +516,12 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          {"board", "read", "0"},
          1,
          "error: Internal Error: Unexpected value for Frame Format (T1)\n"},
+        {"read: an HDLC start address that no file loads",
+         R"({"Boards": [{"BoardInfo": {"HdlcStartAddress": "0x7000"}}]})",
+         {"board", "read", "0"},
+         1,
+         "error: Nothing was written: the configuration holds the HDLC start address 0x7000 (HdlcStartAddress "
+         "value must be >= 0x8000).\n"},
         {"read: file cannot be written",
          "",
          {"board", "read", "0", "-o", missingDir},

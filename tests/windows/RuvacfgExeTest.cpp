@@ -29,8 +29,9 @@ std::wstring Quoted(const std::wstring& arg) {
     return L"\"" + arg + L"\"";
 }
 
-// Runs ruvacfg.exe with a command line of wide arguments and collects what it writes.
-ProgramRun Ruvacfg(const std::vector<std::wstring>& args) {
+// Runs ruvacfg.exe with a command line of wide arguments and collects what it writes; with `output`, its
+// standard output goes there instead, as with "> FILE".
+ProgramRun Ruvacfg(const std::vector<std::wstring>& args, HANDLE output = nullptr) {
     std::wstring program = std::filesystem::path(RUVACFG_PATH).make_preferred().wstring();
     std::wstring line = Quoted(program);
     for (const std::wstring& arg : args)
@@ -44,7 +45,7 @@ ProgramRun Ruvacfg(const std::vector<std::wstring>& args) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
+    startup.hStdOutput = output != nullptr ? output : writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
     ProgramRun run;
@@ -76,6 +77,22 @@ TEST(RuvacfgExeTest, WritesLinesEndingInCrLf) {
     ASSERT_THAT(run.Out, HasSubstr("\r\n"));
     for (std::size_t at = run.Out.find('\n'); at != std::string::npos; at = run.Out.find('\n', at + 1))
         ASSERT_EQ(run.Out[at - 1], '\r') << "a bare line feed at byte " << at;
+}
+
+TEST(RuvacfgExeTest, BoardReadGivesTheStandardOutputTheBytesOfTheFileOfOption_o) {
+    TempDir dir;
+    const std::filesystem::path saved = dir / "saved.cfg", redirected = dir / "redirected.cfg";
+    std::vector<std::wstring> read = {L"--simulator", (dir / "state.json").wstring(), L"board", L"read", L"0",
+                                      L"-o", saved.wstring()};
+    ASSERT_EQ(Ruvacfg(read).Code, 0u);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = ::CreateFileW(redirected.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
+    read.resize(5);
+    EXPECT_EQ(Ruvacfg(read, file).Code, 0u); // board read 0 > redirected.cfg
+    ::CloseHandle(file);
+    EXPECT_EQ(ReadFileBytes(redirected), ReadFileBytes(saved));
+    read.insert(read.end(), {L"-o", L"-"});
+    EXPECT_EQ(Ruvacfg(read).Out, ReadFileBytes(saved));
 }
 
 TEST(RuvacfgExeTest, NamesBeginningWithASlashAreFiles) {

@@ -608,20 +608,41 @@ TEST(Win32Prompts, MessageBoxesAndFileDialogsGetTheIconFiltersExtensionAndOverwr
     EXPECT_TRUE(open.Flags & OFN_FILEMUSTEXIST);
 }
 
-TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt) {
+namespace {
+
+// Starts ruvasetw.exe with `arguments` and waits up to 30 s for its window titled `title`.
+HWND StartProgram(const std::wstring& arguments, std::string_view title, PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring command = L"\"" + Widen(RUVASETW_PATH) + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::wstring command = L"\"" + Widen(RUVASETW_PATH) + L"\"" + arguments;
+    EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process));
-    HWND sheet = nullptr;
-    for (int i = 0; i < 300 && sheet == nullptr; ++i) {
+    for (int i = 0; i < 300; ++i) {
         Sleep(100);
         for (HWND window : test::ProcessWindows(process.dwProcessId))
-            if (win32::Text(window) == MainPropertySheetModel::Caption())
-                sheet = window;
+            if (win32::Text(window) == title)
+                return window;
     }
+    return nullptr;
+}
+
+// Waits for the program's end and returns its exit status; ends it when it does not end.
+DWORD ExitStatus(PROCESS_INFORMATION& process) {
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
+}
+
+} // namespace
+
+TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt) {
+    PROCESS_INFORMATION process{};
+    HWND sheet = StartProgram(L"", MainPropertySheetModel::Caption(), process);
     ASSERT_NE(sheet, nullptr) << "no \"Ruva-2 Properties\" window";
     HWND tabs = FindWindowExW(sheet, nullptr, WC_TABCONTROLW, nullptr);
     EXPECT_EQ(TabCtrl_GetItemCount(tabs), 5);
@@ -631,12 +652,16 @@ TEST(Win32Program, RunsTheMainSheetAsItsOnlyWindowWithoutTheDriverAndEndsWithIt)
     EXPECT_TRUE(IsIconic(sheet));
     // The close box ends the sheet, and with it the program.
     PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    DWORD status = 1;
-    GetExitCodeProcess(process.hProcess, &status);
-    EXPECT_EQ(status, 0u);
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_EQ(ExitStatus(process), 0u);
+}
+
+TEST(Win32Program, RefusesAnArgumentItDoesNotTakeWithTheUsageBeforeItsSheet) {
+    PROCESS_INFORMATION process{};
+    if (HWND box = StartProgram(L" --simulater", texts::ProgramName, process)) {
+        EXPECT_EQ(ItemText(box, 0xFFFF), FormatText(texts::UnknownOption, {"--simulater"})); // the box's text
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else {
+        ADD_FAILURE() << "no message box";
+    }
+    EXPECT_EQ(ExitStatus(process), 2u);
 }

@@ -63,7 +63,8 @@ dir=$(unix_path "$location")
 for f in ruvasetw.exe ruvacfg.exe ruvacfg.txt help/ruvasetw.html uninstall.exe; do
     [[ -s $dir/$f ]] || fail "$f is not installed"
 done
-cmp -s "$help" "$dir/help/ruvasetw.html" || fail "the installed help page differs from $help"
+cmp -s <(sed 's/$/\r/' "$help") "$dir/help/ruvasetw.html" ||
+    fail "the installed help page is not $help with CR LF line ends"
 "$wine" "$dir/ruvacfg.exe" --help >/dev/null || fail "the installed ruvacfg.exe does not run"
 [[ -f $shortcut ]] || fail "no Start-menu shortcut"
 strings -el "$shortcut" | grep -qF "$location\\ruvasetw.exe" || fail "the shortcut does not start ruvasetw.exe"

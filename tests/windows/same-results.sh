@@ -1,7 +1,9 @@
 #!/bin/bash
 # same-results.sh <linux ruvacfg> <ruvacfg.exe> <wine> <test data folder> <work folder>
 # Runs ruvacfg commands with both programs and compares their standard output, standard error, exit
-# codes and, for the board commands, the state file of their simulated boards, line ends aside:
+# codes and, for the board commands, the state file of their simulated boards, byte for byte: file data
+# (a configuration file's text that `board read` prints, the state file) as it is, and text with the
+# CR LF line ends that Windows gives it:
 # `check FILE` and `show FILE --board N --json` (N = 0 to 3) on every configuration file of the test
 # data, and the board commands, each on a fresh copy of a state of the table below. The state file's
 # name, which differs between the runs (Z:... under Wine), reads STATE in both outputs. The Windows runs
@@ -28,7 +30,7 @@ done
 file=cfgfile/golden/words-board0.cfg # EXTERNAL_2M clock, other values than a fresh board's
 rows+=(
     "fresh board list" "fresh board list --json" "fresh board info 1" "fresh board info 0 --json"
-    "fresh board info 2" "fresh board read 1" "fresh board write 0 $file"
+    "fresh board info 2" "fresh board read 1" "fresh board read 1 -o -" "fresh board write 0 $file"
     "fresh board write 1 $file --section 0 --dry-run" "fresh board write 0 $file --dry-run --json"
     "fresh board diff 0 $file" "fresh board diff 1 $file --section 0 --json"
     "refused-clock board write 0 $file" "refused-clock board write 0 $file --json"
@@ -43,9 +45,13 @@ state_path() {
         if [ "$1" = windows ]; then echo "Z:$work/windows/$2.json"; else echo "$work/linux/$2.json"; fi
     fi
 }
-# A file of row $2 for program $1, line ends aside and the state file's name as STATE.
+# Part $3 of row $2 for program $1, with the state file's name as STATE; Linux text with CR LF line ends.
 normalised() {
-    tr -d '\r' <"$work/$1/$2.$3" | sed "s|${4:-STATE}|STATE|g"
+    local crlf='s/$/\r/'
+    if [ "$1" = windows ] || [ "$3" = json ] || { [ "$3" = out ] && [[ ${rows[$2]#* } == "board read"* ]]; }; then
+        crlf=
+    fi
+    sed -e "s|${4:-STATE}|STATE|g" -e "$crlf" "$work/$1/$2.$3"
 }
 
 batch="$work/run.bat"
@@ -76,7 +82,7 @@ for i in "${!rows[@]}"; do
         if ! diff <(normalised windows "$i" "$part" "$(state_path windows "$i")") \
             <(normalised linux "$i" "$part" "$(state_path linux "$i")") >"$work/diff" 2>&1; then
             echo "differs: ruvacfg ${rows[$i]} ($part)"
-            head -5 "$work/diff"
+            head -5 "$work/diff" | cat -A
             failed=1
         fi
     done

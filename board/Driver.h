@@ -35,6 +35,11 @@ public:
     bool IsOpen() const { return open_; }
     // The device the requests go to: whether its boards are simulated, what it knows of failures.
     const DeviceChannel& Channel() const { return channel_; }
+    // Simulated boards that were asked for but could not be opened: why (naming the state file);
+    // empty otherwise.
+    std::string SimulatedBoardsProblem() const {
+        return !open_ && !channel_.SimulatorState().empty() ? channel_.Diagnosis() : std::string();
+    }
     // Where the files that the boards' transfers keep between processes live (see BoardHold); empty
     // when the device keeps none.
     std::string BoardFilesPrefix() const { return channel_.BoardFilesPrefix(); }
@@ -90,6 +95,7 @@ std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 
 // Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
+// For simulated boards that could not be opened, their problem is the text, and no note follows.
 void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
 
 } // namespace ruva

@@ -39,9 +39,15 @@ std::string AtomicFile::TemporaryName(const std::string& target, unsigned long p
 std::error_code AtomicFile::Open(const std::string& path) {
     Discard();
     folderNotWritable_ = false;
+    notGiven_ = false;
     if (const int own = filereplace::NamedDescriptor(path); own >= 0) {
         kind_ = Kind::Descriptor;
         target_ = path;
+        // One that the program opened itself (a device, a lock, a state file) is no file for the user.
+        if (!filereplace::Inherited(own)) {
+            notGiven_ = true;
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        }
         if (const std::error_code error = filereplace::CheckWritable(own))
             return error;
         handle_ = own;

@@ -11,9 +11,10 @@
 // process that no longer runs are removed at the next save of the same file.
 //
 // An existing target that is not a regular file (a FIFO, a terminal, a device) is written in place, as
-// any program writing to it would. A name of one of the process's own open descriptors (/dev/stdout,
-// /dev/fd/N and the like) is written through that descriptor, at its current position, and it stays
-// open: whatever the descriptor leads to, a regular file included, is never replaced.
+// any program writing to it would. A name of one of the descriptors that the process was started with
+// (/dev/stdout, /dev/fd/N and the like; see filereplace::Inherited) is written through that descriptor,
+// at its current position, and it stays open: whatever the descriptor leads to, a regular file
+// included, is never replaced. A name of any other descriptor is refused.
 
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ public:
     std::error_code Open(const std::string& path);
     // After a failed Open: the target itself could be written, but its folder refused the new file.
     bool FolderNotWritable() const { return folderNotWritable_; }
+    // After a failed Open: the path names a descriptor that the process was not started with.
+    bool NotGiven() const { return notGiven_; }
 
     // Writes `text`, syncs it, and puts it in the target's place.
     std::error_code Commit(std::string_view text);
@@ -54,6 +57,7 @@ private:
     int mode_ = -1; // -1: the target does not exist yet
     Kind kind_ = Kind::Named;
     bool folderNotWritable_ = false;
+    bool notGiven_ = false;
 };
 
 } // namespace ruva

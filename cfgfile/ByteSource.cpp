@@ -1,5 +1,7 @@
 #include "ByteSource.h"
 
+#include <cerrno>
+
 namespace ruva {
 
 std::optional<std::span<const unsigned char>> MemorySource::NextBlock() {
@@ -15,9 +17,12 @@ FileSource::FileSource(std::FILE* file) : file_(file), buffer_(new unsigned char
 }
 
 std::optional<std::span<const unsigned char>> FileSource::NextBlock() {
+    errno = 0;
     const std::size_t n = std::fread(buffer_.get(), 1, BufferSize, file_);
-    if (n == 0 && std::ferror(file_))
+    if (n == 0 && std::ferror(file_)) {
+        error_ = {errno != 0 ? errno : EIO, std::generic_category()};
         return std::nullopt;
+    }
     return std::span<const unsigned char>(buffer_.get(), n);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <system_error>
 
 namespace ruva {
 
@@ -38,10 +39,13 @@ public:
 
     explicit FileSource(std::FILE* file);
     std::optional<std::span<const unsigned char>> NextBlock() override;
+    // Why the last block could not be read; none while the reading goes well.
+    std::error_code Error() const { return error_; }
 
 private:
     std::FILE* file_;
     std::unique_ptr<unsigned char[]> buffer_;
+    std::error_code error_;
 };
 
 } // namespace ruva

@@ -18,9 +18,10 @@ SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& co
     // before the driver is asked for anything.
     AtomicFile file;
     if (file.Open(path)) {
-        prompts.ShowMessage(FormatText(file.FolderNotWritable() ? texts::FolderNotWritable : texts::UnableToOpenFile,
-                                       {path}),
-                            MessageIcon::Stop);
+        const texts::Text refusal = file.FolderNotWritable() ? texts::FolderNotWritable
+                                    : file.NotGiven()        ? texts::DescriptorNotGiven
+                                                             : texts::UnableToOpenFile;
+        prompts.ShowMessage(FormatText(refusal, {path}), MessageIcon::Stop);
         return SaveOutcome::CannotOpen;
     }
     WriterRefusal refusal = WriterRefusal::None;

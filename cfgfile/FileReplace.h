@@ -62,6 +62,17 @@ std::error_code WriteSync(int handle, std::string_view text);
 // path, and where the system has no such names.
 int NamedDescriptor(const std::string& path);
 
+// For the very start of a program, before it opens a file: notes the descriptors that the process was
+// started with (see Inherited), then opens /dev/null (read-only) on each of the standard descriptors 0-2
+// that is closed, so that no file the program opens later takes its number and is read or written as if
+// it were the standard input or output. (On Windows the C runtime keeps 0-2 for the standard handles,
+// open or not, and no name leads to a descriptor: there is nothing to do.)
+void NoteInheritedDescriptors();
+
+// Whether the descriptor was open when NoteInheritedDescriptors last ran: one that the program's caller
+// gave it, rather than one of its own files. False for all before the first call; true on Windows.
+bool Inherited(int handle);
+
 // Fails unless the descriptor is open for writing.
 std::error_code CheckWritable(int handle);
 

@@ -1,11 +1,14 @@
 #include "FileReplace.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -238,6 +241,46 @@ int NamedDescriptor(const std::string& path) {
         current = target.is_absolute() ? target : folder / target;
     }
     return -1;
+}
+
+namespace {
+
+std::vector<int>& InheritedDescriptors() {
+    static std::vector<int> descriptors; // sorted
+    return descriptors;
+}
+
+} // namespace
+
+void NoteInheritedDescriptors() {
+    std::vector<int> open;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        int fd = -1;
+        if (std::from_chars(name.data(), name.data() + name.size(), fd).ec == std::errc())
+            open.push_back(fd);
+    }
+    if (error) { // no /proc: the descriptors below the usual limit
+        open.clear();
+        for (int fd = 0; fd < 1024; ++fd)
+            open.push_back(fd);
+    }
+    // The listing's own descriptor is closed again by now.
+    std::erase_if(open, [](int fd) { return ::fcntl(fd, F_GETFD) == -1; });
+    std::sort(open.begin(), open.end());
+    InheritedDescriptors() = std::move(open);
+
+    // Each takes the lowest free number: fd, as the ones below it are open by then. Read-only, so that
+    // writing to a standard output that was closed still fails, as it did.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1)
+            ::open("/dev/null", O_RDONLY);
+}
+
+bool Inherited(int handle) {
+    return std::binary_search(InheritedDescriptors().begin(), InheritedDescriptors().end(), handle);
 }
 
 std::error_code CheckWritable(int handle) {

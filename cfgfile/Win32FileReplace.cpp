@@ -221,6 +221,12 @@ int NamedDescriptor(const std::string&) {
     return -1;
 }
 
+void NoteInheritedDescriptors() {}
+
+bool Inherited(int) {
+    return true;
+}
+
 std::error_code CheckWritable(int) {
     return std::make_error_code(std::errc::not_supported);
 }

@@ -4,6 +4,7 @@
 #include "InfoDialogs.h"
 #include "MessageFormat.h"
 #include "ModalWindows.h"
+#include "Prompts.h"
 #include "Texts.h"
 
 namespace ruva {
@@ -59,8 +60,16 @@ std::optional<int> MainPropertySheetModel::BoardOfPage(int index) {
 }
 
 void MainPropertySheetModel::Activate(int index) {
-    if (const auto board = BoardOfPage(index))
-        BoardPage(*board).Initialise();
+    const auto board = BoardOfPage(index);
+    if (!board)
+        return;
+    // Simulated boards that cannot be used would otherwise look like a missing driver: the first board
+    // page shown says why, once, before its check.
+    if (const std::string problem = driver_.SimulatedBoardsProblem(); !problem.empty() && !unusableTold_) {
+        unusableTold_ = true;
+        prompts_.ShowMessage(problem, MessageIcon::Stop);
+    }
+    BoardPage(*board).Initialise();
 }
 
 void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows) {
@@ -74,6 +83,8 @@ void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows
 
 std::string MainPropertySheetModel::SimulatedBoardsLine() const {
     const std::string state = driver_.Channel().SimulatorState();
+    if (std::string problem = driver_.SimulatedBoardsProblem(); !problem.empty())
+        return problem;
     return state.empty() ? std::string() : FormatText(texts::SimulatedBoards, {state});
 }
 

@@ -52,13 +52,14 @@ public:
     bool ConfigLoaded() const { return configLoaded_; }
     MainPropertyPgBrdModel& BoardPage(int board) const;
 
-    // Page `index` becomes the active page: a board page checks its board the first time.
+    // Page `index` becomes the active page: a board page checks its board the first time. The first
+    // board page shown says why simulated boards that were asked for cannot be used.
     void Activate(int index);
     // A button of the General page (always enabled). Resources shows the parameters that all boards
     // share.
     void Press(AboutPageButton button, ModalWindows& windows);
-    // The General page's line that the boards are simulated, and where they are kept; empty for the
-    // driver's boards.
+    // The General page's line that the boards are simulated, and where they are kept, or why they
+    // cannot be used; empty for the driver's boards.
     std::string SimulatedBoardsLine() const;
 
 private:
@@ -66,6 +67,7 @@ private:
     Prompts& prompts_;
     BoardConfig config_;
     bool configLoaded_ = false;
+    bool unusableTold_ = false;
     std::array<std::unique_ptr<MainPropertyPgBrdModel>, BoardPageCount> boardPages_;
 };
 

@@ -1,4 +1,5 @@
 #include "BoardFileSystem.h"
+#include "ForeignFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,6 +32,9 @@ BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::He
         error = "not a regular file";
         return BoardFile::Status::Unavailable;
     }
+    // Nor through a hard link: its content would count as the mark, and clearing the mark empties it.
+    if (error = ForeignFileReason(fd); !error.empty())
+        return BoardFile::Status::Unavailable;
     int locked;
     while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }

@@ -1,4 +1,5 @@
 #include "BoardFileSystem.h"
+#include "ForeignFile.h"
 
 #include "Utf16.h"
 
@@ -73,6 +74,12 @@ BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::He
     }
     if (file == INVALID_HANDLE_VALUE) {
         error = SystemMessage(::GetLastError());
+        return BoardFile::Status::Unavailable;
+    }
+    // Never through a hard link to another file: its content would count as the mark, and clearing the
+    // mark empties it.
+    if (error = ForeignFileReason(file); !error.empty()) {
+        ::CloseHandle(file);
         return BoardFile::Status::Unavailable;
     }
     OVERLAPPED at = LockedByte();

@@ -3,6 +3,7 @@
 #include "StateFile.h"
 
 #include "DevicePath.h"
+#include "ForeignFile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -74,6 +75,9 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
         error = SystemError("cannot read the state file " + path);
     } else if (!S_ISREG(st.st_mode)) {
         error = "the state file " + path + " is not a regular file";
+    } else if (const std::string foreign = ForeignFileReason(fd); !foreign.empty()) {
+        // Each change replaces the file, which would part its other names from the boards.
+        error = "the state file " + path + " is refused: " + foreign;
     } else {
         char buffer[8192];
         ssize_t n;
@@ -108,6 +112,10 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
         Release();
         return "the lock file " + path + " is not a regular file";
     }
+    if (const std::string foreign = ForeignFileReason(fd_); !foreign.empty()) {
+        Release();
+        return "the lock file " + path + " is refused: " + foreign;
+    }
     if (!WaitFor([this] { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; })) {
         Release();
         return busy;
@@ -140,12 +148,14 @@ std::string StateLock::Acquire(const std::string& statePath, const std::string& 
 }
 
 bool StateLock::LockStateItself() {
+    // No state yet (a fresh one: the lock file covers it until it is written), or one that cannot be
+    // opened: reading it says why.
     const int fd = ::open(statePath_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT; // a fresh state: the lock file covers it until it is written
+        return true;
     struct stat st {};
-    // What is not a regular file is no state; reading it says so.
-    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+    // Nor is anything that is not a regular file, or not the simulator's own, a state; reading it says so.
+    if (::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || !ForeignFileReason(fd).empty())) {
         ::close(fd);
         return true;
     }

@@ -1,9 +1,11 @@
 #include "SimulatedChannel.h"
 
 #include "ControlCodes.h"
+#include "MessageFormat.h"
 #include "SimState.h"
 #include "Simulator.h"
 #include "StateFile.h"
+#include "Texts.h"
 
 #include <algorithm>
 
@@ -14,6 +16,7 @@ SimulatedChannel::SimulatedChannel(std::string statePath) : given_(std::move(sta
 }
 
 bool SimulatedChannel::Fail(const std::string& problem) {
+    reason_ = problem;
     problem_ = "Simulated boards: " + problem;
     return false;
 }
@@ -45,7 +48,13 @@ bool SimulatedChannel::WithSimulator(const std::function<void(Simulator&)>& use)
 
 bool SimulatedChannel::Open(const std::string&) {
     problem_.clear();
-    return WithSimulator([](Simulator&) {});
+    // Boards whose changes could not be stored are of no use either: a state that cannot be written is
+    // refused from the start, as one that cannot be read, instead of failing every save.
+    std::string unwritable;
+    if (WithSimulator([&](Simulator&) { unwritable = CheckStateWritable(path_); }) && unwritable.empty())
+        return true;
+    problem_ = FormatText(texts::SimulatedBoardsUnusable, {unwritable.empty() ? reason_ : unwritable});
+    return false;
 }
 
 std::optional<std::size_t> SimulatedChannel::Control(std::uint32_t code, std::span<const std::uint8_t> input,

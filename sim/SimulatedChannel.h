@@ -18,8 +18,9 @@ public:
     // `statePath` as the user named it. A missing state file is created with two fresh boards.
     explicit SimulatedChannel(std::string statePath);
 
-    // Makes sure the state file serves (creating it when missing); false, with Diagnosis() saying why,
-    // when it cannot. The device path is not used: these boards are the only device.
+    // Makes sure the state file serves (creating it when missing) and can be written; false, with
+    // Diagnosis() saying that the boards cannot be used and why, when it cannot. The device path is not
+    // used: these boards are the only device.
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
@@ -39,6 +40,7 @@ private:
     std::string path_;       // empty when the name could not be resolved
     std::string unresolved_; // why it could not
     std::string problem_;
+    std::string reason_; // the last failure, as the state file's layer tells it
 };
 
 } // namespace ruva::sim

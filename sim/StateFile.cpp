@@ -51,6 +51,14 @@ LoadedState LoadStateFile(const std::string& path) {
     return loaded;
 }
 
+std::string CheckStateWritable(const std::string& path) {
+    AtomicFile file; // opened and dropped: nothing is written
+    if (const std::error_code error = file.Open(path))
+        return "cannot write the state file " + path + ": " +
+               (file.FolderNotWritable() ? "its folder is not writable" : error.message());
+    return {};
+}
+
 std::string SaveStateFile(const std::string& path, const SimState& state) {
     const std::string text = StateToJson(state);
     if (text.size() > MaxStateFileSize)

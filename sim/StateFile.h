@@ -34,6 +34,10 @@ struct LoadedState {
 
 LoadedState LoadStateFile(const std::string& path);
 
+// Whether the state at `path` could be replaced now (the file and its folder writable), without
+// changing anything. Empty when it could, otherwise the reason.
+std::string CheckStateWritable(const std::string& path);
+
 // Replaces the file at `path` (for a link, the file it points to) as a whole with the state (see
 // AtomicFile), so the file holds either the old or the new state whatever happens. Refuses a state too
 // large to be read back. Empty on success, otherwise the reason.

@@ -3,6 +3,7 @@
 
 #include "StateFile.h"
 
+#include "ForeignFile.h"
 #include "Utf16.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -62,6 +63,9 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
     std::string error;
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         error = "the state file " + path + " is not a regular file";
+    } else if (const std::string foreign = ForeignFileReason(file); !foreign.empty()) {
+        // Each change replaces the file, which would part its other names from the boards.
+        error = "the state file " + path + " is refused: " + foreign;
     } else {
         char buffer[8192];
         DWORD n = 0;
@@ -98,6 +102,10 @@ std::string FileLock::Acquire(const std::string& path, const std::string& busy) 
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
         return "the lock file " + path + " is not a regular file";
+    }
+    if (const std::string foreign = ForeignFileReason(file); !foreign.empty()) {
+        ::CloseHandle(file);
+        return "the lock file " + path + " is refused: " + foreign;
     }
     constexpr DWORD Pause = 20; // milliseconds between tries
     for (auto tries = Patience.count() / Pause;; --tries) {

@@ -1,5 +1,6 @@
 // ruva2-sim: stands in for the Ruva-2 board driver on a machine without one.
 
+#include "ForeignFile.h"
 #include "SimServer.h"
 #include "StateFile.h"
 
@@ -117,6 +118,8 @@ void Detach(const std::string& logPath, const std::string& summary) {
     struct stat st {};
     if (::fstat(log, &st) != 0 || !S_ISREG(st.st_mode))
         std::_Exit(Fail("the log file " + logPath + " is not a regular file"));
+    if (const std::string foreign = ruva::ForeignFileReason(log); !foreign.empty())
+        std::_Exit(Fail("the log file " + logPath + " is refused: " + foreign));
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0)
         std::_Exit(Fail(std::string("cannot create a pipe: ") + std::strerror(errno)));
@@ -183,7 +186,10 @@ int main(int argc, char** argv) {
     if (error = lock.Acquire(path, BesideState(path, ".lock")); !error.empty())
         return Fail(error);
     LoadedState loaded = LoadStateFile(path);
-    if (!loaded.Missing && !loaded.State)
+    // A state that cannot be written would fail every change: refused as one that cannot be read.
+    if (loaded.State)
+        loaded.Error = CheckStateWritable(path);
+    if (!loaded.Missing && (!loaded.State || !loaded.Error.empty()))
         return Fail(loaded.Error +
                     "\nThe file was left as it is; correct it, or move it away to start afresh.");
     if (loaded.State && options.Boards != 0)

@@ -4,6 +4,7 @@
 
 #include "ConfigLoader.h"
 #include "FileAccess.h"
+#include "Prompts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -24,7 +25,11 @@ bool LoadFileSection(const std::string& path, std::istream& in, int section, Boa
     LoadResult load = ReadConfigInput(path, in, parsed);
     if (load.Outcome == LoadOutcome::Loaded)
         load.Outcome = TakeBoardSection(parsed, section, config);
-    ShowLoadOutcome(load, InputName(path), section, prompts);
+    // The standard input cannot fail to open, only to be read, which the page's texts do not cover.
+    if (load.Outcome == LoadOutcome::CannotOpen && path == StandardInput)
+        prompts.ShowMessage(DescribeLoadFailure(load, path, section), MessageIcon::Stop);
+    else
+        ShowLoadOutcome(load, InputName(path), section, prompts);
     return load.Outcome == LoadOutcome::Loaded;
 }
 

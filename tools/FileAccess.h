@@ -3,6 +3,7 @@
 // (the file "-" is the standard input, named "(standard input)" in messages):
 //   FILE:LINE: MESSAGE            the file's first error
 //   FILE: cannot open: REASON
+//   (standard input): cannot read: REASON
 //   FILE: no settings for board N
 
 #include "BoardConfig.h"
@@ -20,7 +21,8 @@ inline constexpr const char* StandardInput = "-";
 // The name of a FILE argument in messages.
 std::string InputName(const std::string& path);
 
-// Parses the file, or all of `in` for "-", into `parsed`.
+// Parses the file, or `in` for "-", into `parsed`; `in` is read in blocks, as a file is, never held
+// whole. A read error of the standard input is CannotOpen, with its reason.
 LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed);
 
 // Parses the file and, with a board, takes that board's section into `config` as the board page

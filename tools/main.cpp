@@ -1,3 +1,4 @@
+#include "FileReplace.h"
 #include "Ruvacfg.h"
 #include "TerminationHold.h"
 
@@ -19,6 +20,8 @@
 // Windows hands the arguments over in UTF-16; they go on as UTF-8, the names the rest of the program
 // takes, whatever the system's code page.
 int wmain(int argc, wchar_t** argv) {
+    // Before any file is opened (see FileReplace.h).
+    ruva::filereplace::NoteInheritedDescriptors();
     // A configuration file read from the standard input ("-") arrives byte for byte, as from a file.
     _setmode(_fileno(stdin), _O_BINARY);
     // A board transfer is finished, or rolled back, before Ctrl+C ends the program.
@@ -31,6 +34,9 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+    // Before any file is opened: only what the caller gave counts as the program's standard input,
+    // output and /dev/fd/N, never a device or lock file that takes a closed one's number.
+    ruva::filereplace::NoteInheritedDescriptors();
 #ifdef SIGXFSZ
     // A file size limit then fails the write, which is reported, instead of killing the process.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -34,12 +34,16 @@ inline constexpr Text UnknownOption =
 // Simulated boards, on the General page and in the listing of the boards.
 inline constexpr Text SimulatedBoards =
     "Simulated boards, kept in the state file %1!s!: no real board is used.";
+// Simulated boards that were asked for but whose state file cannot be used, with the reason.
+inline constexpr Text SimulatedBoardsUnusable = "The simulated boards cannot be used: %1!s!";
 
 // Configuration files: saving.
 inline constexpr Text UnableToOpenFile = "Unable to open file '%1!s!'. Data not saved.";
 inline constexpr Text UnableToWriteFile = "Unable to write file '%1!s!'. Data not saved.";
 inline constexpr Text FolderNotWritable =
     "Unable to save file '%1!s!': its folder is not writable. Data not saved.";
+inline constexpr Text DescriptorNotGiven =
+    "Unable to save file '%1!s!': the program was not started with that file open. Data not saved.";
 inline constexpr Text NotWrittenBecause = "File '%1!s!' was not written: %2!s!. Data not saved.";
 inline constexpr Text NothingWrittenBecause = "Nothing was written: %1!s!.";
 // Why: what a file would hold that does not load again.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "AtomicFile.h"
+#include "FileReplace.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -145,8 +146,9 @@ TEST(SaveTest, ATargetThatIsNotARegularFileIsWrittenInPlace) {
     std::thread reader([&] { fromFifo = ReadFileBytes(fifo); });
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
-    // What /dev/stdout is when the output goes to a pipe.
+    // What /dev/stdout is when the output goes to a pipe (given to the program when it started).
     const std::string standardOutput = "/proc/self/fd/" + std::to_string(pipeEnds[1]);
+    filereplace::NoteInheritedDescriptors();
     for (const std::string& path : {fifo, standardOutput, std::string("/dev/null")}) {
         ScriptedDriver board(BoardTwoParameters());
         RecordingPrompts prompts;
@@ -174,6 +176,7 @@ TEST(SaveTest, ANameOfOneOfTheProcesssDescriptorsIsWrittenThroughItAtItsPosition
     TempDir dir;
     WriteFileBytes(dir / "log.txt", "a\nb\n");
     const int log = ::open((dir / "log.txt").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); // as ">> log.txt"
+    filereplace::NoteInheritedDescriptors();
     const std::string fd = std::to_string(log);
     std::filesystem::create_symlink("/dev/fd/" + fd, dir / "out.cfg");
     for (const std::string& path : {"/dev/fd/" + fd, "/proc/self/fd/" + fd, (dir / "out.cfg").string()}) {

@@ -237,7 +237,7 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     EXPECT_FALSE(page.IsEnabled(BoardPageButton::Resources));
 }
 
-TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulated) {
+TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulatedAndWhyTheyCannotBeUsed) {
     RecordingPrompts prompts;
     ScriptedChannel channel;
     Driver driver(channel);
@@ -246,4 +246,20 @@ TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulated) {
     channel.SimulatorStateText = "s.json";
     EXPECT_EQ(sheet.SimulatedBoardsLine(),
               "Simulated boards, kept in the state file s.json: no real board is used.");
+
+    // No missing driver: the line, the first board page shown (once) and Resources say why.
+    channel.OpenSucceeds = false;
+    channel.DiagnosisText = "The simulated boards cannot be used: cannot read the state file s.json: EACCES";
+    OpenDriverAtStart(driver);
+    EXPECT_EQ(sheet.SimulatedBoardsLine(), channel.DiagnosisText);
+    for (int page = 1; page < MainPropertySheetModel::PageCount; ++page)
+        sheet.Activate(page);
+    struct : ModalWindows {
+        bool RunBoardProperties(BrdPropertySheetModel&) override { return false; }
+        void ShowInformation(const InfoDialogContent&) override {}
+    } windows;
+    sheet.Press(AboutPageButton::Resources, windows);
+    EXPECT_EQ(prompts.Messages,
+              (std::vector<ShownMessage>{{channel.DiagnosisText, MessageIcon::Stop},
+                                         {"Error #52: " + channel.DiagnosisText, MessageIcon::Stop}}));
 }

@@ -522,10 +522,12 @@ TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     std::filesystem::create_hard_link(sim->StatePath(), dir + "/hard.json");
     const std::string secondDir = dir + "/run2";
     ASSERT_EQ(::mkdir(secondDir.c_str(), 0700), 0);
-    for (const char* name : {"/link.json", "/hard.json"}) {
+    // A hard link is refused outright, as no state of the simulator's own.
+    for (const auto& [name, refusal] : {std::pair{"/link.json", "another simulator keeps its state in"},
+                                        std::pair{"/hard.json", "it has more than one hard link"}}) {
         const auto run = sim->Run({"--foreground", "--state", dir + name}, {{"XDG_RUNTIME_DIR", secondDir}});
         EXPECT_EQ(run.ExitStatus, 1) << name;
-        EXPECT_THAT(run.Output, HasSubstr("another simulator keeps its state in")) << name;
+        EXPECT_THAT(run.Output, HasSubstr(refusal)) << name;
     }
     EXPECT_EQ(driver.SetClockLi0(0), result::Success);
     EXPECT_EQ(sim->State()["Boards"][0]["Clock"], "LI0");
@@ -535,6 +537,7 @@ TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     EXPECT_THAT(inProcess.Diagnosis(), HasSubstr("another simulator keeps its state in"));
 
     // Started through the link, a change replaces the file the link points to, not the link.
+    std::filesystem::remove(dir + "/hard.json");
     ASSERT_EQ(sim->Stop(), 0);
     const auto run = sim->Run({"--state", dir + "/link.json"});
     ASSERT_EQ(run.ExitStatus, 0) << run.Output;

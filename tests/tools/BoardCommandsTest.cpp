@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <random>
 #include <regex>
@@ -32,6 +33,7 @@ using test::SimProcess;
 using test::TempDir;
 using test::WriteFileBytes;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct ToolRun {
@@ -68,10 +70,26 @@ protected:
         ASSERT_TRUE(sim->Start()) << sim->LogText();
     }
 
-    // Starts the ruvacfg program with its standard output and error going to these files.
+    // How the next programs start: the program (ruvacfg), with what goes before its arguments, and what
+    // is done to its descriptors once the standard ones are set: Closed, Input.
+    using Actions = std::function<void(posix_spawn_file_actions_t&)>;
+    struct Launch {
+        std::vector<std::string> Program{RUVACFG_PATH};
+        Actions Descriptors;
+    } launch;
+    static Actions Closed(int fd) {
+        return [fd](auto& actions) { posix_spawn_file_actions_addclose(&actions, fd); };
+    }
+    static Actions Input(const std::filesystem::path& file, int flags) {
+        return [=](auto& a) { posix_spawn_file_actions_addopen(&a, 0, file.c_str(), flags, 0600); };
+    }
+
+    // Starts the program with its standard output and error going to these files.
     pid_t Spawn(const std::vector<std::string>& args, const std::string& out, const std::string& err,
                 bool append = false) {
-        std::vector<char*> argv{const_cast<char*>(RUVACFG_PATH)};
+        std::vector<char*> argv;
+        for (const std::string& a : launch.Program)
+            argv.push_back(const_cast<char*>(a.c_str()));
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -82,8 +100,10 @@ protected:
                                          O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0600);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        if (launch.Descriptors)
+            launch.Descriptors(actions);
         pid_t pid = -1;
-        ::posix_spawn(&pid, RUVACFG_PATH, &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
@@ -646,6 +666,106 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
         nlohmann::json::parse(Ruvacfg({"--simulator=" + state, "board", "list", "--json"}).Out)["StateFile"],
         state);
     ::unsetenv("XDG_STATE_HOME");
+}
+
+TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
+    const std::string victim = File("victim.txt", "precious\n"), state = (files / "s.json").string();
+    std::filesystem::create_hard_link(victim, state + "-board0.lock");
+    const ToolRun write =
+        Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
+    EXPECT_EQ(write.Code, 0);
+    EXPECT_THAT(write.Err, StartsWith("warning: The board's lock file '" + state +
+                                      "-board0.lock' cannot be used (it has more than one hard link)"));
+    // The state itself, and the lock files (here ruva2-sim's on its socket), are refused.
+    std::filesystem::create_hard_link(state, files / "other.json");
+    EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
+                HasSubstr(state + " is refused: it has more than one hard link"));
+    std::filesystem::remove(files / "other.json");
+    if (::geteuid() == 0 && ::chown(state.c_str(), 65534, 65534) == 0) {
+        EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
+                    HasSubstr(state + " is refused: it belongs to another user"));
+    }
+    sim.emplace();
+    std::filesystem::create_hard_link(victim, sim->SocketPath() + ".lock");
+    EXPECT_FALSE(sim->Start());
+    EXPECT_THAT(sim->LogText(), HasSubstr("ruva2.sock.lock is refused: it has more than one hard link"));
+    EXPECT_EQ(ReadFileBytes(victim), "precious\n");
+}
+
+TEST_F(BoardCommandsTest, OnlyTheDescriptorsItWasGivenAreItsFiles) {
+    Start();
+    const std::string before = sim->StateText();
+    const auto refused = [](std::string path) {
+        return "error: Unable to save file '" + path +
+               "': the program was not started with that file open. Data not saved.\n";
+    };
+    // A closed descriptor is never the device's socket that took its number.
+    const std::tuple<Actions, std::vector<std::string>, std::string> cases[] = {
+        {Closed(1), {"board", "read", "0", "-o", "/dev/stdout"}, refused("/dev/stdout")},
+        {Closed(3), {"board", "read", "0", "-o", "/dev/fd/3"}, refused("/dev/fd/3")},
+        {Closed(0),
+         {"board", "write", "0", "-"},
+         "error: (standard input): cannot read: Bad file descriptor\n"}};
+    for (const auto& [actions, args, error] : cases) {
+        launch.Descriptors = actions;
+        EXPECT_EQ(Ruvacfg(args).Err, error);
+    }
+    EXPECT_EQ(sim->StateText(), before);
+    EXPECT_THAT(sim->LogText(), Not(HasSubstr("wrong magic")));
+}
+
+TEST_F(BoardCommandsTest, TheStandardInputIsReadAsAFileIs) {
+    Start();
+    const std::tuple<Actions, std::string> inputs[] = {
+        {Input(files.Path(), O_RDONLY | O_DIRECTORY), "(standard input): cannot read: Is a directory\n"},
+        {Input(files / "w", O_WRONLY | O_CREAT), "(standard input): cannot read: Bad file descriptor\n"},
+        {Input("/dev/zero", O_RDONLY), "(standard input):1: syntax error\n"}}; // endless: never held whole
+    rlimit previous{};
+    ::getrlimit(RLIMIT_AS, &previous);
+#ifndef RUVA_SANITIZE // the sanitizers' shadow memory alone is far above the limit
+    const rlimit limit{400000 * 1024, previous.rlim_max};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+    for (const auto& [actions, error] : inputs) {
+        launch.Descriptors = actions;
+        EXPECT_EQ(Ruvacfg({"check", "-"}).Err, error);
+        const ToolRun write = Ruvacfg({"board", "write", "0", "-", "--json"});
+        EXPECT_EQ(write.Code, 1);
+        EXPECT_EQ(nlohmann::json::parse(write.Out)["Outcome"], "FileFailed");
+    }
+    ::setrlimit(RLIMIT_AS, &previous);
+}
+
+TEST_F(BoardCommandsTest, SimulatedBoardsThatCannotBeUsedSaySoOnceWithTheCause) {
+    // Permissions bind root nowhere: as root, both programs run as nobody, in nobody's folder.
+    std::vector<std::string> user;
+    if (::geteuid() == 0 && ::chown(files.Path().c_str(), 65534, 65534) == 0)
+        user = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    const auto state = [&](const std::string& name, const std::string& text, std::filesystem::perms perms) {
+        const std::string path = File(name, text);
+        EXPECT_TRUE(user.empty() || ::chown(path.c_str(), 65534, 65534) == 0);
+        std::filesystem::permissions(path, perms);
+        return path;
+    };
+    using enum std::filesystem::perms;
+    const std::string corrupt = state("corrupt.json", "{", owner_all),
+                      unreadable = state("0.json", "{}", none), readOnly = state("ro.json", "{}", owner_read),
+                      inNoFolder = (files / "no/s.json").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {corrupt, "the state file " + corrupt + " is not a simulator state: not valid JSON"},
+        {unreadable, "cannot read the state file " + unreadable + ": Permission denied"},
+        {readOnly, "cannot write the state file " + readOnly + ": Permission denied"},
+        {inNoFolder, "cannot create the lock file " + (files / "no/s.lock").string() + ": No such file"}};
+    for (const auto& [path, cause] : cases) {
+        launch.Program = user;
+        launch.Program.push_back(RUVACFG_PATH);
+        const ToolRun list = Ruvacfg({"--simulator", path, "board", "list"});
+        EXPECT_THAT(list.Err, StartsWith("error: Error #52: The simulated boards cannot be used: " + cause));
+        EXPECT_EQ(std::count(list.Err.begin(), list.Err.end(), '\n'), 1) << list.Err;
+        launch.Program.back() = SimProcess::Binary();
+        launch.Program.insert(launch.Program.begin(), {"/usr/bin/timeout", "10"}); // should it serve
+        EXPECT_THAT(Ruvacfg({"--foreground", "--state", path}).Err, StartsWith("ruva2-sim: " + cause));
+    }
 }
 
 // The usage of the board commands, run in process.

@@ -116,6 +116,20 @@ TEST(RuvacfgExeTest, FileNamesBeyondTheSystemCodePage) {
                 HasSubstr("Z\xc3\xbcrich-\xce\xa9mega-\xe6\x9d\xb1\xe4\xba\xac.cfg:14: SaBits value"));
 }
 
+TEST(RuvacfgExeTest, AHardLinkIsNeverALockOrStateFile) {
+    TempDir dir;
+    const std::wstring state = (dir / "s.json").wstring(), file = (dir / "f.cfg").wstring();
+    WriteFileBytes(dir / "victim.txt", "precious");
+    std::filesystem::create_hard_link(dir / "victim.txt", dir / "s.json-board0.lock");
+    EXPECT_EQ(Ruvacfg({L"--simulator", state, L"board", L"read", L"0", L"-o", file}).Code, 0u);
+    EXPECT_THAT(Ruvacfg({L"--simulator", state, L"board", L"write", L"0", file}).Out,
+                HasSubstr("' cannot be used (it has more than one hard link)"));
+    EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), "precious");
+    std::filesystem::create_hard_link(dir / "s.json", dir / "other.json");
+    EXPECT_THAT(Ruvacfg({L"--simulator", state, L"board", L"list"}).Out,
+                HasSubstr("s.json is refused: it has more than one hard link"));
+}
+
 TEST(RuvacfgExeTest, WithoutTheDriverBoardCommandsSayError52) {
     const ProgramRun run = Ruvacfg({L"board", L"list"});
     EXPECT_EQ(run.Code, 1u);

@@ -31,7 +31,16 @@ start)
         wineserver -w </dev/null >>"$log" 2>&1 || true
         wineserver -p60 </dev/null >>"$log" 2>&1
     fi
+    fresh=$([ -f "$WINEPREFIX/system.reg" ] || echo 1)
     wine wineboot -i </dev/null >>"$log" 2>&1
+    if [ -n "$fresh" ]; then
+        # The run that creates a prefix leaves two service managers running, which answer in turns (a
+        # kernel service registered with one is unknown to the other): one session more starts just one.
+        wineserver -k </dev/null >>"$log" 2>&1 || true
+        wineserver -w </dev/null >>"$log" 2>&1 || true
+        wineserver -p60 </dev/null >>"$log" 2>&1
+        wine wineboot </dev/null >>"$log" 2>&1
+    fi
     if [ -n "${RUVA_WINE_VERSION:-}" ]; then
         wine winecfg -v "$RUVA_WINE_VERSION" </dev/null >>"$log" 2>&1
     fi

@@ -46,6 +46,10 @@ struct StandIn {
 
 StandIn g;
 
+// Transfer method 3 (neither): the caller's own buffers, reachable only in its context. The dispatch
+// routine keeps the input (at most a pointer's size) in the request and locks the reply's pages.
+constexpr ULONG MethodNeither = 3;
+
 // A pending board request keeps its id and the tick it arrived at in the driver's context words.
 ULONG IdOf(PIRP irp) {
     return static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(irp->Tail.Overlay.DriverContext[0]));
@@ -108,9 +112,40 @@ void TakeQueued(PLIST_ENTRY into, bool late) {
     }
 }
 
+// The board request's reply block: the system buffer for buffered codes, the locked pages otherwise.
+void* ReplyBlock(PIRP irp, ULONG code) {
+    if ((code & 3) == 0)
+        return irp->AssociatedIrp.SystemBuffer;
+    if (irp->MdlAddress == nullptr)
+        return nullptr;
+    void* mapped = MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority);
+    // Wine maps only the MDLs it builds itself, not the one locked here for method 3; there the
+    // caller's buffer lies in the driver's own host process, where the answer is completed too.
+    if (mapped == nullptr && (code & 3) == MethodNeither)
+        mapped = irp->UserBuffer;
+    return mapped;
+}
+
+// Ends a board request taken out of its queue: with `count` bytes of reply on success.
+void Finish(PIRP irp, NTSTATUS status, const UCHAR* data = nullptr, ULONG count = 0) {
+    const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+    const ULONG capacity = stack->Parameters.DeviceIoControl.OutputBufferLength;
+    if (!NT_SUCCESS(status)) {
+        Complete(irp, status);
+        return;
+    }
+    void* reply = ReplyBlock(irp, stack->Parameters.DeviceIoControl.IoControlCode);
+    if (count > capacity || (count > 0 && reply == nullptr)) {
+        Complete(irp, STATUS_INVALID_PARAMETER);
+        return;
+    }
+    CopyBytes(reply, data, count);
+    Complete(irp, STATUS_SUCCESS, count);
+}
+
 void CompleteAll(PLIST_ENTRY list, NTSTATUS status) {
     while (!IsListEmpty(list))
-        Complete(IrpOf(RemoveHeadList(list)), status);
+        Finish(IrpOf(RemoveHeadList(list)), status);
 }
 
 VOID NTAPI CancelQueued(PDEVICE_OBJECT, PIRP irp) {
@@ -120,7 +155,7 @@ VOID NTAPI CancelQueued(PDEVICE_OBJECT, PIRP irp) {
     RemoveEntryList(EntryOf(irp));
     InitializeListHead(EntryOf(irp));
     KeReleaseSpinLock(&g.Lock, irql);
-    Complete(irp, STATUS_CANCELLED);
+    Finish(irp, STATUS_CANCELLED);
 }
 
 VOID NTAPI CancelServe(PDEVICE_OBJECT, PIRP irp) {
@@ -133,14 +168,11 @@ VOID NTAPI CancelServe(PDEVICE_OBJECT, PIRP irp) {
     Complete(irp, STATUS_CANCELLED);
 }
 
-// Makes `irp` pending with its cancel routine, under the lock. False when it was cancelled already
-// (the caller completes it).
-bool MakePending(PIRP irp, PDRIVER_CANCEL cancel) {
+// Gives `irp` its cancel routine, under the lock. False when it was cancelled already (the caller
+// completes it).
+bool MakeCancellable(PIRP irp, PDRIVER_CANCEL cancel) {
     static_cast<void>(IoSetCancelRoutine(irp, cancel));
-    if (irp->Cancel && IoSetCancelRoutine(irp, nullptr) != nullptr)
-        return false;
-    IoMarkIrpPending(irp);
-    return true;
+    return !(irp->Cancel && IoSetCancelRoutine(irp, nullptr) != nullptr);
 }
 
 // Hands the oldest waiting request to the simulator when its SimServe is pending.
@@ -164,21 +196,15 @@ void Pump() {
         WriteWord(out + 4, stack->Parameters.DeviceIoControl.IoControlCode);
         WriteWord(out + 8, inputLength);
         WriteWord(out + 12, stack->Parameters.DeviceIoControl.OutputBufferLength);
-        CopyBytes(out + HandedHeaderSize, request->AssociatedIrp.SystemBuffer, inputLength);
+        const bool neither = (stack->Parameters.DeviceIoControl.IoControlCode & 3) == MethodNeither;
+        CopyBytes(out + HandedHeaderSize,
+                  neither ? &request->Tail.Overlay.DriverContext[2] : request->AssociatedIrp.SystemBuffer,
+                  inputLength);
         length = HandedHeaderSize + inputLength;
     }
     KeReleaseSpinLock(&g.Lock, irql);
     if (serve != nullptr)
         Complete(serve, STATUS_SUCCESS, length);
-}
-
-// The board request's reply block: the system buffer for buffered codes, the locked pages otherwise.
-void* ReplyBlock(PIRP irp, ULONG code) {
-    if ((code & 3) == 0)
-        return irp->AssociatedIrp.SystemBuffer;
-    if (irp->MdlAddress == nullptr)
-        return nullptr;
-    return MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority);
 }
 
 // Completes the handed request `id` with the simulator's answer; nothing when it is gone (cancelled,
@@ -196,21 +222,8 @@ void Answer(ULONG id, bool ok, const UCHAR* data, ULONG count) {
         }
     }
     KeReleaseSpinLock(&g.Lock, irql);
-    if (request == nullptr)
-        return;
-    const PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(request);
-    const ULONG capacity = stack->Parameters.DeviceIoControl.OutputBufferLength;
-    if (!ok) {
-        Complete(request, STATUS_UNSUCCESSFUL);
-        return;
-    }
-    void* reply = ReplyBlock(request, stack->Parameters.DeviceIoControl.IoControlCode);
-    if (count > capacity || (count > 0 && reply == nullptr)) {
-        Complete(request, STATUS_INVALID_PARAMETER);
-        return;
-    }
-    CopyBytes(reply, data, count);
-    Complete(request, STATUS_SUCCESS, count);
+    if (request != nullptr)
+        Finish(request, ok ? STATUS_SUCCESS : STATUS_UNSUCCESSFUL, data, count);
 }
 
 // Once per tick: fails the requests that have waited too long.
@@ -282,10 +295,24 @@ NTSTATUS BoardRequest(PIRP irp, PIO_STACK_LOCATION stack) {
     const RequestLayout* layout = FindRequest(code);
     if (layout == nullptr)
         return Complete(irp, STATUS_INVALID_DEVICE_REQUEST);
+    const bool neither = (code & 3) == MethodNeither;
     if (stack->Parameters.DeviceIoControl.InputBufferLength != layout->InputSize ||
         stack->Parameters.DeviceIoControl.OutputBufferLength != layout->ReplySize ||
-        (layout->InputSize > 0 && irp->AssociatedIrp.SystemBuffer == nullptr))
+        (neither ? layout->InputSize > sizeof(PVOID) || irp->UserBuffer == nullptr ||
+                       stack->Parameters.DeviceIoControl.Type3InputBuffer == nullptr
+                 : layout->InputSize > 0 && irp->AssociatedIrp.SystemBuffer == nullptr))
         return Complete(irp, STATUS_INVALID_PARAMETER);
+    if (neither) {
+        irp->Tail.Overlay.DriverContext[2] = nullptr;
+        CopyBytes(&irp->Tail.Overlay.DriverContext[2], stack->Parameters.DeviceIoControl.Type3InputBuffer,
+                  static_cast<ULONG>(layout->InputSize));
+        // The I/O manager unlocks and frees the request's MDL when it completes.
+        PMDL reply = IoAllocateMdl(irp->UserBuffer, static_cast<ULONG>(layout->ReplySize), FALSE, FALSE, nullptr);
+        if (reply == nullptr)
+            return Complete(irp, STATUS_INSUFFICIENT_RESOURCES);
+        MmProbeAndLockPages(reply, UserMode, IoWriteAccess);
+        irp->MdlAddress = reply;
+    }
     KIRQL irql;
     KeAcquireSpinLock(&g.Lock, &irql);
     if (g.Attached == nullptr || g.Detaching) {
@@ -296,10 +323,11 @@ NTSTATUS BoardRequest(PIRP irp, PIO_STACK_LOCATION stack) {
         ++g.NextId;
     irp->Tail.Overlay.DriverContext[0] = reinterpret_cast<PVOID>(static_cast<ULONG_PTR>(g.NextId));
     irp->Tail.Overlay.DriverContext[1] = reinterpret_cast<PVOID>(static_cast<ULONG_PTR>(g.Ticks));
-    if (!MakePending(irp, CancelQueued)) {
+    if (!MakeCancellable(irp, CancelQueued)) {
         KeReleaseSpinLock(&g.Lock, irql);
         return Complete(irp, STATUS_CANCELLED);
     }
+    IoMarkIrpPending(irp);
     InsertTailList(&g.Waiting, EntryOf(irp));
     KeReleaseSpinLock(&g.Lock, irql);
     Pump();
@@ -326,10 +354,11 @@ NTSTATUS ServeRequest(PIRP irp, PIO_STACK_LOCATION stack) {
         KeReleaseSpinLock(&g.Lock, irql);
         return Complete(irp, STATUS_INVALID_DEVICE_STATE);
     }
-    if (!MakePending(irp, CancelServe)) {
+    if (!MakeCancellable(irp, CancelServe)) {
         KeReleaseSpinLock(&g.Lock, irql);
         return Complete(irp, STATUS_CANCELLED);
     }
+    IoMarkIrpPending(irp);
     g.Serve = irp;
     KeReleaseSpinLock(&g.Lock, irql);
     Pump();

@@ -91,6 +91,18 @@ std::string Refusal(const std::string& what) {
                   "was changed.";
 }
 
+// Starts the service; while the service manager starts others (its database is locked then), it tries
+// again for up to ten seconds.
+bool Start(SC_HANDLE service) {
+    for (int i = 0;; ++i) {
+        if (::StartServiceW(service, 0, nullptr) || ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)
+            return true;
+        if (::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED || i == 100)
+            return false;
+        ::Sleep(100);
+    }
+}
+
 bool StopAndWait(SC_HANDLE service) {
     SERVICE_STATUS status{};
     ::ControlService(service, SERVICE_CONTROL_STOP, &status);
@@ -102,9 +114,22 @@ bool StopAndWait(SC_HANDLE service) {
     return false;
 }
 
+// Whether this 32-bit program runs on 64-bit Windows, which loads only 64-bit (and signed) drivers.
+// IsWow64Process is looked up: the first XP lacks it.
+bool OnWow64() {
+    using IsWow64 = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64 = reinterpret_cast<IsWow64>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return isWow64 != nullptr && isWow64(::GetCurrentProcess(), &wow64) && wow64;
+}
+
 } // namespace
 
 std::string InstallDriver() {
+    if (OnWow64())
+        return "this is 64-bit Windows, which loads no 32-bit driver: the 32-bit stand-in driver cannot be "
+               "installed here. Nothing was changed.";
     std::string error;
     ServiceHandle manager{OpenManager("--install-driver", error)};
     if (manager.Handle == nullptr)
@@ -133,7 +158,7 @@ std::string InstallDriver() {
             return error;
         }
     }
-    if (!::StartServiceW(service.Handle, 0, nullptr) && ::GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+    if (!Start(service.Handle)) {
         error = "the stand-in driver did not start: " + SystemMessage() + "; it was removed again";
         if (!installed)
             ::DeleteService(service.Handle);

@@ -25,17 +25,25 @@ wait_desktop_gone() {
 
 case "$1" in
 start)
+    # A prefix made for another architecture is made afresh.
+    if [ -n "${WINEARCH:-}" ] && [ -f "$WINEPREFIX/system.reg" ] &&
+        ! grep -q "^#arch=$WINEARCH\$" "$WINEPREFIX/system.reg"; then
+        wineserver -k </dev/null >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+    fi
     # A wineserver left from an earlier run is ended first: the new one must be persistent.
     if ! wineserver -p60 </dev/null >"$log" 2>&1; then
         wineserver -k </dev/null >>"$log" 2>&1 || true
         wineserver -w </dev/null >>"$log" 2>&1 || true
         wineserver -p60 </dev/null >>"$log" 2>&1
     fi
-    fresh=$([ -f "$WINEPREFIX/system.reg" ] || echo 1)
-    wine wineboot -i </dev/null >>"$log" 2>&1
-    if [ -n "$fresh" ]; then
-        # The run that creates a prefix leaves two service managers running, which answer in turns (a
-        # kernel service registered with one is unknown to the other): one session more starts just one.
+    # Initialising a prefix under a running wineserver leaves two service managers, which answer in
+    # turns (a kernel service registered with one is unknown to the other): a new prefix is initialised,
+    # then started afresh; an existing one is only started.
+    if [ -f "$WINEPREFIX/system.reg" ]; then
+        wine wineboot </dev/null >>"$log" 2>&1
+    else
+        wine wineboot -i </dev/null >>"$log" 2>&1
         wineserver -k </dev/null >>"$log" 2>&1 || true
         wineserver -w </dev/null >>"$log" 2>&1 || true
         wineserver -p60 </dev/null >>"$log" 2>&1

@@ -15,7 +15,7 @@ file=$data/cfgfile/golden/words-board0.cfg
 fail() { echo "FAILED: $*"; exit 1; }
 # The Unix process of the running simulator, for signals.
 sim_process() {
-    for pid in $(pgrep -f 'ruva2-sim.exe'); do
+    for pid in $(pgrep -f '^[A-Z]:.*ruva2-sim\.exe --state'); do
         tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
     done
 }

@@ -119,9 +119,10 @@ void* ReplyBlock(PIRP irp, ULONG code) {
     if (irp->MdlAddress == nullptr)
         return nullptr;
     void* mapped = MmGetSystemAddressForMdlSafe(irp->MdlAddress, NormalPagePriority);
-    // Wine maps only the MDLs it builds itself, not the one locked here for method 3; there the
-    // caller's buffer lies in the driver's own host process, where the answer is completed too.
-    if (mapped == nullptr && (code & 3) == MethodNeither)
+    // Wine neither locks nor maps the pages of an MDL it did not build (method 3's, locked here): there
+    // the caller's buffer lies in the driver's own host process, where the answer is completed too.
+    // Windows locks them, and a mapping that fails there fails the request.
+    if (mapped == nullptr && (code & 3) == MethodNeither && !(irp->MdlAddress->MdlFlags & MDL_PAGES_LOCKED))
         mapped = irp->UserBuffer;
     return mapped;
 }

@@ -5,10 +5,16 @@
 //                                is unknown
 //   device_probe random N SEED   N requests of random codes (mostly the driver's), lengths, capacities
 //                                and bytes: no reply is larger than its buffer or written beyond it
+//   device_probe repeat N [STATE] N GetDriverParameters requests, through the device or, with a state
+//                                file, through boards simulated in process on it (for figures: timed
+//                                from outside, see README)
 // Exits 1 with the reason at the first fault. Each request's input names board 0x0909, which no state
 // has, and a wrong access code: the board's state stays as it was.
 
 #include "ControlCodes.h"
+#include "Driver.h"
+#include "SimulatedChannel.h"
+#include "Win32DeviceChannel.h"
 
 #include <windows.h>
 
@@ -127,6 +133,27 @@ int Random(unsigned long count, unsigned long seed) {
     return 0;
 }
 
+int Repeat(unsigned long count, const char* state) {
+    std::unique_ptr<DeviceChannel> channel;
+    if (state != nullptr)
+        channel = std::make_unique<sim::SimulatedChannel>(state);
+    else
+        channel = std::make_unique<Win32DeviceChannel>();
+    Driver driver(*channel);
+    if (driver.OpenDriver(0) != 1) {
+        std::fprintf(stderr, "no device\n");
+        return 1;
+    }
+    DriverParameters parameters;
+    for (unsigned long n = 0; n < count; ++n) {
+        if (driver.GetDriverParameters(parameters) != 1) {
+            std::fprintf(stderr, "request %lu failed\n", n);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +161,8 @@ int main(int argc, char** argv) {
         return Access();
     if (argc == 4 && std::strcmp(argv[1], "random") == 0)
         return Random(std::strtoul(argv[2], nullptr, 10), std::strtoul(argv[3], nullptr, 10));
-    std::fprintf(stderr, "usage: device_probe access | random N SEED\n");
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "repeat") == 0)
+        return Repeat(std::strtoul(argv[2], nullptr, 10), argc == 4 ? argv[3] : nullptr);
+    std::fprintf(stderr, "usage: device_probe access | random N SEED | repeat N [STATE]\n");
     return 2;
 }

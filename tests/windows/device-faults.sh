@@ -3,7 +3,8 @@
 # The stand-in driver under faults, without RUVA2_SIMULATOR: strictness and access (device_probe access),
 # 10,000 random requests (the state stays as it was, the simulator serves on), two programs writing two
 # boards at once, a program killed mid-request, a simulator that stops answering (Error #51, no hang),
-# and one killed mid-request (Error #51, then no device: Error #52).
+# and one killed mid-request (Error #51, then no device: Error #52); --remove-driver, and both options
+# refusing a service of the stand-in's name that is another driver.
 set -euo pipefail
 wine=$1 sim_exe=$2 ruvacfg=$3 probe=$4 linux=$5 data=$6 work=$7
 work=$work/${RUVA_WINE_VERSION:-default}
@@ -78,4 +79,20 @@ grep -q 'Error #52' "$work/err" || fail "the device outlived its simulator: $(ca
 export RUVA2_SIMULATOR=$state
 "$linux" board diff 0 "$file" >/dev/null || fail "board 0 does not hold what was saved"
 "$linux" board diff 1 "$file" --section 0 >/dev/null || fail "board 1 does not hold what was saved"
+
+# Removed without a trace; another driver's service of that name is refused and left as it is.
+drivers=$WINEPREFIX/drive_c/windows/system32/drivers
+"$wine" "$sim_exe" --remove-driver </dev/null >"$work/remove.log" 2>&1 || fail "$(cat "$work/remove.log")"
+[ ! -e "$drivers/ruva2sim.sys" ] || fail "the driver's file was left behind"
+"$wine" sc query ruva2sim </dev/null >/dev/null 2>&1 && fail "the service was left behind"
+"$wine" sc create ruva2sim type= kernel binPath= 'C:\windows\system32\drivers\other.sys' </dev/null >/dev/null 2>&1
+for option in --install-driver --remove-driver; do
+    code=0
+    "$wine" "$sim_exe" $option </dev/null >"$work/refused.log" 2>&1 || code=$?
+    [ "$code" = 1 ] && grep -q 'not the stand-in driver' "$work/refused.log" || fail "$option: $(cat "$work/refused.log")"
+done
+"$wine" reg query 'HKLM\System\CurrentControlSet\Services\ruva2sim' /v ImagePath </dev/null 2>&1 |
+    grep -q 'other\.sys' || fail "the other driver's service was changed"
+[ ! -e "$drivers/ruva2sim.sys" ] || fail "the stand-in was copied beside another driver's service"
+"$wine" sc delete ruva2sim </dev/null >/dev/null 2>&1
 echo "the stand-in driver passed its faults"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # wine, sim_exe, work and linux_sim come from the sourcing script
 # Sourced by the tests that run the programs through the stand-in driver under Wine, without
 # RUVA2_SIMULATOR. Expects $wine and $sim_exe (ruva2-sim.exe, with ruva2sim.sys beside it). Output of
 # Wine's commands goes to files: a service process that inherits a pipe would hold it open.

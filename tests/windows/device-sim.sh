@@ -14,8 +14,8 @@ device_install() {
 # Starts ruva2-sim.exe detached on the state file $1 (a Windows name) and waits until it serves
 # \\.\RUVA2; a simulator still detaching from an earlier run is waited for. Sets win_sim_pid.
 device_start() {
-    local tries
-    for tries in $(seq 50); do
+
+    for _ in $(seq 50); do
         if "$wine" "$sim_exe" --state "$1" </dev/null >"$work/sim-start.log" 2>&1; then
             win_sim_pid=$(sed -n 's/^ruva2-sim: running as process \([0-9]*\);.*/\1/p' "$work/sim-start.log")
             return 0
@@ -35,7 +35,7 @@ device_stop() {
 # The Linux simulator on the state file $1 with the runtime folder $2 (XDG_RUNTIME_DIR of its clients).
 # Sets linux_sim_pid.
 linux_start() {
-    mkdir -p -m 0700 "$2"
+    mkdir -p "$2" && chmod 0700 "$2"
     linux_sim_pid=$(XDG_RUNTIME_DIR=$2 "$linux_sim" --state "$1" </dev/null 2>&1 |
         sed -n 's/^ruva2-sim: running as process \([0-9]*\);.*/\1/p')
     [ -n "$linux_sim_pid" ]

@@ -67,7 +67,11 @@ void PrintHelp() {
         "  --boards N     the number of boards, 1 to 4, of a fresh state when FILE does not exist yet\n"
         "                 (default 2)\n"
         "  --foreground   stay in the foreground and log to standard error; without it the simulator\n"
+#ifdef _WIN32
         "                 detaches once the device answers and logs to a .log file beside the state file\n"
+#else
+        "                 detaches once the socket answers and logs to a .log file beside the state file\n"
+#endif
         "  --verbose      log one line per request: request name, board, result\n"
 #ifdef _WIN32
         "  --install-driver  copy ruva2sim.sys (beside ruva2-sim.exe) into the drivers folder, register\n"

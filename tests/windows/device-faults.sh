@@ -1,10 +1,10 @@
 #!/bin/bash
 # device-faults.sh <wine> <ruva2-sim.exe> <ruvacfg.exe> <device_probe.exe> <linux ruvacfg> <test data> <work>
-# The stand-in driver under faults, without RUVA2_SIMULATOR: strictness and access (device_probe access),
-# 10,000 random requests (the state stays as it was, the simulator serves on), two programs writing two
-# boards at once, a program killed mid-request, a simulator that stops answering (Error #51, no hang),
-# and one killed mid-request (Error #51, then no device: Error #52); --remove-driver, and both options
-# refusing a service of the stand-in's name that is another driver.
+# The stand-in driver under faults, without RUVA2_SIMULATOR: a second simulator refused, strictness and
+# access (device_probe access), 10,000 random requests (the state stays as it was, the simulator serves
+# on), two programs writing two boards at once, a program killed mid-request, a simulator that stops
+# answering (Error #51, no hang), and one killed mid-request (Error #51, then no device: Error #52);
+# --remove-driver, and both options refusing a service of the stand-in's name that is another driver.
 set -euo pipefail
 wine=$1 sim_exe=$2 ruvacfg=$3 probe=$4 linux=$5 data=$6 work=$7
 work=$work/${RUVA_WINE_VERSION:-default}
@@ -31,6 +31,13 @@ echo '{}' >"$state"
 device_start "Z:$state"
 trap device_stop EXIT
 cp "$state" "$work/fresh.json"
+
+# One simulator at a time: a second one, on another state, is refused.
+echo '{}' >"$work/other.json"
+code=0
+"$wine" "$sim_exe" --state "Z:$work/other.json" --foreground </dev/null >"$work/second.log" 2>&1 || code=$?
+[ "$code" = 1 ] && grep -q 'another ruva2-sim serves the stand-in driver already' "$work/second.log" ||
+    fail "a second simulator: $(cat "$work/second.log")"
 
 "$wine" "$probe" access </dev/null >"$work/probe.log" 2>&1 || fail "$(cat "$work/probe.log")"
 "$wine" "$probe" random 10000 28 </dev/null >>"$work/probe.log" 2>&1 || fail "$(cat "$work/probe.log")"

@@ -1,11 +1,10 @@
 #pragma once
 // The board driver's control requests: codes, input block lengths and reply capacities. The driver
-// layer, the simulator and the tests all take them from here.
+// layer, the simulator, the Windows stand-in driver and the tests all take them from here, so it needs
+// nothing but the freestanding headers: the kernel code includes it too.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace ruva {
 
@@ -38,12 +37,12 @@ enum class Request : std::uint32_t {
 
 struct RequestLayout {
     Request Code;
-    std::string_view Name;
+    const char* Name;
     std::size_t InputSize;
     std::size_t ReplySize;
 };
 
-inline constexpr std::array<RequestLayout, 15> RequestLayouts{{
+inline constexpr RequestLayout RequestLayouts[]{
     {Request::OpenDriver, "OpenDriver", 4, 4},
     {Request::AttachBoard, "AttachBoard", 4, 4},
     {Request::ReadStoredConfig, "ReadStoredConfig", 2, 138},
@@ -59,7 +58,7 @@ inline constexpr std::array<RequestLayout, 15> RequestLayouts{{
     {Request::SetClockLi0, "SetClockLi0", 2, 4},
     {Request::SetClockLi1, "SetClockLi1", 2, 4},
     {Request::SetClockExternal2M, "SetClockExternal2M", 2, 4},
-}};
+};
 
 // The layout of a request code, or nullptr for a code the driver does not know.
 constexpr const RequestLayout* FindRequest(std::uint32_t code) {

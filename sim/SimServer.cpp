@@ -106,16 +106,6 @@ bool Flush(Connection& connection) {
 
 } // namespace
 
-void Log(std::string_view line) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    std::fprintf(stderr, "%s ruva2-sim: %.*s\n", stamp, static_cast<int>(line.size()), line.data());
-    std::fflush(stderr);
-}
-
 void LogLimiter::Note(const std::string& kind, std::string_view line, Clock::time_point now) {
     auto [it, added] = entries_.try_emplace(kind);
     Entry& entry = it->second;

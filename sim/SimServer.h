@@ -11,6 +11,7 @@
 // - when accept runs out of descriptors, the listening socket rests for a moment instead of spinning;
 // - repeated log lines (refusals, closed connections) are logged once a second with a count.
 
+#include "SimLog.h"
 #include "Simulator.h"
 #include "StateFile.h"
 
@@ -22,9 +23,6 @@
 #include <sys/types.h>
 
 namespace ruva::sim {
-
-// Writes one time-stamped line to standard error (the log file once the simulator has detached).
-void Log(std::string_view line);
 
 // Logs a line at once unless one of the same kind was logged in the last second; those are counted and
 // reported together when the second is over.

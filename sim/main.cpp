@@ -1,7 +1,8 @@
-// ruva2-sim: stands in for the Ruva-2 board driver on a machine without one.
+// ruva2-sim: stands in for the Ruva-2 board driver on a machine without one. The same simulator on
+// every platform, with the platform's transport: the Unix socket, or on Windows the stand-in driver
+// ruva2sim.sys (StandInServer.h, the detaching and driver installing in Win32SimMain.cpp).
 
 #include "ForeignFile.h"
-#include "SimServer.h"
 #include "StateFile.h"
 
 #include <cerrno>
@@ -9,11 +10,20 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include "DriverInstall.h"
+#include "StandInServer.h"
+#include "Win32SimMain.h"
+#else
+#include "SimServer.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace ruva::sim;
 
@@ -28,25 +38,55 @@ struct Options {
     bool Foreground = false;
     bool Verbose = false;
     bool Help = false;
+    bool InstallDriver = false; // Windows only
+    bool RemoveDriver = false;
 };
 
+#ifdef _WIN32
+using Server = StandInServer;
+constexpr const char* TransportHelp =
+    "Stands in for the Ruva-2 board driver: answers the requests that programs send to \\\\.\\RUVA2\n"
+    "through the stand-in driver ruva2sim.sys for up to four virtual boards, and keeps their state in a\n"
+    "JSON file that is rewritten after every change.\n";
+#else
+using Server = SimServer;
+constexpr const char* TransportHelp =
+    "Stands in for the Ruva-2 board driver: answers the driver's requests on the socket ruva2.sock in\n"
+    "the user's runtime directory ($XDG_RUNTIME_DIR, else /tmp/ruva2-<uid>) for up to four virtual\n"
+    "boards, and keeps their state in a JSON file that is rewritten after every change.\n";
+#endif
+
 void PrintHelp() {
+    std::printf("Usage: ruva2-sim [--state FILE] [--boards N] [--foreground] [--verbose]\n"
+#ifdef _WIN32
+                "       ruva2-sim --install-driver | --remove-driver\n"
+#endif
+                "\n%s\n",
+                TransportHelp);
     std::printf(
-        "Usage: ruva2-sim [--state FILE] [--boards N] [--foreground] [--verbose]\n"
-        "\n"
-        "Stands in for the Ruva-2 board driver: answers the driver's requests on the socket ruva2.sock in\n"
-        "the user's runtime directory ($XDG_RUNTIME_DIR, else /tmp/ruva2-<uid>) for up to four virtual\n"
-        "boards, and keeps their state in a JSON file that is rewritten after every change.\n"
-        "\n"
         "  --state FILE   the state file (default: %s)\n"
         "  --boards N     the number of boards, 1 to 4, of a fresh state when FILE does not exist yet\n"
         "                 (default 2)\n"
         "  --foreground   stay in the foreground and log to standard error; without it the simulator\n"
+#ifdef _WIN32
+        "                 detaches once the device answers and logs to a .log file beside the state file\n"
+#else
         "                 detaches once the socket answers and logs to a .log file beside the state file\n"
+#endif
         "  --verbose      log one line per request: request name, board, result\n"
+#ifdef _WIN32
+        "  --install-driver  copy ruva2sim.sys (beside ruva2-sim.exe) into the drivers folder, register\n"
+        "                 it as a kernel service started on demand, and start it (as an administrator)\n"
+        "  --remove-driver   stop the stand-in driver and remove it (as an administrator)\n"
+#endif
         "  --help         show this help\n"
         "\n"
+#ifdef _WIN32
+        "It stops on Ctrl+C or Ctrl+Break; a detached one is ended with taskkill. \\\\.\\RUVA2 exists\n"
+        "only while a simulator serves it.\n",
+#else
         "It stops on SIGINT, SIGTERM or SIGHUP and removes its socket.\n",
+#endif
         DefaultStatePath().c_str());
 }
 
@@ -78,6 +118,10 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
             options.Help = true;
         } else if ((arg == "--foreground" || arg == "--verbose") && !hasValue) {
             (arg == "--foreground" ? options.Foreground : options.Verbose) = true;
+#ifdef _WIN32
+        } else if ((arg == "--install-driver" || arg == "--remove-driver") && !hasValue) {
+            (arg == "--install-driver" ? options.InstallDriver : options.RemoveDriver) = true;
+#endif
         } else if (arg == "--state") {
             if (!takeValue() || value.empty())
                 return "--state needs a file name";
@@ -97,9 +141,13 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     return {};
 }
 
-std::string Summary(const SimState& state, const std::string& socketPath, const std::string& statePath) {
-    return "socket " + socketPath + "; state " + statePath + "; NumberOfBoards " +
-           std::to_string(state.NumberOfBoards);
+std::string Summary(const SimState& state, const Server& server, const std::string& statePath) {
+#ifdef _WIN32
+    const std::string transport = "device " + server.DevicePath();
+#else
+    const std::string transport = "socket " + server.SocketPath();
+#endif
+    return transport + "; state " + statePath + "; NumberOfBoards " + std::to_string(state.NumberOfBoards);
 }
 
 int Fail(const std::string& message) {
@@ -107,6 +155,7 @@ int Fail(const std::string& message) {
     return ExitFailure;
 }
 
+#ifndef _WIN32
 // Moves the simulator into the background. The calling process exits here: with 0 once the child
 // runs (the socket already answers), with 1 when it could not start. Returns in the child only.
 void Detach(const std::string& logPath, const std::string& summary) {
@@ -155,6 +204,7 @@ void Detach(const std::string& logPath, const std::string& summary) {
     ignored = ::write(ready[1], &byte, 1);
     ::close(ready[1]);
 }
+#endif
 
 } // namespace
 
@@ -166,6 +216,14 @@ int main(int argc, char** argv) {
         PrintHelp();
         return 0;
     }
+#ifdef _WIN32
+    if (options.InstallDriver || options.RemoveDriver) {
+        if (options.InstallDriver && options.RemoveDriver)
+            return UsageError("--install-driver and --remove-driver exclude each other");
+        const std::string error = options.InstallDriver ? InstallDriver() : RemoveDriver();
+        return error.empty() ? 0 : Fail(error);
+    }
+#endif
 
 #ifdef SIGXFSZ
     // A file size limit then fails the state's write (status 64) instead of killing the simulator.
@@ -179,6 +237,10 @@ int main(int argc, char** argv) {
         return Fail(error);
     if (defaultPath && !(error = CreateStateFolder(path)).empty())
         return Fail(error);
+#ifdef _WIN32
+    if (!options.Foreground)
+        return RunDetached(argc, argv, BesideState(path, ".log"));
+#endif
 
     // The lock first: the state read after it is the newest one written, never one that a simulator
     // still shutting down changes after it was read.
@@ -205,7 +267,7 @@ int main(int argc, char** argv) {
             lock.Follow();
         return error;
     });
-    SimServer server(simulator, options.Verbose);
+    Server server(simulator, options.Verbose);
     if (error = server.Listen(path); !error.empty())
         return Fail(error);
     if (loaded.Missing) {
@@ -214,9 +276,13 @@ int main(int argc, char** argv) {
         lock.Follow();
     }
 
-    const std::string summary = Summary(state, server.SocketPath(), path);
+    const std::string summary = Summary(state, server, path);
+#ifdef _WIN32
+    SignalReady();
+#else
     if (!options.Foreground)
         Detach(BesideState(path, ".log"), summary);
+#endif
     Log("started; " + summary);
     server.Run();
     Log("stopped");

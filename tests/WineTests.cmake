@@ -17,6 +17,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
     set(RUVA_WINE_XP_ENV ${RUVA_WINE_ENV} RUVA_WINE_VERSION=winxp WINEARCH=win32) # Wine's XP is 32-bit only
 endif()
+# The 32-bit build's default prefix is a 32-bit Windows too, as on the boards' PCs: there its kernel
+# services (the stand-in driver) are 32-bit.
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND RUVA_WINE_ENV WINEARCH=win32)
+endif()
 list(APPEND RUVA_WINE_ENV WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix)
 list(APPEND RUVA_WINE_XP_ENV WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-winxp)
 if(CMAKE_CROSSCOMPILING_EMULATOR)

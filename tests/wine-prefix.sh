@@ -25,13 +25,30 @@ wait_desktop_gone() {
 
 case "$1" in
 start)
+    # A prefix made for another architecture is made afresh.
+    if [ -n "${WINEARCH:-}" ] && [ -f "$WINEPREFIX/system.reg" ] &&
+        ! grep -q "^#arch=$WINEARCH\$" "$WINEPREFIX/system.reg"; then
+        wineserver -k </dev/null >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+    fi
     # A wineserver left from an earlier run is ended first: the new one must be persistent.
     if ! wineserver -p60 </dev/null >"$log" 2>&1; then
         wineserver -k </dev/null >>"$log" 2>&1 || true
         wineserver -w </dev/null >>"$log" 2>&1 || true
         wineserver -p60 </dev/null >>"$log" 2>&1
     fi
-    wine wineboot -i </dev/null >>"$log" 2>&1
+    # Initialising a prefix under a running wineserver leaves two service managers, which answer in
+    # turns (a kernel service registered with one is unknown to the other): a new prefix is initialised,
+    # then started afresh; an existing one is only started.
+    if [ -f "$WINEPREFIX/system.reg" ]; then
+        wine wineboot </dev/null >>"$log" 2>&1
+    else
+        wine wineboot -i </dev/null >>"$log" 2>&1
+        wineserver -k </dev/null >>"$log" 2>&1 || true
+        wineserver -w </dev/null >>"$log" 2>&1 || true
+        wineserver -p60 </dev/null >>"$log" 2>&1
+        wine wineboot </dev/null >>"$log" 2>&1
+    fi
     if [ -n "${RUVA_WINE_VERSION:-}" ]; then
         wine winecfg -v "$RUVA_WINE_VERSION" </dev/null >>"$log" 2>&1
     fi

@@ -173,7 +173,7 @@ TEST_F(DriverTest, EveryRequestSendsItsCodeBlockAndCapacity) {
         // The shared table agrees with what is sent.
         const RequestLayout* layout = FindRequest(c.Code);
         ASSERT_NE(layout, nullptr);
-        EXPECT_EQ(layout->Name, c.Name);
+        EXPECT_STREQ(layout->Name, c.Name);
         EXPECT_EQ(layout->InputSize, c.Input.size());
         EXPECT_EQ(layout->ReplySize, c.Capacity);
     }

@@ -1,5 +1,6 @@
 #!/bin/bash
 # same-results.sh <linux ruvacfg> <ruvacfg.exe> <wine> <test data folder> <work folder>
+#                 [device <ruva2-sim.exe> <linux ruva2-sim>]
 # Runs ruvacfg commands with both programs and compares their standard output, standard error, exit
 # codes and, for the board commands, the state file of their simulated boards, byte for byte: file data
 # (a configuration file's text that `board read` prints, the state file) as it is, and text with the
@@ -8,9 +9,15 @@
 # data, and the board commands, each on a fresh copy of a state of the table below. The state file's
 # name, which differs between the runs (Z:... under Wine), reads STATE in both outputs. The Windows runs
 # share one Wine session: one batch file runs them all.
+# With `device`, the board commands only, through the devices instead of RUVA2_SIMULATOR: ruvacfg.exe
+# through \\.\RUVA2 and the stand-in driver served by ruva2-sim.exe, the Linux ruvacfg through the
+# socket of a Linux ruva2-sim, each simulator on its copy of the state.
 set -euo pipefail
-linux=$1 windows=$2 wine=$3 data=$4 work=$5
+linux=$1 windows=$2 wine=$3 data=$4 work=$5 mode=${6:-} sim_exe=${7:-} linux_sim=${8:-}
+work=$work/${RUVA_WINE_VERSION:-default}${mode:+-$mode}
 rm -rf "$work" && mkdir -p "$work/linux" "$work/windows"
+# shellcheck source=device-sim.sh
+[ -z "$mode" ] || . "$(dirname "$0")/device-sim.sh"
 cd "$data"
 
 # The states of the simulated boards (see docs/simulator.md).
@@ -19,10 +26,13 @@ declare -A states=(
     [refused-clock]='{"Boards": [{"Faults": {"SetClockExternal2M": {"Status": 7}}}, {}]}'
     [blank-serial]='{"Boards": [{"SerialRecord": {"RestoreCount": 5, "SerialNumber": "0xFFFF"}}, {}]}'
     [short-reply]='{"Boards": [{"Faults": {"ReadSerialRecord": {"Short": 4}}}, {}]}'
+    [failed-read]='{"Boards": [{"Faults": {"ReadStoredConfig": {"Fail": true}}}, {}]}'
+    [empty-info]='{"Boards": [{"Faults": {"ReadBoardInfo": {"Empty": true}}}, {}]}'
 )
 # Each row: a state (- for none) and the command's arguments.
 rows=()
 mapfile -t files < <(find . -name '*.cfg' -printf '%P\n' | sort)
+[ -z "$mode" ] || files=() # the device serves the board commands only
 for f in "${files[@]}"; do
     rows+=("- check $f")
     for n in 0 1 2 3; do rows+=("- show $f --board $n --json"); done
@@ -37,7 +47,29 @@ rows+=(
     "blank-serial board list" "blank-serial board list --json" "blank-serial board read 0"
     "blank-serial board write 0 $file --json"
     "short-reply board list" "short-reply board info 0 --json" "short-reply board read 0"
+    "failed-read board read 0" "failed-read board write 0 $file --json" "empty-info board info 0"
+    "empty-info board write 0 $file"
 )
+
+# Row $1 with the arguments $2 through the devices (see the head of the file).
+run_through_devices() {
+    linux_start "$work/linux/$1.json" "$work/run-linux"
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    if XDG_RUNTIME_DIR=$work/run-linux "$linux" $2 >"$work/linux/$1.out" 2>"$work/linux/$1.err"; then
+        echo 0 >"$work/linux/$1.code"
+    else
+        echo $? >"$work/linux/$1.code"
+    fi
+    linux_stop
+    device_start "$(state_path windows "$1")"
+    # shellcheck disable=SC2086
+    if "$wine" "$windows" $2 </dev/null >"$work/windows/$1.out" 2>"$work/windows/$1.err"; then
+        echo 0 >"$work/windows/$1.code"
+    else
+        echo $? >"$work/windows/$1.code"
+    fi
+    device_stop
+}
 
 # The state file of row $2 for program $1 (linux or windows), as that program is given it; none for -.
 state_path() {
@@ -56,10 +88,15 @@ normalised() {
 
 batch="$work/run.bat"
 printf '@echo off\r\n' >"$batch"
+[ -z "$mode" ] || device_install
 for i in "${!rows[@]}"; do
     state=${rows[$i]%% *} args=${rows[$i]#* }
     if [ "$state" != - ]; then
         printf '%s\n' "${states[$state]}" | tee "$work/linux/$i.json" >"$work/windows/$i.json"
+    fi
+    if [ -n "$mode" ]; then
+        run_through_devices "$i" "$args"
+        continue
     fi
     # shellcheck disable=SC2086 # the arguments are split on purpose
     if RUVA2_SIMULATOR=$(state_path linux "$i") "$linux" $args >"$work/linux/$i.out" 2>"$work/linux/$i.err"; then
@@ -72,7 +109,7 @@ for i in "${!rows[@]}"; do
         "$(state_path windows "$i")" "$windows" "$args" "$work/windows" "$i" "$work/windows" "$i" \
         "$work/windows" "$i" >>"$batch"
 done
-"$wine" cmd /c "Z:$batch" || true # its exit code is that of the last command
+[ -n "$mode" ] || "$wine" cmd /c "Z:$batch" || true # its exit code is that of the last command
 
 failed=0
 for i in "${!rows[@]}"; do

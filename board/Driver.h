@@ -96,6 +96,7 @@ std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 // Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
 // For simulated boards that could not be opened, their problem is the text, and no note follows.
-void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
+// Yields the text shown for the number.
+std::string ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
 
 } // namespace ruva

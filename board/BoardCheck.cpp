@@ -100,14 +100,16 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
             ChangeLine("SerialRecord.SerialNumber", WordHex(blank.SerialNumber), WordHex(record.SerialNumber)),
             ChangeLine("SerialRecord.RestoreCount", std::to_string(blank.RestoreCount),
                        std::to_string(record.RestoreCount))};
+        // The record comes before the error, so that the error stays the last message of the failure.
         const auto fail = [&](std::int32_t r) {
-            const std::string text = ReportDriverError(driver, prompts, r);
+            const std::string text = DriverErrorText(driver, r);
             if (AuditTrail* audit = writer.Audit()) {
                 repair.Kind = AuditKind::Failed;
                 repair.Outcome = "DriverError";
                 repair.DriverError = AuditDriverError{r, text};
                 audit->Append(std::move(repair), prompts);
             }
+            ShowDriverError(driver, prompts, r, text);
             return false;
         };
         if (std::int32_t r = writer.WriteSerialRecord(board, record); r != result::Success)

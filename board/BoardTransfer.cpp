@@ -102,16 +102,18 @@ bool SetClockBack(const TransferContext& page, BoardWriter& writer, BoardHold& h
     return true;
 }
 
-// The record of one save: what it changed, or tried to, and how it ended.
+// The record of one save: what it changed, or tried to, and how it ended. It is appended before the
+// save's closing message, so that a failure's own message stays its last.
 class SaveRecord {
 public:
     SaveRecord(const TransferContext& page, BoardWriter& writer)
         : page_(page), writer_(writer), checkWrites_(writer.Writes().size()) {}
 
-    // Reports a refused request as ReportDriverError does, and keeps it for the record.
-    std::int32_t Report(std::int32_t r) {
-        error_ = AuditDriverError{r, ReportDriverError(page_.BoardDriver, page_.User, r)};
-        return r;
+    // A refused request, with the driver's text for it: shown by ShowError.
+    void Refused(std::int32_t r) { error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)}; }
+    void ShowError() const {
+        if (error_)
+            ShowDriverError(page_.BoardDriver, page_.User, error_->Number, error_->Text);
     }
     void Change(std::string line) { changes_.push_back(std::move(line)); }
     void Changes(std::vector<std::string> lines) {
@@ -131,7 +133,7 @@ public:
                                          kind, page_.Source);
         record.Changes = std::move(changes_);
         record.Outcome = outcomeName;
-        record.DriverError = std::move(error_);
+        record.DriverError = error_;
         audit->Append(std::move(record), page_.User);
     }
 
@@ -156,9 +158,12 @@ BoardConfig BoardBefore(const ImageBytes& onBoard, std::uint32_t hdlcStartAddres
 
 BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold) {
     std::optional<SaveRecord> audit;
-    const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
+    // Appends the save's record (when it wrote), then the closing messages follow.
+    const auto close = [&](BoardSaveOutcome outcome) {
         if (audit)
             audit->Close(outcome, SaveOutcomeName(outcome));
+    };
+    const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
         return BoardSaveResult{outcome, driverResult, writer.Writes()};
     };
     Driver& driver = page.BoardDriver;
@@ -180,8 +185,12 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
         changed = true;
         audit->Change(ChangeLine("HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, hdlcBefore),
                                  FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress)));
-        if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success)
-            return finish(BoardSaveOutcome::DriverError, audit->Report(r));
+        if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
+            audit->Refused(r);
+            close(BoardSaveOutcome::DriverError);
+            audit->ShowError();
+            return finish(BoardSaveOutcome::DriverError, r);
+        }
     }
 
     std::int32_t read = result::Success;
@@ -215,8 +224,6 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             if (!agree)
                 page.User.ShowMessage(noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted,
                                       MessageIcon::Warning);
-            else if (select)
-                audit->RolledBack();
         };
         if (select) {
             // A refused selection stops the save before the image. Its reply may have been lost while
@@ -225,7 +232,11 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
                 r != result::Success) {
                 const bool agree = SetClockBack(
                     page, writer, hold, read == result::Success ? std::optional(onBoard) : std::nullopt, {});
-                audit->Report(r);
+                audit->Refused(r);
+                if (agree)
+                    audit->RolledBack();
+                close(BoardSaveOutcome::DriverError);
+                audit->ShowError();
                 warnIfApart(agree);
                 return finish(BoardSaveOutcome::DriverError, r);
             }
@@ -241,6 +252,9 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
                         SetClockBack(page, writer, hold,
                                      readBack == result::Success ? std::optional(stored) : std::nullopt,
                                      page.Config.Image.ClockSource);
+                    if (select && agree)
+                        audit->RolledBack();
+                    close(BoardSaveOutcome::VerifyFailed);
                     page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
                     warnIfApart(agree);
                     return finish(BoardSaveOutcome::VerifyFailed);
@@ -253,8 +267,10 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
 
     if (writer.IsDryRun())
         return finish(changed ? BoardSaveOutcome::WouldWrite : BoardSaveOutcome::Unchanged);
+    const BoardSaveOutcome outcome = changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged;
+    close(outcome);
     page.User.ShowMessage(changed ? texts::SaveSucceeded : texts::SaveUnchanged, MessageIcon::Information);
-    return finish(changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged);
+    return finish(outcome);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ruva {
 
@@ -96,7 +97,9 @@ std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 // Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
 // For simulated boards that could not be opened, their problem is the text, and no note follows.
-// Yields the text shown for the number.
-std::string ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
+void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
+// Its two halves: the text for the number (asked of the driver), and showing it.
+std::string DriverErrorText(Driver& driver, std::int32_t errorNumber);
+void ShowDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber, std::string_view text);
 
 } // namespace ruva

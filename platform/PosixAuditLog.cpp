@@ -86,9 +86,13 @@ public:
         const std::string message = AuditSummary(record);
         if (ToJournal(record, message))
             return std::nullopt;
-        // syslog(3) tells no failure: whether its socket takes messages is asked first.
-        if (const int error = SyslogUnreachable())
-            return std::string("no system log at ") + SyslogSocket + ": " + std::strerror(error);
+        // syslog(3) tells no failure: whether its socket takes messages is asked first. A system that
+        // keeps no log at all (no journal, nothing at /dev/log) loses the record as it loses every
+        // program's syslog(3) messages; a log that is there but refuses it is a failure.
+        if (const int error = SyslogUnreachable(); error == ENOENT)
+            return std::nullopt;
+        else if (error != 0)
+            return std::string("the system log at ") + SyslogSocket + " does not answer: " + std::strerror(error);
         if (!opened_) {
             openlog(program_.c_str(), LOG_PID, LOG_USER);
             opened_ = true;

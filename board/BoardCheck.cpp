@@ -97,7 +97,8 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
         AuditRecord repair = BoardRecord(driver, board, record.SerialNumber, AuditKind::Repaired,
                                          ConfigSource::FromBoard(board));
         repair.Changes = {
-            ChangeLine("SerialRecord.SerialNumber", WordHex(blank.SerialNumber), WordHex(record.SerialNumber)),
+            ChangeLine("SerialRecord.SerialNumber", WordHex(blank.SerialNumber),
+                       WordHex(record.SerialNumber)),
             ChangeLine("SerialRecord.RestoreCount", std::to_string(blank.RestoreCount),
                        std::to_string(record.RestoreCount))};
         // The record comes before the error, so that the error stays the last message of the failure.

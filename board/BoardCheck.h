@@ -67,7 +67,8 @@ private:
 // The first form holds the board while it runs (see BoardHold), showing its messages once it has let
 // go of it, and yields false, after saying so, when another process keeps it; the second runs within
 // a transfer that holds it. A serial repair, and a repair that failed, are recorded in `audit`.
-bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config, AuditTrail* audit = nullptr);
+bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config,
+                AuditTrail* audit = nullptr);
 bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
 
 // The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the

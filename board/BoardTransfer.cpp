@@ -129,8 +129,8 @@ public:
         const AuditKind kind = outcome == BoardSaveOutcome::Written ? AuditKind::Written
                                : rolledBack_                        ? AuditKind::RolledBack
                                                                     : AuditKind::Failed;
-        AuditRecord record = BoardRecord(page_.BoardDriver, page_.BoardNumber, page_.Config.Image.SerialNumber,
-                                         kind, page_.Source);
+        AuditRecord record = BoardRecord(page_.BoardDriver, page_.BoardNumber,
+                                         page_.Config.Image.SerialNumber, kind, page_.Source);
         record.Changes = std::move(changes_);
         record.Outcome = outcomeName;
         record.DriverError = error_;
@@ -205,15 +205,16 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
         if (wanted != onBoard) {
             // The HDLC start address is listed above; bytes that no setting names still count.
             std::vector<std::string> lines =
-                read == result::Success ? ChangeLines(BoardBefore(onBoard, page.Config.General.HdlcStartAddress),
-                                                      page.Config)
-                                        : std::vector{ChangeLine("Image", "unreadable", "written whole")};
+                read == result::Success
+                    ? ChangeLines(BoardBefore(onBoard, page.Config.General.HdlcStartAddress), page.Config)
+                    : std::vector{ChangeLine("Image", "unreadable", "written whole")};
             if (lines.empty())
                 lines.push_back(ChangeLine("Image", "other bytes", "rewritten"));
             audit->Changes(std::move(lines));
         }
         if (clockUnsure)
-            audit->Change(ChangeLine("Clock", "unknown", WordText(ClockSourceCode, page.Config.Image.ClockSource)));
+            audit->Change(
+                ChangeLine("Clock", "unknown", WordText(ClockSourceCode, page.Config.Image.ClockSource)));
         // Without the board's image its clock source is unknown, so the selection is sent.
         const bool select = clockUnsure || read != result::Success ||
                             StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource;

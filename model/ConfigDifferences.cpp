@@ -13,8 +13,8 @@ void BlockDifferences(std::vector<SettingDifference>& out, const std::string& pr
                       std::span<const FieldInfo<Block>> fields, const Block& first, const Block& second) {
     for (const FieldInfo<Block>& field : fields)
         if (field.Get(first) != field.Get(second))
-            out.push_back(
-                {prefix + std::string(field.Key), FieldValueText(field, first), FieldValueText(field, second)});
+            out.push_back({prefix + std::string(field.Key), FieldValueText(field, first),
+                           FieldValueText(field, second)});
 }
 
 } // namespace

@@ -155,8 +155,8 @@ void MainPropertyPgBrdModel::SaveToFile() {
 }
 
 void MainPropertyPgBrdModel::LoadFromBoard() {
-    if (ruva::LoadFromBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_}).Outcome ==
-        BoardLoadOutcome::Loaded)
+    const TransferContext page{driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_};
+    if (ruva::LoadFromBoard(page).Outcome == BoardLoadOutcome::Loaded)
         source_ = ConfigSource::FromBoard(boardNumber_);
 }
 

@@ -92,7 +92,8 @@ public:
         if (const int error = SyslogUnreachable(); error == ENOENT)
             return std::nullopt;
         else if (error != 0)
-            return std::string("the system log at ") + SyslogSocket + " does not answer: " + std::strerror(error);
+            return std::string("the system log at ") + SyslogSocket +
+                   " does not answer: " + std::strerror(error);
         if (!opened_) {
             openlog(program_.c_str(), LOG_PID, LOG_USER);
             opened_ = true;
@@ -137,8 +138,8 @@ private:
             return false;
         const sockaddr_un address = Address(JournalSocket);
         const bool sent = ::sendto(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL,
-                                   reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
-                          static_cast<ssize_t>(datagram.size());
+                                   reinterpret_cast<const sockaddr*>(&address),
+                                   sizeof address) == static_cast<ssize_t>(datagram.size());
         ::close(fd);
         return sent;
     }

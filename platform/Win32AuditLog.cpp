@@ -73,8 +73,9 @@ public:
             Widen(r.Source),
             changes.empty() ? L"none" : Widen(changes),
             Widen(r.Outcome),
-            r.DriverError ? Widen("Error #" + std::to_string(r.DriverError->Number) + ": " + r.DriverError->Text)
-                          : L"none"};
+            r.DriverError
+                ? Widen("Error #" + std::to_string(r.DriverError->Number) + ": " + r.DriverError->Text)
+                : L"none"};
         std::array<const wchar_t*, strings.size()> pointers{};
         for (std::size_t i = 0; i < strings.size(); ++i)
             pointers[i] = strings[i].c_str();

@@ -2,10 +2,22 @@
 
 #include "Sha256.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
+
+#include <algorithm>
 
 namespace ruva {
+
+namespace {
+// XP SP3 brought SHA-256 to CryptoAPI; the headers of XP (before SP3), which the build compiles
+// against, leave its identifier out.
+#ifndef CALG_SHA_256
+constexpr ALG_ID CalgSha256 = ALG_CLASS_HASH | ALG_TYPE_ANY | 12; // ALG_SID_SHA_256
+#else
+constexpr ALG_ID CalgSha256 = CALG_SHA_256;
+#endif
+} // namespace
 
 struct Sha256::State {
     HCRYPTPROV Provider = 0;
@@ -13,7 +25,7 @@ struct Sha256::State {
     bool Good = false;
     State() {
         Good = CryptAcquireContextW(&Provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-               CryptCreateHash(Provider, CALG_SHA_256, 0, 0, &Hash);
+               CryptCreateHash(Provider, CalgSha256, 0, 0, &Hash);
     }
     ~State() {
         if (Hash != 0)

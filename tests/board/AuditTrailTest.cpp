@@ -135,7 +135,8 @@ TEST(AuditTrailTest, ALogThatRefusesRecordsWarnsOnceAndStopsNoWrite) {
         EXPECT_EQ(rig.Save(), BoardSaveOutcome::Written);
     }
     const std::vector<std::string> timeline = rig.Timeline();
-    EXPECT_EQ(std::count(timeline.begin(), timeline.end(), Warning(FormatText(texts::AuditLogFailed, {"no system log"}))),
+    EXPECT_EQ(std::count(timeline.begin(), timeline.end(),
+                         Warning(FormatText(texts::AuditLogFailed, {"no system log"}))),
               1);
     EXPECT_EQ(rig.trail.Records().size(), 2u); // still reported, as in --json
 }

@@ -181,11 +181,11 @@ audit:
     - The records of the writes to the board, as the host's system log got them (the journal or syslog,
       the Windows event log), one for each transfer that wrote or failed to write; empty when nothing was
       written (and in check mode). A serial repair by the board check and the write that follows are two.
-    - Each has C(Time) (UTC, ISO 8601), C(User), C(Host), C(Program), C(Board), C(SerialNumber) (and
-      C(SerialNo) as the serial number dialog shows it), C(Simulated), C(File) (C(Name), C(Sha256); null
-      for content from no file), C(Source) (C(file), C(edited in the program) or C(board N)), C(Kind)
-      (C(written), C(repaired), C(failed) or C(rolled back)), C(Changes) (C(name: old → new)), C(Outcome)
-      and C(DriverError) (C(Number), C(Text); or null).
+    - "Each has C(Time) (UTC, ISO 8601), C(User), C(Host), C(Program), C(Board), C(SerialNumber) (and
+      C(SerialNo) as the serial number dialog shows it), C(Simulated), C(File) (C(Name), C(Sha256)), C(Source)
+      (C(file), C(edited in the program) or C(board N)), C(Kind) (C(written), C(repaired), C(failed) or
+      C(rolled back)), C(Changes) (each C(name: old → new)), C(Outcome) and C(DriverError) (C(Number),
+      C(Text); or null)."
   returned: always
   type: list
   elements: dict

@@ -2,8 +2,9 @@
 
 #include "Sha256.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <wincrypt.h>
 
 #include <algorithm>
 

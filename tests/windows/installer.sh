@@ -23,7 +23,7 @@ entry() {
     local out
     if out=$("$wine" reg query "${1:-$key}" /reg:32 2>/dev/null); then tr -d '\r' <<<"$out"; fi
 }
-value() { sed -n "s/^ *$1 *REG_[A-Z]* *//p" <<<"$2"; }
+value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$2"; }
 # A copy of the installer that Wine runs as the given Windows version (its AppDefaults for that name).
 as_windows() {
     "$wine" reg add "HKCU\\Software\\Wine\\AppDefaults\\setup-$1.exe" /v Version /d "$1" /f >/dev/null 2>&1

@@ -306,8 +306,11 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
     ASSERT_TRUE(record.File);
     EXPECT_EQ(record.File->Name, path);
     Sha256 digest;
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     digest.Update({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
     EXPECT_EQ(record.File->Sha256, digest.HexDigest());
     EXPECT_EQ(record.Changes, (std::vector<std::string>{"ClockSource: INTERNAL → LI1"}));

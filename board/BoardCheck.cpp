@@ -1,7 +1,9 @@
 #include "BoardCheck.h"
 
+#include "AuditTrail.h"
 #include "BoardHold.h"
 
+#include "ConfigDifferences.h"
 #include "MessageFormat.h"
 #include "Prompts.h"
 #include "Texts.h"
@@ -31,11 +33,11 @@ std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageByte
     return IsDryRun() ? result::Success : driver_.WriteStoredConfig(board, image);
 }
 
-bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config) {
+bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config, AuditTrail* audit) {
     BoardHold hold(driver, prompts, board);
     if (hold.IsBusy())
         return false;
-    BoardWriter writer(driver);
+    BoardWriter writer(driver, WriteMode::Send, audit);
     const bool passed = CheckBoard(writer, hold.User(), board, config);
     hold.Release();
     return passed;
@@ -87,17 +89,43 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
             return false;
         }
         // Restore the record from the image's copy; the count wraps like the 16-bit field it is.
+        const SerialRecord blank = record;
         record.RestoreCount = static_cast<std::uint16_t>(record.RestoreCount + 1);
         record.SerialNumber = stored.SerialNumber;
         prompts.ShowMessage(texts::SerialSchemeRestored, MessageIcon::Information);
-        if (std::int32_t r = writer.WriteSerialRecord(board, record); r != result::Success) {
-            ReportDriverError(driver, prompts, r);
+        // The repair's record: the board's own copy is where the values come from.
+        AuditRecord repair = BoardRecord(driver, board, record.SerialNumber, AuditKind::Repaired,
+                                         ConfigSource::FromBoard(board));
+        repair.Changes = {
+            ChangeLine("SerialRecord.SerialNumber", WordHex(blank.SerialNumber),
+                       WordHex(record.SerialNumber)),
+            ChangeLine("SerialRecord.RestoreCount", std::to_string(blank.RestoreCount),
+                       std::to_string(record.RestoreCount))};
+        // The record comes before the error, so that the error stays the last message of the failure.
+        const auto fail = [&](std::int32_t r) {
+            const std::string text = DriverErrorText(driver, r);
+            if (AuditTrail* audit = writer.Audit()) {
+                repair.Kind = AuditKind::Failed;
+                repair.Outcome = "DriverError";
+                repair.DriverError = AuditDriverError{r, text};
+                audit->Append(std::move(repair), prompts);
+            }
+            ShowDriverError(driver, prompts, r, text);
             return false;
-        }
+        };
+        if (std::int32_t r = writer.WriteSerialRecord(board, record); r != result::Success)
+            return fail(r);
         // The note promised the clock source back: a refusal is reported like a refused record write.
-        if (std::int32_t r = writer.SetClockSource(board, stored.ClockSource); r != result::Success) {
-            ReportDriverError(driver, prompts, r);
-            return false;
+        const std::size_t written = writer.Writes().size();
+        const std::int32_t clock = writer.SetClockSource(board, stored.ClockSource);
+        if (writer.Writes().size() != written)
+            repair.Changes.push_back(
+                ChangeLine("Clock", "unknown", WordText(ClockSourceCode, stored.ClockSource)));
+        if (clock != result::Success)
+            return fail(clock);
+        if (AuditTrail* audit = writer.Audit()) {
+            repair.Outcome = "Repaired";
+            audit->Append(std::move(repair), prompts);
         }
     }
 

@@ -17,6 +17,7 @@
 
 namespace ruva {
 
+class AuditTrail;
 class Prompts;
 
 // A clock selection request for a clock source code (one of the four SetClock requests).
@@ -36,10 +37,13 @@ enum class WriteMode {
 
 class BoardWriter {
 public:
-    explicit BoardWriter(Driver& driver, WriteMode mode = WriteMode::Send) : driver_(driver), mode_(mode) {}
+    explicit BoardWriter(Driver& driver, WriteMode mode = WriteMode::Send, AuditTrail* audit = nullptr)
+        : driver_(driver), mode_(mode), audit_(audit) {}
 
     Driver& BoardDriver() const { return driver_; }
     bool IsDryRun() const { return mode_ == WriteMode::DryRun; }
+    // Where the transfers record what they wrote; none in a dry run, or when nothing records it.
+    AuditTrail* Audit() const { return IsDryRun() ? nullptr : audit_; }
     // The writes made so far (in a dry run: the writes that would have been made), in order.
     const std::vector<BoardWrite>& Writes() const { return writes_; }
 
@@ -53,6 +57,7 @@ public:
 private:
     Driver& driver_;
     WriteMode mode_;
+    AuditTrail* audit_;
     std::vector<BoardWrite> writes_;
 };
 
@@ -61,8 +66,9 @@ private:
 // outcome of CheckStoredConfig. A false outcome never changes the board's stored image.
 // The first form holds the board while it runs (see BoardHold), showing its messages once it has let
 // go of it, and yields false, after saying so, when another process keeps it; the second runs within
-// a transfer that holds it.
-bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config);
+// a transfer that holds it. A serial repair, and a repair that failed, are recorded in `audit`.
+bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config,
+                AuditTrail* audit = nullptr);
 bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
 
 // The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the

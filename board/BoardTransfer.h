@@ -3,6 +3,7 @@
 // the board (with the board check, a compare, the writes and a read-back). They talk to the user only
 // through Prompts and tell the caller what happened, so a board page or a command-line tool stays thin.
 
+#include "AuditTrail.h"
 #include "BoardCheck.h"
 #include "BoardConfig.h"
 #include "Driver.h"
@@ -24,6 +25,9 @@ struct TransferContext {
     bool& ConfigLoaded;  // the main sheet's flag: a configuration has been loaded
     int BoardNumber = 0;
     bool BoardAvailable = false;
+    // Where a save records what it wrote (none: not recorded), and where the configuration came from.
+    AuditTrail* Audit = nullptr;
+    ConfigSource Source{};
 };
 
 enum class BoardLoadOutcome {
@@ -57,6 +61,10 @@ enum class BoardSaveOutcome {
     Busy,         // another process kept the board (reported): nothing was done
 };
 
+// The outcome's name: "Written", "Unchanged", "WouldWrite", "VerifyFailed", "CheckFailed",
+// "DriverError", "Busy".
+std::string_view SaveOutcomeName(BoardSaveOutcome outcome);
+
 struct BoardSaveResult {
     BoardSaveOutcome Outcome = BoardSaveOutcome::CheckFailed;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
@@ -77,6 +85,10 @@ struct BoardSaveResult {
 // image is stored or that selection succeeded, the board is marked (see BoardHold); a save to a
 // marked board selects the clock even when the images are equal, and when the clock cannot be set
 // back the user is told that board and stored configuration may differ.
+//
+// Each save that wrote, or tried to write, appends one record to page.Audit: written, failed, or rolled
+// back (the clock set back after a failure), with the changed values; the check's serial repair is a
+// record of its own.
 //
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result

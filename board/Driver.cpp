@@ -242,18 +242,24 @@ void Driver::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
     SelectClockSource(board, clockSource);
 }
 
-void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber) {
-    const std::optional<std::string> text = driver.GetErrorText(static_cast<std::uint32_t>(errorNumber));
+std::string DriverErrorText(Driver& driver, std::int32_t errorNumber) {
+    if (std::optional<std::string> text = driver.GetErrorText(static_cast<std::uint32_t>(errorNumber)))
+        return *text;
     // Simulated boards that could not be opened are no missing driver: their reason takes that text's
     // place, and is all there is to tell.
     const std::string unusable = driver.SimulatedBoardsProblem();
-    const std::string_view fallback =
-        unusable.empty() ? texts::DriverNotInstalled : std::string_view(unusable);
-    prompts.ShowMessage(
-        FormatText(texts::DriverError, {errorNumber, text ? std::string_view(*text) : fallback}),
-        MessageIcon::Stop);
-    if (const std::string diagnosis = driver.Channel().Diagnosis(); !diagnosis.empty() && unusable.empty())
+    return unusable.empty() ? std::string(texts::DriverNotInstalled) : unusable;
+}
+
+void ShowDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber, std::string_view text) {
+    prompts.ShowMessage(FormatText(texts::DriverError, {errorNumber, text}), MessageIcon::Stop);
+    if (const std::string diagnosis = driver.Channel().Diagnosis();
+        !diagnosis.empty() && driver.SimulatedBoardsProblem().empty())
         prompts.ShowMessage(diagnosis, MessageIcon::Information);
+}
+
+void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber) {
+    ShowDriverError(driver, prompts, errorNumber, DriverErrorText(driver, errorNumber));
 }
 
 } // namespace ruva

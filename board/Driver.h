@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ruva {
 
@@ -97,5 +98,8 @@ std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
 // For simulated boards that could not be opened, their problem is the text, and no note follows.
 void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
+// Its two halves: the text for the number (asked of the driver), and showing it.
+std::string DriverErrorText(Driver& driver, std::int32_t errorNumber);
+void ShowDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber, std::string_view text);
 
 } // namespace ruva

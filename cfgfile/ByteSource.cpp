@@ -1,5 +1,7 @@
 #include "ByteSource.h"
 
+#include "Sha256.h"
+
 #include <cerrno>
 
 namespace ruva {
@@ -24,6 +26,13 @@ std::optional<std::span<const unsigned char>> FileSource::NextBlock() {
         return std::nullopt;
     }
     return std::span<const unsigned char>(buffer_.get(), n);
+}
+
+std::optional<std::span<const unsigned char>> DigestingSource::NextBlock() {
+    auto block = source_.NextBlock();
+    if (block)
+        digest_.Update(*block);
+    return block;
 }
 
 } // namespace ruva

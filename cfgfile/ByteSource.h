@@ -12,6 +12,8 @@
 
 namespace ruva {
 
+class Sha256;
+
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -46,6 +48,18 @@ private:
     std::FILE* file_;
     std::unique_ptr<unsigned char[]> buffer_;
     std::error_code error_;
+};
+
+// Passes another source's blocks on and gives each to a hash as well, so that the hash is of exactly
+// the bytes parsed.
+class DigestingSource : public ByteSource {
+public:
+    DigestingSource(ByteSource& source, Sha256& digest) : source_(source), digest_(digest) {}
+    std::optional<std::span<const unsigned char>> NextBlock() override;
+
+private:
+    ByteSource& source_;
+    Sha256& digest_;
 };
 
 } // namespace ruva

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace ruva {
 
@@ -25,12 +26,16 @@ LoadResult CannotOpen(std::error_code error) {
 
 } // namespace
 
-LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed) {
+LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed, Sha256* digest) {
     std::error_code error;
     const std::unique_ptr<std::FILE, FileCloser> file(filereplace::OpenToRead(path, error));
     if (!file)
         return CannotOpen(error);
-    FileSource source(file.get());
+    FileSource fileSource(file.get());
+    std::optional<DigestingSource> digesting;
+    if (digest != nullptr)
+        digesting.emplace(fileSource, *digest);
+    ByteSource& source = digesting ? static_cast<ByteSource&>(*digesting) : fileSource;
     LoadResult result;
     if (!ParseConfigFile(source, parsed, result.Error))
         result.Outcome = LoadOutcome::HasError;
@@ -61,9 +66,9 @@ LoadResult LoadConfig(ByteSource& source, int board, BoardConfig& config) {
     return result;
 }
 
-LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config) {
+LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config, Sha256* digest) {
     ParsedConfigFile parsed;
-    LoadResult result = ReadConfigFile(path, parsed);
+    LoadResult result = ReadConfigFile(path, parsed, digest);
     if (result.Outcome == LoadOutcome::Loaded)
         result.Outcome = TakeBoardSection(parsed, board, config);
     return result;

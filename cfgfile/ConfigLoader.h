@@ -14,6 +14,7 @@
 namespace ruva {
 
 class Prompts;
+class Sha256;
 
 enum class LoadOutcome {
     Loaded,     // the configuration was replaced
@@ -29,8 +30,8 @@ struct LoadResult {
 };
 
 // Parses the file at `path` into `parsed`. Outcome Loaded when the whole file is correct, else
-// CannotOpen or HasError.
-LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed);
+// CannotOpen or HasError. `digest`, when given, receives the bytes read.
+LoadResult ReadConfigFile(const std::string& path, ParsedConfigFile& parsed, Sha256* digest = nullptr);
 
 // Takes the section of `board` into `config`: the clock source, HDLC start address and default modes
 // into General, the whole image into Image (its Version and SerialNumber are 0). NoSection, with
@@ -39,7 +40,7 @@ LoadOutcome TakeBoardSection(const ParsedConfigFile& parsed, int board, BoardCon
 
 // Parse and take together; `config` is changed only when the outcome is Loaded.
 LoadResult LoadConfig(ByteSource& source, int board, BoardConfig& config);
-LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config);
+LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config, Sha256* digest = nullptr);
 
 // Shows what the board page shows for an outcome: nothing when loaded; "Could not open file ..." with
 // no icon; the first error and the path with the stop icon; the missing section with the stop icon.

@@ -40,7 +40,4 @@ std::string FormatConfigFile(const BoardConfig& config, int board, const DriverP
 std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
                                            Prompts& prompts, WriterRefusal* refusal = nullptr);
 
-// A number as the writer prints it: "0x1F", "128" or "0x000012".
-std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);
-
 } // namespace ruva

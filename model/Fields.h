@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace ruva {
@@ -43,6 +44,9 @@ using T1Field = FieldInfo<T1Settings>;
 
 std::span<const E1Field> E1Fields();
 std::span<const T1Field> T1Fields();
+
+// A number as the writer prints it: "0x1F", "128" or "0x000012".
+std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);
 
 // Finds a field by its key, compared without regard to case; nullptr when there is none.
 const E1Field* FindE1Field(std::string_view key);

@@ -7,6 +7,7 @@
 #include "InfoDialogs.h"
 #include "MessageFormat.h"
 #include "ModalWindows.h"
+#include "Sha256.h"
 #include "Texts.h"
 
 #include <utility>
@@ -77,15 +78,16 @@ FileDialogOptions ConfigFileDialog() {
 }
 
 MainPropertyPgBrdModel::MainPropertyPgBrdModel(int boardNumber, BoardConfig& config, bool& configLoaded,
-                                               Driver& driver, Prompts& prompts)
-    : config_(config), configLoaded_(configLoaded), boardNumber_(boardNumber), driver_(driver),
-      prompts_(prompts) {}
+                                               Driver& driver, Prompts& prompts, ConfigSource* source,
+                                               AuditTrail* audit)
+    : config_(config), configLoaded_(configLoaded), source_(source != nullptr ? *source : ownSource_),
+      audit_(audit), boardNumber_(boardNumber), driver_(driver), prompts_(prompts) {}
 
 void MainPropertyPgBrdModel::Initialise() {
     if (initialised_)
         return;
     initialised_ = true;
-    boardAvailable_ = CheckBoard(driver_, prompts_, boardNumber_, config_);
+    boardAvailable_ = CheckBoard(driver_, prompts_, boardNumber_, config_, audit_);
 }
 
 bool MainPropertyPgBrdModel::IsEnabled(BoardPageButton button) const {
@@ -135,10 +137,13 @@ void MainPropertyPgBrdModel::LoadFromFile() {
     if (!path)
         return;
     configFileName_ = *path;
-    const LoadResult loaded = LoadConfigFile(configFileName_, boardNumber_, config_);
+    Sha256 digest;
+    const LoadResult loaded = LoadConfigFile(configFileName_, boardNumber_, config_, &digest);
     ShowLoadOutcome(loaded, configFileName_, boardNumber_, prompts_);
-    if (loaded.Outcome == LoadOutcome::Loaded)
+    if (loaded.Outcome == LoadOutcome::Loaded) {
         configLoaded_ = true;
+        source_ = ConfigSource::FromFile({configFileName_, digest.HexDigest()});
+    }
 }
 
 void MainPropertyPgBrdModel::SaveToFile() {
@@ -150,15 +155,20 @@ void MainPropertyPgBrdModel::SaveToFile() {
 }
 
 void MainPropertyPgBrdModel::LoadFromBoard() {
-    ruva::LoadFromBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
+    const TransferContext page{driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_};
+    if (ruva::LoadFromBoard(page).Outcome == BoardLoadOutcome::Loaded)
+        source_ = ConfigSource::FromBoard(boardNumber_);
 }
 
 void MainPropertyPgBrdModel::SaveToBoard() {
-    ruva::SaveToBoard({driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_});
+    ruva::SaveToBoard(
+        {driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_});
 }
 
 void MainPropertyPgBrdModel::EditProperties(ModalWindows& windows) {
-    ruva::EditProperties(config_, prompts_, windows);
+    const BoardConfig before = config_;
+    if (ruva::EditProperties(config_, prompts_, windows) && !(config_ == before))
+        source_ = source_.Edited();
 }
 
 } // namespace ruva

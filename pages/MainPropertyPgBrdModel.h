@@ -7,6 +7,7 @@
 // follows from the outcome of that check and from whether a configuration has been loaded, and the
 // front end asks again each time the page becomes active and after each command.
 
+#include "AuditTrail.h"
 #include "BoardConfig.h"
 #include "PageControls.h"
 #include "Prompts.h"
@@ -52,9 +53,11 @@ FileDialogOptions ConfigFileDialog();
 
 class MainPropertyPgBrdModel {
 public:
-    // `config` and `configLoaded` are the main sheet's, shared by every board page.
+    // `config` and `configLoaded` are the main sheet's, shared by every board page, and so is `source`,
+    // where the configuration came from (none: the page keeps its own). The page's writes to its board
+    // are recorded in `audit` (none: not recorded).
     MainPropertyPgBrdModel(int boardNumber, BoardConfig& config, bool& configLoaded, Driver& driver,
-                           Prompts& prompts);
+                           Prompts& prompts, ConfigSource* source = nullptr, AuditTrail* audit = nullptr);
 
     int BoardNumber() const { return boardNumber_; }
     std::string Title() const { return BoardPageTitle(boardNumber_); }
@@ -82,6 +85,9 @@ private:
 
     BoardConfig& config_;
     bool& configLoaded_;
+    ConfigSource ownSource_;
+    ConfigSource& source_; // a load sets it, an edit marks it edited
+    AuditTrail* audit_;
     int boardNumber_;
     Driver& driver_;
     Prompts& prompts_;

@@ -32,11 +32,11 @@ void OpenDriverAtStart(Driver& driver) {
     driver.OpenDriver(0);
 }
 
-MainPropertySheetModel::MainPropertySheetModel(Driver& driver, Prompts& prompts)
+MainPropertySheetModel::MainPropertySheetModel(Driver& driver, Prompts& prompts, AuditTrail* audit)
     : driver_(driver), prompts_(prompts) {
     for (int board = 0; board < BoardPageCount; ++board)
-        boardPages_[static_cast<std::size_t>(board)] =
-            std::make_unique<MainPropertyPgBrdModel>(board, config_, configLoaded_, driver, prompts);
+        boardPages_[static_cast<std::size_t>(board)] = std::make_unique<MainPropertyPgBrdModel>(
+            board, config_, configLoaded_, driver, prompts, &source_, audit);
 }
 
 std::string_view MainPropertySheetModel::Caption() {

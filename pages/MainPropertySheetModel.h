@@ -36,8 +36,9 @@ public:
     static constexpr int BoardPageCount = 4;
     static constexpr int PageCount = 1 + BoardPageCount;
 
-    // No board is checked until its page is first shown.
-    MainPropertySheetModel(Driver& driver, Prompts& prompts);
+    // No board is checked until its page is first shown. Writes to the boards are recorded in `audit`
+    // (none: not recorded).
+    MainPropertySheetModel(Driver& driver, Prompts& prompts, AuditTrail* audit = nullptr);
     MainPropertySheetModel(const MainPropertySheetModel&) = delete;
     MainPropertySheetModel& operator=(const MainPropertySheetModel&) = delete;
 
@@ -67,6 +68,7 @@ private:
     Prompts& prompts_;
     BoardConfig config_;
     bool configLoaded_ = false;
+    ConfigSource source_;
     bool unusableTold_ = false;
     std::array<std::unique_ptr<MainPropertyPgBrdModel>, BoardPageCount> boardPages_;
 };

@@ -13,4 +13,7 @@ std::string Narrow(std::wstring_view text);
 // A text in the system's ANSI code page (as older drivers hand texts over) as UTF-8.
 std::string AnsiToUtf8(std::string_view text);
 
+// The system's text for an error code (GetLastError), without its closing full stop.
+std::string SystemErrorText(unsigned long code);
+
 } // namespace ruva

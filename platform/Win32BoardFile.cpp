@@ -17,18 +17,6 @@ OVERLAPPED LockedByte() {
     return at;
 }
 
-std::string SystemMessage(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length != 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L'.'))
-        message.pop_back();
-    return message.empty() ? "system error " + std::to_string(code) : Narrow(message);
-}
-
 // The boards are the machine's, so every user may create, lock and mark their files: the folder and
 // the files get an empty access list (no restriction).
 struct OpenToEveryone {
@@ -73,7 +61,7 @@ BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::He
             ::SetLastError(ERROR_PATH_NOT_FOUND);
     }
     if (file == INVALID_HANDLE_VALUE) {
-        error = SystemMessage(::GetLastError());
+        error = SystemErrorText(::GetLastError());
         return BoardFile::Status::Unavailable;
     }
     // Never through a hard link to another file: its content would count as the mark, and clearing the
@@ -88,7 +76,7 @@ BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::He
         ::CloseHandle(file);
         if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING)
             return BoardFile::Status::Busy;
-        error = SystemMessage(code);
+        error = SystemErrorText(code);
         return BoardFile::Status::Unavailable;
     }
     held = std::make_shared<BoardFile::Held>();

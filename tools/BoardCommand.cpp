@@ -5,6 +5,7 @@
 #include "ConfigLoader.h"
 #include "FileAccess.h"
 #include "Prompts.h"
+#include "Sha256.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,9 +21,12 @@ void AddSectionOption(CLI::App& command, std::optional<int>& section) {
 }
 
 bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
-                     Prompts& prompts) {
+                     Prompts& prompts, AuditFile* file) {
     ParsedConfigFile parsed;
-    LoadResult load = ReadConfigInput(path, in, parsed);
+    Sha256 digest;
+    LoadResult load = ReadConfigInput(path, in, parsed, file != nullptr ? &digest : nullptr);
+    if (file != nullptr && load.Outcome == LoadOutcome::Loaded)
+        *file = {InputName(path), digest.HexDigest()};
     if (load.Outcome == LoadOutcome::Loaded)
         load.Outcome = TakeBoardSection(parsed, section, config);
     // The standard input cannot fail to open, only to be read, which the page's texts do not cover.

@@ -2,6 +2,7 @@
 // The subcommands of `ruvacfg board`, which work on the boards through the driver. Each lives in a
 // file of its own, like the program's commands, and adds itself to the `board` command.
 
+#include "AuditLog.h"
 #include "BoardConfig.h"
 #include "Prompts.h"
 #include "ToolCommands.h"
@@ -29,8 +30,8 @@ void AddBoardNumber(CLI::App& command, int& board);
 void AddSectionOption(CLI::App& command, std::optional<int>& section);
 
 // Loads a configuration file's section (the file "-": from `in`) into `config` as "Load -->" loads it,
-// with its messages.
+// with its messages. `file`, when given, receives the file's name and the SHA-256 of its bytes.
 bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
-                     Prompts& prompts);
+                     Prompts& prompts, AuditFile* file = nullptr);
 
 } // namespace ruva::tool

@@ -29,7 +29,7 @@ bool LoadBoard(BoardPage& page) {
     if (!session.AttachedBoard(page.BoardNumber))
         return false;
     const std::size_t shown = session.MessagesShown();
-    if (!CheckBoard(session.BoardDriver(), session.User(), page.BoardNumber, page.Config)) {
+    if (!CheckBoard(session.BoardDriver(), session.User(), page.BoardNumber, page.Config, session.Audit())) {
         session.ExplainFailedCheck(page.BoardNumber, shown);
         return false;
     }

@@ -246,26 +246,6 @@ std::optional<std::string> FailureMessage(std::span<const ShownMessage> messages
     return std::nullopt;
 }
 
-std::string_view SaveOutcomeName(BoardSaveOutcome outcome) {
-    switch (outcome) {
-    case BoardSaveOutcome::Written:
-        return "Written";
-    case BoardSaveOutcome::Unchanged:
-        return "Unchanged";
-    case BoardSaveOutcome::WouldWrite:
-        return "WouldWrite";
-    case BoardSaveOutcome::VerifyFailed:
-        return "VerifyFailed";
-    case BoardSaveOutcome::CheckFailed:
-        return "CheckFailed";
-    case BoardSaveOutcome::Busy:
-        return "Busy";
-    case BoardSaveOutcome::DriverError:
-        break;
-    }
-    return "DriverError";
-}
-
 nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["Board"] = report.Board;
@@ -287,6 +267,32 @@ nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
     json["After"] = TextOrNull(report.After);
     json["BeforeProblem"] = TextOrNull(report.BeforeProblem);
     json["AfterProblem"] = TextOrNull(report.AfterProblem);
+    nlohmann::ordered_json audit = nlohmann::ordered_json::array();
+    for (const AuditRecord& record : report.Audit)
+        audit.push_back(AuditRecordToJson(record));
+    json["audit"] = std::move(audit);
+    return json;
+}
+
+nlohmann::ordered_json AuditRecordToJson(const AuditRecord& r) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["Time"] = r.Time;
+    json["User"] = r.User;
+    json["Host"] = r.Host;
+    json["Program"] = r.Program;
+    json["Board"] = r.Board;
+    json["SerialNumber"] = r.SerialNumber ? nlohmann::ordered_json(*r.SerialNumber) : nullptr;
+    json["SerialNo"] = r.SerialNumber ? nlohmann::ordered_json(r.SerialNo) : nullptr;
+    json["Simulated"] = r.Simulated;
+    json["File"] = r.File ? nlohmann::ordered_json{{"Name", r.File->Name}, {"Sha256", r.File->Sha256}}
+                          : nlohmann::ordered_json(nullptr);
+    json["Source"] = r.Source;
+    json["Kind"] = AuditKindName(r.Kind);
+    json["Changes"] = r.Changes;
+    json["Outcome"] = r.Outcome;
+    json["DriverError"] = r.DriverError ? nlohmann::ordered_json{{"Number", r.DriverError->Number},
+                                                                 {"Text", r.DriverError->Text}}
+                                        : nlohmann::ordered_json(nullptr);
     return json;
 }
 

@@ -3,6 +3,7 @@
 // boards, one board's information and the writes of a dry run, as text for people and as JSON for
 // scripts. Values are formatted as the board information dialogs format them.
 
+#include "AuditLog.h"
 #include "BoardCheck.h"
 #include "BoardConfig.h"
 #include "BoardTransfer.h"
@@ -78,9 +79,13 @@ struct WriteReport {
     // would load again.
     std::optional<std::string> BeforeProblem{};
     std::optional<std::string> AfterProblem{};
+    std::span<const AuditRecord> Audit{}; // the records of the board's writes (see AuditTrail.h)
 };
-std::string_view SaveOutcomeName(BoardSaveOutcome outcome);
 nlohmann::ordered_json WriteReportToJson(const WriteReport& report);
+// {"Time": ..., "User", "Host", "Program", "Board", "SerialNumber", "SerialNo", "Simulated",
+// "File": {"Name", "Sha256"} or null, "Source", "Kind", "Changes": [...], "Outcome",
+// "DriverError": {"Number", "Text"} or null}.
+nlohmann::ordered_json AuditRecordToJson(const AuditRecord& record);
 
 // What `board diff --json` prints; Differences has no value after a failure.
 struct DiffReport {

@@ -5,7 +5,7 @@
 namespace ruva::tool {
 
 BoardSession::BoardSession(const ToolContext& context)
-    : channel_(context.MakeChannel()), driver_(*channel_), prompts_(context.Err) {
+    : channel_(context.MakeChannel()), driver_(*channel_), prompts_(context.Err), audit_(context.Audit) {
     driver_.OpenDriver(0);
 }
 

@@ -27,6 +27,8 @@ public:
 
     Driver& BoardDriver() { return driver_; }
     ConsolePrompts& User() { return prompts_; }
+    // Where the command's writes are recorded.
+    AuditTrail* Audit() const { return audit_; }
 
     // The driver parameters, or nothing after reporting the driver's error.
     std::optional<DriverParameters> Parameters();
@@ -51,22 +53,24 @@ private:
     std::unique_ptr<DeviceChannel> channel_;
     Driver driver_;
     ConsolePrompts prompts_;
+    AuditTrail* audit_;
     std::optional<std::int32_t> lastResult_;
 };
 
 // The board that a transfer command works on, as the board page holds it: the board number, the
-// configuration shared by the transfers, and whether one has been loaded.
+// configuration shared by the transfers, whether one has been loaded, and where it came from.
 struct BoardPage {
     BoardSession& Session;
     int BoardNumber = 0;
     BoardConfig Config{};
     bool ConfigLoaded = false;
+    ConfigSource Source{};
 
     // The transfer context of a board that was attached or has passed its check, its messages going to
     // the session's prompts or to `user`.
     TransferContext Transfer() { return Transfer(Session.User()); }
     TransferContext Transfer(Prompts& user) {
-        return {Session.BoardDriver(), user, Config, ConfigLoaded, BoardNumber, true};
+        return {Session.BoardDriver(), user, Config, ConfigLoaded, BoardNumber, true, Session.Audit(), Source};
     }
 };
 

@@ -83,8 +83,15 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
     BoardPage page{session, options.Board};
     WriteReport report{
         .Board = options.Board, .Section = options.Section.value_or(options.Board), .DryRun = options.DryRun};
+    // The records of this command's writes, for the JSON.
+    const std::size_t recorded = session.Audit() != nullptr ? session.Audit()->Records().size() : 0;
+    const auto records = [&] {
+        return session.Audit() != nullptr ? std::span(session.Audit()->Records()).subspan(recorded)
+                                          : std::span<const AuditRecord>();
+    };
     const auto failed = [&](std::string_view outcome, std::optional<std::int32_t> driverResult) {
         if (options.Json) {
+            report.Audit = records();
             report.Outcome = outcome;
             report.Failed = true;
             report.Messages = session.User().Messages();
@@ -93,8 +100,10 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
         }
         return ExitFailed;
     };
-    if (!LoadFileSection(options.File, context.In, report.Section, page.Config, session.User()))
+    AuditFile file;
+    if (!LoadFileSection(options.File, context.In, report.Section, page.Config, session.User(), &file))
         return failed("FileFailed", std::nullopt);
+    page.Source = ConfigSource::FromFile(std::move(file));
     const auto parameters = session.AttachedBoard(page.BoardNumber);
     if (!parameters)
         return failed("BoardUnavailable", session.LastDriverResult());
@@ -122,6 +131,7 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
     if (options.Json) {
         report.Outcome = SaveOutcomeName(save.Outcome);
         report.Messages = session.User().Messages();
+        report.Audit = records();
         SettingsText after =
             LoadableText(page.Config, page.BoardNumber, *parameters, "the settings after the write");
         report.After = std::move(after.Text);

@@ -44,20 +44,6 @@ std::string HexBytes(const ImageBytes& bytes) {
     return hex;
 }
 
-std::string WordText(const ValueSet& values, int code) {
-    if (const auto word = values.WordFor(code))
-        return std::string(*word);
-    return std::to_string(code);
-}
-
-template <typename Block>
-std::string ValueText(const FieldInfo<Block>& field, const Block& block) {
-    const std::int64_t value = field.Get(block);
-    if (field.IsEnumerated())
-        return WordText(*field.Values, static_cast<int>(value));
-    return FormatFieldNumber(field.Style, static_cast<std::uint32_t>(value));
-}
-
 constexpr std::size_t KeyColumn = 30;
 constexpr std::size_t ValueColumn = 24;
 
@@ -82,16 +68,7 @@ void BlockRows(std::string& out, std::string_view title, std::span<const FieldIn
     out += title;
     out += '\n';
     for (const FieldInfo<Block>& field : fields)
-        Row(out, "  " + std::string(field.Key), ValueText(field, li0), ValueText(field, li1));
-}
-
-template <typename Block>
-void BlockDifferences(std::vector<SettingDifference>& out, const std::string& prefix,
-                      std::span<const FieldInfo<Block>> fields, const Block& first, const Block& second) {
-    for (const FieldInfo<Block>& field : fields)
-        if (field.Get(first) != field.Get(second))
-            out.push_back(
-                {prefix + std::string(field.Key), ValueText(field, first), ValueText(field, second)});
+        Row(out, "  " + std::string(field.Key), FieldValueText(field, li0), FieldValueText(field, li1));
 }
 
 } // namespace
@@ -130,27 +107,6 @@ std::string ConfigListing(const BoardConfig& config, int board) {
         WordText(LiMode, general.DefaultMode[1]));
     BlockRows(out, "E1", E1Fields(), li[0].E1, li[1].E1);
     BlockRows(out, "T1", T1Fields(), li[0].T1, li[1].T1);
-    return out;
-}
-
-std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const BoardConfig& second) {
-    std::vector<SettingDifference> out;
-    const GeneralSettings& a = first.General;
-    const GeneralSettings& b = second.General;
-    if (a.ClockSource != b.ClockSource)
-        out.push_back({"ClockSource", WordText(ClockSourceCode, a.ClockSource),
-                       WordText(ClockSourceCode, b.ClockSource)});
-    if (a.HdlcStartAddress != b.HdlcStartAddress)
-        out.push_back({"HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, a.HdlcStartAddress),
-                       FormatFieldNumber(NumberStyle::Hex, b.HdlcStartAddress)});
-    for (std::size_t i = 0; i < 2; ++i) {
-        const std::string li = "Li" + std::to_string(i) + ".";
-        if (a.DefaultMode[i] != b.DefaultMode[i])
-            out.push_back(
-                {li + "DefaultMode", WordText(LiMode, a.DefaultMode[i]), WordText(LiMode, b.DefaultMode[i])});
-        BlockDifferences(out, li + "E1.", E1Fields(), first.Image.Li[i].E1, second.Image.Li[i].E1);
-        BlockDifferences(out, li + "T1.", T1Fields(), first.Image.Li[i].T1, second.Image.Li[i].T1);
-    }
     return out;
 }
 

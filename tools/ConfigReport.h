@@ -3,6 +3,7 @@
 // Both walk the model's field tables, so every E1 and T1 field appears under its file key.
 
 #include "BoardConfig.h"
+#include "ConfigDifferences.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,18 +24,5 @@ nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board);
 // The listing: General first, then every E1 and T1 field with the values of Li0 and Li1 side by side,
 // numbers in the file's formats.
 std::string ConfigListing(const BoardConfig& config, int board);
-
-// A setting whose value differs between two configurations: its name ("ClockSource",
-// "Li0.DefaultMode", "Li1.T1.ClearChannels") and both values as a file writes them.
-struct SettingDifference {
-    std::string Name;
-    std::string First;
-    std::string Second;
-    friend bool operator==(const SettingDifference&, const SettingDifference&) = default;
-};
-
-// The differing settings in file order: General, then per line interface its default mode and its E1
-// and T1 blocks. The image's header words and its copies of the General settings are not compared.
-std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const BoardConfig& second);
 
 } // namespace ruva::tool

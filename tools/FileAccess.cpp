@@ -1,10 +1,12 @@
 #include "FileAccess.h"
 
 #include "FileReplace.h"
+#include "Sha256.h"
 
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace ruva::tool {
 
@@ -32,9 +34,12 @@ private:
 };
 
 template <typename Source>
-LoadResult Parse(Source& source, ParsedConfigFile& parsed) {
+LoadResult Parse(Source& source, ParsedConfigFile& parsed, Sha256* digest) {
     LoadResult result;
-    if (!ParseConfigFile(source, parsed, result.Error))
+    std::optional<DigestingSource> digesting;
+    if (digest != nullptr)
+        digesting.emplace(source, *digest);
+    if (!ParseConfigFile(digesting ? static_cast<ByteSource&>(*digesting) : source, parsed, result.Error))
         result.Outcome = LoadOutcome::HasError;
     // A read error is no error of the file's text.
     if (const std::error_code error = source.Error()) {
@@ -50,12 +55,12 @@ std::string InputName(const std::string& path) {
     return path == StandardInput ? "(standard input)" : path;
 }
 
-LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed) {
+LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed, Sha256* digest) {
     if (path != StandardInput)
-        return ReadConfigFile(path, parsed);
+        return ReadConfigFile(path, parsed, digest);
     if (&in != &std::cin) {
         StreamSource source(in);
-        return Parse(source, parsed);
+        return Parse(source, parsed, digest);
     }
     // The process's own standard input is read through its file, which tells a read error and its reason
     // (std::cin takes one for the end of the input). One that the program was not started with stays
@@ -67,7 +72,7 @@ LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConf
         return result;
     }
     FileSource source(stdin);
-    return Parse(source, parsed);
+    return Parse(source, parsed, digest);
 }
 
 std::string DescribeLoadFailure(const LoadResult& result, const std::string& path, int board) {

@@ -22,8 +22,10 @@ inline constexpr const char* StandardInput = "-";
 std::string InputName(const std::string& path);
 
 // Parses the file, or `in` for "-", into `parsed`; `in` is read in blocks, as a file is, never held
-// whole. A read error of the standard input is CannotOpen, with its reason.
-LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed);
+// whole. A read error of the standard input is CannotOpen, with its reason. `digest`, when given,
+// receives the bytes read.
+LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed,
+                           Sha256* digest = nullptr);
 
 // Parses the file and, with a board, takes that board's section into `config` as the board page
 // would. False after printing the failure.

@@ -1,5 +1,6 @@
 #include "Ruvacfg.h"
 
+#include "AuditTrail.h"
 #include "DeviceChoice.h"
 
 #include <CLI/CLI.hpp>
@@ -10,11 +11,12 @@
 namespace ruva::tool {
 
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-    return RunRuvacfg(args, std::cin, out, err);
+    const std::unique_ptr<AuditLog> log = MakeSystemAuditLog("ruvacfg");
+    return RunRuvacfg(args, std::cin, out, err, {}, log.get());
 }
 
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel) {
+               ChannelMaker makeChannel, AuditLog* auditLog) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
@@ -24,7 +26,10 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
                    "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
                    "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
+    NoAuditLog noLog;
+    AuditTrail audit(auditLog != nullptr ? *auditLog : noLog, "ruvacfg");
     ToolContext context{out, err, in, std::move(makeChannel)};
+    context.Audit = &audit;
     if (!context.MakeChannel)
         context.MakeChannel = [&context] { return sim::MakeDeviceChannel(context.Simulator); };
     // Before the command, and never a command's name as its file: "--simulator board list".

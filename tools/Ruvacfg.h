@@ -1,6 +1,7 @@
 #pragma once
 // The ruvacfg program: parses the command line and runs the chosen command.
 
+#include "AuditLog.h"
 #include "ToolCommands.h"
 
 #include <istream>
@@ -12,9 +13,10 @@ namespace ruva::tool {
 
 // Runs ruvacfg with the arguments that follow the program name; returns the exit code. A FILE argument
 // "-" reads `in` (the first form: the standard input). The board commands reach the driver through the
-// platform's device channel, or through the channels that `makeChannel` makes.
+// platform's device channel, or through the channels that `makeChannel` makes. Their writes are
+// recorded in the system's log (the first form) or in `auditLog` (none: in no log, only in --json).
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel = {});
+               ChannelMaker makeChannel = {}, AuditLog* auditLog = nullptr);
 
 } // namespace ruva::tool

@@ -15,6 +15,7 @@ class App;
 }
 
 namespace ruva {
+class AuditTrail;
 class DeviceChannel;
 }
 
@@ -37,6 +38,8 @@ struct ToolContext {
     int ExitCode = ExitOk;
     // --simulator as given (an empty text without a file name); see DeviceChoice.h.
     std::optional<std::string> Simulator{};
+    // Where the board commands record what they write (see AuditTrail.h).
+    AuditTrail* Audit = nullptr;
 };
 
 using AddCommand = void (*)(CLI::App& program, ToolContext& context);

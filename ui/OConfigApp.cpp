@@ -1,5 +1,6 @@
 #include "OConfigApp.h"
 
+#include "AuditTrail.h"
 #include "DeviceChoice.h"
 #include "Driver.h"
 #include "MainPropertySheetModel.h"
@@ -18,9 +19,9 @@
 
 namespace ruva {
 
-void RunMainSheet(Driver& driver, Prompts& prompts) {
+void RunMainSheet(Driver& driver, Prompts& prompts, AuditTrail* audit) {
     OpenDriverAtStart(driver);
-    OMainPropertySheet sheet(driver, prompts);
+    OMainPropertySheet sheet(driver, prompts, audit);
     // The sheet is shown as an ordinary window, not a modal one: window managers give a modal window
     // the dialog's treatment, and nothing else of the program could be blocked by it anyway.
     QEventLoop loop;
@@ -50,7 +51,9 @@ int OConfigApp::InitInstance() {
     channel_ = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
     driver_ = std::make_unique<Driver>(*channel_);
     prompts_ = std::make_unique<QtPrompts>();
-    RunMainSheet(*driver_, *prompts_);
+    const std::unique_ptr<AuditLog> log = MakeSystemAuditLog("ruvasetw");
+    AuditTrail audit(*log, "ruvasetw");
+    RunMainSheet(*driver_, *prompts_, &audit);
     return 0;
 }
 

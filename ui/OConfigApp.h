@@ -9,6 +9,7 @@
 namespace ruva {
 
 class DeviceChannel;
+class AuditTrail;
 class Driver;
 class Prompts;
 class QtPrompts;
@@ -16,7 +17,7 @@ class QtPrompts;
 // The program's start over any driver and prompts: OpenDriver(0), whose result only decides what the
 // driver answers later, then the main sheet, as the
 // program's only window, until it closes.
-void RunMainSheet(Driver& driver, Prompts& prompts);
+void RunMainSheet(Driver& driver, Prompts& prompts, AuditTrail* audit = nullptr);
 
 class OConfigApp : public QApplication {
 public:

@@ -11,8 +11,8 @@
 
 namespace ruva {
 
-OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), model_(driver, prompts), aboutPage_(new OMainPropertyPgAbout(model_, this)),
+OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, AuditTrail* audit, QWidget* parent)
+    : QDialog(parent), model_(driver, prompts, audit), aboutPage_(new OMainPropertyPgAbout(model_, this)),
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {

@@ -26,7 +26,7 @@ public:
     static constexpr int PageCount = MainPropertySheetModel::PageCount;
 
     // The General page is active. No board is checked until its page is first shown.
-    OMainPropertySheet(Driver& driver, Prompts& prompts, QWidget* parent = nullptr);
+    OMainPropertySheet(Driver& driver, Prompts& prompts, AuditTrail* audit = nullptr, QWidget* parent = nullptr);
     ~OMainPropertySheet() override;
 
     BoardConfig& Config() { return model_.Config(); }

@@ -1,6 +1,7 @@
 // ruvasetw.exe: the configuration program for the Ruva-2 boards, on the Windows user-interface services.
 
 #include "DeviceChoice.h"
+#include "AuditTrail.h"
 #include "Driver.h"
 #include "MainPropertySheet.h"
 #include "MainPropertySheetModel.h"
@@ -45,7 +46,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     const auto help = [&prompts](HWND from) { win32::ShowHelpPage(from, prompts); };
     win32::WinModalWindows windows(help);
-    MainPropertySheetModel model(driver, prompts);
+    const std::unique_ptr<AuditLog> log = MakeSystemAuditLog("ruvasetw");
+    AuditTrail audit(*log, "ruvasetw");
+    MainPropertySheetModel model(driver, prompts, &audit);
     win32::MainPropertySheet sheet(model, windows, help);
     // Nothing is saved and nothing is asked when the sheet closes: the program ends with it.
     sheet.Show();

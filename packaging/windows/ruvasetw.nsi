@@ -16,6 +16,9 @@ ManifestDPIAware true
 !include FileFunc.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW"
+; The event source of the programs' audit records in the Application event log (the SYSTEM hive is the
+; same for 32- and 64-bit programs).
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\RuvasetW"
 !define SHORTCUT "$SMPROGRAMS\RuvasetW.lnk"
 !define SIMULATED_SHORTCUT "$SMPROGRAMS\RuvasetW (simulated boards).lnk"
 
@@ -96,6 +99,11 @@ Section "RuvasetW"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    ; Event Viewer takes the texts of the records from the message table in ruvasetw.exe (ruvacfg.exe
+    ; carries the same one): information, warning and error events.
+    WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\ruvasetw.exe"
+    WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 SectionEnd
 
 ; Removes exactly what the installer put there: a folder the user chose may hold other files, which stay,
@@ -109,6 +117,7 @@ Section "Uninstall"
     Delete "$INSTDIR\help\ruvasetw.html"
     RMDir "$INSTDIR\help"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 SectionEnd

@@ -140,6 +140,10 @@ inline constexpr Text ClockDiffersNotNoted =
     "The board's clock could not be set back to the clock source of its stored Configuration Data, so "
     "the two may differ, and this could not be noted for the next save. Save a configuration with "
     "another clock source to the board, then this one.";
+// The audit trail: the system log did not take a record (shown once a run).
+inline constexpr Text AuditLogFailed =
+    "The record of this change to the board could not be added to the system log (%1!s!). Changes "
+    "made to boards in this run may not be on record.";
 
 // Main sheet and board pages.
 inline constexpr Text SheetCaption = "Ruva-2 Properties";

@@ -9,6 +9,7 @@ the program was installed with its installer's /S, on simulated boards of its ow
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
@@ -295,10 +296,12 @@ class Fleet:
 
         # The example playbook writes the file's section to boards 0 and 1. A fault injected on pc2's
         # board 0 fails pc2 alone; the others complete, and pc3's repaired serial record is a warning.
+        # The audit log gets one line for each record of a changed board: pc3's repair and write are two.
         self.hosts["pc2"].change(lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
         pc2_board0 = self.hosts["pc2"].board(0)
+        audit_log = os.path.join(self.root, "audit.jsonl")
         run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
-                                   "-e", "ruva2_config=" + config)
+                                   "-e", "ruva2_config=" + config, "-e", "ruva2_audit_log=" + audit_log)
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}, "pc2": {"changed": 0, "failed": 1},
                                  "pc3": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")
@@ -308,6 +311,17 @@ class Fleet:
         for name in ("pc1", "pc3"):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
+        with open(audit_log) as f:
+            # In host order; each host's own records in the order they were made.
+            records = sorted((json.loads(line) for line in f), key=lambda r: (r["InventoryHost"], r["Board"]))
+        self.assertEqual([(r["InventoryHost"], r["Board"], r["Kind"]) for r in records],
+                         [("pc1", 0, "written"), ("pc1", 1, "written"),
+                          ("pc3", 0, "repaired"), ("pc3", 0, "written")])
+        with open(config, "rb") as f:
+            digest = hashlib.sha256(f.read()).hexdigest()
+        self.assertEqual(records[0]["File"], {"Name": "(standard input)", "Sha256": digest})
+        self.assertIn("ClockSource: INTERNAL → LI1", records[0]["Changes"])
+        self.assertEqual((records[2]["File"], records[2]["SerialNumber"]), (None, 0x1234))
 
 
 class FleetTest(Fleet, unittest.TestCase):

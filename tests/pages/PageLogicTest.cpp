@@ -2,11 +2,16 @@
 // driven through plain controls as a front end other than Qt would drive it.
 
 #include "BrdPropertySheetModel.h"
+#include "ConfigWriter.h"
 #include "Driver.h"
+#include "FakeBoards.h"
 #include "Fields.h"
 #include "MainPropertyPgBrdModel.h"
 #include "MainPropertySheetModel.h"
 #include "ModalWindows.h"
+#include "RecordingAuditLog.h"
+#include "Sha256.h"
+#include "ValueSets.h"
 #include "RecordingPrompts.h"
 #include "ScriptedChannel.h"
 #include "Texts.h"
@@ -14,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -262,4 +269,50 @@ TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulatedAndWhyTheyCannotBeUse
     EXPECT_EQ(prompts.Messages,
               (std::vector<ShownMessage>{{channel.DiagnosisText, MessageIcon::Stop},
                                          {"Error #52: " + channel.DiagnosisText, MessageIcon::Stop}}));
+}
+
+// The save to a board after "Load -->" records the file, by name and SHA-256, as the source; an Edit
+// Properties that ends with OK but changes nothing leaves it so.
+TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
+    ScriptedChannel channel;
+    FakeBoards boards;
+    boards.Serve(channel);
+    Driver driver(channel);
+    driver.OpenDriver(0);
+    RecordingPrompts prompts;
+    RecordingAuditLog log;
+    AuditTrail audit(log, "ruvasetw", "alice", "pc1");
+    MainPropertySheetModel sheet(driver, prompts, &audit);
+    BoardConfig config; // board 1's own, but for the clock source
+    config.Image = boards.Boards[1].Image;
+    config.General = {code::ClockSource::LI1, 0x9000,
+                      {config.Image.Li[0].DefaultMode, config.Image.Li[1].DefaultMode}};
+    const std::string path = (std::filesystem::path(::testing::TempDir()) / "audit-page.cfg").string();
+    std::ofstream(path, std::ios::binary) << FormatConfigFile(config, 1, boards.Parameters, prompts);
+    prompts.OpenChoices.push_back(path);
+
+    struct : ModalWindows {
+        bool RunBoardProperties(BrdPropertySheetModel&) override { return true; }
+        void ShowInformation(const InfoDialogContent&) override {}
+    } ok;
+    sheet.Activate(2);
+    MainPropertyPgBrdModel& page = sheet.BoardPage(1);
+    for (const BoardPageButton button :
+         {BoardPageButton::LoadFromFile, BoardPageButton::EditProperties, BoardPageButton::SaveToBoard})
+        page.Press(button, ok);
+    ASSERT_EQ(log.Records.size(), 1u);
+    const AuditRecord& record = log.Records[0];
+    EXPECT_EQ(record.Source, "file");
+    ASSERT_TRUE(record.File);
+    EXPECT_EQ(record.File->Name, path);
+    Sha256 digest;
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    digest.Update({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+    EXPECT_EQ(record.File->Sha256, digest.HexDigest());
+    EXPECT_EQ(record.Changes, (std::vector<std::string>{"ClockSource: INTERNAL → LI1"}));
+    std::filesystem::remove(path);
 }

@@ -1,5 +1,6 @@
 // The program from end to end against ruva2-sim: it loads the configuration of board 0, the user edits
-// it in the board properties, saves it on board 1's page, and the simulator keeps the edit.
+// it in the board properties, saves it on board 1's page, and the simulator keeps the edit; the audit
+// trail has the write.
 
 #include "DeviceChannel.h"
 #include "Driver.h"
@@ -7,6 +8,7 @@
 #include "OConfigApp.h"
 #include "OMainPropertyPgBrd.h"
 #include "OMainPropertySheet.h"
+#include "RecordingAuditLog.h"
 #include "RecordingPrompts.h"
 #include "SheetDriver.h"
 #include "SimProcess.h"
@@ -51,7 +53,9 @@ void ProgramSimTest::editLoadedFromBoard0IsSavedOnBoard1() {
         QTest::mouseClick(Find<QPushButton>(sheet.BoardPage(1), "SaveToBoard"), Qt::LeftButton);
         QTest::mouseClick(sheet.Button(QDialogButtonBox::Ok), Qt::LeftButton);
     });
-    RunMainSheet(driver, prompts);
+    RecordingAuditLog log;
+    AuditTrail audit(log, "ruvasetw", "alice", "pc1");
+    RunMainSheet(driver, prompts, &audit);
     QVERIFY(program.Driven());
 
     QCOMPARE(prompts.Messages.size(), std::size_t{1});
@@ -69,6 +73,16 @@ void ProgramSimTest::editLoadedFromBoard0IsSavedOnBoard1() {
     QCOMPARE(board0["Image"]["Li1"]["T1"]["LineLength"].get<int>(), 100);
     QCOMPARE(board0["Image"]["ClockSource"].get<std::string>(), std::string("INTERNAL"));
     QCOMPARE(board0["BoardInfo"]["HdlcStartAddress"].get<std::string>(), std::string("0x8000"));
+
+    // One record: board 1, from board 0's configuration edited in the program, each value it changed.
+    QCOMPARE(log.Records.size(), std::size_t{1});
+    const AuditRecord& record = log.Records[0];
+    QCOMPARE(record.Board, 1);
+    QCOMPARE(record.Kind, AuditKind::Written);
+    QCOMPARE(record.Program + " " + record.Source, std::string("ruvasetw edited in the program"));
+    QVERIFY(!record.File);
+    QCOMPARE(record.Changes, (std::vector<std::string>{"HdlcStartAddress: 0x9000 → 0xA000",
+                                                       "ClockSource: INTERNAL → LI1", "Li1.T1.LineLength: 100 → 7"}));
 }
 
 QTEST_MAIN(ProgramSimTest)

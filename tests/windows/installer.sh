@@ -2,25 +2,28 @@
 # installer.sh <setup.exe> <version> <wine> <help page> <work folder> [<Windows version>]
 # Checks that the installer refuses Windows 2000. Then installs RuvasetW silently into the Wine prefix
 # WINEPREFIX, as Wine's Windows version given (winxp, ...) or its default one, as a 32-bit program into
-# Program Files, checks the files, the Start-menu shortcuts and the uninstall entry, then uninstalls it
+# Program Files, checks the files, the Start-menu shortcuts, the uninstall entry and the event source of
+# the audit records, then uninstalls it
 # silently and checks that nothing of it is left.
 # The prefix is the test's own, kept between runs: the installer, a program with windows, would start a
 # shared prefix's desktop process without an X display, under the windows of the tests that have one.
 set -euo pipefail
 setup=$1 version=$2 wine=$3 help=$4 work=$5 windows=${6:-}
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\RuvasetW'
+source='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\RuvasetW'
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/RuvasetW.lnk"
 simulated="${shortcut%.lnk} (simulated boards).lnk"
 fail() {
     echo "installer: $*" >&2
     exit 1
 }
-# The uninstall entry as the installer, a 32-bit program, sees the registry; empty when there is none.
+# The uninstall entry (or another key) as the installer, a 32-bit program, sees the registry; empty when
+# there is none.
 entry() {
     local out
-    if out=$("$wine" reg query "$key" /reg:32 2>/dev/null); then tr -d '\r' <<<"$out"; fi
+    if out=$("$wine" reg query "${1:-$key}" /reg:32 2>/dev/null); then tr -d '\r' <<<"$out"; fi
 }
-value() { sed -n "s/^ *$1 *REG_[A-Z]* *//p" <<<"$2"; }
+value() { sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$2"; }
 # A copy of the installer that Wine runs as the given Windows version (its AppDefaults for that name).
 as_windows() {
     "$wine" reg add "HKCU\\Software\\Wine\\AppDefaults\\setup-$1.exe" /v Version /d "$1" /f >/dev/null 2>&1
@@ -43,6 +46,7 @@ rm -rf "$work" && mkdir -p "$work"
 for dir in "Program Files (x86)" "Program Files"; do rm -rf "$WINEPREFIX/drive_c/$dir/RuvasetW"; done
 rm -f "$shortcut" "$simulated"
 "$wine" reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
+"$wine" reg delete "$source" /reg:32 /f >/dev/null 2>&1 || true
 
 status=0
 "$wine" "$(as_windows win2k)" /S || status=$?
@@ -59,6 +63,9 @@ location=$(value InstallLocation "$registered")
 [[ $(value DisplayVersion "$registered") == "$version" ]] || fail "uninstall entry: $registered"
 [[ $(value UninstallString "$registered") == "\"$location\\uninstall.exe\"" ]] ||
     fail "uninstall entry: $registered"
+events=$(entry "$source")
+[[ $(value EventMessageFile "$events") == "$location\ruvasetw.exe" &&
+    $(value TypesSupported "$events") == 0x7 ]] || fail "event source: $events"
 dir=$(unix_path "$location")
 for f in ruvasetw.exe ruvacfg.exe ruvacfg.txt help/ruvasetw.html uninstall.exe; do
     [[ -s $dir/$f ]] || fail "$f is not installed"
@@ -85,4 +92,5 @@ rm -f "$work/uninstall.exe"
 [[ ! -e $shortcut ]] || fail "left behind: the Start-menu shortcut"
 [[ ! -e $simulated ]] || fail "left behind: the simulated boards' shortcut"
 [[ -z $(entry) ]] || fail "left behind: the uninstall entry"
+[[ -z $(entry "$source") ]] || fail "left behind: the event source"
 echo "installed into $location and uninstalled${windows:+ on $windows}; refused on Windows 2000"

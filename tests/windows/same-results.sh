@@ -75,13 +75,15 @@ state_path() {
         if [ "$1" = windows ]; then echo "Z:$work/windows/$2.json"; else echo "$work/linux/$2.json"; fi
     fi
 }
-# Part $3 of row $2 for program $1, with the state file's name as STATE; Linux text with CR LF line ends.
+# Part $3 of row $2 for program $1, with the state file's name as STATE and the time, user and machine of
+# the audit records as their names; Linux text with CR LF line ends.
 normalised() {
     local crlf='s/$/\r/'
     if [ "$1" = windows ] || [ "$3" = json ] || { [ "$3" = out ] && [[ ${rows[$2]#* } == "board read"* ]]; }; then
         crlf=
     fi
-    sed -e "s|${4:-STATE}|STATE|g" -e "$crlf" "$work/$1/$2.$3"
+    sed -e "s|${4:-STATE}|STATE|g" -e 's/^\( *"\(Time\|User\|Host\)": \)"[^"]*"/\1"\2"/' -e "$crlf" \
+        "$work/$1/$2.$3"
 }
 
 batch="$work/run.bat"

@@ -13,6 +13,7 @@ import time
 from ansible.errors import AnsibleActionFail, AnsibleError
 from ansible.module_utils.common.text.converters import to_bytes, to_text
 from ansible.plugins.action import ActionBase
+from ansible_collections.ruva.ruva2.plugins.plugin_utils.audit import audit_of
 from ansible_collections.ruva.ruva2.plugins.plugin_utils.ruvacfg import (
     CLOSING_MESSAGES, COMMON_OPTIONS, STDIN, Ruvacfg, last_error_line)
 
@@ -75,6 +76,7 @@ class ActionModule(ActionBase):
             outcome=report.get("Outcome"),
             writes=[dict(request=w.get("Request"), text=w.get("Text")) for w in report.get("Writes") or []],
             messages=messages,
+            audit=audit_of(report),
         )
         warnings = [m["text"] for m in messages
                     if m["text"] not in CLOSING_MESSAGES and not (failed and m["text"] == error)]

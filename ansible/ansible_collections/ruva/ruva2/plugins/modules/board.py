@@ -176,6 +176,24 @@ backup_path:
   returned: when I(backup) is set and the board was written to
   type: str
   sample: /home/ops/site/backup/pc1_board1.2024-05-02@10:41:07.cfg
+audit:
+  description:
+    - The records of the writes to the board, as the host's system log got them (the journal or syslog,
+      the Windows event log), one for each transfer that wrote or failed to write; empty when nothing was
+      written (and in check mode). A serial repair by the board check and the write that follows are two.
+    - "Each has C(Time) (UTC, ISO 8601), C(User), C(Host), C(Program), C(Board), C(SerialNumber) (and
+      C(SerialNo) as the serial number dialog shows it), C(Simulated), C(File) (C(Name), C(Sha256)), C(Source)
+      (C(file), C(edited in the program) or C(board N)), C(Kind) (C(written), C(repaired), C(failed) or
+      C(rolled back)), C(Changes) (each C(name: old → new)), C(Outcome) and C(DriverError) (C(Number),
+      C(Text); or null)."
+  returned: always
+  type: list
+  elements: dict
+  sample: [{"Time": "2024-05-02T10:41:07Z", "User": "ops", "Host": "pc1", "Program": "ruvacfg", "Board": 1,
+            "SerialNumber": 9029, "SerialNo": "9803069", "Simulated": false,
+            "File": {"Name": "(standard input)", "Sha256": "84e1ee57098db3cd3e1d00cae6661bba83f8e6dd0f4f620fa48beff2e976bd6e"},
+            "Source": "file", "Kind": "written", "Changes": ["ClockSource: INTERNAL → LI1"],
+            "Outcome": "Written", "DriverError": null}]
 driver_result:
   description: The result of the driver request that failed.
   returned: on failure, when a driver request failed

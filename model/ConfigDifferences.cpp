@@ -1,0 +1,49 @@
+#include "ConfigDifferences.h"
+
+#include "ValueSets.h"
+
+#include <span>
+
+namespace ruva {
+
+namespace {
+
+template <typename Block>
+void BlockDifferences(std::vector<SettingDifference>& out, const std::string& prefix,
+                      std::span<const FieldInfo<Block>> fields, const Block& first, const Block& second) {
+    for (const FieldInfo<Block>& field : fields)
+        if (field.Get(first) != field.Get(second))
+            out.push_back({prefix + std::string(field.Key), FieldValueText(field, first),
+                           FieldValueText(field, second)});
+}
+
+} // namespace
+
+std::string WordText(const ValueSet& values, int code) {
+    if (const auto word = values.WordFor(code))
+        return std::string(*word);
+    return std::to_string(code);
+}
+
+std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const BoardConfig& second) {
+    std::vector<SettingDifference> out;
+    const GeneralSettings& a = first.General;
+    const GeneralSettings& b = second.General;
+    if (a.ClockSource != b.ClockSource)
+        out.push_back({"ClockSource", WordText(ClockSourceCode, a.ClockSource),
+                       WordText(ClockSourceCode, b.ClockSource)});
+    if (a.HdlcStartAddress != b.HdlcStartAddress)
+        out.push_back({"HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, a.HdlcStartAddress),
+                       FormatFieldNumber(NumberStyle::Hex, b.HdlcStartAddress)});
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string li = "Li" + std::to_string(i) + ".";
+        if (a.DefaultMode[i] != b.DefaultMode[i])
+            out.push_back(
+                {li + "DefaultMode", WordText(LiMode, a.DefaultMode[i]), WordText(LiMode, b.DefaultMode[i])});
+        BlockDifferences(out, li + "E1.", E1Fields(), first.Image.Li[i].E1, second.Image.Li[i].E1);
+        BlockDifferences(out, li + "T1.", T1Fields(), first.Image.Li[i].T1, second.Image.Li[i].T1);
+    }
+    return out;
+}
+
+} // namespace ruva

@@ -1,0 +1,110 @@
+// The audit log on Windows: the Application event log, source "RuvasetW" (which the installer
+// registers, naming the programs' message table), one event ID per kind of record and the record's
+// parts as the event's insertion strings, in the order of RuvaEvents.mc.
+
+#include "AuditLog.h"
+
+#include "Utf16.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "RuvaEvents.h"
+
+#include <array>
+
+namespace ruva {
+
+namespace {
+
+constexpr const wchar_t* EventSource = L"RuvasetW";
+
+DWORD EventId(AuditKind kind) {
+    switch (kind) {
+    case AuditKind::Written:
+        return RUVA_EVENT_WRITTEN;
+    case AuditKind::Repaired:
+        return RUVA_EVENT_REPAIRED;
+    case AuditKind::Failed:
+        return RUVA_EVENT_FAILED;
+    case AuditKind::RolledBack:
+        return RUVA_EVENT_ROLLED_BACK;
+    }
+    return RUVA_EVENT_WRITTEN;
+}
+
+WORD EventType(AuditKind kind) {
+    switch (kind) {
+    case AuditKind::Failed:
+        return EVENTLOG_ERROR_TYPE;
+    case AuditKind::RolledBack:
+        return EVENTLOG_WARNING_TYPE;
+    case AuditKind::Written:
+    case AuditKind::Repaired:
+        break;
+    }
+    return EVENTLOG_INFORMATION_TYPE;
+}
+
+class EventLog final : public AuditLog {
+public:
+    ~EventLog() override {
+        if (source_ != nullptr)
+            ::DeregisterEventSource(source_);
+    }
+
+    std::optional<std::string> Append(const AuditRecord& r) override {
+        if (source_ == nullptr)
+            source_ = ::RegisterEventSourceW(nullptr, EventSource);
+        if (source_ == nullptr)
+            return "the event log cannot be opened: " + SystemErrorText(::GetLastError());
+        std::string changes;
+        for (const std::string& change : r.Changes)
+            changes += (changes.empty() ? "" : "\r\n") + change;
+        const std::array<std::wstring, 12> strings = {
+            Widen(std::to_string(r.Board)),
+            Widen(r.SerialNumber ? AuditSerialText(r) : "unknown"),
+            r.Simulated ? L", simulated" : L"",
+            Widen(r.User),
+            Widen(r.Host),
+            Widen(r.Program),
+            Widen(r.Time),
+            r.File ? Widen(r.File->Name + " (SHA-256 " + r.File->Sha256 + ")") : L"none",
+            Widen(r.Source),
+            changes.empty() ? L"none" : Widen(changes),
+            Widen(r.Outcome),
+            r.DriverError
+                ? Widen("Error #" + std::to_string(r.DriverError->Number) + ": " + r.DriverError->Text)
+                : L"none"};
+        std::array<const wchar_t*, strings.size()> pointers{};
+        for (std::size_t i = 0; i < strings.size(); ++i)
+            pointers[i] = strings[i].c_str();
+        if (!::ReportEventW(source_, EventType(r.Kind), 0, EventId(r.Kind), nullptr,
+                            static_cast<WORD>(pointers.size()), 0, pointers.data(), nullptr))
+            return "the event log did not take the record: " + SystemErrorText(::GetLastError());
+        return std::nullopt;
+    }
+
+private:
+    HANDLE source_ = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<AuditLog> MakeSystemAuditLog(std::string_view) {
+    return std::make_unique<EventLog>();
+}
+
+std::string CurrentUserName() {
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    return ::GetUserNameW(name, &size) ? Narrow(name) : std::string();
+}
+
+std::string CurrentHostName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? Narrow(name) : std::string();
+}
+
+} // namespace ruva

@@ -30,7 +30,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i)
         args.push_back(ruva::Narrow(argv[i]));
     const ruva::tool::Utf16Console out(std::cout, STD_OUTPUT_HANDLE), err(std::cerr, STD_ERROR_HANDLE);
-    return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
+    return ruva::tool::RunRuvacfg(args, std::cin, std::cout, std::cerr, {}, ruva::EndProcessAfter);
 }
 #else
 int main(int argc, char** argv) {
@@ -44,6 +44,6 @@ int main(int argc, char** argv) {
     // A board transfer is finished, or rolled back, before SIGINT or SIGTERM ends the program.
     ruva::HoldTerminationDuringTransfers();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    return ruva::tool::RunRuvacfg(args, std::cout, std::cerr);
+    return ruva::tool::RunRuvacfg(args, std::cin, std::cout, std::cerr, {}, ruva::EndProcessAfter);
 }
 #endif

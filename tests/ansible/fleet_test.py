@@ -318,6 +318,7 @@ class Fleet:
         before = self.states()
         run, recap = self.playbook(apply, "-vvv", "-e", "board=1", "-e", "config=" + bad)
         self.assertEqual(recap, {name: {"changed": 0, "failed": 1} for name in HOSTS}, run.stdout + run.stderr)
+        self.assertNotIn("An exception occurred", run.stdout)
         if shutil.which("ruvacfg", path=self.env["PATH"]):
             self.assertEqual(run.stdout.count('"msg": "%s:31: syntax error"' % bad), 3, run.stdout)
             self.assertNotIn("EXEC", run.stdout)

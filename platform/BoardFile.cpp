@@ -13,10 +13,14 @@ std::string BoardFile::PathFor(const std::string& prefix, int board) {
 }
 
 BoardFile::Status BoardFile::Lock(const std::string& prefix, int board, std::chrono::milliseconds wait) {
+    return LockPath(PathFor(prefix, board), wait);
+}
+
+BoardFile::Status BoardFile::LockPath(const std::string& path, std::chrono::milliseconds wait) {
     const auto deadline = std::chrono::steady_clock::now() + wait;
     held_.reset();
     error_.clear();
-    path_ = PathFor(prefix, board);
+    path_ = path;
     for (;;) {
         const Status status = boardfile::TryLock(path_, held_, error_);
         if (status != Status::Busy || std::chrono::steady_clock::now() >= deadline)
@@ -30,7 +34,15 @@ bool BoardFile::ClockUnsure() const {
 }
 
 bool BoardFile::SetClockUnsure(bool unsure) {
-    return held_ && boardfile::Mark(*held_, unsure);
+    return Store(unsure ? std::string_view(boardfile::MarkText) : std::string_view());
+}
+
+bool BoardFile::Store(std::string_view text) {
+    return held_ && boardfile::Store(*held_, text);
+}
+
+std::string BoardFile::HeldText(const std::string& path) {
+    return boardfile::HeldText(path);
 }
 
 } // namespace ruva

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace ruva {
 
@@ -31,6 +32,9 @@ public:
     // trying again until `wait` has passed while another process holds it.
     Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait);
 
+    // The same for the file at `path`, which holds what its holder stores (see Store).
+    Status LockPath(const std::string& path, std::chrono::milliseconds wait);
+
     // Lets go of the file and its lock.
     void Unlock() { held_.reset(); }
 
@@ -41,6 +45,12 @@ public:
     bool ClockUnsure() const;
     // Stores the mark durably; false when it could not be stored.
     bool SetClockUnsure(bool unsure);
+
+    // Makes `text` the whole content of the locked file, durably; false when it could not.
+    bool Store(std::string_view text);
+    // What the file at `path` holds while another process has it locked; empty otherwise (nobody holds
+    // it, so what it says may be left over from a process that has ended).
+    static std::string HeldText(const std::string& path);
 
     struct Held; // the platform's open and locked file
 

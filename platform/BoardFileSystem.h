@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace ruva::boardfile {
 
@@ -14,8 +15,11 @@ BoardFile::Status TryLock(const std::string& path, std::shared_ptr<BoardFile::He
 // Whether the file has content; true when it cannot be read.
 bool Marked(const BoardFile::Held& held);
 
-// Gives the file content (the mark) or none, and makes that durable.
-bool Mark(BoardFile::Held& held, bool unsure);
+// Makes `text` the file's whole content, durably.
+bool Store(BoardFile::Held& held, std::string_view text);
+
+// The content of the file at `path` while another process holds its lock; empty otherwise.
+std::string HeldText(const std::string& path);
 
 // The content of a marked file.
 inline constexpr char MarkText[] = "clock may differ from the stored configuration\n";

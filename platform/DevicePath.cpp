@@ -1,5 +1,7 @@
 #include "DevicePath.h"
 
+#include "BoardFile.h"
+
 #include <cstdlib>
 
 #ifndef _WIN32
@@ -51,6 +53,23 @@ std::string DeviceSocketPath(std::string_view devicePath) {
 
 std::string SocketLockPath(std::string_view socketPath) {
     return std::string(socketPath) + ".lock";
+}
+
+std::string ServedState(const std::string& lockPath) {
+    // Held by its simulator, so that what it names is no leftover of one that has ended.
+    std::string text = BoardFile::HeldText(lockPath);
+    // One whole line: a name with a line end in it is not taken for a shorter one.
+    if (text.empty() || text.find('\n') != text.size() - 1)
+        return {};
+    text.pop_back();
+#ifdef _WIN32
+    // A drive's full path or a network path.
+    const bool absolute = (text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) ||
+                          text.starts_with("\\\\");
+#else
+    const bool absolute = text.starts_with('/');
+#endif
+    return absolute ? text : std::string();
 }
 
 #ifndef _WIN32

@@ -27,6 +27,10 @@ std::string DeviceSocketPath(std::string_view devicePath);
 // them too.
 std::string SocketLockPath(std::string_view socketPath);
 
+// The state file that the simulator holding the lock file `lockPath` names in it: one whole line with
+// an absolute path. Empty when no simulator holds it or it names none.
+std::string ServedState(const std::string& lockPath);
+
 #ifndef _WIN32
 // The user's folder for state that outlives the session: $XDG_STATE_HOME, else ~/.local/state.
 std::string UserStateHome();

@@ -53,11 +53,29 @@ bool Marked(const BoardFile::Held& held) {
     return ::fstat(held.Fd, &st) != 0 || st.st_size > 0;
 }
 
-bool Mark(BoardFile::Held& held, bool unsure) {
-    if (!unsure)
-        return ::ftruncate(held.Fd, 0) == 0 && ::fsync(held.Fd) == 0;
-    const std::size_t size = sizeof MarkText - 1;
-    return ::pwrite(held.Fd, MarkText, size, 0) == static_cast<ssize_t>(size) && ::fsync(held.Fd) == 0;
+bool Store(BoardFile::Held& held, std::string_view text) {
+    return ::ftruncate(held.Fd, 0) == 0 &&
+           ::pwrite(held.Fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()) &&
+           ::fsync(held.Fd) == 0;
+}
+
+std::string HeldText(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    std::string text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) != 0 &&
+        errno == EWOULDBLOCK) {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {
+        }
+        if (n > 0)
+            text.assign(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
 }
 
 } // namespace boardfile

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -151,41 +150,11 @@ std::string PosixDeviceChannel::Diagnosis() const {
     return silent_ ? "The simulator at " + socketPath_ + " does not answer." : std::string();
 }
 
-namespace {
-
-// The state file that the simulator serving at the socket names in its lock file; empty when no
-// simulator holds that file or it names none.
-std::string ServedState(const std::string& socketPath) {
-    const int fd = ::open(SocketLockPath(socketPath).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    std::string text;
-    struct stat st {};
-    // Held by its simulator, so that what it names is no leftover of one that has ended.
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_SH | LOCK_NB) != 0 &&
-        errno == EWOULDBLOCK) {
-        char buffer[4096]; // a path and its line end
-        ssize_t n;
-        while ((n = ::read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {
-        }
-        if (n > 0)
-            text.assign(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    // One whole line: a name with a line end in it is not taken for a shorter one.
-    if (!text.starts_with('/') || text.find('\n') != text.size() - 1)
-        return {};
-    text.pop_back();
-    return text;
-}
-
-} // namespace
-
 std::string PosixDeviceChannel::BoardFilesPrefix() const {
     if (socketPath_.empty())
         return {};
     // Simulated boards keep their files beside their state, whichever way they are reached.
-    if (std::string state = ServedState(socketPath_); !state.empty())
+    if (std::string state = ServedState(SocketLockPath(socketPath_)); !state.empty())
         return state;
     // The machine's boards keep them where they outlive the session, unlike the runtime directory.
     const std::string folder = UserStateHome() + "/ruvasetw";

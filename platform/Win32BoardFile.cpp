@@ -101,14 +101,34 @@ bool Marked(const BoardFile::Held& held) {
     return !::GetFileSizeEx(held.File, &size) || size.QuadPart > 0;
 }
 
-bool Mark(BoardFile::Held& held, bool unsure) {
+bool Store(BoardFile::Held& held, std::string_view text) {
     if (::SetFilePointer(held.File, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return false;
     DWORD written = 0;
-    const DWORD size = unsure ? sizeof MarkText - 1 : 0;
-    if (unsure && (!::WriteFile(held.File, MarkText, size, &written, nullptr) || written != size))
+    const auto size = static_cast<DWORD>(text.size());
+    if (size > 0 && (!::WriteFile(held.File, text.data(), size, &written, nullptr) || written != size))
         return false;
     return ::SetEndOfFile(held.File) && ::FlushFileBuffers(held.File);
+}
+
+std::string HeldText(const std::string& path) {
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string text;
+    OVERLAPPED at = LockedByte();
+    if (::LockFileEx(file, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        ::UnlockFileEx(file, 0, 1, 0, &at); // nobody holds it
+    } else if (::GetLastError() == ERROR_LOCK_VIOLATION) {
+        char buffer[4096];
+        DWORD read = 0;
+        if (::ReadFile(file, buffer, sizeof buffer, &read, nullptr))
+            text.assign(buffer, read);
+    }
+    ::CloseHandle(file);
+    return text;
 }
 
 } // namespace boardfile

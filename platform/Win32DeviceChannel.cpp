@@ -1,5 +1,6 @@
 #include "Win32DeviceChannel.h"
 
+#include "DevicePath.h"
 #include "Utf16.h"
 
 #include <algorithm>
@@ -65,13 +66,30 @@ std::optional<std::size_t> Win32DeviceChannel::Control(std::uint32_t code,
     return std::min<std::size_t>(returned, output.size());
 }
 
-std::string Win32DeviceChannel::BoardFilesPrefix() const {
+namespace {
+
+// The machine's folder for the boards' files, shared by every user.
+std::string MachineBoardFolder() {
     wchar_t folder[MAX_PATH] = {};
     // Without the folder, a name that cannot be created: the transfers then say that they work without
     // their board files.
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return "?:\\RuvasetW\\ruva2";
-    return Narrow(folder) + "\\RuvasetW\\ruva2";
+        return "?:\\RuvasetW";
+    return Narrow(folder) + "\\RuvasetW";
+}
+
+} // namespace
+
+std::string ServedStatePath() {
+    return MachineBoardFolder() + "\\ruva2-sim.lock";
+}
+
+std::string Win32DeviceChannel::BoardFilesPrefix() const {
+    // Boards that a simulator serves through the stand-in driver keep their files beside its state, as
+    // every other path to those boards does.
+    if (std::string state = ServedState(ServedStatePath()); !state.empty())
+        return state;
+    return MachineBoardFolder() + "\\ruva2";
 }
 
 std::string Win32DeviceChannel::DeviceText(std::string bytes) const {

@@ -20,6 +20,11 @@ struct Win32DeviceCalls {
     std::function<void(void* handle)> Close;
 };
 
+// The lock file that a simulator holds while it serves the device through the stand-in driver,
+// "...\RuvasetW\ruva2-sim.lock" in the machine's common application data folder. It names the
+// simulator's state file on one line (see ServedState).
+std::string ServedStatePath();
+
 // The real calls of kernel32.
 Win32DeviceCalls SystemDeviceCalls();
 
@@ -39,7 +44,9 @@ public:
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
-    // In the machine's common application data folder, shared by every user: "...\RuvasetW\ruva2".
+    // Beside the state file of the simulator that serves the device through the stand-in driver (see
+    // ServedStatePath); otherwise in the machine's common application data folder, shared by every
+    // user: "...\RuvasetW\ruva2".
     std::string BoardFilesPrefix() const override;
     // The driver's texts come in the system's ANSI code page.
     std::string DeviceText(std::string bytes) const override;

@@ -2,6 +2,8 @@
 
 #include "ControlCodes.h"
 #include "StandInProtocol.h"
+#include "StateFile.h"
+#include "Win32DeviceChannel.h"
 
 #include <cstdint>
 #include <system_error>
@@ -61,7 +63,20 @@ std::string StandInServer::DevicePath() const {
     return DriverDevicePath;
 }
 
-std::string StandInServer::Listen() {
+std::string StandInServer::Listen(const std::string& statePath) {
+    // The state is named before \\.\RUVA2 appears, so that every program finds it and keeps the boards'
+    // files beside it; a simulator that serves already holds the file.
+    const std::string served = ServedStatePath();
+    switch (served_.LockPath(served, FileLock::Patience)) {
+    case BoardFile::Status::Locked:
+        break;
+    case BoardFile::Status::Busy:
+        return "another ruva2-sim serves the stand-in driver already";
+    case BoardFile::Status::Unavailable:
+        return "cannot use " + served + ": " + served_.Error();
+    }
+    if (!served_.Store(statePath + "\n"))
+        return "cannot write " + served;
     if (stopEvent == nullptr) {
         stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         ::SetConsoleCtrlHandler(OnConsoleStop, TRUE);

@@ -3,6 +3,7 @@
 // request that a program sends to \\.\RUVA2 over its private device (driver/StandInProtocol.h). One
 // request at a time, in the order the programs sent them; the driver fails those that wait too long.
 
+#include "BoardFile.h"
 #include "SimLog.h"
 #include "Simulator.h"
 
@@ -17,10 +18,11 @@ public:
     StandInServer(const StandInServer&) = delete;
     StandInServer& operator=(const StandInServer&) = delete;
 
-    // Opens the driver's private device and attaches to it: from then on \\.\RUVA2 exists and its
-    // requests come here. Empty on success, otherwise the reason (no driver, another simulator attached,
-    // another driver on \\.\RUVA2).
-    std::string Listen();
+    // Names `statePath` in the lock file that it holds while it serves (ServedStatePath), then opens the
+    // driver's private device and attaches to it: from then on \\.\RUVA2 exists and its requests come
+    // here. Empty on success, otherwise the reason (no driver, another simulator attached, another
+    // driver on \\.\RUVA2).
+    std::string Listen(const std::string& statePath);
 
     // The device the programs open.
     std::string DevicePath() const;
@@ -33,6 +35,7 @@ private:
     Simulator& simulator_;
     bool verbose_;
     void* device_ = nullptr; // HANDLE of the private device, opened for overlapped requests
+    BoardFile served_;       // the lock file that names the state, held while serving
 };
 
 } // namespace ruva::sim

@@ -2,7 +2,7 @@
 # device-faults.sh <wine> <ruva2-sim.exe> <ruvacfg.exe> <device_probe.exe> <linux ruvacfg> <test data> <work>
 # The stand-in driver under faults, without RUVA2_SIMULATOR: a second simulator refused, strictness and
 # access (device_probe access), 10,000 random requests (the state stays as it was, the simulator serves
-# on), two programs writing two boards at once, a program killed mid-request, a simulator that stops
+# on), two programs writing two boards at once (their board files beside the state), a program killed mid-request, a simulator that stops
 # answering (Error #51, no hang), and one killed mid-request (Error #51, then no device: Error #52);
 # --remove-driver, and both options refusing a service of the stand-in's name that is another driver.
 set -euo pipefail
@@ -50,6 +50,8 @@ run board list
 first=$!
 "$wine" "$ruvacfg" board write 1 "Z:$file" --section 0 </dev/null >"$work/w1.log" 2>&1 || fail "$(cat "$work/w1.log")"
 wait "$first" || fail "$(cat "$work/w0.log")"
+# Their locks and clock marks are beside the state, where the boards' other paths keep them too.
+[ -f "$state-board0.lock" ] && [ -f "$state-board1.lock" ] || fail "no board files beside the state"
 
 # A program killed while its request waits for the (stopped) simulator disturbs nobody.
 sim=$(sim_process)

@@ -63,12 +63,10 @@ run_through_devices() {
     fi
     linux_stop
     device_start "$(state_path windows "$1")"
+    local code=0
     # shellcheck disable=SC2086
-    if "$wine" "$windows" $2 </dev/null >"$work/windows/$1.out" 2>"$work/windows/$1.err"; then
-        echo 0 >"$work/windows/$1.code"
-    else
-        echo $? >"$work/windows/$1.code"
-    fi
+    "$wine" "$windows" $2 </dev/null >"$work/windows/$1.out" 2>"$work/windows/$1.err" || code=$?
+    printf '%d\r\n' "$code" >"$work/windows/$1.code" # as cmd writes it in the other mode
     device_stop
 }
 

@@ -268,12 +268,7 @@ int main(int argc, char** argv) {
         return error;
     });
     Server server(simulator, options.Verbose);
-#ifdef _WIN32
-    error = server.Listen(); // the stand-in driver's device: one per machine, whatever the state
-#else
-    error = server.Listen(path);
-#endif
-    if (!error.empty())
+    if (error = server.Listen(path); !error.empty())
         return Fail(error);
     if (loaded.Missing) {
         if (error = SaveStateFile(path, state); !error.empty())

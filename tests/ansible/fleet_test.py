@@ -502,24 +502,18 @@ class CollectionTest(unittest.TestCase):
         from ansible.utils.collection_loader._collection_finder import _AnsibleCollectionFinder
         _AnsibleCollectionFinder(paths=[os.path.join(ARGS.source, "ansible")])._install()  # as Ansible loads them
 
-        def documented(options):
+        def normal(options, sub):  # an argument spec's options ("options"), or the documentation's ("suboptions")
             return {name: dict(type=o.get("type", "str"), required=o.get("required", False), default=o.get("default"),
                                choices=o.get("choices"), elements=o.get("elements"),
-                               options=documented(o["suboptions"]) if "suboptions" in o else None)
+                               options=normal(o[sub], sub) if sub in o else None)
                     for name, o in options.items()}
-
-        def taken(spec):
-            return {name: dict(type=o.get("type", "str"), required=o.get("required", False), default=o.get("default"),
-                               choices=o.get("choices"), elements=o.get("elements"),
-                               options=taken(o["options"]) if "options" in o else None)
-                    for name, o in spec.items()}
         for module in ("board", "board_info"):
             run = subprocess.run(["ansible-doc", "--json", "ruva.ruva2." + module], env=self.env, capture_output=True,
                                  text=True, timeout=120)
             self.assertEqual(run.returncode, 0, run.stderr)
             doc = json.loads(run.stdout)["ruva.ruva2." + module]["doc"]
             plugin = __import__("ansible_collections.ruva.ruva2.plugins.action." + module, fromlist=["ARGUMENT_SPEC"])
-            self.assertEqual(taken(plugin.ARGUMENT_SPEC), documented(doc["options"]), module)
+            self.assertEqual(normal(plugin.ARGUMENT_SPEC, "options"), normal(doc["options"], "suboptions"), module)
 
 
     def test_lint_and_offline_sanity(self):

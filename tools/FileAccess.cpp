@@ -50,8 +50,8 @@ LoadResult Parse(Source& source, ParsedConfigFile& parsed) {
 
 void AddFileArgument(CLI::App& command, InputFile& file) {
     command.add_option("FILE", file.Path, "configuration file (- reads the standard input)")->required();
-    command.add_option("--file-name", file.StdinName,
-                       "the name that messages give the standard input (FILE -), e.g. the file it came from");
+    command.add_option("--file-name", file.GivenName,
+                       "the name that messages give FILE (e.g. the file that the standard input comes from)");
 }
 
 LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfigFile& parsed) {

@@ -22,14 +22,17 @@ namespace ruva::tool {
 
 inline constexpr const char* StandardInput = "-";
 
-// A FILE argument: a file's name, or "-" for the standard input, which messages call StdinName (the
-// caller may give the name it knows the text by, so that its errors name that file).
+// A FILE argument: a file's name, or "-" for the standard input. Messages name it by the name the
+// caller gave (--file-name: the name it knows the text by, e.g. the file on another machine that it
+// passes on), else by its path, the standard input as "(standard input)".
 struct InputFile {
     std::string Path;
-    std::string StdinName = "(standard input)";
+    std::optional<std::string> GivenName;
 
     // The name of the file in messages.
-    const std::string& Name() const { return Path == StandardInput ? StdinName : Path; }
+    std::string Name() const {
+        return GivenName ? *GivenName : Path == StandardInput ? "(standard input)" : Path;
+    }
 };
 
 // The FILE argument of a command and its --file-name option.

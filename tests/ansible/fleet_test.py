@@ -427,9 +427,11 @@ class Fleet:
         # board 0 fails pc2 alone; the others complete, and pc3's repaired serial record is a warning.
         self.hosts["pc2"].change(lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
         pc2_board0 = self.hosts["pc2"].board(0)
-        # Two PCs at a time, both boards of a PC in one run.
+        # Two PCs at a time, both boards of a PC in one run; the second batch follows a first whose PCs did
+        # not fail by more than half.
         run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
-                                   "-e", "ruva2_config=" + config, "-e", "ruva2_serial=2")
+                                   "-e", "ruva2_config=" + config, "-e", "ruva2_serial=2",
+                                   "-e", "ruva2_max_fail_percentage=50")
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}, "pc2": {"changed": 0, "failed": 1},
                                  "pc3": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertEqual(run.stdout.count("TASK [Write the configuration to the boards]"), 2)

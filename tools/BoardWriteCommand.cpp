@@ -200,7 +200,10 @@ void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
                   "line per write it would make ('would write: ...'), or 'nothing would be written'.\n"
                   "--json prints one JSON object instead, whatever the outcome: the outcome, whether the\n"
                   "board changed, the writes, the messages, the error and driver result of a failure,\n"
-                  "and the board's settings before and after as configuration file text.");
+                  "and the board's settings before and after as configuration file text.\n"
+                  "N may name several boards (0,1): they are written one after another from one reading\n"
+                  "of the file, each message names its board, and --json prints {\"Boards\": [...]}\n"
+                  "with one such object per board.");
     write
         ->add_option_function<std::string>(
             "N", [options](const std::string& text) { options->Boards = *ParseBoardList(text); },

@@ -499,12 +499,12 @@ class CollectionTest(unittest.TestCase):
                                                                          "warning_stream": sys.stderr})
 
     def test_each_action_plugin_takes_the_options_its_documentation_gives(self):
-        """validate-modules cannot see an action plugin's argument spec: the options of each module's
+        """validate-modules cannot see what an action plugin takes: the options of each module's
         documentation (its fragments merged, as ansible-doc shows them) against the plugin's."""
         from ansible.utils.collection_loader._collection_finder import _AnsibleCollectionFinder
         _AnsibleCollectionFinder(paths=[os.path.join(ARGS.source, "ansible")])._install()  # as Ansible loads them
 
-        def normal(options, sub):  # an argument spec's options ("options"), or the documentation's ("suboptions")
+        def normal(options, sub):  # the plugin's options ("options" below), or the documentation's ("suboptions")
             return {name: dict(type=o.get("type", "str"), required=o.get("required", False), default=o.get("default"),
                                choices=o.get("choices"), elements=o.get("elements"),
                                options=normal(o[sub], sub) if sub in o else None)

@@ -2,8 +2,6 @@
 
 #include "BoardCommands.h"
 
-#include "ConfigLoader.h"
-#include "FileAccess.h"
 #include "Prompts.h"
 #include "Sha256.h"
 
@@ -20,21 +18,27 @@ void AddSectionOption(CLI::App& command, std::optional<int>& section) {
         ->check(CLI::Range(0, 3));
 }
 
-bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
-                     Prompts& prompts, AuditFile* file) {
-    ParsedConfigFile parsed;
-    Sha256 digest;
-    LoadResult load = ReadConfigInput(path, in, parsed, file != nullptr ? &digest : nullptr);
-    if (file != nullptr && load.Outcome == LoadOutcome::Loaded)
-        *file = {InputName(path), digest.HexDigest()};
+bool TakeFileSection(const InputFile& file, const LoadResult& read, const ParsedConfigFile& parsed,
+                     int section, BoardConfig& config, Prompts& prompts) {
+    LoadResult load = read;
     if (load.Outcome == LoadOutcome::Loaded)
         load.Outcome = TakeBoardSection(parsed, section, config);
     // The standard input cannot fail to open, only to be read, which the page's texts do not cover.
-    if (load.Outcome == LoadOutcome::CannotOpen && path == StandardInput)
-        prompts.ShowMessage(DescribeLoadFailure(load, path, section), MessageIcon::Stop);
+    if (load.Outcome == LoadOutcome::CannotOpen && file.Path == StandardInput)
+        prompts.ShowMessage(DescribeLoadFailure(load, file, section), MessageIcon::Stop);
     else
-        ShowLoadOutcome(load, InputName(path), section, prompts);
+        ShowLoadOutcome(load, file.Name(), section, prompts);
     return load.Outcome == LoadOutcome::Loaded;
+}
+
+bool LoadFileSection(const InputFile& file, std::istream& in, int section, BoardConfig& config,
+                     Prompts& prompts, AuditFile* audit) {
+    ParsedConfigFile parsed;
+    Sha256 digest;
+    const LoadResult read = ReadConfigInput(file, in, parsed, audit != nullptr ? &digest : nullptr);
+    if (audit != nullptr && read.Outcome == LoadOutcome::Loaded)
+        *audit = {file.Name(), digest.HexDigest()};
+    return TakeFileSection(file, read, parsed, section, config, prompts);
 }
 
 void AddBoardCommand(CLI::App& program, ToolContext& context) {

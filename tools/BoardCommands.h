@@ -4,6 +4,8 @@
 
 #include "AuditLog.h"
 #include "BoardConfig.h"
+#include "ConfigLoader.h"
+#include "FileAccess.h"
 #include "Prompts.h"
 #include "ToolCommands.h"
 
@@ -29,9 +31,14 @@ void AddBoardNumber(CLI::App& command, int& board);
 // board N's, so that a file written for one board can go to another.
 void AddSectionOption(CLI::App& command, std::optional<int>& section);
 
-// Loads a configuration file's section (the file "-": from `in`) into `config` as "Load -->" loads it,
-// with its messages. `file`, when given, receives the file's name and the SHA-256 of its bytes.
-bool LoadFileSection(const std::string& path, std::istream& in, int section, BoardConfig& config,
-                     Prompts& prompts, AuditFile* file = nullptr);
+// Takes a section of a configuration file that ReadConfigInput read into `config` as "Load -->" loads
+// it, with its messages (the file's failure, when `read` is one).
+bool TakeFileSection(const InputFile& file, const LoadResult& read, const ParsedConfigFile& parsed,
+                     int section, BoardConfig& config, Prompts& prompts);
+
+// Both: reads a configuration file (the file "-": from `in`) and takes a section of it. `audit`, when
+// given, receives the file's name (as messages give it) and the SHA-256 of its bytes.
+bool LoadFileSection(const InputFile& file, std::istream& in, int section, BoardConfig& config,
+                     Prompts& prompts, AuditFile* audit = nullptr);
 
 } // namespace ruva::tool

@@ -17,7 +17,7 @@ namespace {
 
 struct DiffOptions {
     int Board = 0;
-    std::string File;
+    InputFile File;
     std::optional<int> Section;
     bool Json = false;
 };
@@ -40,7 +40,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
                  "--json prints one JSON object instead, also after an error: whether the settings are\n"
                  "equal, each differing setting with both values, and the error and driver result.");
     AddBoardNumber(*diff, options->Board);
-    diff->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
+    AddFileArgument(*diff, options->File);
     AddSectionOption(*diff, options->Section);
     diff->add_flag("--json", options->Json,
                    "print one JSON object with the differences instead of the lines");

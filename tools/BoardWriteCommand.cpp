@@ -1,29 +1,57 @@
-// ruvacfg board write N FILE [--section M] [--dry-run] [--json]: the board page's path from a file to
-// a board. The file's section for board N is loaded as the page's LoadFromFile loads it, then saved as
+// ruvacfg board write N[,N...] FILE [--section M] [--dry-run] [--json]: the board page's path from a file
+// to a board. The file's section for board N is loaded as the page's LoadFromFile loads it, then saved as
 // its SaveToBoard saves it: the board check, the compare, the writes, the clock selection and the read-back,
-// with every message.
+// with every message. Several boards are written one after another from one reading of the file.
 
 #include "BoardCommands.h"
 #include "BoardHold.h"
 #include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigWriter.h"
+#include "Sha256.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 namespace ruva::tool {
 
 namespace {
 
 struct WriteOptions {
-    int Board = 0;
-    std::string File;
+    std::vector<int> Boards;
+    InputFile File;
     std::optional<int> Section;
     bool DryRun = false;
     bool Json = false;
+};
+
+// N: one board number, or several separated by commas, each once.
+std::optional<std::vector<int>> ParseBoardList(const std::string& text) {
+    std::vector<int> boards;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end != start + 1 || text[start] < '0' || text[start] > '3')
+            return std::nullopt;
+        const int board = text[start] - '0';
+        if (std::find(boards.begin(), boards.end(), board) != boards.end())
+            return std::nullopt;
+        boards.push_back(board);
+        start = end + 1;
+    }
+    return boards;
+}
+
+// The configuration file, read once for every board.
+struct LoadedInput {
+    ParsedConfigFile Parsed{};
+    LoadResult Read{};
+    AuditFile File{}; // its name and the SHA-256 of its bytes, for the records of the writes
 };
 
 int ExitCodeOf(BoardSaveOutcome outcome) {
@@ -78,12 +106,15 @@ SettingsText BoardSettings(Driver& driver, BoardHold& hold, int board, const Dri
     return LoadableText(config, board, parameters, whose);
 }
 
-int RunWrite(const WriteOptions& options, ToolContext& context) {
-    BoardSession session(context);
-    BoardPage page{session, options.Board};
-    WriteReport report{
-        .Board = options.Board, .Section = options.Section.value_or(options.Board), .DryRun = options.DryRun};
-    // The records of this command's writes, for the JSON.
+// One board's write within the run; with --json its report goes to `json`.
+int WriteBoard(BoardSession& session, int board, const LoadedInput& input, const WriteOptions& options,
+               std::ostream& out, nlohmann::ordered_json& json) {
+    BoardPage page{session, board};
+    const std::size_t first = session.User().Messages().size();
+    WriteReport report{.Board = board, .Section = options.Section.value_or(board), .DryRun = options.DryRun};
+    // This board's messages (a board's own subject on the error stream when there are several).
+    const auto messages = [&] { return std::span(session.User().Messages()).subspan(first); };
+    // The records of this board's writes, for the JSON.
     const std::size_t recorded = session.Audit() != nullptr ? session.Audit()->Records().size() : 0;
     const auto records = [&] {
         return session.Audit() != nullptr ? std::span(session.Audit()->Records()).subspan(recorded)
@@ -94,16 +125,15 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
             report.Audit = records();
             report.Outcome = outcome;
             report.Failed = true;
-            report.Messages = session.User().Messages();
+            report.Messages = messages();
             report.Failure = {FailureMessage(report.Messages), driverResult};
-            PrintJson(context.Out, WriteReportToJson(report));
+            json = WriteReportToJson(report);
         }
         return ExitFailed;
     };
-    AuditFile file;
-    if (!LoadFileSection(options.File, context.In, report.Section, page.Config, session.User(), &file))
+    if (!TakeFileSection(options.File, input.Read, input.Parsed, report.Section, page.Config, session.User()))
         return failed("FileFailed", std::nullopt);
-    page.Source = ConfigSource::FromFile(std::move(file));
+    page.Source = ConfigSource::FromFile(input.File);
     const auto parameters = session.AttachedBoard(page.BoardNumber);
     if (!parameters)
         return failed("BoardUnavailable", session.LastDriverResult());
@@ -130,19 +160,44 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
 
     if (options.Json) {
         report.Outcome = SaveOutcomeName(save.Outcome);
-        report.Messages = session.User().Messages();
+        report.Messages = messages();
         report.Audit = records();
         SettingsText after =
             LoadableText(page.Config, page.BoardNumber, *parameters, "the settings after the write");
         report.After = std::move(after.Text);
         report.AfterProblem = std::move(after.Problem);
-        PrintJson(context.Out, WriteReportToJson(report));
+        json = WriteReportToJson(report);
     } else if (options.DryRun) {
+        const std::string subject = options.Boards.size() > 1 ? "board " + std::to_string(board) + ": " : "";
         for (const BoardWrite& w : save.Writes)
-            context.Out << "would write: " << DescribeWrite(w) << '\n';
+            out << subject << "would write: " << DescribeWrite(w) << '\n';
         if (save.Writes.empty())
-            context.Out << "nothing would be written\n";
+            out << subject << "nothing would be written\n";
     }
+    return code;
+}
+
+// The boards one after another, each under its own hold, from one reading of the file. One board's
+// failure leaves the others to be written.
+int RunWrite(const WriteOptions& options, ToolContext& context) {
+    BoardSession session(context);
+    LoadedInput input;
+    Sha256 digest;
+    input.Read = ReadConfigInput(options.File, context.In, input.Parsed, &digest);
+    input.File = {options.File.Name(), digest.HexDigest()};
+    const bool several = options.Boards.size() > 1;
+    nlohmann::ordered_json reports = nlohmann::ordered_json::array();
+    int code = ExitOk;
+    for (int board : options.Boards) {
+        if (several)
+            session.User().SetSubject("board " + std::to_string(board) + ": ");
+        nlohmann::ordered_json json;
+        if (WriteBoard(session, board, input, options, context.Out, json) != ExitOk)
+            code = ExitFailed;
+        reports.push_back(std::move(json));
+    }
+    if (options.Json)
+        PrintJson(context.Out, several ? nlohmann::ordered_json{{"Boards", std::move(reports)}} : reports[0]);
     return code;
 }
 
@@ -158,9 +213,22 @@ void AddBoardWriteCommand(CLI::App& board, ToolContext& context) {
                   "line per write it would make ('would write: ...'), or 'nothing would be written'.\n"
                   "--json prints one JSON object instead, whatever the outcome: the outcome, whether the\n"
                   "board changed, the writes, the messages, the error and driver result of a failure,\n"
-                  "and the board's settings before and after as configuration file text.");
-    AddBoardNumber(*write, options->Board);
-    write->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
+                  "and the board's settings before and after as configuration file text.\n"
+                  "N may name several boards (0,1): they are written one after another from one reading\n"
+                  "of the file, each message names its board, and --json prints {\"Boards\": [...]}\n"
+                  "with one such object per board.");
+    write
+        ->add_option_function<std::string>(
+            "N", [options](const std::string& text) { options->Boards = *ParseBoardList(text); },
+            "board number (0 to 3), or several separated by commas (0,1): each is written in turn")
+        ->required()
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return ParseBoardList(text) ? std::string()
+                                            : "board numbers 0 to 3, each once, separated by commas: " + text;
+            },
+            "N[,N...]"));
+    AddFileArgument(*write, options->File);
     AddSectionOption(*write, options->Section);
     write->add_flag("--dry-run", options->DryRun, "list what would be written and write nothing");
     write->add_flag("--json", options->Json, "print one JSON object with the outcome instead of the lines");

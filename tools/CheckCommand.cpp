@@ -11,7 +11,7 @@ namespace ruva::tool {
 
 namespace {
 struct CheckOptions {
-    std::string File;
+    InputFile File;
     std::optional<int> Board;
 };
 } // namespace
@@ -25,7 +25,7 @@ void AddCheckCommand(CLI::App& program, ToolContext& context) {
         "  FILE:LINE: MESSAGE            the first error in the file\n"
         "  FILE: cannot open: REASON\n"
         "  FILE: no settings for board N");
-    check->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
+    AddFileArgument(*check, options->File);
     check->add_option("--board", options->Board, "also require a section for this board (0 to 3)")
         ->check(CLI::Range(0, 3));
     check->callback([options, &context] {

@@ -46,7 +46,7 @@ void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
     }
     while (!line.empty() && IsBlank(line.back()))
         line.pop_back();
-    err_ << Prefix(icon) << line << '\n';
+    err_ << Prefix(icon) << subject_ << line << '\n';
     shown_.push_back({icon, std::move(line)});
 }
 

@@ -35,8 +35,12 @@ public:
     std::size_t ErrorsShown() const { return errors_; }
     const std::vector<ShownMessage>& Messages() const { return shown_; }
 
+    // Printed after the kind from now on, e.g. "board 1: " when one command works on several boards.
+    void SetSubject(std::string subject) { subject_ = std::move(subject); }
+
 private:
     std::ostream& err_;
+    std::string subject_;
     std::size_t messages_ = 0;
     std::size_t errors_ = 0;
     std::vector<ShownMessage> shown_;

@@ -3,6 +3,8 @@
 #include "FileReplace.h"
 #include "Sha256.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -51,13 +53,15 @@ LoadResult Parse(Source& source, ParsedConfigFile& parsed, Sha256* digest) {
 
 } // namespace
 
-std::string InputName(const std::string& path) {
-    return path == StandardInput ? "(standard input)" : path;
+void AddFileArgument(CLI::App& command, InputFile& file) {
+    command.add_option("FILE", file.Path, "configuration file (- reads the standard input)")->required();
+    command.add_option("--file-name", file.GivenName,
+                       "the name that messages give FILE (e.g. the file that the standard input comes from)");
 }
 
-LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConfigFile& parsed, Sha256* digest) {
-    if (path != StandardInput)
-        return ReadConfigFile(path, parsed, digest);
+LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfigFile& parsed, Sha256* digest) {
+    if (file.Path != StandardInput)
+        return ReadConfigFile(file.Path, parsed, digest);
     if (&in != &std::cin) {
         StreamSource source(in);
         return Parse(source, parsed, digest);
@@ -75,31 +79,31 @@ LoadResult ReadConfigInput(const std::string& path, std::istream& in, ParsedConf
     return Parse(source, parsed, digest);
 }
 
-std::string DescribeLoadFailure(const LoadResult& result, const std::string& path, int board) {
+std::string DescribeLoadFailure(const LoadResult& result, const InputFile& file, int board) {
     switch (result.Outcome) {
     case LoadOutcome::CannotOpen:
         // The standard input is never opened, only read.
-        return InputName(path) + (path == StandardInput ? ": cannot read: " : ": cannot open: ") +
+        return file.Name() + (file.Path == StandardInput ? ": cannot read: " : ": cannot open: ") +
                result.OpenError.message();
     case LoadOutcome::HasError:
-        return InputName(path) + ":" + std::to_string(result.Error.Line()) + ": " + result.Error.Message();
+        return file.Name() + ":" + std::to_string(result.Error.Line()) + ": " + result.Error.Message();
     case LoadOutcome::NoSection:
-        return InputName(path) + ": no settings for board " + std::to_string(board);
+        return file.Name() + ": no settings for board " + std::to_string(board);
     case LoadOutcome::Loaded:
         break;
     }
     return {};
 }
 
-bool LoadFileForCommand(const std::string& path, std::istream& in, std::optional<int> board,
+bool LoadFileForCommand(const InputFile& file, std::istream& in, std::optional<int> board,
                         BoardConfig& config, std::ostream& err) {
     ParsedConfigFile parsed;
-    LoadResult result = ReadConfigInput(path, in, parsed);
+    LoadResult result = ReadConfigInput(file, in, parsed);
     if (result.Outcome == LoadOutcome::Loaded && board)
         result.Outcome = TakeBoardSection(parsed, *board, config);
     if (result.Outcome == LoadOutcome::Loaded)
         return true;
-    err << DescribeLoadFailure(result, path, board.value_or(0)) << '\n';
+    err << DescribeLoadFailure(result, file, board.value_or(0)) << '\n';
     return false;
 }
 

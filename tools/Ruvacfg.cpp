@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
 #include <vector>
 
 namespace ruva::tool {
@@ -15,8 +16,23 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
     return RunRuvacfg(args, std::cin, out, err, {}, log.get());
 }
 
+namespace {
+
+// What the program prints when its time limit ends it, on a line of its own.
+std::string TimeUpMessage(unsigned seconds) {
+#ifdef _WIN32
+    constexpr const char* lineEnd = "\r\n"; // written past the C runtime's text mode
+#else
+    constexpr const char* lineEnd = "\n";
+#endif
+    return "error: the time limit of " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+           " (--timeout) ran out" + lineEnd;
+}
+
+} // namespace
+
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel, AuditLog* auditLog) {
+               ChannelMaker makeChannel, AuditLog* auditLog, TimeLimiter limitTime) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
@@ -24,8 +40,9 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
     program.allow_windows_style_options(false);
     program.require_subcommand(1);
     program.footer("Exit codes: 0 done (for 'board write' also when the configuration remains the same),\n"
-                   "1 a file or a board failed, 2 the command line was wrong; 'board diff' exits 1 when\n"
-                   "the settings differ and 2 on any error. 'ruvacfg COMMAND --help' describes a command.");
+                   "1 a file or a board failed, 2 the command line was wrong, 124 --timeout ran out;\n"
+                   "'board diff' exits 1 when the settings differ and 2 on any error.\n"
+                   "'ruvacfg COMMAND --help' describes a command.");
     NoAuditLog noLog;
     AuditTrail audit(auditLog != nullptr ? *auditLog : noLog, "ruvacfg");
     ToolContext context{out, err, in, std::move(makeChannel)};
@@ -41,6 +58,17 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
         ->expected(0, 1)
         ->default_str("")
         ->type_name("[FILE]");
+    program
+        .add_option_function<unsigned>(
+            "--timeout",
+            [&limitTime](unsigned seconds) {
+                if (seconds > 0 && limitTime)
+                    limitTime(seconds, ExitTimedOut, TimeUpMessage(seconds));
+            },
+            "end after SECONDS (0: no limit) with exit code 124, once a board transfer under way has been "
+            "finished or rolled back and the board let go")
+        ->check(CLI::Range(0u, 1'000'000u))
+        ->type_name("SECONDS");
     for (AddCommand add : Commands)
         add(program, context);
 

@@ -15,8 +15,9 @@ namespace ruva::tool {
 // "-" reads `in` (the first form: the standard input). The board commands reach the driver through the
 // platform's device channel, or through the channels that `makeChannel` makes. Their writes are
 // recorded in the system's log (the first form) or in `auditLog` (none: in no log, only in --json).
+// --timeout is kept by `limitTime` (without one, it is accepted and has no effect).
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel = {}, AuditLog* auditLog = nullptr);
+               ChannelMaker makeChannel = {}, AuditLog* auditLog = nullptr, TimeLimiter limitTime = {});
 
 } // namespace ruva::tool

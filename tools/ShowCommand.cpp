@@ -12,7 +12,7 @@ namespace ruva::tool {
 
 namespace {
 struct ShowOptions {
-    std::string File;
+    InputFile File;
     int Board = 0;
     bool Json = false;
 };
@@ -24,7 +24,7 @@ void AddShowCommand(CLI::App& program, ToolContext& context) {
         program.add_subcommand("show", "Print a board's configuration from a configuration file");
     show->footer("Loads the board's section as the board page does and prints it. Errors are reported\n"
                  "as by 'ruvacfg check', with exit code 1.");
-    show->add_option("FILE", options->File, "configuration file (- reads the standard input)")->required();
+    AddFileArgument(*show, options->File);
     show->add_option("--board", options->Board, "the board whose section is shown (0 to 3)")
         ->required()
         ->check(CLI::Range(0, 3));

@@ -24,9 +24,15 @@ namespace ruva::tool {
 inline constexpr int ExitOk = 0;     // the command did what was asked
 inline constexpr int ExitFailed = 1; // a file or the board failed; see the command for its meaning
 inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: also any error)
+// --timeout ran out (after a board transfer under way was finished or rolled back); as timeout(1) exits.
+inline constexpr int ExitTimedOut = 124;
 
 // Makes the channel that the board commands reach the driver through.
 using ChannelMaker = std::function<std::unique_ptr<DeviceChannel>()>;
+
+// Ends the process after `seconds` with `status` and `message`, as EndProcessAfter (TerminationHold.h)
+// does; the program passes that, tests their own.
+using TimeLimiter = std::function<void(unsigned seconds, int status, std::string message)>;
 
 struct ToolContext {
     std::ostream& Out;

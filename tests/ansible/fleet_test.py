@@ -5,10 +5,11 @@ ruva2-sim state, and "Windows hosts", each a Wine prefix of its own (connection 
 the program was installed with its installer's /S, on simulated boards of its own (RUVA2_SIMULATOR).
 
     fleet_test.py --ruvacfg PATH --sim PATH --source DIR [FleetTest|CollectionTest|ShellTest]
-    fleet_test.py --setup SETUP.EXE --launcher CMDLINE.EXE --work DIR --source DIR WineFleetTest
+    fleet_test.py --setup SETUP.EXE --launcher CMDLINE.EXE --work DIR --sim RUVA2-SIM.EXE --source DIR WineFleetTest
 """
 
 import argparse
+import contextlib
 import hashlib
 import json
 import os
@@ -31,6 +32,14 @@ INSTALL_FOLDERS = {"pc2": ["/D=C:\\Boards", "&", "Tools\\Ruva"]}
 RECAP = re.compile(r"^(\S+)\s*: ok=(\d+)\s+changed=(\d+)\s+unreachable=(\d+)\s+failed=(\d+)", re.M)
 
 
+COLLECTION = None  # the collection's folder, set with ARGS
+
+
+def galaxy_version():
+    with open(os.path.join(COLLECTION, "galaxy.yml")) as f:
+        return re.search(r"(?m)^version: (\S+)", f.read()).group(1)
+
+
 def board_file(board, values):
     """The fresh simulator's board 0 as a configuration file for `board`, with new values for keys."""
     with open(os.path.join(ARGS.source, "tests", "data", "tools", "sim-board0.cfg"), newline="") as f:
@@ -39,6 +48,22 @@ def board_file(board, values):
         text, count = re.subn(r"( %s += )\w+" % key, r"\g<1>" + value, text, count=1)
         assert count == 1, key
     return text
+
+
+def processes_of(program, variable, value):
+    """The processes running `program` (ruvacfg, ruvacfg.exe) whose environment has variable=value."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                argv0 = f.read().split(b"\0")[0].decode(errors="replace")
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                environ = f.read().split(b"\0")
+        except OSError:
+            continue
+        if re.split(r"[/\\]", argv0)[-1].lower() == program and ("%s=%s" % (variable, value)).encode() in environ:
+            found.append(int(pid))
+    return found
 
 
 def settings_of(board):
@@ -111,6 +136,26 @@ class SimHost(Host):
         super().change(change)
         self.start()
 
+    @contextlib.contextmanager
+    def without_driver(self):
+        self.stop()
+        try:
+            yield
+        finally:
+            self.start()
+
+    @contextlib.contextmanager
+    def stopped_simulator(self):
+        """Its simulator stopped (it answers nothing); the playbook's options for that."""
+        os.kill(self.pid, signal.SIGSTOP)
+        try:
+            yield []
+        finally:
+            os.kill(self.pid, signal.SIGCONT)
+
+    def ruvacfg_running(self):
+        return processes_of("ruvacfg", "XDG_RUNTIME_DIR", self.runtime)
+
 
 class WineHost(Host):
     """A Windows host: a Wine prefix of its own, a copy of the prepared one, where the installer installs
@@ -124,30 +169,75 @@ class WineHost(Host):
         self.environment = {"RUVA2_SIMULATOR": "Z:" + self.state.replace("/", "\\")}  # Wine's Z: is /
 
     def start(self):
-        """Copies the prepared prefix (the Windows system's files, which nothing here writes to, as hard
-        links; the rest, registry and settings, as copies), starts its Wine server, which stays until 30 s
-        after the host's last command, and the installer, silently."""
-        def link_or_copy(source, target):
-            if os.path.relpath(source, template).startswith("drive_c/windows/") and not source.endswith(".ini"):
-                os.link(source, target)
-            else:
-                shutil.copy2(source, target)
-        template = wine_prefix()
-        shutil.copytree(template, self.prefix, symlinks=True, copy_function=link_or_copy)
-        subprocess.run(["wineserver", "-p30"], env=self.wine_env, check=True)
-        return subprocess.Popen(["wine", ARGS.setup, "/S"] + INSTALL_FOLDERS.get(self.name, []), env=self.wine_env)
+        """The host's prefix made, its Wine server started (it stays until 30 s after the host's last
+        command), and the installer, silently."""
+        return install_in_prefix(self.prefix, wine_prefix(), INSTALL_FOLDERS.get(self.name, []))
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.wine_env)
         subprocess.run(["wineserver", "-w"], env=self.wine_env)
 
+    @contextlib.contextmanager
+    def without_driver(self):
+        """A folder where the simulated boards' state belongs: they cannot be used (Error #52)."""
+        os.rename(self.state, self.state + ".away")
+        os.mkdir(self.state)
+        try:
+            yield
+        finally:
+            os.rmdir(self.state)
+            os.rename(self.state + ".away", self.state)
 
-def wine_prefix():
-    """The prepared Wine prefix, made once and kept in the work folder."""
-    prefix = os.path.join(ARGS.work, "wineprefix")
+    @contextlib.contextmanager
+    def stopped_simulator(self):
+        """The board device of the stand-in driver, served by a ruva2-sim.exe that is stopped (it answers
+        nothing), without RUVA2_SIMULATOR: the host for the while a 32-bit Windows (where the 32-bit
+        stand-in installs) in a prefix of its own; the playbook's options for that."""
+        prefix, log = os.path.join(self.dir, "prefix32"), os.path.join(self.dir, "standin.log")
+        env = dict(self.wine_env, WINEPREFIX=prefix)
+        install_in_prefix(prefix, wine_prefix("win32")).wait(timeout=300)
+        with open(log, "w") as out:
+            for command in ([ARGS.sim, "--install-driver"], [ARGS.sim, "--state", "Z:" + self.state.replace("/", "\\")
+                                                             + ".standin.json"]):
+                subprocess.run(["wine"] + command, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                               stderr=subprocess.STDOUT, timeout=120)
+        served = processes_of("ruva2-sim.exe", "WINEPREFIX", prefix)
+        assert served, open(log).read()
+        for pid in served:
+            os.kill(pid, signal.SIGSTOP)
+        self.ruvacfg_running = lambda: processes_of("ruvacfg.exe", "WINEPREFIX", prefix)
+        try:
+            yield ["-e", json.dumps({"ruva2_environment": {}, "ansible_wine_prefix": prefix})]
+        finally:
+            for pid in served:
+                os.kill(pid, signal.SIGCONT)
+            subprocess.run(["wineserver", "-k"], env=env)
+
+
+def install_in_prefix(prefix, template, folder=()):
+    """Copies the prepared prefix `template` (the Windows system's files, which nothing here writes to, as
+    hard links; the rest, registry and settings, as copies), starts its Wine server, which stays until
+    30 s after the last command, and the installer, silently: its process."""
+    def link_or_copy(source, target):
+        if os.path.relpath(source, template).startswith("drive_c/windows/") and not source.endswith(".ini"):
+            os.link(source, target)
+        else:
+            shutil.copy2(source, target)
+    shutil.copytree(template, prefix, symlinks=True, copy_function=link_or_copy)
+    env = dict(os.environ, WINEPREFIX=prefix)
+    subprocess.run(["wineserver", "-p30"], env=env, check=True)
+    return subprocess.Popen(["wine", ARGS.setup, "/S"] + list(folder), env=env)
+
+
+def wine_prefix(arch=None):
+    """The prepared Wine prefix (of Wine's default architecture, else `arch`), made once and kept in the
+    work folder."""
+    prefix = os.path.join(ARGS.work, "wineprefix" + (arch or ""))
     if not os.path.exists(os.path.join(prefix, "ready")):
         shutil.rmtree(prefix, ignore_errors=True)
         env = dict(os.environ, WINEPREFIX=prefix, WINEDLLOVERRIDES="mscoree,mshtml=")  # no .NET, no browser
+        if arch:
+            env["WINEARCH"] = arch
         subprocess.run(["wine", "wineboot", "-i"], env=env, check=True, capture_output=True, timeout=300)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=60)
         open(os.path.join(prefix, "ready"), "w").close()
@@ -223,8 +313,22 @@ class Fleet:
         settings = ["-e", "board=1", "-e", "config=" + config, "-e", "backup=true", "-e", "backup_dir=" + backups]
         every = lambda changed: {name: {"changed": changed, "failed": 0} for name in HOSTS}
 
-        # Check mode reports the change, shows the changed lines and writes nothing.
+        # A fault in the file is found once, before any host is touched, on the control node where it has
+        # ruvacfg, else on each host; the error names the file as given, and its line.
+        bad = self.write("site.cfg", board_file(1, {"TransmitLineCode": "HDB4"}))
         before = self.states()
+        run, recap = self.playbook(apply, "-vvv", "-e", "board=1", "-e", "config=" + bad)
+        self.assertEqual(recap, {name: {"changed": 0, "failed": 1} for name in HOSTS}, run.stdout + run.stderr)
+        self.assertNotIn("An exception occurred", run.stdout)
+        if shutil.which("ruvacfg", path=self.env["PATH"]):
+            self.assertEqual(run.stdout.count('"msg": "%s:31: syntax error"' % bad), 3, run.stdout)
+            self.assertNotIn("EXEC", run.stdout)
+        else:
+            self.assertEqual(run.stdout.count('"msg": "board 1: Error near line 31: syntax error (in Configuration File '
+                                              '%s)"' % bad), 3, run.stdout)
+        self.assertEqual(self.states(), before)
+
+        # Check mode reports the change, shows the changed lines and writes nothing.
         run, recap = self.playbook(apply, "--check", "--diff", *settings)
         self.assertEqual(recap, every(1), run.stdout + run.stderr)
         self.assertEqual(self.states(), before)
@@ -253,23 +357,33 @@ class Fleet:
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertEqual(settings_of(self.hosts["pc1"].board(1)), ("INTERNAL", "0x9000", "ESF"))
 
+        # One fixed backup file name for every host: no backup replaces another.
+        fixed = os.path.join(self.root, "fixed")
+        run, recap = self.playbook(apply, "-e", "board=0", "-e", "config=" + self.write("li0.cfg", board_file(
+            0, {"ClockSource": "LI0"})), "-e", "backup=true", "-e", "backup_dir=" + fixed, "-e", "backup_name=before.cfg")
+        self.assertEqual(recap, every(1), run.stdout + run.stderr)
+        self.assertEqual(sorted(os.listdir(fixed)), ["before-2.cfg", "before-3.cfg", "before.cfg"])
+
         # A board that holds a value without a word is written all the same, but its settings would not
         # load again: no backup is kept, and the warning says why.
         self.hosts["pc2"].change(lambda boards: boards[1]["Image"]["Li1"]["E1"].update(TransmitLineCode=7))
         run, recap = self.playbook(apply, "--limit", "pc2", *settings)
         self.assertEqual(recap, {"pc2": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
         self.assertRegex(" ".join((run.stdout + run.stderr).split()),  # Ansible wraps warnings
-                         r"WARNING\]: no backup: .*Transmit Line Code \(E1\)")
+                         r"WARNING\]: board 1: no backup: .*Transmit Line Code \(E1\)")
         self.assertEqual(len(os.listdir(backups)), len(files))
 
         # board_info returns every host's boards; pc1's board 1, whose board information cannot be read
         # (once), keeps the serial number that board list read; pc3's blank serial record is a warning.
         self.hosts["pc1"].change(lambda boards: boards[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))
-        self.hosts["pc3"].change(lambda boards: boards[0].update(SerialRecord={"SerialNumber": "0xFFFF"}))
+        for name in ("pc1", "pc3"):  # the same warning for each, printed for each
+            self.hosts[name].change(lambda boards: boards[0].update(SerialRecord={"SerialNumber": "0xFFFF"}))
         run, recap = self.playbook(os.path.join(ARGS.source, "tests", "ansible", "info.yml"))
         failed = {name: r["failed"] for name, r in recap.items()}
         self.assertEqual(failed, dict.fromkeys(HOSTS, 0), run.stdout + run.stderr)
         self.assertRegex(run.stdout + run.stderr, r"WARNING\]: board 0: serial record blank, restorable")
+        self.assertEqual(sorted(re.findall(r"WARNING\]: board 0: serial record blank, restorable \(host (\w+)\)",
+                                           " ".join((run.stdout + run.stderr).split()))), ["pc1", "pc3"])
         for name, host in self.hosts.items():
             with open(os.path.join(host.dir, "facts.json")) as f:
                 result = json.load(f)
@@ -284,44 +398,68 @@ class Fleet:
                 self.assertEqual(boards[1]["resources"]["host_io_window_offset"], 0x340)
                 self.assertEqual(boards[1]["revisions"]["RSC"], "1.2.3.4")
 
-        # The inventory playbook writes every host's boards into one CSV file, its folder made.
+        # The inventory playbook writes every host's boards into one CSV file, its folder made; a host
+        # without a driver has a line with the reason, and fails.
         csv = os.path.join(self.root, "reports", "boards.csv")
-        run, recap = self.playbook("ruva.ruva2.inventory", "-e", "ruva2_hosts=pcs", "-e", "ruva2_inventory=" + csv)
+        with self.hosts["pc3"].without_driver():
+            run, recap = self.playbook("ruva.ruva2.inventory", "-e", "ruva2_hosts=pcs", "-e", "ruva2_inventory=" + csv)
+        self.assertEqual({name: r["failed"] for name, r in recap.items()}, {"pc1": 0, "pc2": 0, "pc3": 1})
         with open(csv) as f:
             lines = f.read().splitlines()
-        self.assertEqual(lines[0], "host,board,serial_no,gds_id,version,revisions")
+        self.assertEqual(lines[0], "host,board,serial_no,gds_id,version,revisions,problem,error")
+        self.assertTrue(lines[1].endswith(',"serial record blank, restorable",""'), lines[1])
         self.assertEqual(lines[4], 'pc2,1,%s,0x72,9,"BAR 1.0; LAD 3.1; SAD 1.3; MAD 2.0; RSC 1.2.3.4; '
-                         'Bootstrap Unknown"' % SERIALS["pc2"][1])
-        self.assertEqual(len(lines), 7)
+                         'Bootstrap Unknown","",""' % SERIALS["pc2"][1])
+        self.assertRegex(lines[5], r'^pc3,,,,,,"","Error #52: ')
+        self.assertEqual(len(lines), 6)
+
+        # A time limit of one second against a simulator that answers nothing: the task fails at the limit,
+        # and ruvacfg has ended on the host.
+        host = self.hosts["pc1"]
+        with host.stopped_simulator() as options:
+            run, recap = self.playbook(apply, "--limit", "pc1", "-e", "board=1", "-e", "config=" + config,
+                                       "-e", "timeout=1", *options)
+            running = host.ruvacfg_running()
+        self.assertEqual(running, [])
+        self.assertEqual(recap, {"pc1": {"changed": 0, "failed": 1}}, run.stdout + run.stderr)
+        self.assertIn("ruvacfg did not finish within 1 seconds and was stopped", run.stdout)
 
         # The example playbook writes the file's section to boards 0 and 1. A fault injected on pc2's
         # board 0 fails pc2 alone; the others complete, and pc3's repaired serial record is a warning.
         # The audit log gets one line for each record of a changed board: pc3's repair and write are two.
         self.hosts["pc2"].change(lambda boards: boards[0].update(Faults={"WriteBoardInfo": {"Status": 7}}))
         pc2_board0 = self.hosts["pc2"].board(0)
+        # Two PCs at a time, both boards of a PC in one run; the second batch follows a first whose PCs did
+        # not fail by more than half.
         audit_log = os.path.join(self.root, "audit.jsonl")
         run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_section=1",
-                                   "-e", "ruva2_config=" + config, "-e", "ruva2_audit_log=" + audit_log)
+                                   "-e", "ruva2_config=" + config, "-e", "ruva2_serial=2",
+                                   "-e", "ruva2_max_fail_percentage=50", "-e", "ruva2_audit_log=" + audit_log)
         self.assertEqual(recap, {"pc1": {"changed": 1, "failed": 0}, "pc2": {"changed": 0, "failed": 1},
                                  "pc3": {"changed": 1, "failed": 0}}, run.stdout + run.stderr)
-        self.assertRegex(run.stdout, r"failed: \[pc2\] \(item=0\).*Error #7: Board busy")
+        self.assertEqual(run.stdout.count("TASK [Write the configuration to the boards]"), 2)
+        self.assertRegex(run.stdout, r"fatal: \[pc2\]: FAILED!.*board 0: Error #7: Board busy")
         self.assertRegex(run.stdout + run.stderr, r"WARNING\]: .*[Ss]erial")
         self.assertEqual(self.hosts["pc2"].board(0), pc2_board0)
         self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 4)  # beside the inventory
         for name in ("pc1", "pc3"):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
+        self.assertEqual(sorted(re.findall(r"WARNING\]: board 0: .*?[Ss]erial.*?\(host (\w+)\)",
+                                           " ".join((run.stdout + run.stderr).split()))), ["pc1", "pc3"])
         with open(audit_log) as f:
-            # In host order; each host's own records in the order they were made.
+            # In host order; each host's own records in the order they were made. The failed write of pc2
+            # is on record too.
             records = sorted((json.loads(line) for line in f), key=lambda r: (r["InventoryHost"], r["Board"]))
         self.assertEqual([(r["InventoryHost"], r["Board"], r["Kind"]) for r in records],
-                         [("pc1", 0, "written"), ("pc1", 1, "written"),
-                          ("pc3", 0, "repaired"), ("pc3", 0, "written")])
+                         [("pc1", 0, "repaired"), ("pc1", 0, "written"), ("pc1", 1, "written"),
+                          ("pc2", 0, "failed"), ("pc3", 0, "repaired"), ("pc3", 0, "written")])
         with open(config, "rb") as f:
             digest = hashlib.sha256(f.read()).hexdigest()
-        self.assertEqual(records[0]["File"], {"Name": "(standard input)", "Sha256": digest})
-        self.assertIn("ClockSource: INTERNAL → LI1", records[0]["Changes"])
-        self.assertEqual((records[2]["File"], records[2]["SerialNumber"]), (None, 0x1234))
+        self.assertEqual(records[1]["File"], {"Name": config, "Sha256": digest})
+        self.assertIn("ClockSource: LI0 → LI1", records[1]["Changes"])
+        self.assertEqual((records[0]["File"], records[0]["SerialNumber"]), (None, 0x1234))
+        self.assertEqual(records[3]["DriverError"]["Number"], 7)
 
 
 class FleetTest(Fleet, unittest.TestCase):
@@ -369,24 +507,51 @@ class CollectionTest(unittest.TestCase):
                               os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")],
                              env=self.env, capture_output=True, text=True, timeout=120)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertTrue(os.path.exists(os.path.join(self.root, "ruva-ruva2-2.0.0.tar.gz")))
+        self.assertTrue(os.path.exists(os.path.join(self.root, "ruva-ruva2-%s.tar.gz" % galaxy_version())))
+        # The release notes are reStructuredText without a warning.
+        import docutils.core
+        with open(os.path.join(COLLECTION, "CHANGELOG.rst")) as f:
+            docutils.core.publish_doctree(f.read(), settings_overrides={"halt_level": 2, "report_level": 2,
+                                                                         "warning_stream": sys.stderr})
+
+    def test_each_action_plugin_takes_the_options_its_documentation_gives(self):
+        """validate-modules cannot see what an action plugin takes: the options of each module's
+        documentation (its fragments merged, as ansible-doc shows them) against the plugin's."""
+        from ansible.utils.collection_loader._collection_finder import _AnsibleCollectionFinder
+        _AnsibleCollectionFinder(paths=[os.path.join(ARGS.source, "ansible")])._install()  # as Ansible loads them
+
+        def normal(options, sub):  # the plugin's options ("options" below), or the documentation's ("suboptions")
+            return {name: dict(type=o.get("type", "str"), required=o.get("required", False), default=o.get("default"),
+                               choices=o.get("choices"), elements=o.get("elements"),
+                               options=normal(o[sub], sub) if sub in o else None)
+                    for name, o in options.items()}
+        for module in ("board", "board_info"):
+            run = subprocess.run(["ansible-doc", "--json", "ruva.ruva2." + module], env=self.env, capture_output=True,
+                                 text=True, timeout=120)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            doc = json.loads(run.stdout)["ruva.ruva2." + module]["doc"]
+            plugin = __import__("ansible_collections.ruva.ruva2.plugins.action." + module, fromlist=["ARGUMENT_SPEC"])
+            self.assertEqual(normal(plugin.ARGUMENT_SPEC, "options"), normal(doc["options"], "suboptions"), module)
 
 
     def test_lint_and_offline_sanity(self):
         """ansible-lint and the parts of ansible-test sanity that need no network, run as ansible-test
         would run them where it would have to install them first."""
-        collection = os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")
+        collection = COLLECTION
         here = os.path.join(ARGS.source, "tests", "ansible")
         python = sys.executable
         sanity = os.path.join(os.path.dirname(subprocess.run(
             [python, "-c", "import ansible_test; print(ansible_test.__file__)"], capture_output=True, text=True,
             check=True).stdout.strip()), "_util", "controller", "sanity")
-        version = re.search(r"(?m)^version: (\S+)", open(os.path.join(collection, "galaxy.yml")).read()).group(1)
         validate = [python, os.path.join(sanity, "validate-modules", "validate.py"), "--format", "json", "--arg-spec",
-                    "--collection", "ansible_collections/ruva/ruva2", "--collection-version", version]
+                    "--collection", "ansible_collections/ruva/ruva2", "--collection-version", galaxy_version()]
         needs_venv = ("ansible-doc", "import", "pep8", "pylint", "runtime-metadata", "validate-modules", "yamllint")
         runs = [
-            ["ansible-lint", ".", os.path.join(here, "apply.yml"), os.path.join(here, "info.yml")],
+            # Without arguments ansible-lint finds what the collection holds (galaxy.yml, the playbooks, the
+            # plugins); given files, it lints those alone, so the test playbooks are a run of their own.
+            ["ansible-lint"],
+            ["ansible-lint", "-c", os.path.join(collection, ".ansible-lint"), "--project-dir", here,
+             os.path.join(here, "apply.yml"), os.path.join(here, "info.yml")],
             ["ansible-test", "sanity", "--local", "--python", "%d.%d" % sys.version_info[:2]]
             + [a for name in needs_venv for a in ("--skip-test", name)],
             validate + ["plugins/modules/board.py", "plugins/modules/board_info.py"],
@@ -432,11 +597,12 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", required=True)
     parser.add_argument("--ruvacfg", help="the Linux hosts' ruvacfg")
-    parser.add_argument("--sim", help="the Linux hosts' ruva2-sim")
+    parser.add_argument("--sim", help="the Linux hosts' ruva2-sim, or the Windows hosts' ruva2-sim.exe")
     parser.add_argument("--setup", help="the Windows hosts' installer")
     parser.add_argument("--launcher", help="cmdline.exe, which runs the Wine connection's command lines")
     parser.add_argument("--work", help="the folder for the Windows hosts and the prepared Wine prefix")
     ARGS, rest = parser.parse_known_args()
+    COLLECTION = os.path.join(ARGS.source, "ansible", "ansible_collections", "ruva", "ruva2")
     if shutil.which("ansible-playbook") is None:
         sys.exit("ansible-playbook is not installed (scripts/deps installs ansible-core)")
     with open(shutil.which("ansible-playbook")) as f:  # the tests run in the Python that runs Ansible

@@ -331,6 +331,23 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(unattached["Equal"], nullptr);
     EXPECT_EQ(unattached["DriverResult"], 63);
     EXPECT_EQ(json({"board", "write", "0", file, "--json"}, 1)["Outcome"], "FileFailed");
+
+    // Several boards from one reading of the file: a result per board, each with its own messages;
+    // one board's failure leaves the next written.
+    sim->Stop();
+    sim->WriteState(
+        R"({"Boards": [{"Faults": {"SetClockLi1": {"Status": 7}}}, {}], "ErrorTexts": {"7": "Board busy"}})");
+    ASSERT_TRUE(sim->Start());
+    const ToolRun both = Ruvacfg({"board", "write", "0,1", file, "--section", "1", "--json"});
+    EXPECT_EQ(both.Code, 1);
+    EXPECT_EQ(both.Err, "error: board 0: Error #7: Board busy\nnote: board 1: " + Written.substr(6));
+    const auto boards = nlohmann::json::parse(both.Out)["Boards"];
+    ASSERT_EQ(boards.size(), 2u);
+    EXPECT_EQ(boards[0]["Outcome"], "DriverError");
+    EXPECT_EQ(boards[0]["Messages"].size(), 1u);
+    EXPECT_EQ(boards[1]["Outcome"], "Written");
+    EXPECT_EQ(boards[1]["Messages"][0]["Text"], Written.substr(6, Written.size() - 7));
+    EXPECT_EQ(Board(1)["Clock"], "LI1");
 }
 
 TEST_F(BoardCommandsTest, ListNamesEachBoardsStateAndChangesNothing) {
@@ -453,10 +470,14 @@ TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredC
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const std::string state = sim->StateText();
     const ToolRun busy = Ruvacfg({"board", "write", "0", files2[0]});
+    // The time limit ends that wait, with a status of its own.
+    const ToolRun late = Ruvacfg({"--timeout", "1", "board", "write", "0", files2[0]});
     ::close(held);
     EXPECT_EQ(busy.Code, 1);
     EXPECT_EQ(busy.Err, "error: Board 0 is in use by another program, which did not let go of it within 5 "
                         "seconds. Nothing was done: try again once it has finished.\n");
+    EXPECT_EQ(late.Code, 124);
+    EXPECT_EQ(late.Err, "error: the time limit of 1 second (--timeout) ran out\n");
     EXPECT_EQ(sim->StateText(), state);
 }
 

@@ -80,6 +80,16 @@ TEST(RuvacfgTest, TheFileDashIsTheStandardInput) {
     EXPECT_EQ(out.str(), Ruvacfg({"show", file, "--board", "0"}).Out);
     EXPECT_EQ(RunRuvacfg(std::vector<std::string>{"check", "-"}, bad, badOut, badErr), 1);
     EXPECT_THAT(badErr.str(), StartsWith("(standard input):2: "));
+    // --file-name names the file in messages.
+    bad.clear();
+    bad.seekg(0);
+    std::ostringstream namedOut, namedErr;
+    EXPECT_EQ(RunRuvacfg(std::vector<std::string>{"check", "-", "--file-name", "site.cfg"}, bad, namedOut,
+                         namedErr),
+              1);
+    EXPECT_THAT(namedErr.str(), StartsWith("site.cfg:2: "));
+    EXPECT_THAT(Ruvacfg({"check", Data("malformed/sabits-range.cfg"), "--file-name", "x.cfg"}).Err,
+                StartsWith("x.cfg:14: "));
 }
 
 TEST(RuvacfgTest, UsageErrorsExitTwo) {

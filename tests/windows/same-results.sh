@@ -44,6 +44,7 @@ rows+=(
     "fresh board write 1 $file --section 0 --dry-run" "fresh board write 0 $file --dry-run --json"
     "fresh board diff 0 $file" "fresh board diff 1 $file --section 0 --json"
     "refused-clock board write 0 $file" "refused-clock board write 0 $file --json"
+    "refused-clock board write 0,1 $file --section 0 --json" "refused-clock board write 1,0 $file --section 0"
     "blank-serial board list" "blank-serial board list --json" "blank-serial board read 0"
     "blank-serial board write 0 $file --json"
     "short-reply board list" "short-reply board info 0 --json" "short-reply board read 0"

@@ -1,24 +1,28 @@
 # Copyright: RuvasetW developers
 # GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
-# ruva.ruva2.board: writes a configuration to a board of the host with `ruvacfg board write --json`,
-# the configuration read on the control node and handed to ruvacfg on its standard input.
+# ruva.ruva2.board: writes a configuration to one or several boards of the host with one
+# `ruvacfg board write N[,N...] --json`, the configuration read and checked on the control node and
+# handed to ruvacfg on its standard input.
 
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
+import errno
 import os
+import tempfile
 import time
 
 from ansible.errors import AnsibleActionFail, AnsibleError
 from ansible.module_utils.common.text.converters import to_bytes, to_text
-from ansible.plugins.action import ActionBase
 from ansible_collections.ruva.ruva2.plugins.plugin_utils.audit import audit_of
 from ansible_collections.ruva.ruva2.plugins.plugin_utils.ruvacfg import (
-    CLOSING_MESSAGES, COMMON_OPTIONS, STDIN, Ruvacfg, last_error_line)
+    CLOSING_MESSAGES, COMMON_OPTIONS, STDIN, Ruvacfg, RuvacfgAction, control_node_check, last_error_line, on_host)
 
+BOARDS = [0, 1, 2, 3]
 ARGUMENT_SPEC = dict(
-    board=dict(type="int", required=True, choices=[0, 1, 2, 3]),
+    board=dict(type="int", choices=BOARDS),
+    boards=dict(type="list", elements="int", choices=BOARDS),
     src=dict(type="str"),
     content=dict(type="str"),
     remote_src=dict(type="bool", default=False),
@@ -34,42 +38,101 @@ def settings_text(text):
     return text.replace("\r\n", "\n")
 
 
-class ActionModule(ActionBase):
-    TRANSFERS_FILES = False
+def save_backup(folder, name, text):
+    """Writes `text` as a new file `name` in `folder` (made when missing), never over another: a temporary
+    file in the folder, then linked under the name; a name that is taken gets -2, -3 ... before its
+    extension. The path it got."""
+    os.makedirs(folder, exist_ok=True)
+    stem, extension = os.path.splitext(name)
+    fd, temporary = tempfile.mkstemp(dir=folder, prefix=".%s." % name, suffix=".tmp")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            f.write(to_bytes(text))
+            f.flush()
+            os.fsync(f.fileno())
+        for number in range(1, 1000):
+            path = os.path.join(folder, name if number == 1 else "%s-%d%s" % (stem, number, extension))
+            try:
+                os.link(temporary, path)
+                return path
+            except OSError as e:
+                if e.errno != errno.EEXIST:
+                    raise
+        raise OSError(errno.EEXIST, "%s and 998 more names like it are taken" % name)
+    finally:
+        os.unlink(temporary)
 
-    def run(self, tmp=None, task_vars=None):
-        result = super(ActionModule, self).run(tmp, task_vars)
-        del tmp
-        _, args = self.validate_argument_spec(ARGUMENT_SPEC, mutually_exclusive=[("src", "content")],
-                                              required_one_of=[("src", "content")],
+
+class ActionModule(RuvacfgAction):
+
+    def run_ruvacfg(self, result, task_vars):
+        _, args = self.validate_argument_spec(ARGUMENT_SPEC, mutually_exclusive=[("src", "content"), ("board", "boards")],
+                                              required_one_of=[("src", "content"), ("board", "boards")],
                                               required_if=[("remote_src", True, ("src",))])
-        board = args["board"]
+        several = args["boards"] is not None
+        boards = args["boards"] if several else [args["board"]]
+        if not boards or len(set(boards)) != len(boards):
+            raise AnsibleActionFail("boards must name each board once, and at least one")
+        sections = boards if args["section"] == "board" else [int(args["section"])]
         if args["remote_src"]:
             path, data, shown = args["src"], None, args["src"]
-        elif args["content"] is not None:
-            path, data, shown = STDIN, to_bytes(args["content"]), "content"
         else:
-            try:
-                local = self._find_needle("files", args["src"])
-            except AnsibleError as e:
-                raise AnsibleActionFail(to_text(e))
-            with open(local, "rb") as f:
-                path, data, shown = STDIN, f.read(), args["src"]
+            if args["content"] is not None:
+                data, shown = to_bytes(args["content"]), "content"
+            else:
+                try:
+                    local = self._find_needle("files", args["src"])
+                except AnsibleError as e:
+                    raise AnsibleActionFail(to_text(e))
+                with open(local, "rb") as f:
+                    data, shown = f.read(), args["src"]
+            path = STDIN
+            error = control_node_check(data, shown, sections)
+            if error:
+                raise AnsibleActionFail(error)
 
-        cmd = ["board", "write", str(board), path, "--json"]
+        cmd = ["board", "write", ",".join(map(str, boards)), path, "--json"]
+        if path == STDIN:
+            cmd += ["--file-name", shown]
         if args["section"] != "board":
             cmd += ["--section", args["section"]]
         if self._task.check_mode:
             cmd.append("--dry-run")
         ruvacfg = Ruvacfg(self, task_vars, args["ruvacfg"], args["timeout"])
         rc, report, err = ruvacfg.run_json(cmd, data)
-        if report is None:
+        reports = report.get("Boards") if report is not None and several and len(boards) > 1 else [report]
+        if report is None or not isinstance(reports, list) or len(reports) != len(boards):
             raise AnsibleActionFail(last_error_line(err) or "ruvacfg printed no result", result=dict(rc=rc, stderr=err))
 
-        failed = rc != 0 or bool(report.get("Failed"))
-        error = report.get("Error") or last_error_line(err) or "ruvacfg board write failed"
+        # One board's failure is its own; ruvacfg's exit status speaks for a single board.
+        alone = None if several else (rc != 0, last_error_line(err))
+        results = [self._board_result(r, board, shown, args, task_vars, alone) for r, board in zip(reports, boards)]
+        warnings = [on_host(task_vars, w) for r in results for w in r.pop("warnings")]
+        diffs = [r.pop("diff") for r in results if "diff" in r]
+        failed = [r for r in results if r.get("failed")]
+        if several:
+            result.update(changed=any(r["changed"] for r in results), boards=results)
+            if failed:
+                result.update(failed=True, rc=rc, msg="; ".join(r["msg"] for r in failed))
+            if diffs:
+                result["diff"] = diffs
+        else:
+            result.update(results[0])
+            if result.get("failed"):
+                result["rc"] = rc
+            if diffs:
+                result["diff"] = diffs[0]
+        if warnings:
+            result["warnings"] = warnings
+
+    def _board_result(self, report, board, shown, args, task_vars, alone):
+        """One board's result from its part of ruvacfg's report, with its warnings (named by board) and
+        its diff; its backup saved. `alone`: for the only board of a run, whether ruvacfg failed and
+        its last error line."""
+        failed = bool(report.get("Failed")) or bool(alone and alone[0])
         messages = [dict(kind=m.get("Kind"), text=m.get("Text")) for m in report.get("Messages") or []]
-        result.update(
+        error = report.get("Error") or (alone and alone[1]) or "ruvacfg board write failed"
+        result = dict(
             changed=bool(report.get("Changed")),
             board=report.get("Board", board),
             section=report.get("Section"),
@@ -85,33 +148,31 @@ class ActionModule(ActionBase):
         problems = [p for p in (report.get("BeforeProblem"), report.get("AfterProblem")) if p]
         wants_backup = args["backup"] and result["changed"] and not self._task.check_mode
         if wants_backup and before is None:
-            warnings.append("no backup: %s; board %d was written without one"
-                            % (report.get("BeforeProblem") or "the board's settings could not be read", board))
+            warnings.append("no backup: %s; the board was written without one"
+                            % (report.get("BeforeProblem") or "the board's settings could not be read"))
         if self._task.diff and problems:
             warnings.append("no diff: %s" % "; ".join(problems))
-        if warnings:
-            result["warnings"] = warnings
         if self._task.diff and before is not None and after is not None:
             result["diff"] = dict(before=settings_text(before), after=settings_text(after),
                                   before_header="board %d" % board, after_header=shown)
         if wants_backup and before is not None:
             try:
-                result["backup_path"] = self._save_backup(before, board, args["backup_options"] or {}, task_vars)
+                result.update(self._save_backup(before, board, args["backup_options"] or {}, task_vars))
             except OSError as e:
                 failed, error = True, "the board was written, but its backup could not be saved: %s" % e
+        result["warnings"] = ["board %d: %s" % (board, w) for w in warnings]
         if failed:
-            result.update(failed=True, msg=error, rc=rc)
+            result.update(failed=True, msg="board %d: %s" % (board, error))
             if report.get("DriverResult") is not None:
                 result["driver_result"] = report["DriverResult"]
         return result
 
     def _save_backup(self, text, board, options, task_vars):
-        """The board's settings before the write as a configuration file on the control node."""
+        """The board's settings before the write as a new configuration file on the control node: its
+        path, and the date and time it was taken."""
+        now = time.localtime()
+        date, clock = time.strftime("%Y-%m-%d", now), time.strftime("%H:%M:%S", now)
         folder = options.get("dir_path") or os.path.join(self._loader.get_basedir(), "backup")
-        name = options.get("filename") or "%s_board%d.%s.cfg" % (
-            task_vars.get("inventory_hostname", "host"), board, time.strftime("%Y-%m-%d@%H:%M:%S"))
-        path = os.path.join(folder, name)
-        os.makedirs(folder, exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(to_bytes(text))
-        return path
+        name = options.get("filename") or "%s_board%d.%s@%s.cfg" % (
+            task_vars.get("inventory_hostname", "host"), board, date, clock)
+        return dict(backup_path=save_backup(folder, name, text), date=date, time=clock)

@@ -8,9 +8,8 @@ from __future__ import absolute_import, division, print_function
 __metaclass__ = type
 
 from ansible.errors import AnsibleActionFail
-from ansible.plugins.action import ActionBase
 from ansible_collections.ruva.ruva2.plugins.plugin_utils.ruvacfg import (
-    COMMON_OPTIONS, Ruvacfg, last_error_line, snake_case)
+    COMMON_OPTIONS, Ruvacfg, RuvacfgAction, last_error_line, on_host, snake_case)
 
 ARGUMENT_SPEC = dict(set_facts=dict(type="bool", default=False), **COMMON_OPTIONS)
 SHARED = ("Irq", "IoBaseAddress", "NumberOfBoards", "InfoBufferSize")
@@ -37,12 +36,9 @@ def listed_board(entry):
     )
 
 
-class ActionModule(ActionBase):
-    TRANSFERS_FILES = False
+class ActionModule(RuvacfgAction):
 
-    def run(self, tmp=None, task_vars=None):
-        result = super(ActionModule, self).run(tmp, task_vars)
-        del tmp
+    def run_ruvacfg(self, result, task_vars):
         _, args = self.validate_argument_spec(ARGUMENT_SPEC)
         ruvacfg = Ruvacfg(self, task_vars, args["ruvacfg"], args["timeout"])
         rc, survey, err = ruvacfg.run_json(["board", "list", "--json"])
@@ -70,5 +66,4 @@ class ActionModule(ActionBase):
         if args["set_facts"]:
             result["ansible_facts"] = dict(ruva2=ruva2)
         if warnings:
-            result["warnings"] = warnings
-        return result
+            result["warnings"] = [on_host(task_vars, w) for w in warnings]

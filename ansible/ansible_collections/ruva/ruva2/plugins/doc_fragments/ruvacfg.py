@@ -15,20 +15,23 @@ options:
     description:
       - The ruvacfg program on the host. By default C(ruvacfg) on the PATH of a POSIX host; on a Windows
         host the C(ruvacfg.exe) in the folder that the installer's uninstall entry names, else in
-        C(%ProgramFiles(x86)%\RuvasetW) or C(%ProgramFiles%\RuvasetW).
+        C(%ProgramFiles(x86)%\RuvasetW) or C(%ProgramFiles%\RuvasetW), looked up once per host for
+        the play.
     type: str
   timeout:
     description:
       - The longest each ruvacfg run may take, in seconds; the task fails when it takes longer. C(0)
         waits without limit.
-      - On a POSIX host that has C(timeout) (coreutils, BusyBox) ruvacfg is stopped there at the limit;
-        a board transfer under way is finished or rolled back first (ruvacfg is killed if that takes
-        more than 10 seconds). On a Windows host, where C(cmd) has no way to stop a program after a
-        time, only the control node stops waiting, and ruvacfg may still run on the host.
+      - C(ruvacfg) keeps the limit itself on every host (its option C(--timeout)). At the limit it
+        finishes or rolls back a board transfer under way, lets go of the board and ends, so nothing
+        stays running, on Windows hosts too. On a POSIX host that has C(timeout) (coreutils, BusyBox),
+        that stops it too, and kills it if a transfer takes more than 10 seconds longer. The control
+        node waits 20 seconds more for that before it gives up.
     type: int
     default: 60
 requirements:
-  - ruvacfg on the managed host, and the Ruva-2 driver (or ruva2-sim) it talks to
+  - ruvacfg on the managed host, one that has the options C(--timeout) and C(--file-name) and writes several
+    boards in one run (collection 2.1.0 on), and the Ruva-2 driver (or ruva2-sim) it talks to
 notes:
   - An action plugin; the managed host needs no Python and no PowerShell modules.
   - C(ruvacfg) runs through the connection's own shell, a POSIX shell or, on Windows, C(cmd) or

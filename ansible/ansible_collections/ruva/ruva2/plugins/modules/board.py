@@ -11,15 +11,21 @@ __metaclass__ = type
 DOCUMENTATION = r"""
 ---
 module: board
-short_description: Write a Ruva-2 configuration to a board of a Linux or Windows host
+short_description: Write a Ruva-2 configuration to boards of a Linux or Windows host
 description:
   - Writes the settings of one section of a Ruva-2 configuration (C(.cfg)) to a board of the managed
     host, as the board page's "Save -->" does, by running C(ruvacfg board write --json) there. The
     board is checked first, only what differs is written, and the configuration data is read back to
     verify it.
+  - I(boards) writes several boards of the host in one C(ruvacfg) run, one after another, each under
+    its own lock, and returns a result per board; a board that fails leaves the others to be written.
   - The configuration comes from the control node (I(src) or I(content)) and reaches C(ruvacfg) on its
     standard input; nothing is copied to the host. With I(remote_src) C(ruvacfg) reads a file already
     on the host.
+  - Where the control node has C(ruvacfg) on its PATH, the configuration is checked there once for the
+    run of the playbook, before any host is touched (each of the sections to be written); a faulty one
+    fails every host with the error naming the file as given, for example C(site.cfg:31 syntax error). Without
+    it, C(ruvacfg) on each host finds the fault, and its message names the file so too.
   - Reports a change only when something was written to the board; a board that already holds the
     settings stays untouched ("The Configuration Data remains the same"). A failed write reports a
     change when a write was sent, even one that the driver refused.
@@ -27,18 +33,27 @@ description:
     is what the real run would then report.
   - In diff mode the board's settings before and after are shown as configuration file text.
   - Every message the board gives (a repaired serial record, a stored configuration of an old version)
-    is shown as a warning.
-  - Fails the host with ruvacfg's message when the configuration, the board check, a driver request or
-    the read-back fails; the other hosts go on.
+    is shown as a warning that begins with the board and ends with the host, for example
+    "board 0 - The board had a corrupt Serial Number scheme ... (host pc1)" with a colon after the board.
+  - Fails the host with ruvacfg's message, naming the board, when the configuration, the board check, a
+    driver request or the read-back fails; the other hosts go on.
 version_added: 1.0.0
 author: RuvasetW developers (!UNKNOWN)
 extends_documentation_fragment:
   - ruva.ruva2.ruvacfg
 options:
   board:
-    description: The board to write, 0 to 3.
+    description:
+      - The board to write, 0 to 3.
+      - Exactly one of I(board) and I(boards) is required.
     type: int
-    required: true
+    choices: [0, 1, 2, 3]
+  boards:
+    description:
+      - The boards to write, each once, in one C(ruvacfg) run; the result then has a result per board
+        in I(boards).
+    type: list
+    elements: int
     choices: [0, 1, 2, 3]
   src:
     description:
@@ -70,6 +85,10 @@ options:
       - When the board's settings cannot be read, or cannot be written as a configuration file that
         would load again (a stored value without a word), no backup is saved, the write goes on, and a
         warning says so, naming why.
+      - A backup never replaces a file. It is written to a temporary file in the folder and then given
+        its name; a name that is taken (the file exists, or another host or board of the run took it
+        first, as a fixed I(backup_options.filename) on several hosts does) is made unique by adding
+        C(-2), C(-3) ... before its extension. I(backup_path) returns the name it got.
     type: bool
     default: false
   backup_options:
@@ -82,6 +101,7 @@ options:
       filename:
         description:
           - The file's name. By default C(<inventory_hostname>_board<board>.<date>@<time>.cfg).
+          - A name that is taken is made unique (see I(backup)).
         type: str
 attributes:
   check_mode:
@@ -99,11 +119,10 @@ attributes:
 EXAMPLES = r"""
 - name: Write the site's configuration (files/site.cfg on the control node) to boards 0 and 1, from its section for board 0
   ruva.ruva2.board:
-    board: "{{ item }}"
+    boards: [0, 1]
     src: site.cfg
     section: "0"
     backup: true
-  loop: [0, 1]
 
 - name: See what the file would change on board 1, without writing
   ruva.ruva2.board:
@@ -127,26 +146,36 @@ EXAMPLES = r"""
 RETURN = r"""
 board:
   description: The board written to.
-  returned: always
+  returned: with I(board)
   type: int
   sample: 1
+boards:
+  description:
+    - A result per board, in the order of I(boards), each with the keys that a task with I(board) returns
+      (I(board), I(section), I(changed), I(outcome), I(writes), I(messages), I(backup_path), I(date),
+      I(time), I(driver_result)), and I(failed) and I(msg) for a board that failed.
+  returned: with I(boards)
+  type: list
+  elements: dict
+  sample: [{"board": 0, "section": 0, "changed": false, "outcome": "Unchanged", "writes": [], "messages": []}]
 section:
   description: The configuration's section that was written.
-  returned: always
+  returned: with I(board)
   type: int
   sample: 0
 outcome:
   description:
     - What the write came to. C(Written), C(Unchanged) or, in check mode, C(WouldWrite) on success;
-      C(FileFailed), C(BoardUnavailable), C(CheckFailed), C(DriverError) or C(VerifyFailed) on failure.
-  returned: always
+      C(FileFailed), C(BoardUnavailable), C(CheckFailed), C(DriverError), C(VerifyFailed) or C(Busy) on
+      failure.
+  returned: with I(board)
   type: str
   sample: Written
 writes:
   description:
     - The driver requests sent to the board (in check mode, that would be sent), in order; after a
       failure the last is the one that failed.
-  returned: always
+  returned: with I(board)
   type: list
   elements: dict
   contains:
@@ -160,7 +189,7 @@ writes:
            {"request": "WriteStoredConfig", "text": "configuration data: 134 bytes, version 9"}]
 messages:
   description: ruvacfg's messages (the board check's notes, the closing message, errors).
-  returned: always
+  returned: with I(board)
   type: list
   elements: dict
   contains:
@@ -194,9 +223,19 @@ audit:
             "File": {"Name": "(standard input)", "Sha256": "84e1ee57098db3cd3e1d00cae6661bba83f8e6dd0f4f620fa48beff2e976bd6e"},
             "Source": "file", "Kind": "written", "Changes": ["ClockSource: INTERNAL → LI1"],
             "Outcome": "Written", "DriverError": null}]
+date:
+  description: The date of the backup, on the control node.
+  returned: when I(backup_path) is
+  type: str
+  sample: "2024-05-02"
+time:
+  description: The time of the backup, on the control node.
+  returned: when I(backup_path) is
+  type: str
+  sample: "10:41:07"
 driver_result:
   description: The result of the driver request that failed.
-  returned: on failure, when a driver request failed
+  returned: with I(board), on failure, when a driver request failed
   type: int
   sample: 7
 """

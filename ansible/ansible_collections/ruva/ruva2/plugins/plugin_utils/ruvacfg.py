@@ -1,23 +1,32 @@
 # Copyright: RuvasetW developers
 # GNU General Public License v3.0+ (see LICENSE or https://www.gnu.org/licenses/gpl-3.0.txt)
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
-# (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows, a time limit (kept
-# on a POSIX host by its `timeout`, else by the control node alone), and ruvacfg's JSON read on the
-# control node. The configuration goes to ruvacfg on its standard input (the file "-"); under
-# PowerShell, which re-encodes what it pipes to a program, in a temporary file.
+# (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows (located once per host
+# and play), a time limit that ruvacfg keeps itself on every host (--timeout; on a POSIX host `timeout`
+# stands behind it), and ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on
+# its standard input (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a
+# temporary file.
 
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
 import base64
+import fcntl
+import hashlib
 import json
+import os
 import re
 import shlex
+import shutil
+import subprocess
+import tempfile
 import threading
 
+from ansible import constants as C
 from ansible.errors import AnsibleActionFail
-from ansible.module_utils.common.text.converters import to_text
+from ansible.module_utils.common.text.converters import to_bytes, to_text
+from ansible.plugins.action import ActionBase
 from ansible.utils.collection_loader import resource_from_fqcr
 
 # Where the installer records its folder: the 32-bit view first (the program is 32-bit), then the native one.
@@ -34,10 +43,11 @@ CLOSING_MESSAGES = (
     "The Configuration Data remains the same. Action ignored.",
 )
 STDIN = "-"
-# What a ruvacfg stopped at its time limit on a POSIX host has to finish or roll back a board transfer
-# (it holds off the stop meanwhile) before it is killed. The control node waits for that, twice.
+# What a ruvacfg at its time limit has to finish or roll back a board transfer before it ends (on a POSIX
+# host `timeout` kills it then). The control node waits for that, twice.
 STOP_GRACE = 10
-# The exit status of `timeout` for a command it stopped: ended by SIGTERM, or killed after the grace.
+# The exit status of ruvacfg at its time limit (and of `timeout` for a command it stopped), and of one
+# that `timeout` killed after the grace.
 STOPPED = (124, 128 + 9)
 
 COMMON_OPTIONS = dict(
@@ -141,6 +151,80 @@ def snake_case(name):
     return re.sub(r"([a-z0-9])([A-Z])", r"\1_\2", name).lower()
 
 
+def remembered(kind, key, compute):
+    """compute(), a JSON value, once per key for the run of Ansible: its workers (one per host and task)
+    share its temporary folder on the control node, and the first to ask computes while the others
+    wait. An exception leaves nothing remembered."""
+    folder = os.path.join(C.DEFAULT_LOCAL_TMP, "ruva2-" + kind)
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, hashlib.sha256(to_bytes(key)).hexdigest())
+    with open(path + ".lock", "ab") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            with open(path) as f:
+                return json.load(f)["value"]
+        except (OSError, ValueError, KeyError):
+            pass
+        value = compute()
+        fd, temporary = tempfile.mkstemp(dir=folder)
+        with os.fdopen(fd, "w") as f:
+            json.dump({"value": value}, f)
+        os.replace(temporary, path)
+        return value
+
+
+def play_id(task):
+    """What tells the task's play from the run's other plays."""
+    while task is not None:
+        play = getattr(task, "_play", None)
+        if play is not None:
+            return play._uuid
+        task = getattr(task, "_parent", None)
+    return ""
+
+
+def on_host(task_vars, text):
+    """A warning made distinct per host: Ansible prints a warning that it has printed already only once."""
+    return "%s (host %s)" % (text, task_vars.get("inventory_hostname", "?"))
+
+
+def control_node_check(data, name, sections):
+    """The configuration checked once for the run on the control node with its ruvacfg, for each of the
+    sections to be written: None when it is sound or there is no ruvacfg here, else ruvacfg's message
+    naming `name` (site.cfg:31: ...)."""
+    program = shutil.which("ruvacfg")
+    if program is None:
+        return None
+
+    def check():
+        for section in sorted(set(sections)):
+            run = subprocess.run([program, "check", STDIN, "--file-name", name, "--board", str(section)],
+                                 input=data, capture_output=True, timeout=60)
+            if run.returncode == 2:  # a ruvacfg without --file-name: the hosts' will check
+                return None
+            if run.returncode != 0:
+                return last_error_line(run.stderr) or "ruvacfg check failed"
+        return None
+    key = "\0".join([program, name, ",".join(map(str, sorted(set(sections)))), hashlib.sha256(data).hexdigest()])
+    return remembered("check", key, check)
+
+
+class RuvacfgAction(ActionBase):
+    """An action plugin that runs ruvacfg: its failures are the task's result, without the traceback
+    of an exception that nobody raised."""
+    TRANSFERS_FILES = False
+
+    def run(self, tmp=None, task_vars=None):
+        result = super(RuvacfgAction, self).run(tmp, task_vars)
+        del tmp
+        try:
+            self.run_ruvacfg(result, task_vars)
+        except AnsibleActionFail as e:
+            result.update(e.result)
+            result.pop("exception", None)
+        return result
+
+
 class Ruvacfg:
     """ruvacfg on the host of one task."""
 
@@ -152,6 +236,8 @@ class Ruvacfg:
         self.env = dict((k, to_text(v)) for k, v in env.items())
         self.timeout = timeout
         self.program = program or ("ruvacfg" if self.shell == "sh" else None)
+        # Where ruvacfg.exe is on this host stays so for the play.
+        self.host_key = "\0".join([play_id(action._task), task_vars.get("inventory_hostname", ""), self.shell])
 
     def _execute(self, cmd, data):
         def run():
@@ -171,10 +257,10 @@ class Ruvacfg:
 
         worker = threading.Thread(target=target, daemon=True)
         worker.start()
-        worker.join(self.timeout + (2 * STOP_GRACE if self.shell == "sh" else 0))
+        worker.join(self.timeout + 2 * STOP_GRACE)
         if worker.is_alive():
-            raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout); it may still run "
-                                    "on the host" % self.timeout)
+            raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout), nor stop %d seconds "
+                                    "later; it may still run on the host" % (self.timeout, 2 * STOP_GRACE))
         if "error" in done:
             raise done["error"]
         return done["result"]
@@ -183,11 +269,13 @@ class Ruvacfg:
         """Runs ruvacfg with args; its exit status, its JSON object (None when it printed none) and its
         error stream."""
         if self.program is None:
-            located = self._execute(locate_command(self.shell), None)
-            self.program = located_program(to_text(located["stdout"]))
+            self.program = remembered("location", self.host_key, lambda: located_program(
+                to_text(self._execute(locate_command(self.shell), None)["stdout"])))
+        if self.timeout:
+            args = ["--timeout", str(self.timeout)] + list(args)
         cmd, in_data = command_line(self.shell, self.program, args, self.env, data, self.timeout)
         result = self._execute(cmd, in_data)
-        if self.shell == "sh" and self.timeout and result.get("rc") in STOPPED:
+        if self.timeout and result.get("rc") in STOPPED:
             raise AnsibleActionFail("ruvacfg did not finish within %d seconds and was stopped (option timeout)"
                                     % self.timeout)
         out = result.get("stdout", "")

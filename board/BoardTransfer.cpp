@@ -2,56 +2,40 @@
 
 #include "BoardHold.h"
 #include "ConfigDifferences.h"
-#include "Prompts.h"
 #include "Texts.h"
 
 #include <optional>
 
 namespace ruva {
 
-namespace {
-
-// The page with the messages going to `user`, working on `config`.
-TransferContext ShowingTo(const TransferContext& page, Prompts& user, BoardConfig& config) {
-    return {.BoardDriver = page.BoardDriver,
-            .User = user,
-            .Config = config,
-            .ConfigLoaded = page.ConfigLoaded,
-            .BoardNumber = page.BoardNumber,
-            .BoardAvailable = page.BoardAvailable,
-            .Audit = page.Audit,
-            .Source = page.Source};
-}
-
-} // namespace
-
 BoardLoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
-    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
-    const BoardLoadResult result = LoadFromBoard(ShowingTo(page, hold.User(), page.Config), hold);
-    hold.Release();
-    return result;
+    BoardHold hold(page.BoardDriver, page.BoardNumber);
+    return LoadFromBoard(page, hold);
 }
 
 BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold) {
     if (!page.BoardAvailable)
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
-    if (hold.IsBusy())
-        return {BoardLoadOutcome::Busy, result::Success};
+    MessageList shown{{}, page.AsTheyCome};
+    if (hold.IsBusy()) {
+        shown.Add(hold.Busy());
+        return {BoardLoadOutcome::Busy, result::Success, false, std::move(shown.All)};
+    }
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
+    const auto failed = [&](std::int32_t r) {
+        ReportDriverError(driver, shown, r);
+        return BoardLoadResult{BoardLoadOutcome::DriverError, r, false, std::move(shown.All)};
+    };
 
     BoardInfo info;
-    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r};
-    }
+    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success)
+        return failed(r);
     ImageBytes bytes{};
-    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r};
-    }
+    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success)
+        return failed(r);
 
     // The image is taken as stored, header words included; the general settings follow it.
     const StoredConfig image = StoredConfig::fromBytes(bytes);
@@ -106,14 +90,14 @@ bool SetClockBack(const TransferContext& page, BoardWriter& writer, BoardHold& h
 // save's closing message, so that a failure's own message stays its last.
 class SaveRecord {
 public:
-    SaveRecord(const TransferContext& page, BoardWriter& writer)
-        : page_(page), writer_(writer), checkWrites_(writer.Writes().size()) {}
+    SaveRecord(const TransferContext& page, BoardWriter& writer, MessageList& shown)
+        : page_(page), writer_(writer), shown_(shown), checkWrites_(writer.Writes().size()) {}
 
-    // A refused request, with the driver's text for it: shown by ShowError.
+    // A refused request, with the driver's text for it: added by ShowError.
     void Refused(std::int32_t r) { error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)}; }
     void ShowError() const {
         if (error_)
-            ShowDriverError(page_.BoardDriver, page_.User, error_->Number, error_->Text);
+            ReportDriverError(page_.BoardDriver, shown_, error_->Number, error_->Text);
     }
     void Change(std::string line) { changes_.push_back(std::move(line)); }
     void Changes(std::vector<std::string> lines) {
@@ -134,12 +118,13 @@ public:
         record.Changes = std::move(changes_);
         record.Outcome = outcomeName;
         record.DriverError = error_;
-        audit->Append(std::move(record), page_.User);
+        audit->Append(std::move(record), shown_);
     }
 
 private:
     const TransferContext& page_;
     BoardWriter& writer_;
+    MessageList& shown_;
     std::size_t checkWrites_;
     std::vector<std::string> changes_;
     std::optional<AuditDriverError> error_;
@@ -156,7 +141,7 @@ BoardConfig BoardBefore(const ImageBytes& onBoard, std::uint32_t hdlcStartAddres
     return before;
 }
 
-BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold) {
+BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown) {
     std::optional<SaveRecord> audit;
     // Appends the save's record (when it wrote), then the closing messages follow.
     const auto close = [&](BoardSaveOutcome outcome) {
@@ -164,19 +149,19 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             audit->Close(outcome, SaveOutcomeName(outcome));
     };
     const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
-        return BoardSaveResult{outcome, driverResult, writer.Writes()};
+        return BoardSaveResult{outcome, driverResult, writer.Writes(), std::move(shown.All)};
     };
     Driver& driver = page.BoardDriver;
 
-    if (!CheckBoard(writer, page.User, page.BoardNumber, page.Config))
+    if (!CheckBoard(writer, shown, page.BoardNumber, page.Config))
         return finish(BoardSaveOutcome::CheckFailed);
-    audit.emplace(page, writer);
+    audit.emplace(page, writer, shown);
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     bool changed = false;
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
+        ReportDriverError(driver, shown, r);
         return finish(BoardSaveOutcome::DriverError, r);
     }
     const std::uint32_t hdlcBefore = info.HdlcStartAddress;
@@ -223,8 +208,8 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
         const bool noted = !select || writer.IsDryRun() || hold.MarkClockUnsure(true);
         const auto warnIfApart = [&](bool agree) {
             if (!agree)
-                page.User.ShowMessage(noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted,
-                                      MessageIcon::Warning);
+                shown.Add(noted ? "clock_differs" : "clock_differs_not_noted", MessageIcon::Warning,
+                          noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted);
         };
         if (select) {
             // A refused selection stops the save before the image. Its reply may have been lost while
@@ -256,7 +241,7 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
                     if (select && agree)
                         audit->RolledBack();
                     close(BoardSaveOutcome::VerifyFailed);
-                    page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
+                    shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
                     warnIfApart(agree);
                     return finish(BoardSaveOutcome::VerifyFailed);
                 }
@@ -270,7 +255,8 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
         return finish(changed ? BoardSaveOutcome::WouldWrite : BoardSaveOutcome::Unchanged);
     const BoardSaveOutcome outcome = changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged;
     close(outcome);
-    page.User.ShowMessage(changed ? texts::SaveSucceeded : texts::SaveUnchanged, MessageIcon::Information);
+    shown.Add(changed ? "saved_to_board" : "save_unchanged", MessageIcon::Information,
+              changed ? texts::SaveSucceeded : texts::SaveUnchanged);
     return finish(outcome);
 }
 
@@ -297,23 +283,26 @@ std::string_view SaveOutcomeName(BoardSaveOutcome outcome) {
 }
 
 BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
-    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
-    BoardSaveResult result = SaveToBoard(ShowingTo(page, hold.User(), page.Config), hold, mode);
-    hold.Release();
-    return result;
+    BoardHold hold(page.BoardDriver, page.BoardNumber);
+    return SaveToBoard(page, hold, mode);
 }
 
 BoardSaveResult SaveToBoard(const TransferContext& page, BoardHold& hold, WriteMode mode) {
-    if (hold.IsBusy())
-        return {BoardSaveOutcome::Busy, result::Success, {}};
+    MessageList shown{{}, page.AsTheyCome};
+    if (hold.IsBusy()) {
+        shown.Add(hold.Busy());
+        return {BoardSaveOutcome::Busy, result::Success, {}, std::move(shown.All)};
+    }
     BoardWriter writer(page.BoardDriver, mode, page.Audit);
     if (mode == WriteMode::Send) {
-        hold.WarnWithoutFile();
-        return Save(page, writer, hold);
+        hold.WarnWithoutFile(shown);
+        return Save(page, writer, hold, shown);
     }
     // A dry run works on a copy, so the configuration in memory stays exactly as it was.
     BoardConfig scratch = page.Config;
-    return Save(ShowingTo(page, page.User, scratch), writer, hold);
+    return Save({page.BoardDriver, scratch, page.ConfigLoaded, page.BoardNumber, page.BoardAvailable, page.Audit,
+                 page.Source},
+                writer, hold, shown);
 }
 
 } // namespace ruva

@@ -160,7 +160,7 @@ std::string SimServer::Listen(const std::string& statePath) {
     // Whoever holds the socket's lock runs on it, stuck or not; only without a holder may a socket file
     // left there be replaced. No connect decides it: one to a stuck simulator would wait for ever.
     const std::string lockPath = SocketLockPath(socketPath_);
-    if (std::string error = socketLock_.Acquire(lockPath, "a simulator already runs on " + socketPath_);
+    if (std::string error = LockFile(socketLock_, lockPath, "a simulator already runs on " + socketPath_);
         !error.empty())
         return error;
     // Named before anyone can connect, so that every client finds it.
@@ -223,7 +223,7 @@ void SimServer::RemoveSocket() {
     struct stat st {};
     if (::lstat(socketPath_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_)
         ::unlink(socketPath_.c_str());
-    socketLock_.Release();
+    socketLock_.Unlock();
 }
 
 void SimServer::Run() {

@@ -69,22 +69,53 @@ ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* r
     return bytes;
 }
 
-// After a save that selected the clock failed: selects the clock source of the image the board holds
-// (`stored`, when it is known) unless the board's clock already serves it (`selected`, when the
-// selection was carried out), so that the two agree again, and then clears the mark. False when they
-// may still differ.
-bool SetClockBack(const TransferContext& page, BoardWriter& writer, BoardHold& hold,
-                  const std::optional<ImageBytes>& stored, std::optional<std::int16_t> selected) {
-    if (!stored)
-        return false;
-    const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
-    if (!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) {
-        if (writer.SetClockSource(static_cast<std::uint16_t>(page.BoardNumber), clock) != result::Success)
-            return false;
+// The clock selection of one save, and the board's mark that its clock may differ from the clock source
+// of its stored image: set before the selection, so that a process that ends before the image is stored
+// leaves it behind, and cleared once the two agree again.
+class ClockStep {
+public:
+    ClockStep(const TransferContext& page, BoardWriter& writer, BoardHold& hold, bool select)
+        : page_(page), writer_(writer), hold_(hold), select_(select),
+          noted_(!select || writer.IsDryRun() || hold.MarkClockUnsure(true)) {}
+
+    bool Selects() const { return select_; }
+    std::int32_t Select() { return select_ ? Send(page_.Config.Image.ClockSource) : result::Success; }
+    // The clock and the stored image agree.
+    void Agreed() {
+        if (select_ && !writer_.IsDryRun())
+            hold_.MarkClockUnsure(false);
     }
-    hold.MarkClockUnsure(false);
-    return true;
-}
+    // After a save that selected the clock failed: selects the clock source of the image the board holds
+    // (`stored`, when it is known) unless the board's clock already serves it (`selected`, when the
+    // selection was carried out), so that the two agree again. False when they may still differ.
+    bool SetBack(const std::optional<ImageBytes>& stored, std::optional<std::int16_t> selected) {
+        if (!select_)
+            return true;
+        if (!stored)
+            return false;
+        const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
+        if ((!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) && Send(clock) != result::Success)
+            return false;
+        Agreed();
+        return true;
+    }
+    void WarnIfApart(bool agree, MessageList& shown) const {
+        if (!agree)
+            shown.Add(noted_ ? "clock_differs" : "clock_differs_not_noted", MessageIcon::Warning,
+                      noted_ ? texts::ClockDiffers : texts::ClockDiffersNotNoted);
+    }
+
+private:
+    std::int32_t Send(std::int16_t clock) {
+        return writer_.SetClockSource(static_cast<std::uint16_t>(page_.BoardNumber), clock);
+    }
+
+    const TransferContext& page_;
+    BoardWriter& writer_;
+    BoardHold& hold_;
+    bool select_;
+    bool noted_;
+};
 
 // The record of one save: what it changed, or tried to, and how it ended. It is appended before the
 // save's closing message, so that a failure's own message stays its last.
@@ -201,31 +232,20 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             audit->Change(
                 ChangeLine("Clock", "unknown", WordText(ClockSourceCode, page.Config.Image.ClockSource)));
         // Without the board's image its clock source is unknown, so the selection is sent.
-        const bool select = clockUnsure || read != result::Success ||
-                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource;
-        // Marked before the selection, so that a process that ends before the image is stored leaves
-        // the mark behind.
-        const bool noted = !select || writer.IsDryRun() || hold.MarkClockUnsure(true);
-        const auto warnIfApart = [&](bool agree) {
-            if (!agree)
-                shown.Add(noted ? "clock_differs" : "clock_differs_not_noted", MessageIcon::Warning,
-                          noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted);
-        };
-        if (select) {
-            // A refused selection stops the save before the image. Its reply may have been lost while
-            // the board carried it out, so the stored image's clock source is selected again.
-            if (std::int32_t r = writer.SetClockSource(board, page.Config.Image.ClockSource);
-                r != result::Success) {
-                const bool agree = SetClockBack(
-                    page, writer, hold, read == result::Success ? std::optional(onBoard) : std::nullopt, {});
-                audit->Refused(r);
-                if (agree)
-                    audit->RolledBack();
-                close(BoardSaveOutcome::DriverError);
-                audit->ShowError();
-                warnIfApart(agree);
-                return finish(BoardSaveOutcome::DriverError, r);
-            }
+        ClockStep clock(page, writer, hold,
+                        clockUnsure || read != result::Success ||
+                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource);
+        // A refused selection stops the save before the image. Its reply may have been lost while the
+        // board carried it out, so the stored image's clock source is selected again.
+        if (std::int32_t r = clock.Select(); r != result::Success) {
+            const bool agree = clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
+            audit->Refused(r);
+            if (agree)
+                audit->RolledBack();
+            close(BoardSaveOutcome::DriverError);
+            audit->ShowError();
+            clock.WarnIfApart(agree, shown);
+            return finish(BoardSaveOutcome::DriverError, r);
         }
         if (wanted != onBoard) {
             // The write's own result is not trusted either way: the read-back decides.
@@ -233,22 +253,18 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             if (!writer.IsDryRun()) {
                 std::int32_t readBack = result::Success;
                 if (const ImageBytes stored = ReadImageOrZeros(driver, board, &readBack); stored != wanted) {
-                    const bool agree =
-                        !select ||
-                        SetClockBack(page, writer, hold,
-                                     readBack == result::Success ? std::optional(stored) : std::nullopt,
-                                     page.Config.Image.ClockSource);
-                    if (select && agree)
+                    const bool agree = clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
+                                                     page.Config.Image.ClockSource);
+                    if (clock.Selects() && agree)
                         audit->RolledBack();
                     close(BoardSaveOutcome::VerifyFailed);
                     shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
-                    warnIfApart(agree);
+                    clock.WarnIfApart(agree, shown);
                     return finish(BoardSaveOutcome::VerifyFailed);
                 }
             }
         }
-        if (select && !writer.IsDryRun())
-            hold.MarkClockUnsure(false);
+        clock.Agreed();
     }
 
     if (writer.IsDryRun())

@@ -172,6 +172,23 @@ BoardConfig BoardBefore(const ImageBytes& onBoard, std::uint32_t hdlcStartAddres
     return before;
 }
 
+// The record's lines for a save of `config`'s image over `onBoard` (`readable`: as read from the board),
+// the clock included when it may differ from the stored clock source. The HDLC start address is listed
+// apart; bytes that no setting names still count.
+std::vector<std::string> ImageChanges(const BoardConfig& config, const ImageBytes& onBoard, bool readable,
+                                      bool clockUnsure) {
+    std::vector<std::string> lines;
+    if (config.Image.toBytes() != onBoard) {
+        lines = readable ? ChangeLines(BoardBefore(onBoard, config.General.HdlcStartAddress), config)
+                         : std::vector{ChangeLine("Image", "unreadable", "written whole")};
+        if (lines.empty())
+            lines.push_back(ChangeLine("Image", "other bytes", "rewritten"));
+    }
+    if (clockUnsure)
+        lines.push_back(ChangeLine("Clock", "unknown", WordText(ClockSourceCode, config.Image.ClockSource)));
+    return lines;
+}
+
 BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown) {
     std::optional<SaveRecord> audit;
     // Appends the save's record (when it wrote), then the closing messages follow.
@@ -218,19 +235,7 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
 
     if (wanted != onBoard || clockUnsure) {
         changed = true;
-        if (wanted != onBoard) {
-            // The HDLC start address is listed above; bytes that no setting names still count.
-            std::vector<std::string> lines =
-                read == result::Success
-                    ? ChangeLines(BoardBefore(onBoard, page.Config.General.HdlcStartAddress), page.Config)
-                    : std::vector{ChangeLine("Image", "unreadable", "written whole")};
-            if (lines.empty())
-                lines.push_back(ChangeLine("Image", "other bytes", "rewritten"));
-            audit->Changes(std::move(lines));
-        }
-        if (clockUnsure)
-            audit->Change(
-                ChangeLine("Clock", "unknown", WordText(ClockSourceCode, page.Config.Image.ClockSource)));
+        audit->Changes(ImageChanges(page.Config, onBoard, read == result::Success, clockUnsure));
         // Without the board's image its clock source is unknown, so the selection is sent.
         ClockStep clock(page, writer, hold,
                         clockUnsure || read != result::Success ||

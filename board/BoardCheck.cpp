@@ -137,9 +137,10 @@ bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t bo
         shown.Add("serial_scheme_restored", MessageIcon::Information, texts::SerialSchemeRestored);
 
     if (stored.Version != StoredConfig::CurrentVersion)
-        shown.Add("incompatible_version", MessageIcon::Information,
-                  FormatText(texts::IncompatibleVersion, {static_cast<unsigned>(stored.Version),
-                                                          static_cast<unsigned>(StoredConfig::CurrentVersion)}));
+        shown.Add(
+            "incompatible_version", MessageIcon::Information,
+            FormatText(texts::IncompatibleVersion, {static_cast<unsigned>(stored.Version),
+                                                    static_cast<unsigned>(StoredConfig::CurrentVersion)}));
     return true;
 }
 

@@ -94,7 +94,8 @@ public:
         if (!stored)
             return false;
         const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
-        if ((!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) && Send(clock) != result::Success)
+        if ((!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) &&
+            Send(clock) != result::Success)
             return false;
         Agreed();
         return true;
@@ -243,7 +244,8 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
         // A refused selection stops the save before the image. Its reply may have been lost while the
         // board carried it out, so the stored image's clock source is selected again.
         if (std::int32_t r = clock.Select(); r != result::Success) {
-            const bool agree = clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
+            const bool agree =
+                clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
             audit->Refused(r);
             if (agree)
                 audit->RolledBack();
@@ -258,8 +260,9 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             if (!writer.IsDryRun()) {
                 std::int32_t readBack = result::Success;
                 if (const ImageBytes stored = ReadImageOrZeros(driver, board, &readBack); stored != wanted) {
-                    const bool agree = clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
-                                                     page.Config.Image.ClockSource);
+                    const bool agree =
+                        clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
+                                      page.Config.Image.ClockSource);
                     if (clock.Selects() && agree)
                         audit->RolledBack();
                     close(BoardSaveOutcome::VerifyFailed);
@@ -321,8 +324,8 @@ BoardSaveResult SaveToBoard(const TransferContext& page, BoardHold& hold, WriteM
     }
     // A dry run works on a copy, so the configuration in memory stays exactly as it was.
     BoardConfig scratch = page.Config;
-    return Save({page.BoardDriver, scratch, page.ConfigLoaded, page.BoardNumber, page.BoardAvailable, page.Audit,
-                 page.Source},
+    return Save({page.BoardDriver, scratch, page.ConfigLoaded, page.BoardNumber, page.BoardAvailable,
+                 page.Audit, page.Source},
                 writer, hold, shown);
 }
 

@@ -250,8 +250,10 @@ std::string DriverErrorText(Driver& driver, std::int32_t errorNumber) {
     return unusable.empty() ? std::string(texts::DriverNotInstalled) : unusable;
 }
 
-void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber, std::string_view text) {
-    shown.Add({"driver_error", MessageIcon::Stop, FormatText(texts::DriverError, {errorNumber, text}), errorNumber});
+void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber,
+                       std::string_view text) {
+    shown.Add({"driver_error", MessageIcon::Stop, FormatText(texts::DriverError, {errorNumber, text}),
+               errorNumber});
     if (const std::string diagnosis = driver.Channel().Diagnosis();
         !diagnosis.empty() && driver.SimulatedBoardsProblem().empty())
         shown.Add("device_diagnosis", MessageIcon::Information, diagnosis);

@@ -99,7 +99,8 @@ std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 void ReportDriverError(Driver& driver, MessageList& shown, std::int32_t errorNumber);
 // Its two halves: the text for the number (asked of the driver), and adding the messages.
 std::string DriverErrorText(Driver& driver, std::int32_t errorNumber);
-void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber, std::string_view text);
+void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber,
+                       std::string_view text);
 
 // The driver parameters; none after their driver error was added to `shown`.
 std::optional<DriverParameters> ReadDriverParameters(Driver& driver, MessageList& shown);

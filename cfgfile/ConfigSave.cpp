@@ -14,7 +14,8 @@ bool WriterRefused(SaveOutcome outcome) {
 SaveResult SaveToFile(const std::string& path, int board, const BoardConfig& config,
                       const ParametersSource& parameters) {
     MessageList shown;
-    const auto failed = [&](SaveOutcome outcome, std::string_view id, texts::Text text, std::string reason = {}) {
+    const auto failed = [&](SaveOutcome outcome, std::string_view id, texts::Text text,
+                            std::string reason = {}) {
         shown.Add(id, MessageIcon::Stop, FormatText(text, {path, reason}));
         return SaveResult{outcome, std::move(shown.All)};
     };

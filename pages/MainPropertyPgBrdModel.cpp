@@ -155,8 +155,8 @@ void MainPropertyPgBrdModel::SaveToFile() {
         return;
     configFileName_ = *path;
     Show(prompts_, ruva::SaveToFile(configFileName_, boardNumber_, config_, [this](MessageList& shown) {
-             return ReadDriverParameters(driver_, shown);
-         }).Messages);
+                       return ReadDriverParameters(driver_, shown);
+                   }).Messages);
 }
 
 // The transfers show their messages once they have let go of the board.
@@ -170,7 +170,8 @@ void MainPropertyPgBrdModel::LoadFromBoard() {
 
 void MainPropertyPgBrdModel::SaveToBoard() {
     Show(prompts_,
-         ruva::SaveToBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_}).Messages);
+         ruva::SaveToBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_})
+             .Messages);
 }
 
 void MainPropertyPgBrdModel::EditProperties(ModalWindows& windows) {

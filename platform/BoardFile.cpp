@@ -7,7 +7,8 @@ std::string BoardFile::PathFor(const std::string& prefix, int board) {
 }
 
 bool BoardFile::SetClockUnsure(bool unsure) {
-    return lock_.IsLocked() && lock_.Store(unsure ? "clock may differ from the stored configuration\n" : "").empty();
+    return lock_.IsLocked() &&
+           lock_.Store(unsure ? "clock may differ from the stored configuration\n" : "").empty();
 }
 
 } // namespace ruva

@@ -36,7 +36,9 @@ public:
     // Opens the file at `path` and locks it, trying again until `wait` has passed while another
     // process holds it.
     Status Lock(const std::string& path, std::chrono::milliseconds wait, Options options);
-    Status Lock(const std::string& path, std::chrono::milliseconds wait) { return Lock(path, wait, Options{}); }
+    Status Lock(const std::string& path, std::chrono::milliseconds wait) {
+        return Lock(path, wait, Options{});
+    }
     void Unlock() { held_.reset(); }
     bool IsLocked() const { return held_ != nullptr; }
 

@@ -61,7 +61,8 @@ FileLock::Status FileLock::TryLock(const Options& options) {
     if (handle == INVALID_HANDLE_VALUE && options.Everyone && ::GetLastError() == ERROR_PATH_NOT_FOUND) {
         // The folder is made at the first use.
         const std::size_t slash = wide.find_last_of(L"\\/");
-        if (slash != std::wstring::npos && ::CreateDirectoryW(wide.substr(0, slash).c_str(), &everyone.Attributes))
+        if (slash != std::wstring::npos &&
+            ::CreateDirectoryW(wide.substr(0, slash).c_str(), &everyone.Attributes))
             handle = OpenFile(wide, options, everyone);
         else
             ::SetLastError(ERROR_PATH_NOT_FOUND);

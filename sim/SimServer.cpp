@@ -149,7 +149,8 @@ private:
         std::size_t left = 0;
         do {
             left = in_.size();
-            sound = ServeFrames(serving.Boards, in_, out_, reason, serving.Observe, serving.MaxUntakenAnswers);
+            sound =
+                ServeFrames(serving.Boards, in_, out_, reason, serving.Observe, serving.MaxUntakenAnswers);
             flushed = Flush();
         } while (sound && flushed && out_.empty() && in_.size() < left);
         if (!sound)
@@ -195,7 +196,8 @@ void AcceptClients(int listenFd, std::size_t maxClients, std::vector<Connection>
     while ((fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
         if (clients.size() >= maxClients) {
             log.Note("refused",
-                     "turned a client away: already serving " + std::to_string(maxClients) + " clients at once",
+                     "turned a client away: already serving " + std::to_string(maxClients) +
+                         " clients at once",
                      now);
             ::close(fd);
             continue;

@@ -63,7 +63,8 @@ std::string StateLock::Acquire(const std::string& statePath, const std::string& 
     const std::string busy = "another simulator keeps its state in " + statePath;
     if (std::string error = LockFile(lockFile_, lockPath, busy); !error.empty())
         return error;
-    if (LocksStateItself && state_.Lock(statePath, LockPatience, {.Create = false}) == FileLock::Status::Busy) {
+    if (LocksStateItself &&
+        state_.Lock(statePath, LockPatience, {.Create = false}) == FileLock::Status::Busy) {
         lockFile_.Unlock();
         return busy;
     }

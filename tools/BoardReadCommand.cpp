@@ -62,8 +62,9 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
         const std::size_t errors = user.ErrorsShown();
         if (options->Output && *options->Output != "-") {
             const SaveResult saved =
-                SaveToFile(*options->Output, page.BoardNumber, page.Config,
-                           [&](MessageList& shown) { return ReadDriverParameters(session.BoardDriver(), shown); });
+                SaveToFile(*options->Output, page.BoardNumber, page.Config, [&](MessageList& shown) {
+                    return ReadDriverParameters(session.BoardDriver(), shown);
+                });
             Show(user, saved.Messages);
             if (saved.Outcome != SaveOutcome::Saved) {
                 context.ExitCode = ExitFailed;
@@ -74,12 +75,13 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
             // without a value word has its message; any other refusal says why here.
             MessageList shown;
             const auto parameters = ReadDriverParameters(session.BoardDriver(), shown);
-            const ConfigText text = parameters ? FormatConfigFile(page.Config, page.BoardNumber, *parameters)
-                                               : ConfigText{};
+            const ConfigText text =
+                parameters ? FormatConfigFile(page.Config, page.BoardNumber, *parameters) : ConfigText{};
             shown.Add(text.Messages);
             if (text.Refusal == WriterRefusal::HdlcStartAddressTooLow)
-                shown.Add("nothing_written_because", MessageIcon::Stop,
-                          FormatText(texts::NothingWrittenBecause, {RefusalReason(text.Refusal, page.Config)}));
+                shown.Add(
+                    "nothing_written_because", MessageIcon::Stop,
+                    FormatText(texts::NothingWrittenBecause, {RefusalReason(text.Refusal, page.Config)}));
             Show(user, shown.All);
             if (!parameters || text.Refusal != WriterRefusal::None) {
                 context.ExitCode = ExitFailed;

@@ -236,9 +236,8 @@ nlohmann::ordered_json TextOrNull(const std::optional<std::string>& text) {
 } // namespace
 
 std::optional<std::string> FailureMessage(std::span<const Message> messages) {
-    const auto serious = std::find_if(messages.rbegin(), messages.rend(), [](const Message& m) {
-        return m.Icon != MessageIcon::Information;
-    });
+    const auto serious = std::find_if(messages.rbegin(), messages.rend(),
+                                      [](const Message& m) { return m.Icon != MessageIcon::Information; });
     if (serious != messages.rend())
         return serious->Text;
     if (!messages.empty())

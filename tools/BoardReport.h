@@ -71,7 +71,7 @@ struct WriteReport {
     std::string Outcome{};
     bool Failed = false;
     std::vector<BoardWrite> Writes{};         // sent (dry run: would be sent), in order
-    std::span<const Message> Messages{}; // everything printed on the error stream
+    std::span<const Message> Messages{};      // everything printed on the error stream
     FailureReport Failure{};
     std::optional<std::string> Before{}; // the board's settings before, as configuration file text
     std::optional<std::string> After{};  // what it holds after the save (dry run: would hold)

@@ -21,9 +21,10 @@ std::optional<DriverParameters> BoardSession::Parameters() {
 std::optional<DriverParameters> BoardSession::InstalledBoard(int board) {
     auto parameters = Parameters();
     if (parameters && board >= parameters->NumberOfBoards) {
-        Error("board_not_installed", "board " + std::to_string(board) + " is not installed: the driver reports " +
-              std::to_string(parameters->NumberOfBoards) +
-              (parameters->NumberOfBoards == 1 ? " board" : " boards"));
+        Error("board_not_installed", "board " + std::to_string(board) +
+                                         " is not installed: the driver reports " +
+                                         std::to_string(parameters->NumberOfBoards) +
+                                         (parameters->NumberOfBoards == 1 ? " board" : " boards"));
         return std::nullopt;
     }
     return parameters;

@@ -74,8 +74,8 @@ struct BoardPage {
     // The transfer context of a board that was attached or has passed its check, its messages printed
     // as they come.
     TransferContext Transfer() {
-        return {Session.BoardDriver(), Config,           ConfigLoaded,          BoardNumber, true,
-                Session.Audit(),       Source,           Session.Printing()};
+        return {Session.BoardDriver(), Config, ConfigLoaded,      BoardNumber, true,
+                Session.Audit(),       Source, Session.Printing()};
     }
 };
 

@@ -19,7 +19,9 @@ class ConsolePrompts : public Prompts {
 public:
     explicit ConsolePrompts(std::ostream& err) : err_(err) {}
 
-    void ShowMessage(std::string_view text, MessageIcon icon) override { Show({{}, icon, std::string(text)}); }
+    void ShowMessage(std::string_view text, MessageIcon icon) override {
+        Show({{}, icon, std::string(text)});
+    }
     void Show(const Message& message) override;
     // A printed line: nobody waits, so transfers print their messages as they come.
     bool WaitsForUser() const override { return false; }

@@ -39,7 +39,9 @@ struct MessageList {
             Watcher(message);
         All.push_back(std::move(message));
     }
-    void Add(std::string_view id, MessageIcon icon, std::string_view text) { Add({id, icon, std::string(text)}); }
+    void Add(std::string_view id, MessageIcon icon, std::string_view text) {
+        Add({id, icon, std::string(text)});
+    }
     void Add(const std::vector<Message>& messages) {
         for (const Message& message : messages)
             Add(message);

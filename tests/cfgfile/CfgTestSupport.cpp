@@ -92,13 +92,14 @@ SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts) {
 
 SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
                        Prompts& prompts) {
-    const SaveResult saved =
-        ruva::SaveToFile(path, board, config, [&](MessageList& shown) { return ReadDriverParameters(driver, shown); });
+    const SaveResult saved = ruva::SaveToFile(
+        path, board, config, [&](MessageList& shown) { return ReadDriverParameters(driver, shown); });
     Show(prompts, saved.Messages);
     return saved.Outcome;
 }
 
-std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver, Prompts& prompts) {
+std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
+                                           Prompts& prompts) {
     MessageList shown;
     const auto parameters = ReadDriverParameters(driver, shown);
     Show(prompts, shown.All);

@@ -59,6 +59,7 @@ SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts);
 // message shown to `prompts`. No text after the driver's error.
 SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
                        Prompts& prompts);
-std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver, Prompts& prompts);
+std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
+                                           Prompts& prompts);
 
 } // namespace ruva::test

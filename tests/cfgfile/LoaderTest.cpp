@@ -67,7 +67,8 @@ TEST(LoaderTest, AFileWrittenForBoardTwoLoadsBackOnBoardTwo) {
         written.Image.Version = 9;
         written.Image.SerialNumber = 0x1234;
         RecordingPrompts prompts;
-        WriteFileBytes(dir / "board2.cfg", test::Shown(prompts, FormatConfigFile(written, 2, DriverParameters{})).Text);
+        WriteFileBytes(dir / "board2.cfg",
+                       test::Shown(prompts, FormatConfigFile(written, 2, DriverParameters{})).Text);
 
         BoardConfig loaded = Untouched();
         const LoadResult result = LoadConfigFile((dir / "board2.cfg").string(), 2, loaded);

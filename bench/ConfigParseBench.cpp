@@ -7,7 +7,6 @@
 
 #include "ConfigLoader.h"
 #include "ConfigWriter.h"
-#include "Prompts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,13 +19,6 @@
 using namespace ruva;
 
 namespace {
-
-class NoPrompts : public Prompts {
-public:
-    void ShowMessage(std::string_view, MessageIcon) override {}
-    std::optional<std::string> ChooseFileToOpen(const FileDialogOptions&) override { return {}; }
-    std::optional<std::string> ChooseFileToSave(const FileDialogOptions&) override { return {}; }
-};
 
 // One complete writer text for section `n`, with some values varied from section to section.
 std::string SectionText(std::size_t n) {
@@ -42,8 +34,7 @@ std::string SectionText(std::size_t n) {
     }
     DriverParameters parameters;
     parameters.IoBaseAddress = 0x300;
-    NoPrompts prompts;
-    return FormatConfigFile(config, static_cast<int>(n % 4), parameters, prompts);
+    return FormatConfigFile(config, static_cast<int>(n % 4), parameters).Text;
 }
 
 // The generated files, in a folder of their own that is removed when the program ends.

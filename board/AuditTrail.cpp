@@ -4,7 +4,6 @@
 #include "Driver.h"
 #include "InfoFormat.h"
 #include "MessageFormat.h"
-#include "Prompts.h"
 #include "Texts.h"
 
 namespace ruva {
@@ -12,7 +11,7 @@ namespace ruva {
 AuditTrail::AuditTrail(AuditLog& log, std::string program, std::string user, std::string host)
     : log_(log), program_(std::move(program)), user_(std::move(user)), host_(std::move(host)) {}
 
-void AuditTrail::Append(AuditRecord record, Prompts& user) {
+void AuditTrail::Append(AuditRecord record, MessageList& shown) {
     record.Time = AuditTimeNow();
     record.User = user_;
     record.Host = host_;
@@ -20,7 +19,7 @@ void AuditTrail::Append(AuditRecord record, Prompts& user) {
     records_.push_back(record);
     if (const std::optional<std::string> problem = log_.Append(records_.back()); problem && !warned_) {
         warned_ = true;
-        user.ShowMessage(FormatText(texts::AuditLogFailed, {*problem}), MessageIcon::Warning);
+        shown.Add("audit_log_failed", MessageIcon::Warning, FormatText(texts::AuditLogFailed, {*problem}));
     }
 }
 

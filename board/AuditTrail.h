@@ -7,6 +7,7 @@
 
 #include "AuditLog.h"
 #include "BoardConfig.h"
+#include "Message.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,6 @@
 namespace ruva {
 
 class Driver;
-class Prompts;
 
 inline constexpr std::string_view EditedInTheProgram = "edited in the program";
 
@@ -39,8 +39,8 @@ public:
                std::string host = CurrentHostName());
 
     // Completes the record (time, user, host, program), keeps it and appends it to the log. The first
-    // time the log cannot take a record, `user` is warned; later failures are not repeated.
-    void Append(AuditRecord record, Prompts& user);
+    // time the log cannot take a record, a warning is added to `shown`; later failures are not repeated.
+    void Append(AuditRecord record, MessageList& shown);
 
     // Every record appended so far, in order.
     const std::vector<AuditRecord>& Records() const { return records_; }

@@ -5,7 +5,6 @@
 
 #include "ConfigDifferences.h"
 #include "MessageFormat.h"
-#include "Prompts.h"
 #include "Texts.h"
 #include "ValueSets.h"
 
@@ -33,17 +32,20 @@ std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageByte
     return IsDryRun() ? result::Success : driver_.WriteStoredConfig(board, image);
 }
 
-bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config, AuditTrail* audit) {
-    BoardHold hold(driver, prompts, board);
-    if (hold.IsBusy())
-        return false;
+BoardCheckResult CheckBoard(Driver& driver, int board, BoardConfig& config, AuditTrail* audit,
+                            MessageWatcher watcher) {
+    MessageList shown{{}, std::move(watcher)};
+    BoardHold hold(driver, board);
+    if (hold.IsBusy()) {
+        shown.Add(hold.Busy());
+        return {false, std::move(shown.All)};
+    }
     BoardWriter writer(driver, WriteMode::Send, audit);
-    const bool passed = CheckBoard(writer, hold.User(), board, config);
-    hold.Release();
-    return passed;
+    const bool passed = CheckBoard(writer, shown, board, config);
+    return {passed, std::move(shown.All)};
 }
 
-bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config) {
+bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config) {
     Driver& driver = writer.BoardDriver();
     DriverParameters parameters;
     if (driver.GetDriverParameters(parameters) != result::Success)
@@ -53,46 +55,46 @@ bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& c
     const auto index = static_cast<std::uint16_t>(board);
     if (driver.AttachBoard(index, static_cast<std::uint16_t>(parameters.IoBaseAddress)) != result::Success)
         return false;
-    return CheckStoredConfig(writer, prompts, index, config);
+    return CheckStoredConfig(writer, shown, index, config);
 }
 
-bool CheckStoredConfig(Driver& driver, Prompts& prompts, std::uint16_t board, BoardConfig& config) {
+bool CheckStoredConfig(Driver& driver, MessageList& shown, std::uint16_t board, BoardConfig& config) {
     BoardWriter writer(driver);
-    return CheckStoredConfig(writer, prompts, board, config);
+    return CheckStoredConfig(writer, shown, board, config);
 }
 
-bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t board, BoardConfig& config) {
+bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config) {
     Driver& driver = writer.BoardDriver();
 
     ImageBytes bytes{};
     if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
-        ReportDriverError(driver, prompts, r);
+        ReportDriverError(driver, shown, r);
         return false;
     }
     const StoredConfig stored = StoredConfig::fromBytes(bytes);
 
     if (const std::uint8_t gdsId = driver.ReadGdsId(board); gdsId != RuvaGdsId) {
-        prompts.ShowMessage(FormatText(texts::WrongGdsId, {gdsId, RuvaGdsId}), MessageIcon::Stop);
+        shown.Add("wrong_gds_id", MessageIcon::Stop, FormatText(texts::WrongGdsId, {gdsId, RuvaGdsId}));
         return false;
     }
 
     SerialRecord record;
     if (std::int32_t r = driver.ReadSerialRecord(board, record); r != result::Success) {
-        ReportDriverError(driver, prompts, r);
+        ReportDriverError(driver, shown, r);
         return false;
     }
 
     if (record.IsBlank()) {
         // A copy that is blank itself (the same blank or the other one) has nothing to restore.
         if (SerialRecord::IsBlankNumber(stored.SerialNumber)) {
-            prompts.ShowMessage(texts::SerialNumberLost, MessageIcon::Stop);
+            shown.Add("serial_number_lost", MessageIcon::Stop, texts::SerialNumberLost);
             return false;
         }
         // Restore the record from the image's copy; the count wraps like the 16-bit field it is.
         const SerialRecord blank = record;
         record.RestoreCount = static_cast<std::uint16_t>(record.RestoreCount + 1);
         record.SerialNumber = stored.SerialNumber;
-        prompts.ShowMessage(texts::SerialSchemeRestored, MessageIcon::Information);
+        shown.Add("serial_scheme_restored", MessageIcon::Information, texts::SerialSchemeRestored);
         // The repair's record: the board's own copy is where the values come from.
         AuditRecord repair = BoardRecord(driver, board, record.SerialNumber, AuditKind::Repaired,
                                          ConfigSource::FromBoard(board));
@@ -108,9 +110,9 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
                 repair.Kind = AuditKind::Failed;
                 repair.Outcome = "DriverError";
                 repair.DriverError = AuditDriverError{r, text};
-                audit->Append(std::move(repair), prompts);
+                audit->Append(std::move(repair), shown);
             }
-            ShowDriverError(driver, prompts, r, text);
+            ReportDriverError(driver, shown, r, text);
             return false;
         };
         if (std::int32_t r = writer.WriteSerialRecord(board, record); r != result::Success)
@@ -125,20 +127,20 @@ bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t boar
             return fail(clock);
         if (AuditTrail* audit = writer.Audit()) {
             repair.Outcome = "Repaired";
-            audit->Append(std::move(repair), prompts);
+            audit->Append(std::move(repair), shown);
         }
     }
 
     // The record holds the serial number in force; the next save brings the image's copy in line.
     config.Image.SerialNumber = record.SerialNumber;
     if (stored.SerialNumber != record.SerialNumber)
-        prompts.ShowMessage(texts::SerialSchemeRestored, MessageIcon::Information);
+        shown.Add("serial_scheme_restored", MessageIcon::Information, texts::SerialSchemeRestored);
 
     if (stored.Version != StoredConfig::CurrentVersion)
-        prompts.ShowMessage(
+        shown.Add(
+            "incompatible_version", MessageIcon::Information,
             FormatText(texts::IncompatibleVersion, {static_cast<unsigned>(stored.Version),
-                                                    static_cast<unsigned>(StoredConfig::CurrentVersion)}),
-            MessageIcon::Information);
+                                                    static_cast<unsigned>(StoredConfig::CurrentVersion)}));
     return true;
 }
 

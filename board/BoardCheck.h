@@ -10,6 +10,7 @@
 #include "BoardConfig.h"
 #include "Driver.h"
 #include "DriverRecords.h"
+#include "Message.h"
 
 #include <cstdint>
 #include <variant>
@@ -18,7 +19,6 @@
 namespace ruva {
 
 class AuditTrail;
-class Prompts;
 
 // A clock selection request for a clock source code (one of the four SetClock requests).
 struct ClockSelection {
@@ -61,21 +61,26 @@ private:
     std::vector<BoardWrite> writes_;
 };
 
-// Checks board `board`. Yields false without a message when the driver gives no parameters, the
-// board index is not below NumberOfBoards or the board cannot be attached; otherwise yields the
-// outcome of CheckStoredConfig. A false outcome never changes the board's stored image.
-// The first form holds the board while it runs (see BoardHold), showing its messages once it has let
-// go of it, and yields false, after saying so, when another process keeps it; the second runs within
-// a transfer that holds it. A serial repair, and a repair that failed, are recorded in `audit`.
-bool CheckBoard(Driver& driver, Prompts& prompts, int board, BoardConfig& config,
-                AuditTrail* audit = nullptr);
-bool CheckBoard(BoardWriter& writer, Prompts& prompts, int board, BoardConfig& config);
+struct BoardCheckResult {
+    bool Passed = false;
+    std::vector<Message> Messages;
+};
+
+// Checks board `board`. Fails without a message when the driver gives no parameters, the board index
+// is not below NumberOfBoards or the board cannot be attached; otherwise yields the outcome of
+// CheckStoredConfig. A failed check never changes the board's stored image.
+// The first form holds the board while it runs (see BoardHold) and fails, saying so, when another
+// process keeps it; `watcher` sees its messages as they come. A serial repair, and a repair that failed,
+// are recorded in `audit`. The second form runs within a transfer that holds the board.
+BoardCheckResult CheckBoard(Driver& driver, int board, BoardConfig& config, AuditTrail* audit = nullptr,
+                            MessageWatcher watcher = {});
+bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config);
 
 // The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the
 // serial record, restores a blank record from a copy that is not blank (and re-applies the stored clock
 // source), copies the board's serial number into config.Image and notes a serial copy or a version that
-// differs. Every failure, a refused restore or clock re-apply included, is reported to the user.
-bool CheckStoredConfig(Driver& driver, Prompts& prompts, std::uint16_t board, BoardConfig& config);
-bool CheckStoredConfig(BoardWriter& writer, Prompts& prompts, std::uint16_t board, BoardConfig& config);
+// differs. Every failure, a refused restore or clock re-apply included, has its message.
+bool CheckStoredConfig(Driver& driver, MessageList& shown, std::uint16_t board, BoardConfig& config);
+bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config);
 
 } // namespace ruva

@@ -2,56 +2,40 @@
 
 #include "BoardHold.h"
 #include "ConfigDifferences.h"
-#include "Prompts.h"
 #include "Texts.h"
 
 #include <optional>
 
 namespace ruva {
 
-namespace {
-
-// The page with the messages going to `user`, working on `config`.
-TransferContext ShowingTo(const TransferContext& page, Prompts& user, BoardConfig& config) {
-    return {.BoardDriver = page.BoardDriver,
-            .User = user,
-            .Config = config,
-            .ConfigLoaded = page.ConfigLoaded,
-            .BoardNumber = page.BoardNumber,
-            .BoardAvailable = page.BoardAvailable,
-            .Audit = page.Audit,
-            .Source = page.Source};
-}
-
-} // namespace
-
 BoardLoadResult LoadFromBoard(const TransferContext& page) {
     if (!page.BoardAvailable)
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
-    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
-    const BoardLoadResult result = LoadFromBoard(ShowingTo(page, hold.User(), page.Config), hold);
-    hold.Release();
-    return result;
+    BoardHold hold(page.BoardDriver, page.BoardNumber);
+    return LoadFromBoard(page, hold);
 }
 
 BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold) {
     if (!page.BoardAvailable)
         return {BoardLoadOutcome::BoardUnavailable, result::Success};
-    if (hold.IsBusy())
-        return {BoardLoadOutcome::Busy, result::Success};
+    MessageList shown{{}, page.AsTheyCome};
+    if (hold.IsBusy()) {
+        shown.Add(hold.Busy());
+        return {BoardLoadOutcome::Busy, result::Success, false, std::move(shown.All)};
+    }
     Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
+    const auto failed = [&](std::int32_t r) {
+        ReportDriverError(driver, shown, r);
+        return BoardLoadResult{BoardLoadOutcome::DriverError, r, false, std::move(shown.All)};
+    };
 
     BoardInfo info;
-    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r};
-    }
+    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success)
+        return failed(r);
     ImageBytes bytes{};
-    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
-        return {BoardLoadOutcome::DriverError, r};
-    }
+    if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success)
+        return failed(r);
 
     // The image is taken as stored, header words included; the general settings follow it.
     const StoredConfig image = StoredConfig::fromBytes(bytes);
@@ -85,35 +69,67 @@ ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* r
     return bytes;
 }
 
-// After a save that selected the clock failed: selects the clock source of the image the board holds
-// (`stored`, when it is known) unless the board's clock already serves it (`selected`, when the
-// selection was carried out), so that the two agree again, and then clears the mark. False when they
-// may still differ.
-bool SetClockBack(const TransferContext& page, BoardWriter& writer, BoardHold& hold,
-                  const std::optional<ImageBytes>& stored, std::optional<std::int16_t> selected) {
-    if (!stored)
-        return false;
-    const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
-    if (!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) {
-        if (writer.SetClockSource(static_cast<std::uint16_t>(page.BoardNumber), clock) != result::Success)
-            return false;
+// The clock selection of one save, and the board's mark that its clock may differ from the clock source
+// of its stored image: set before the selection, so that a process that ends before the image is stored
+// leaves it behind, and cleared once the two agree again.
+class ClockStep {
+public:
+    ClockStep(const TransferContext& page, BoardWriter& writer, BoardHold& hold, bool select)
+        : page_(page), writer_(writer), hold_(hold), select_(select),
+          noted_(!select || writer.IsDryRun() || hold.MarkClockUnsure(true)) {}
+
+    bool Selects() const { return select_; }
+    std::int32_t Select() { return select_ ? Send(page_.Config.Image.ClockSource) : result::Success; }
+    // The clock and the stored image agree.
+    void Agreed() {
+        if (select_ && !writer_.IsDryRun())
+            hold_.MarkClockUnsure(false);
     }
-    hold.MarkClockUnsure(false);
-    return true;
-}
+    // After a save that selected the clock failed: selects the clock source of the image the board holds
+    // (`stored`, when it is known) unless the board's clock already serves it (`selected`, when the
+    // selection was carried out), so that the two agree again. False when they may still differ.
+    bool SetBack(const std::optional<ImageBytes>& stored, std::optional<std::int16_t> selected) {
+        if (!select_)
+            return true;
+        if (!stored)
+            return false;
+        const std::int16_t clock = StoredConfig::fromBytes(*stored).ClockSource;
+        if ((!selected || ClockRequestFor(*selected) != ClockRequestFor(clock)) &&
+            Send(clock) != result::Success)
+            return false;
+        Agreed();
+        return true;
+    }
+    void WarnIfApart(bool agree, MessageList& shown) const {
+        if (!agree)
+            shown.Add(noted_ ? "clock_differs" : "clock_differs_not_noted", MessageIcon::Warning,
+                      noted_ ? texts::ClockDiffers : texts::ClockDiffersNotNoted);
+    }
+
+private:
+    std::int32_t Send(std::int16_t clock) {
+        return writer_.SetClockSource(static_cast<std::uint16_t>(page_.BoardNumber), clock);
+    }
+
+    const TransferContext& page_;
+    BoardWriter& writer_;
+    BoardHold& hold_;
+    bool select_;
+    bool noted_;
+};
 
 // The record of one save: what it changed, or tried to, and how it ended. It is appended before the
 // save's closing message, so that a failure's own message stays its last.
 class SaveRecord {
 public:
-    SaveRecord(const TransferContext& page, BoardWriter& writer)
-        : page_(page), writer_(writer), checkWrites_(writer.Writes().size()) {}
+    SaveRecord(const TransferContext& page, BoardWriter& writer, MessageList& shown)
+        : page_(page), writer_(writer), shown_(shown), checkWrites_(writer.Writes().size()) {}
 
-    // A refused request, with the driver's text for it: shown by ShowError.
+    // A refused request, with the driver's text for it: added by ShowError.
     void Refused(std::int32_t r) { error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)}; }
     void ShowError() const {
         if (error_)
-            ShowDriverError(page_.BoardDriver, page_.User, error_->Number, error_->Text);
+            ReportDriverError(page_.BoardDriver, shown_, error_->Number, error_->Text);
     }
     void Change(std::string line) { changes_.push_back(std::move(line)); }
     void Changes(std::vector<std::string> lines) {
@@ -134,12 +150,13 @@ public:
         record.Changes = std::move(changes_);
         record.Outcome = outcomeName;
         record.DriverError = error_;
-        audit->Append(std::move(record), page_.User);
+        audit->Append(std::move(record), shown_);
     }
 
 private:
     const TransferContext& page_;
     BoardWriter& writer_;
+    MessageList& shown_;
     std::size_t checkWrites_;
     std::vector<std::string> changes_;
     std::optional<AuditDriverError> error_;
@@ -156,7 +173,24 @@ BoardConfig BoardBefore(const ImageBytes& onBoard, std::uint32_t hdlcStartAddres
     return before;
 }
 
-BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold) {
+// The record's lines for a save of `config`'s image over `onBoard` (`readable`: as read from the board),
+// the clock included when it may differ from the stored clock source. The HDLC start address is listed
+// apart; bytes that no setting names still count.
+std::vector<std::string> ImageChanges(const BoardConfig& config, const ImageBytes& onBoard, bool readable,
+                                      bool clockUnsure) {
+    std::vector<std::string> lines;
+    if (config.Image.toBytes() != onBoard) {
+        lines = readable ? ChangeLines(BoardBefore(onBoard, config.General.HdlcStartAddress), config)
+                         : std::vector{ChangeLine("Image", "unreadable", "written whole")};
+        if (lines.empty())
+            lines.push_back(ChangeLine("Image", "other bytes", "rewritten"));
+    }
+    if (clockUnsure)
+        lines.push_back(ChangeLine("Clock", "unknown", WordText(ClockSourceCode, config.Image.ClockSource)));
+    return lines;
+}
+
+BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown) {
     std::optional<SaveRecord> audit;
     // Appends the save's record (when it wrote), then the closing messages follow.
     const auto close = [&](BoardSaveOutcome outcome) {
@@ -164,19 +198,19 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
             audit->Close(outcome, SaveOutcomeName(outcome));
     };
     const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
-        return BoardSaveResult{outcome, driverResult, writer.Writes()};
+        return BoardSaveResult{outcome, driverResult, writer.Writes(), std::move(shown.All)};
     };
     Driver& driver = page.BoardDriver;
 
-    if (!CheckBoard(writer, page.User, page.BoardNumber, page.Config))
+    if (!CheckBoard(writer, shown, page.BoardNumber, page.Config))
         return finish(BoardSaveOutcome::CheckFailed);
-    audit.emplace(page, writer);
+    audit.emplace(page, writer, shown);
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     bool changed = false;
 
     BoardInfo info;
     if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
-        ReportDriverError(driver, page.User, r);
+        ReportDriverError(driver, shown, r);
         return finish(BoardSaveOutcome::DriverError, r);
     }
     const std::uint32_t hdlcBefore = info.HdlcStartAddress;
@@ -202,45 +236,23 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
 
     if (wanted != onBoard || clockUnsure) {
         changed = true;
-        if (wanted != onBoard) {
-            // The HDLC start address is listed above; bytes that no setting names still count.
-            std::vector<std::string> lines =
-                read == result::Success
-                    ? ChangeLines(BoardBefore(onBoard, page.Config.General.HdlcStartAddress), page.Config)
-                    : std::vector{ChangeLine("Image", "unreadable", "written whole")};
-            if (lines.empty())
-                lines.push_back(ChangeLine("Image", "other bytes", "rewritten"));
-            audit->Changes(std::move(lines));
-        }
-        if (clockUnsure)
-            audit->Change(
-                ChangeLine("Clock", "unknown", WordText(ClockSourceCode, page.Config.Image.ClockSource)));
+        audit->Changes(ImageChanges(page.Config, onBoard, read == result::Success, clockUnsure));
         // Without the board's image its clock source is unknown, so the selection is sent.
-        const bool select = clockUnsure || read != result::Success ||
-                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource;
-        // Marked before the selection, so that a process that ends before the image is stored leaves
-        // the mark behind.
-        const bool noted = !select || writer.IsDryRun() || hold.MarkClockUnsure(true);
-        const auto warnIfApart = [&](bool agree) {
-            if (!agree)
-                page.User.ShowMessage(noted ? texts::ClockDiffers : texts::ClockDiffersNotNoted,
-                                      MessageIcon::Warning);
-        };
-        if (select) {
-            // A refused selection stops the save before the image. Its reply may have been lost while
-            // the board carried it out, so the stored image's clock source is selected again.
-            if (std::int32_t r = writer.SetClockSource(board, page.Config.Image.ClockSource);
-                r != result::Success) {
-                const bool agree = SetClockBack(
-                    page, writer, hold, read == result::Success ? std::optional(onBoard) : std::nullopt, {});
-                audit->Refused(r);
-                if (agree)
-                    audit->RolledBack();
-                close(BoardSaveOutcome::DriverError);
-                audit->ShowError();
-                warnIfApart(agree);
-                return finish(BoardSaveOutcome::DriverError, r);
-            }
+        ClockStep clock(page, writer, hold,
+                        clockUnsure || read != result::Success ||
+                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource);
+        // A refused selection stops the save before the image. Its reply may have been lost while the
+        // board carried it out, so the stored image's clock source is selected again.
+        if (std::int32_t r = clock.Select(); r != result::Success) {
+            const bool agree =
+                clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
+            audit->Refused(r);
+            if (agree)
+                audit->RolledBack();
+            close(BoardSaveOutcome::DriverError);
+            audit->ShowError();
+            clock.WarnIfApart(agree, shown);
+            return finish(BoardSaveOutcome::DriverError, r);
         }
         if (wanted != onBoard) {
             // The write's own result is not trusted either way: the read-back decides.
@@ -249,28 +261,26 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
                 std::int32_t readBack = result::Success;
                 if (const ImageBytes stored = ReadImageOrZeros(driver, board, &readBack); stored != wanted) {
                     const bool agree =
-                        !select ||
-                        SetClockBack(page, writer, hold,
-                                     readBack == result::Success ? std::optional(stored) : std::nullopt,
-                                     page.Config.Image.ClockSource);
-                    if (select && agree)
+                        clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
+                                      page.Config.Image.ClockSource);
+                    if (clock.Selects() && agree)
                         audit->RolledBack();
                     close(BoardSaveOutcome::VerifyFailed);
-                    page.User.ShowMessage(texts::SaveVerifyFailed, MessageIcon::Warning);
-                    warnIfApart(agree);
+                    shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
+                    clock.WarnIfApart(agree, shown);
                     return finish(BoardSaveOutcome::VerifyFailed);
                 }
             }
         }
-        if (select && !writer.IsDryRun())
-            hold.MarkClockUnsure(false);
+        clock.Agreed();
     }
 
     if (writer.IsDryRun())
         return finish(changed ? BoardSaveOutcome::WouldWrite : BoardSaveOutcome::Unchanged);
     const BoardSaveOutcome outcome = changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged;
     close(outcome);
-    page.User.ShowMessage(changed ? texts::SaveSucceeded : texts::SaveUnchanged, MessageIcon::Information);
+    shown.Add(changed ? "saved_to_board" : "save_unchanged", MessageIcon::Information,
+              changed ? texts::SaveSucceeded : texts::SaveUnchanged);
     return finish(outcome);
 }
 
@@ -297,23 +307,26 @@ std::string_view SaveOutcomeName(BoardSaveOutcome outcome) {
 }
 
 BoardSaveResult SaveToBoard(const TransferContext& page, WriteMode mode) {
-    BoardHold hold(page.BoardDriver, page.User, page.BoardNumber);
-    BoardSaveResult result = SaveToBoard(ShowingTo(page, hold.User(), page.Config), hold, mode);
-    hold.Release();
-    return result;
+    BoardHold hold(page.BoardDriver, page.BoardNumber);
+    return SaveToBoard(page, hold, mode);
 }
 
 BoardSaveResult SaveToBoard(const TransferContext& page, BoardHold& hold, WriteMode mode) {
-    if (hold.IsBusy())
-        return {BoardSaveOutcome::Busy, result::Success, {}};
+    MessageList shown{{}, page.AsTheyCome};
+    if (hold.IsBusy()) {
+        shown.Add(hold.Busy());
+        return {BoardSaveOutcome::Busy, result::Success, {}, std::move(shown.All)};
+    }
     BoardWriter writer(page.BoardDriver, mode, page.Audit);
     if (mode == WriteMode::Send) {
-        hold.WarnWithoutFile();
-        return Save(page, writer, hold);
+        hold.WarnWithoutFile(shown);
+        return Save(page, writer, hold, shown);
     }
     // A dry run works on a copy, so the configuration in memory stays exactly as it was.
     BoardConfig scratch = page.Config;
-    return Save(ShowingTo(page, page.User, scratch), writer, hold);
+    return Save({page.BoardDriver, scratch, page.ConfigLoaded, page.BoardNumber, page.BoardAvailable,
+                 page.Audit, page.Source},
+                writer, hold, shown);
 }
 
 } // namespace ruva

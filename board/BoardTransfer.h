@@ -1,7 +1,7 @@
 #pragma once
 // The two transfers between the configuration in memory and a board: load from the board and save to
-// the board (with the board check, a compare, the writes and a read-back). They talk to the user only
-// through Prompts and tell the caller what happened, so a board page or a command-line tool stays thin.
+// the board (with the board check, a compare, the writes and a read-back). They return what happened
+// with their messages, which the caller shows, so a board page or a command-line tool stays thin.
 
 #include "AuditTrail.h"
 #include "BoardCheck.h"
@@ -14,13 +14,11 @@
 namespace ruva {
 
 class BoardHold;
-class Prompts;
 
-// What a transfer works on: the driver and the user, the page's board with the outcome of its first
-// check, and the one configuration that the main sheet shares among all board pages.
+// What a transfer works on: the driver, the page's board with the outcome of its first check, and the
+// one configuration that the main sheet shares among all board pages.
 struct TransferContext {
     Driver& BoardDriver;
-    Prompts& User;
     BoardConfig& Config; // the main sheet's configuration
     bool& ConfigLoaded;  // the main sheet's flag: a configuration has been loaded
     int BoardNumber = 0;
@@ -28,26 +26,29 @@ struct TransferContext {
     // Where a save records what it wrote (none: not recorded), and where the configuration came from.
     AuditTrail* Audit = nullptr;
     ConfigSource Source{};
+    // Sees the transfer's messages as they come (none: they are only returned).
+    MessageWatcher AsTheyCome{};
 };
 
 enum class BoardLoadOutcome {
     Loaded,
     BoardUnavailable, // the board's check failed: nothing was done
-    DriverError,      // reported to the user; memory unchanged
-    Busy,             // another process kept the board (reported): nothing was done
+    DriverError,      // with the driver's error; memory unchanged
+    Busy,             // another process kept the board (with a message saying so): nothing was done
 };
 
 struct BoardLoadResult {
     BoardLoadOutcome Outcome = BoardLoadOutcome::BoardUnavailable;
     std::int32_t DriverResult = result::Success; // the failing result when Outcome is DriverError
     bool ClockUnsure = false; // the board is marked: its clock may differ from the ClockSource loaded
+    std::vector<Message> Messages{};
 };
 
 // Reads the board's HDLC start address and stored image into the configuration as they are, and sets
-// ConfigLoaded. Nothing is shown on success; a failed read is reported and leaves memory unchanged.
-// Both transfers hold the board while they run (see BoardHold) and show their messages once they have
-// let go of it. Their second forms run within a hold of the page's board that the caller took, so that
-// several steps share it, and show their messages through page.User (normally the hold's User()).
+// ConfigLoaded. No message on success; a failed read has its driver error and leaves memory unchanged.
+// Both transfers hold the board while they run (see BoardHold); the caller shows their messages once
+// they have let go of it. Their second forms run within a hold of the page's board that the caller
+// took, so that several steps share it.
 BoardLoadResult LoadFromBoard(const TransferContext& page);
 BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold);
 
@@ -57,8 +58,8 @@ enum class BoardSaveOutcome {
     WouldWrite,   // dry run: something differs and would be written
     VerifyFailed, // the image read back differs from what was written
     CheckFailed,  // the board check failed (with its own message or none)
-    DriverError,  // a board information read or write or the clock selection failed; reported to the user
-    Busy,         // another process kept the board (reported): nothing was done
+    DriverError,  // a board information read or write or the clock selection failed (with its error)
+    Busy,         // another process kept the board (with a message saying so): nothing was done
 };
 
 // The outcome's name: "Written", "Unchanged", "WouldWrite", "VerifyFailed", "CheckFailed",
@@ -71,12 +72,13 @@ struct BoardSaveResult {
     // The writes in the order they were made (in a dry run: would be made), the check's serial repair
     // included.
     std::vector<BoardWrite> Writes;
+    std::vector<Message> Messages{};
 };
 
 // Checks the board again, writes the HDLC start address if it changed, brings config.Image in line
 // with config.General (version 9), and where the image differs from the board's selects the new clock
 // source if it changed (or the board's image could not be read), writes the image and verifies it by
-// reading it back. Closes with one message. A refused clock selection is reported and ends the save
+// reading it back. Closes with one message. A refused clock selection has its error and ends the save
 // before the image is written.
 //
 // The board's clock and the clock source of its stored image are kept in agreement: a save that
@@ -88,7 +90,7 @@ struct BoardSaveResult {
 //
 // Each save that wrote, or tried to write, appends one record to page.Audit: written, failed, or rolled
 // back (the clock set back after a failure), with the changed values; the check's serial repair is a
-// record of its own.
+// record of its own. A record is appended before the messages of the failure it records.
 //
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result

@@ -2,7 +2,6 @@
 
 #include "Bytes.h"
 #include "MessageFormat.h"
-#include "Prompts.h"
 #include "Texts.h"
 #include "ValueSets.h"
 
@@ -251,15 +250,26 @@ std::string DriverErrorText(Driver& driver, std::int32_t errorNumber) {
     return unusable.empty() ? std::string(texts::DriverNotInstalled) : unusable;
 }
 
-void ShowDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber, std::string_view text) {
-    prompts.ShowMessage(FormatText(texts::DriverError, {errorNumber, text}), MessageIcon::Stop);
+void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber,
+                       std::string_view text) {
+    shown.Add({"driver_error", MessageIcon::Stop, FormatText(texts::DriverError, {errorNumber, text}),
+               errorNumber});
     if (const std::string diagnosis = driver.Channel().Diagnosis();
         !diagnosis.empty() && driver.SimulatedBoardsProblem().empty())
-        prompts.ShowMessage(diagnosis, MessageIcon::Information);
+        shown.Add("device_diagnosis", MessageIcon::Information, diagnosis);
 }
 
-void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber) {
-    ShowDriverError(driver, prompts, errorNumber, DriverErrorText(driver, errorNumber));
+void ReportDriverError(Driver& driver, MessageList& shown, std::int32_t errorNumber) {
+    ReportDriverError(driver, shown, errorNumber, DriverErrorText(driver, errorNumber));
+}
+
+std::optional<DriverParameters> ReadDriverParameters(Driver& driver, MessageList& shown) {
+    DriverParameters parameters;
+    if (const std::int32_t r = driver.GetDriverParameters(parameters); r != result::Success) {
+        ReportDriverError(driver, shown, r);
+        return std::nullopt;
+    }
+    return parameters;
 }
 
 } // namespace ruva

@@ -10,6 +10,7 @@
 #include "ControlCodes.h"
 #include "DeviceChannel.h"
 #include "DriverRecords.h"
+#include "Message.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,8 +19,6 @@
 #include <string_view>
 
 namespace ruva {
-
-class Prompts;
 
 namespace result {
 inline constexpr std::int32_t Success = 1;
@@ -94,12 +93,16 @@ private:
 // The clock request that selects a clock source code; none for a code outside 0-6.
 std::optional<Request> ClockRequestFor(std::int16_t clockSource);
 
-// Shows "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
+// Adds "Error #n: text" with the driver's text for the number, or the fixed text when the driver has
 // none, with the stop icon; then, as a note, what the channel knows beyond the number (its Diagnosis).
 // For simulated boards that could not be opened, their problem is the text, and no note follows.
-void ReportDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber);
-// Its two halves: the text for the number (asked of the driver), and showing it.
+void ReportDriverError(Driver& driver, MessageList& shown, std::int32_t errorNumber);
+// Its two halves: the text for the number (asked of the driver), and adding the messages.
 std::string DriverErrorText(Driver& driver, std::int32_t errorNumber);
-void ShowDriverError(Driver& driver, Prompts& prompts, std::int32_t errorNumber, std::string_view text);
+void ReportDriverError(const Driver& driver, MessageList& shown, std::int32_t errorNumber,
+                       std::string_view text);
+
+// The driver parameters; none after their driver error was added to `shown`.
+std::optional<DriverParameters> ReadDriverParameters(Driver& driver, MessageList& shown);
 
 } // namespace ruva

@@ -2,7 +2,6 @@
 
 #include "FileReplace.h"
 #include "MessageFormat.h"
-#include "Prompts.h"
 #include "Texts.h"
 
 #include <cstdio>
@@ -74,21 +73,20 @@ LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& confi
     return result;
 }
 
-void ShowLoadOutcome(const LoadResult& result, std::string_view path, int board, Prompts& prompts) {
+std::optional<Message> LoadOutcomeMessage(const LoadResult& result, std::string_view path, int board) {
     switch (result.Outcome) {
     case LoadOutcome::Loaded:
-        return;
+        break;
     case LoadOutcome::CannotOpen:
-        prompts.ShowMessage(FormatText(texts::CouldNotOpenFile, {path}), MessageIcon::None);
-        return;
+        return Message{"could_not_open_file", MessageIcon::None, FormatText(texts::CouldNotOpenFile, {path})};
     case LoadOutcome::HasError:
-        prompts.ShowMessage(FormatText(texts::LoadErrorInFile, {result.Error.ParseErrorText(), path}),
-                            MessageIcon::Stop);
-        return;
+        return Message{"error_in_file", MessageIcon::Stop,
+                       FormatText(texts::LoadErrorInFile, {result.Error.ParseErrorText(), path})};
     case LoadOutcome::NoSection:
-        prompts.ShowMessage(FormatText(texts::NoSettingsForBoard, {path, board}), MessageIcon::Stop);
-        return;
+        return Message{"no_settings_for_board", MessageIcon::Stop,
+                       FormatText(texts::NoSettingsForBoard, {path, board})};
     }
+    return std::nullopt;
 }
 
 } // namespace ruva

@@ -5,15 +5,16 @@
 #include "BoardConfig.h"
 #include "ByteSource.h"
 #include "ConfigParser.h"
+#include "Message.h"
 #include "ParseError.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace ruva {
 
-class Prompts;
 class Sha256;
 
 enum class LoadOutcome {
@@ -42,8 +43,8 @@ LoadOutcome TakeBoardSection(const ParsedConfigFile& parsed, int board, BoardCon
 LoadResult LoadConfig(ByteSource& source, int board, BoardConfig& config);
 LoadResult LoadConfigFile(const std::string& path, int board, BoardConfig& config, Sha256* digest = nullptr);
 
-// Shows what the board page shows for an outcome: nothing when loaded; "Could not open file ..." with
-// no icon; the first error and the path with the stop icon; the missing section with the stop icon.
-void ShowLoadOutcome(const LoadResult& result, std::string_view path, int board, Prompts& prompts);
+// What the board page shows for an outcome: nothing when loaded; "Could not open file ..." with no
+// icon; the first error and the path with the stop icon; the missing section with the stop icon.
+std::optional<Message> LoadOutcomeMessage(const LoadResult& result, std::string_view path, int board);
 
 } // namespace ruva

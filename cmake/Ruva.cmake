@@ -9,15 +9,16 @@ if(RUVA_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Layer ranks: a library may link only libraries of a lower rank. Ranks below 4 are the core; rank 4
-# is the logic of the pages and dialogs that every front end shares; rank 5 the simulated boards, which
-# the programs may use instead of the device. All of them are standard C++ only and can never see Qt:
-# only the front end (app) may.
+# Layer ranks: a library may link only libraries of a lower rank. Ranks below 4 are the core, where
+# the boards (board) and the configuration files (cfgfile) stand side by side and neither links the
+# other; rank 4 is the logic of the pages and dialogs that every front end shares; rank 5 the simulated
+# boards, which the programs may use instead of the device. All of them are standard C++ only and can
+# never see Qt: only the front end (app) may.
 set(RUVA_LAYER_RANK_texts 0)
 set(RUVA_LAYER_RANK_model 1)
 set(RUVA_LAYER_RANK_platform 1)
 set(RUVA_LAYER_RANK_board 2)
-set(RUVA_LAYER_RANK_cfgfile 3)
+set(RUVA_LAYER_RANK_cfgfile 2)
 set(RUVA_LAYER_RANK_pages 4)
 set(RUVA_LAYER_RANK_sim 5)
 set(RUVA_LAYER_RANK_app 6)

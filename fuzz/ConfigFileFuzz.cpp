@@ -4,7 +4,6 @@
 
 #include "ConfigLoader.h"
 #include "ConfigWriter.h"
-#include "Prompts.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,15 +14,6 @@
 using namespace ruva;
 
 namespace {
-
-class SilentPrompts : public Prompts {
-public:
-    void ShowMessage(std::string_view, MessageIcon) override {
-        std::abort();
-    } // a loaded file has no bad codes
-    std::optional<std::string> ChooseFileToOpen(const FileDialogOptions&) override { return {}; }
-    std::optional<std::string> ChooseFileToSave(const FileDialogOptions&) override { return {}; }
-};
 
 // Hands out the bytes in blocks of a few bytes, so tokens straddle block ends.
 class SmallBlocks : public ByteSource {
@@ -95,8 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Files carry HDLC start addresses of 0x8000 and above; a file without the line loads 0.
     if (fromFile.General.HdlcStartAddress >= 0x8000) {
-        SilentPrompts prompts;
-        const std::string text = FormatConfigFile(fromFile, board, DriverParameters{}, prompts);
+        ConfigText written = FormatConfigFile(fromFile, board, DriverParameters{});
+        if (!written.Messages.empty())
+            std::abort(); // a loaded file has no bad codes
+        const std::string text = std::move(written.Text);
         BoardConfig again = Sentinel();
         MemorySource written(text);
         Check(LoadConfig(written, board, again).Outcome == LoadOutcome::Loaded);

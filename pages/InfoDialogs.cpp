@@ -4,6 +4,7 @@
 #include "Driver.h"
 #include "InfoFormat.h"
 #include "MessageFormat.h"
+#include "Prompts.h"
 #include "Texts.h"
 
 namespace ruva {
@@ -64,34 +65,39 @@ InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo
             }};
 }
 
+namespace {
+
+// The driver parameters; none after their driver error was shown.
+std::optional<DriverParameters> Parameters(Driver& driver, Prompts& prompts) {
+    MessageList shown;
+    const auto parameters = ReadDriverParameters(driver, shown);
+    Show(prompts, shown.All);
+    return parameters;
+}
+
+} // namespace
+
 std::optional<InfoDialogContent> ReadMainResources(Driver& driver, Prompts& prompts) {
-    DriverParameters parameters;
-    if (const auto status = driver.GetDriverParameters(parameters); status != result::Success) {
-        ReportDriverError(driver, prompts, status);
-        return std::nullopt;
-    }
-    return MainResourcesContent(parameters);
+    const auto parameters = Parameters(driver, prompts);
+    return parameters ? std::optional(MainResourcesContent(*parameters)) : std::nullopt;
 }
 
 std::optional<InfoDialogContent> ReadBrdResources(Driver& driver, Prompts& prompts, int board) {
-    DriverParameters parameters;
-    if (const auto status = driver.GetDriverParameters(parameters); status != result::Success) {
-        ReportDriverError(driver, prompts, status);
-        return std::nullopt;
-    }
-    return BrdResourcesContent(parameters, board);
+    const auto parameters = Parameters(driver, prompts);
+    return parameters ? std::optional(BrdResourcesContent(*parameters, board)) : std::nullopt;
 }
 
 std::optional<BrdSerialNoValues> ReadBrdSerialNoValues(Driver& driver, Prompts& prompts, int board) {
     const auto b = static_cast<std::uint16_t>(board);
     BrdSerialNoValues values;
-    if (const auto status = driver.ReadBoardInfo(b, values.Info); status != result::Success) {
-        ReportDriverError(driver, prompts, status);
-        return std::nullopt;
-    }
     ImageBytes bytes{};
-    if (const auto status = driver.ReadStoredConfig(b, bytes); status != result::Success) {
-        ReportDriverError(driver, prompts, status);
+    std::int32_t status = driver.ReadBoardInfo(b, values.Info);
+    if (status == result::Success)
+        status = driver.ReadStoredConfig(b, bytes);
+    if (status != result::Success) {
+        MessageList shown;
+        ReportDriverError(driver, shown, status);
+        Show(prompts, shown.All);
         return std::nullopt;
     }
     values.SerialNumber = StoredConfig::fromBytes(bytes).SerialNumber;

@@ -87,7 +87,9 @@ void MainPropertyPgBrdModel::Initialise() {
     if (initialised_)
         return;
     initialised_ = true;
-    boardAvailable_ = CheckBoard(driver_, prompts_, boardNumber_, config_, audit_);
+    const BoardCheckResult check = CheckBoard(driver_, boardNumber_, config_, audit_);
+    boardAvailable_ = check.Passed;
+    Show(prompts_, check.Messages);
 }
 
 bool MainPropertyPgBrdModel::IsEnabled(BoardPageButton button) const {
@@ -139,7 +141,8 @@ void MainPropertyPgBrdModel::LoadFromFile() {
     configFileName_ = *path;
     Sha256 digest;
     const LoadResult loaded = LoadConfigFile(configFileName_, boardNumber_, config_, &digest);
-    ShowLoadOutcome(loaded, configFileName_, boardNumber_, prompts_);
+    if (const auto message = LoadOutcomeMessage(loaded, configFileName_, boardNumber_))
+        prompts_.Show(*message);
     if (loaded.Outcome == LoadOutcome::Loaded) {
         configLoaded_ = true;
         source_ = ConfigSource::FromFile({configFileName_, digest.HexDigest()});
@@ -151,18 +154,24 @@ void MainPropertyPgBrdModel::SaveToFile() {
     if (!path)
         return;
     configFileName_ = *path;
-    ruva::SaveToFile(configFileName_, boardNumber_, config_, driver_, prompts_);
+    Show(prompts_, ruva::SaveToFile(configFileName_, boardNumber_, config_, [this](MessageList& shown) {
+                       return ReadDriverParameters(driver_, shown);
+                   }).Messages);
 }
 
+// The transfers show their messages once they have let go of the board.
 void MainPropertyPgBrdModel::LoadFromBoard() {
-    const TransferContext page{driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_};
-    if (ruva::LoadFromBoard(page).Outcome == BoardLoadOutcome::Loaded)
+    const BoardLoadResult load =
+        ruva::LoadFromBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_});
+    if (load.Outcome == BoardLoadOutcome::Loaded)
         source_ = ConfigSource::FromBoard(boardNumber_);
+    Show(prompts_, load.Messages);
 }
 
 void MainPropertyPgBrdModel::SaveToBoard() {
-    ruva::SaveToBoard(
-        {driver_, prompts_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_});
+    Show(prompts_,
+         ruva::SaveToBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_})
+             .Messages);
 }
 
 void MainPropertyPgBrdModel::EditProperties(ModalWindows& windows) {

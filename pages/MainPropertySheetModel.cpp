@@ -67,7 +67,7 @@ void MainPropertySheetModel::Activate(int index) {
     // page shown says why, once, before its check.
     if (const std::string problem = driver_.SimulatedBoardsProblem(); !problem.empty() && !unusableTold_) {
         unusableTold_ = true;
-        prompts_.ShowMessage(problem, MessageIcon::Stop);
+        prompts_.Show({"simulated_boards_unusable", MessageIcon::Stop, problem});
     }
     BoardPage(*board).Initialise();
 }

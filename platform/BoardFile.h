@@ -6,58 +6,37 @@
 // configuration (its content is then not empty). One BoardFile per board and process: a second one
 // finds the board busy.
 
+#include "FileLock.h"
+
 #include <chrono>
-#include <memory>
 #include <string>
-#include <string_view>
 
 namespace ruva {
 
 class BoardFile {
 public:
-    enum class Status {
-        Locked,      // this process holds the board
-        Busy,        // another process held it all the time given
-        Unavailable, // the file could not be created, opened or locked (Error says why)
-    };
-
-    BoardFile() = default;
-    ~BoardFile();
-    BoardFile(const BoardFile&) = delete;
-    BoardFile& operator=(const BoardFile&) = delete;
+    using Status = FileLock::Status;
 
     static std::string PathFor(const std::string& prefix, int board);
 
     // Opens the file of `board` under `prefix`, creating it (and on Windows its folder), and locks it,
     // trying again until `wait` has passed while another process holds it.
-    Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait);
-
-    // The same for the file at `path`, which holds what its holder stores (see Store).
-    Status LockPath(const std::string& path, std::chrono::milliseconds wait);
-
+    Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait) {
+        return lock_.Lock(PathFor(prefix, board), wait, {.Everyone = true});
+    }
     // Lets go of the file and its lock.
-    void Unlock() { held_.reset(); }
+    void Unlock() { lock_.Unlock(); }
 
-    const std::string& Path() const { return path_; }
-    const std::string& Error() const { return error_; }
+    const std::string& Path() const { return lock_.Path(); }
+    const std::string& Error() const { return lock_.Error(); }
 
     // The mark, while locked. A file that cannot be read counts as marked.
-    bool ClockUnsure() const;
+    bool ClockUnsure() const { return lock_.IsLocked() && lock_.HasContent(); }
     // Stores the mark durably; false when it could not be stored.
     bool SetClockUnsure(bool unsure);
 
-    // Makes `text` the whole content of the locked file, durably; false when it could not.
-    bool Store(std::string_view text);
-    // What the file at `path` holds while another process has it locked; empty otherwise (nobody holds
-    // it, so what it says may be left over from a process that has ended).
-    static std::string HeldText(const std::string& path);
-
-    struct Held; // the platform's open and locked file
-
 private:
-    std::shared_ptr<Held> held_;
-    std::string path_;
-    std::string error_;
+    FileLock lock_;
 };
 
 } // namespace ruva

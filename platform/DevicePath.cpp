@@ -1,6 +1,6 @@
 #include "DevicePath.h"
 
-#include "BoardFile.h"
+#include "FileLock.h"
 
 #include <cstdlib>
 
@@ -57,7 +57,7 @@ std::string SocketLockPath(std::string_view socketPath) {
 
 std::string ServedState(const std::string& lockPath) {
     // Held by its simulator, so that what it names is no leftover of one that has ended.
-    std::string text = BoardFile::HeldText(lockPath);
+    std::string text = FileLock::HeldText(lockPath);
     // One whole line: a name with a line end in it is not taken for a shorter one.
     if (text.empty() || text.find('\n') != text.size() - 1)
         return {};

@@ -1,4 +1,4 @@
-// The state file's platform part on POSIX systems: flock on the lock file and the state itself.
+// The state file's platform part on POSIX systems.
 
 #include "StateFile.h"
 
@@ -10,9 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace ruva::sim {
@@ -21,18 +19,6 @@ namespace {
 
 std::string SystemError(const std::string& what) {
     return what + ": " + std::strerror(errno);
-}
-
-// Tries `attempt` until it succeeds or FileLock::Patience is over; false then.
-template <typename Attempt>
-bool WaitFor(Attempt attempt) {
-    const auto deadline = std::chrono::steady_clock::now() + FileLock::Patience;
-    while (!attempt()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
 }
 
 } // namespace
@@ -93,84 +79,6 @@ std::string ReadStateText(const std::string& path, std::size_t limit, std::strin
     }
     ::close(fd);
     return error;
-}
-
-void FileLock::Release() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
-
-std::string FileLock::Acquire(const std::string& path, const std::string& busy) {
-    Release();
-    // Not through a link planted in a folder others may write to.
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd_ < 0)
-        return SystemError("cannot create the lock file " + path);
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        Release();
-        return "the lock file " + path + " is not a regular file";
-    }
-    if (const std::string foreign = ForeignFileReason(fd_); !foreign.empty()) {
-        Release();
-        return "the lock file " + path + " is refused: " + foreign;
-    }
-    if (!WaitFor([this] { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; })) {
-        Release();
-        return busy;
-    }
-    return {};
-}
-
-std::string FileLock::Store(const std::string& text) {
-    if (::ftruncate(fd_, 0) != 0 ||
-        ::pwrite(fd_, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
-        return std::strerror(errno);
-    return {};
-}
-
-StateLock::~StateLock() {
-    if (stateFd_ >= 0)
-        ::close(stateFd_);
-}
-
-std::string StateLock::Acquire(const std::string& statePath, const std::string& lockPath) {
-    statePath_ = statePath;
-    const std::string busy = "another simulator keeps its state in " + statePath;
-    if (std::string error = lockFile_.Acquire(lockPath, busy); !error.empty())
-        return error;
-    if (!WaitFor([this] { return LockStateItself(); })) {
-        lockFile_.Release();
-        return busy;
-    }
-    return {};
-}
-
-bool StateLock::LockStateItself() {
-    // No state yet (a fresh one: the lock file covers it until it is written), or one that cannot be
-    // opened: reading it says why.
-    const int fd = ::open(statePath_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    struct stat st {};
-    // Nor is anything that is not a regular file, or not the simulator's own, a state; reading it says so.
-    if (::fstat(fd, &st) == 0 && (!S_ISREG(st.st_mode) || !ForeignFileReason(fd).empty())) {
-        ::close(fd);
-        return true;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    if (stateFd_ >= 0)
-        ::close(stateFd_);
-    stateFd_ = fd;
-    return true;
-}
-
-void StateLock::Follow() {
-    LockStateItself();
 }
 
 } // namespace ruva::sim

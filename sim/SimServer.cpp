@@ -80,28 +80,134 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-struct Connection {
-    int Fd = -1;
-    std::vector<std::uint8_t> In;
-    std::vector<std::uint8_t> Out;
-    // Since when it has left a frame incomplete or an answer untaken; unset while idle.
-    std::optional<Clock::time_point> WaitingSince;
+// What every connection is served with.
+struct Serving {
+    Simulator& Boards;
+    const OutcomeObserver& Observe;
+    LogLimiter& Log;
+    std::size_t MaxUntakenAnswers;
 };
 
-// Sends what the connection has to send without blocking. False when the connection is broken.
-bool Flush(Connection& connection) {
-    while (!connection.Out.empty()) {
-        const ssize_t n =
-            ::send(connection.Fd, connection.Out.data(), connection.Out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+// One client: the bytes of its requests not served yet and of its answers not taken yet, and since when
+// it has left a frame incomplete or an answer untaken. Its descriptor is closed by whoever drops it.
+class Connection {
+public:
+    static constexpr auto Deadline = std::chrono::seconds(SimServer::FrameDeadlineSeconds);
+
+    explicit Connection(int fd) : fd_(fd) {}
+    int Fd() const { return fd_; }
+    // What poll is to wait for: answers to be taken first, else requests.
+    short Events() const { return static_cast<short>((out_.empty() ? POLLIN : POLLOUT) | POLLRDHUP); }
+    std::optional<Clock::time_point> Due() const {
+        return waitingSince_ ? std::optional(*waitingSince_ + Deadline) : std::nullopt;
+    }
+
+    // Handles what poll reported for it at `now`; false when the connection is to be closed.
+    bool Handle(short revents, Clock::time_point now, const Serving& serving) {
+        if (revents == 0)
+            return !Expired(now, serving.Log);
+        if (revents & (POLLERR | POLLNVAL))
+            return false;
+        if (!out_.empty()) {
+            // Answers first: until they are taken, no more requests are served or read.
+            if (!(revents & POLLOUT) || !Flush())
+                return false; // hung up without taking its answer
+            if (!out_.empty())
+                return true;
+            waitingSince_ = in_.empty() ? std::nullopt : std::optional(now);
+            return Serve(now, serving);
+        }
+        std::uint8_t buffer[ReadChunk];
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             return true;
         if (n <= 0)
-            return false;
-        connection.Out.erase(connection.Out.begin(), connection.Out.begin() + n);
+            return false; // hung up (or broken)
+        in_.insert(in_.end(), buffer, buffer + n);
+        return Serve(now, serving);
     }
-    return true;
+
+private:
+    bool Expired(Clock::time_point now, LogLimiter& log) const {
+        if (!waitingSince_ || now - *waitingSince_ < Deadline)
+            return false;
+        const std::string seconds = std::to_string(SimServer::FrameDeadlineSeconds) + " s";
+        log.Note(out_.empty() ? "incomplete" : "untaken",
+                 out_.empty() ? "closed a connection that left a request incomplete for " + seconds
+                              : "closed a connection that did not take its answer for " + seconds,
+                 now);
+        return true;
+    }
+
+    // Serves the frames it has sent, as far as its untaken answers allow, and sends the answers; false
+    // when it is broken or sent a malformed frame.
+    bool Serve(Clock::time_point now, const Serving& serving) {
+        const std::size_t received = in_.size();
+        std::string reason;
+        bool sound = true;
+        bool flushed = true;
+        std::size_t left = 0;
+        do {
+            left = in_.size();
+            sound =
+                ServeFrames(serving.Boards, in_, out_, reason, serving.Observe, serving.MaxUntakenAnswers);
+            flushed = Flush();
+        } while (sound && flushed && out_.empty() && in_.size() < left);
+        if (!sound)
+            serving.Log.Note("malformed " + reason, "closed a connection that sent " + reason, now);
+        if (!flushed || !sound)
+            return false;
+        // The deadline runs from the first byte of an incomplete frame, however slowly the rest trickles
+        // in, or from an answer the client does not take.
+        const bool served = in_.size() < received;
+        if (in_.empty() && out_.empty())
+            waitingSince_.reset();
+        else if (served || !waitingSince_)
+            waitingSince_ = now;
+        return true;
+    }
+
+    // Sends what it has to send without blocking. False when the connection is broken.
+    bool Flush() {
+        while (!out_.empty()) {
+            const ssize_t n = ::send(fd_, out_.data(), out_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return true;
+            if (n <= 0)
+                return false;
+            out_.erase(out_.begin(), out_.begin() + n);
+        }
+        return true;
+    }
+
+    int fd_;
+    std::vector<std::uint8_t> in_;
+    std::vector<std::uint8_t> out_;
+    std::optional<Clock::time_point> waitingSince_;
+};
+
+// Takes the clients waiting to be accepted, turning away those beyond the most served at once; when
+// the descriptors run out, accepting rests for a while.
+void AcceptClients(int listenFd, std::size_t maxClients, std::vector<Connection>& clients, LogLimiter& log,
+                   Clock::time_point now, Clock::time_point& restingUntil) {
+    int fd;
+    while ((fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+        if (clients.size() >= maxClients) {
+            log.Note("refused",
+                     "turned a client away: already serving " + std::to_string(maxClients) +
+                         " clients at once",
+                     now);
+            ::close(fd);
+            continue;
+        }
+        clients.emplace_back(fd);
+    }
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        log.Note("accept", SystemError("cannot accept a client for now"), now);
+        restingUntil = now + AcceptRest;
+    }
 }
 
 } // namespace
@@ -160,7 +266,7 @@ std::string SimServer::Listen(const std::string& statePath) {
     // Whoever holds the socket's lock runs on it, stuck or not; only without a holder may a socket file
     // left there be replaced. No connect decides it: one to a stuck simulator would wait for ever.
     const std::string lockPath = SocketLockPath(socketPath_);
-    if (std::string error = socketLock_.Acquire(lockPath, "a simulator already runs on " + socketPath_);
+    if (std::string error = LockFile(socketLock_, lockPath, "a simulator already runs on " + socketPath_);
         !error.empty())
         return error;
     // Named before anyone can connect, so that every client finds it.
@@ -223,7 +329,7 @@ void SimServer::RemoveSocket() {
     struct stat st {};
     if (::lstat(socketPath_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_)
         ::unlink(socketPath_.c_str());
-    socketLock_.Release();
+    socketLock_.Unlock();
 }
 
 void SimServer::Run() {
@@ -232,10 +338,6 @@ void SimServer::Run() {
     LogLimiter log;
     Clock::time_point now = Clock::now();
     Clock::time_point acceptRestingUntil = Clock::time_point::min(); // accept is not tried before
-    auto close = [&](std::size_t i) {
-        ::close(clients[i].Fd);
-        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
-    };
     const OutcomeObserver observe = [&](const Outcome& outcome) {
         if (verbose_)
             Log(outcome.Summary);
@@ -244,42 +346,14 @@ void SimServer::Run() {
                      "the state could not be stored, the change was undone: " + outcome.PersistError,
                      Clock::now());
     };
-    const auto deadline = std::chrono::seconds(FrameDeadlineSeconds);
-    // Serves the frames client i has sent, as far as its untaken answers allow, and sends the answers;
-    // closes the connection when it is broken or sent a malformed frame.
-    auto serve = [&](std::size_t i) {
-        Connection& c = clients[i];
-        const std::size_t received = c.In.size();
-        std::string reason;
-        bool sound = true;
-        bool flushed = true;
-        std::size_t left = 0;
-        do {
-            left = c.In.size();
-            sound = ServeFrames(simulator_, c.In, c.Out, reason, observe, MaxUntakenAnswers);
-            flushed = Flush(c);
-        } while (sound && flushed && c.Out.empty() && c.In.size() < left);
-        if (!flushed || !sound) {
-            if (!sound)
-                log.Note("malformed " + reason, "closed a connection that sent " + reason, now);
-            close(i);
-            return;
-        }
-        // The deadline runs from the first byte of an incomplete frame, however slowly the rest trickles
-        // in, or from an answer the client does not take.
-        const bool served = c.In.size() < received;
-        if (c.In.empty() && c.Out.empty())
-            c.WaitingSince.reset();
-        else if (served || !c.WaitingSince)
-            c.WaitingSince = now;
-    };
+    const Serving serving{simulator_, observe, log, MaxUntakenAnswers};
 
     bool stop = false;
     while (!stop) {
         // Sleep until something happens or the next deadline, rest or log report is due.
         std::optional<Clock::time_point> wake = log.Flush(now);
-        auto wakeBy = [&](Clock::time_point when) {
-            if (!wake || when < *wake)
+        auto wakeBy = [&](std::optional<Clock::time_point> when) {
+            if (when && (!wake || *when < *wake))
                 wake = when;
         };
         const bool acceptResting = now < acceptRestingUntil;
@@ -289,10 +363,8 @@ void SimServer::Run() {
         fds.push_back({stopPipe[0], POLLIN, 0});
         fds.push_back({listenFd_, static_cast<short>(acceptResting ? 0 : POLLIN), 0});
         for (const Connection& c : clients) {
-            fds.push_back(
-                {c.Fd, static_cast<short>(c.Out.empty() ? POLLIN | POLLRDHUP : POLLOUT | POLLRDHUP), 0});
-            if (c.WaitingSince)
-                wakeBy(*c.WaitingSince + deadline);
+            fds.push_back({c.Fd(), c.Events(), 0});
+            wakeBy(c.Due());
         }
         int timeout = -1;
         if (wake) {
@@ -312,70 +384,17 @@ void SimServer::Run() {
 
         // Clients are handled in the order of the poll array; those accepted below wait for the next round.
         for (std::size_t i = clients.size(); i-- > 0;) {
-            Connection& c = clients[i];
-            const short revents = fds[i + 2].revents;
-            if (revents == 0) {
-                if (c.WaitingSince && now - *c.WaitingSince >= deadline) {
-                    log.Note(c.Out.empty() ? "incomplete" : "untaken",
-                             c.Out.empty() ? "closed a connection that left a request incomplete for " +
-                                                 std::to_string(FrameDeadlineSeconds) + " s"
-                                           : "closed a connection that did not take its answer for " +
-                                                 std::to_string(FrameDeadlineSeconds) + " s",
-                             now);
-                    close(i);
-                }
-                continue;
-            }
-            if (revents & (POLLERR | POLLNVAL)) {
-                close(i);
-                continue;
-            }
-            if (!c.Out.empty()) {
-                // Answers first: until they are taken, no more requests are served or read.
-                if (!(revents & POLLOUT) || !Flush(c)) {
-                    close(i); // hung up without taking its answer
-                    continue;
-                }
-                if (c.Out.empty()) {
-                    c.WaitingSince = c.In.empty() ? std::nullopt : std::optional(now);
-                    serve(i);
-                }
-                continue;
-            }
-            std::uint8_t buffer[ReadChunk];
-            const ssize_t n = ::recv(c.Fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-                continue;
-            if (n <= 0) {
-                close(i); // hung up (or broken)
-                continue;
-            }
-            c.In.insert(c.In.end(), buffer, buffer + n);
-            serve(i);
-        }
-
-        if (fds[1].revents & POLLIN) {
-            int fd;
-            while ((fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
-                if (clients.size() >= maxClients_) {
-                    log.Note("refused",
-                             "turned a client away: already serving " + std::to_string(maxClients_) +
-                                 " clients at once",
-                             now);
-                    ::close(fd);
-                    continue;
-                }
-                clients.push_back({fd, {}, {}, std::nullopt});
-            }
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                log.Note("accept", SystemError("cannot accept a client for now"), now);
-                acceptRestingUntil = now + AcceptRest;
+            if (!clients[i].Handle(fds[i + 2].revents, now, serving)) {
+                ::close(clients[i].Fd());
+                clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
             }
         }
+        if (fds[1].revents & POLLIN)
+            AcceptClients(listenFd_, maxClients_, clients, log, now, acceptRestingUntil);
     }
     log.Flush(Clock::time_point::max());
     for (const Connection& c : clients)
-        ::close(c.Fd);
+        ::close(c.Fd());
     RemoveSocket();
 }
 

@@ -2,7 +2,7 @@
 // The device channel of boards simulated in process: every request is answered by the simulator's core
 // on the newest state in the state file, under the file's lock, and a change is stored (atomically)
 // before its answer, as ruva2-sim does on its socket. So programs that share a state file take turns
-// on the same boards; while a ruva2-sim serves the file, requests fail after FileLock::Patience.
+// on the same boards; while a ruva2-sim serves the file, requests fail after LockPatience.
 
 #include "DeviceChannel.h"
 

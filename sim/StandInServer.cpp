@@ -67,15 +67,15 @@ std::string StandInServer::Listen(const std::string& statePath) {
     // The state is named before \\.\RUVA2 appears, so that every program finds it and keeps the boards'
     // files beside it; a simulator that serves already holds the file.
     const std::string served = ServedStatePath();
-    switch (served_.LockPath(served, FileLock::Patience)) {
-    case BoardFile::Status::Locked:
+    switch (served_.Lock(served, LockPatience, {.Everyone = true})) {
+    case FileLock::Status::Locked:
         break;
-    case BoardFile::Status::Busy:
+    case FileLock::Status::Busy:
         return "another ruva2-sim serves the stand-in driver already";
-    case BoardFile::Status::Unavailable:
+    case FileLock::Status::Unavailable:
         return "cannot use " + served + ": " + served_.Error();
     }
-    if (!served_.Store(statePath + "\n"))
+    if (!served_.Store(statePath + "\n").empty())
         return "cannot write " + served;
     if (stopEvent == nullptr) {
         stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);

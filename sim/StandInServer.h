@@ -3,7 +3,7 @@
 // request that a program sends to \\.\RUVA2 over its private device (driver/StandInProtocol.h). One
 // request at a time, in the order the programs sent them; the driver fails those that wait too long.
 
-#include "BoardFile.h"
+#include "FileLock.h"
 #include "SimLog.h"
 #include "Simulator.h"
 
@@ -35,7 +35,7 @@ private:
     Simulator& simulator_;
     bool verbose_;
     void* device_ = nullptr; // HANDLE of the private device, opened for overlapped requests
-    BoardFile served_;       // the lock file that names the state, held while serving
+    FileLock served_;        // the lock file that names the state, held while serving
 };
 
 } // namespace ruva::sim

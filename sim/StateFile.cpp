@@ -25,6 +25,58 @@ std::string BesideState(const std::string& statePath, const char* extension) {
     return beside == statePath ? statePath + extension : beside;
 }
 
+std::string LockFile(FileLock& lock, const std::string& path, const std::string& busy) {
+    switch (lock.Lock(path, LockPatience)) {
+    case FileLock::Status::Locked:
+        return {};
+    case FileLock::Status::Busy:
+        return busy;
+    case FileLock::Status::Unavailable:
+        break;
+    }
+    switch (lock.FailedAt()) {
+    case FileLock::Failure::NotRegular:
+        return "the lock file " + path + " is not a regular file";
+    case FileLock::Failure::Foreign:
+        return "the lock file " + path + " is refused: " + lock.Error();
+    case FileLock::Failure::Lock:
+        return "cannot lock " + path + ": " + lock.Error();
+    case FileLock::Failure::Open:
+    case FileLock::Failure::None:
+        break;
+    }
+    return "cannot create the lock file " + path + ": " + lock.Error();
+}
+
+// Where the system has such locks (not on Windows: a locked range of the state itself would keep
+// everyone else from reading it), the state file itself is locked too, so that a link to it under
+// another name is kept off. No state yet (the lock file covers it until it is written), or one that
+// cannot be opened or is not the simulator's own, is not locked: reading it says why.
+#ifdef _WIN32
+constexpr bool LocksStateItself = false;
+#else
+constexpr bool LocksStateItself = true;
+#endif
+
+std::string StateLock::Acquire(const std::string& statePath, const std::string& lockPath) {
+    statePath_ = statePath;
+    const std::string busy = "another simulator keeps its state in " + statePath;
+    if (std::string error = LockFile(lockFile_, lockPath, busy); !error.empty())
+        return error;
+    if (LocksStateItself &&
+        state_.Lock(statePath, LockPatience, {.Create = false}) == FileLock::Status::Busy) {
+        lockFile_.Unlock();
+        return busy;
+    }
+    return {};
+}
+
+void StateLock::Follow() {
+    FileLock next;
+    if (LocksStateItself && next.Lock(statePath_, {}, {.Create = false}) == FileLock::Status::Locked)
+        state_ = std::move(next);
+}
+
 LoadedState LoadStateFile(const std::string& path) {
     LoadedState loaded;
     std::string text;

@@ -3,6 +3,7 @@
 // that only one simulator works on it at a time: ruva2-sim for its whole life, the boards simulated in
 // process for each request. So the state a simulator serves is always the newest one written.
 
+#include "FileLock.h"
 #include "SimState.h"
 
 #include <chrono>
@@ -43,48 +44,19 @@ std::string CheckStateWritable(const std::string& path);
 // large to be read back. Empty on success, otherwise the reason.
 std::string SaveStateFile(const std::string& path, const SimState& state);
 
-// An exclusive lock on a file, between processes, held until Release, destruction or the end of the
-// process. The file is created when missing; on POSIX systems with mode 0600, and never through a
-// symbolic link.
-class FileLock {
-public:
-    // How long Acquire waits for another process to let go: a simulator that serves a request in
-    // process or is shutting down does so well within it; a running ruva2-sim never does.
-    static constexpr std::chrono::milliseconds Patience{2000};
+// How long a simulator waits for another process to let go of a lock: a simulator that serves a
+// request in process or is shutting down does so well within it; a running ruva2-sim never does.
+inline constexpr std::chrono::milliseconds LockPatience{2000};
 
-    FileLock() = default;
-    ~FileLock() { Release(); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    // Empty once held; otherwise the reason, which is `busy` when another process held the lock all
-    // the while.
-    std::string Acquire(const std::string& path, const std::string& busy);
-    void Release();
-#ifndef _WIN32
-    // Makes `text` the content of the held file (the lock does not keep others from reading it).
-    // Empty on success, otherwise the system's reason.
-    std::string Store(const std::string& text);
-#endif
-
-private:
-#ifdef _WIN32
-    void* handle_ = nullptr; // HANDLE
-#else
-    int fd_ = -1;
-#endif
-};
+// Locks the file at `path` (see FileLock), waiting LockPatience. Empty once held; otherwise the reason,
+// which is `busy` when another process held the lock all the while.
+std::string LockFile(FileLock& lock, const std::string& path, const std::string& busy);
 
 // Keeps every other simulator off a state file while it is held: a lock on a file beside the state and,
 // where the system has such locks (not on Windows), one on the state file itself, so that a link to it
 // under another name is kept off too.
 class StateLock {
 public:
-    StateLock() = default;
-    ~StateLock();
-    StateLock(const StateLock&) = delete;
-    StateLock& operator=(const StateLock&) = delete;
-
     // Empty once both are held, otherwise the reason.
     std::string Acquire(const std::string& statePath, const std::string& lockPath);
     // Moves the lock to the file now at the state path, after it was replaced.
@@ -92,12 +64,8 @@ public:
 
 private:
     FileLock lockFile_;
-#ifndef _WIN32
-    bool LockStateItself();
-
+    FileLock state_;
     std::string statePath_;
-    int stateFd_ = -1;
-#endif
 };
 
 // The platform's part of LoadStateFile: the file's bytes, at most `limit` + 1 of them. Sets `missing`

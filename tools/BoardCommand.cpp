@@ -25,9 +25,9 @@ bool TakeFileSection(const InputFile& file, const LoadResult& read, const Parsed
         load.Outcome = TakeBoardSection(parsed, section, config);
     // The standard input cannot fail to open, only to be read, which the page's texts do not cover.
     if (load.Outcome == LoadOutcome::CannotOpen && file.Path == StandardInput)
-        prompts.ShowMessage(DescribeLoadFailure(load, file, section), MessageIcon::Stop);
-    else
-        ShowLoadOutcome(load, file.Name(), section, prompts);
+        prompts.Show({"cannot_read_input", MessageIcon::Stop, DescribeLoadFailure(load, file, section)});
+    else if (const auto message = LoadOutcomeMessage(load, file.Name(), section))
+        prompts.Show(*message);
     return load.Outcome == LoadOutcome::Loaded;
 }
 

@@ -29,7 +29,8 @@ bool LoadBoard(BoardPage& page) {
     if (!session.AttachedBoard(page.BoardNumber))
         return false;
     const std::size_t shown = session.MessagesShown();
-    if (!CheckBoard(session.BoardDriver(), session.User(), page.BoardNumber, page.Config, session.Audit())) {
+    if (!CheckBoard(session.BoardDriver(), page.BoardNumber, page.Config, session.Audit(), session.Printing())
+             .Passed) {
         session.ExplainFailedCheck(page.BoardNumber, shown);
         return false;
     }
@@ -57,28 +58,36 @@ void AddBoardReadCommand(CLI::App& board, ToolContext& context) {
             context.ExitCode = ExitFailed;
             return;
         }
-        Driver& driver = session.BoardDriver();
         ConsolePrompts& user = session.User();
         const std::size_t errors = user.ErrorsShown();
         if (options->Output && *options->Output != "-") {
-            if (SaveToFile(*options->Output, page.BoardNumber, page.Config, driver, user) !=
-                SaveOutcome::Saved) {
+            const SaveResult saved =
+                SaveToFile(*options->Output, page.BoardNumber, page.Config, [&](MessageList& shown) {
+                    return ReadDriverParameters(session.BoardDriver(), shown);
+                });
+            Show(user, saved.Messages);
+            if (saved.Outcome != SaveOutcome::Saved) {
                 context.ExitCode = ExitFailed;
                 return;
             }
         } else {
             // A text that would not load again is not printed, as none is saved to a file. Each code
-            // without a value word has had its message; any other refusal says why here.
-            WriterRefusal refusal = WriterRefusal::None;
-            const auto text = WriteConfigFile(page.Config, page.BoardNumber, driver, user, &refusal);
-            if (refusal != WriterRefusal::None && refusal != WriterRefusal::ValueWithoutWord)
-                user.ShowMessage(FormatText(texts::NothingWrittenBecause, {RefusalReason(refusal, page.Config)}),
-                                 MessageIcon::Stop);
-            if (!text || refusal != WriterRefusal::None) {
+            // without a value word has its message; any other refusal says why here.
+            MessageList shown;
+            const auto parameters = ReadDriverParameters(session.BoardDriver(), shown);
+            const ConfigText text =
+                parameters ? FormatConfigFile(page.Config, page.BoardNumber, *parameters) : ConfigText{};
+            shown.Add(text.Messages);
+            if (text.Refusal == WriterRefusal::HdlcStartAddressTooLow)
+                shown.Add(
+                    "nothing_written_because", MessageIcon::Stop,
+                    FormatText(texts::NothingWrittenBecause, {RefusalReason(text.Refusal, page.Config)}));
+            Show(user, shown.All);
+            if (!parameters || text.Refusal != WriterRefusal::None) {
                 context.ExitCode = ExitFailed;
                 return;
             }
-            PrintFileBytes(context.Out, *text);
+            PrintFileBytes(context.Out, text.Text);
         }
         context.ExitCode = user.ErrorsShown() == errors ? ExitOk : ExitFailed;
     });

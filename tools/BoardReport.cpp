@@ -235,10 +235,9 @@ nlohmann::ordered_json TextOrNull(const std::optional<std::string>& text) {
 
 } // namespace
 
-std::optional<std::string> FailureMessage(std::span<const ShownMessage> messages) {
-    const auto serious = std::find_if(messages.rbegin(), messages.rend(), [](const ShownMessage& m) {
-        return m.Icon != MessageIcon::Information;
-    });
+std::optional<std::string> FailureMessage(std::span<const Message> messages) {
+    const auto serious = std::find_if(messages.rbegin(), messages.rend(),
+                                      [](const Message& m) { return m.Icon != MessageIcon::Information; });
     if (serious != messages.rend())
         return serious->Text;
     if (!messages.empty())
@@ -259,8 +258,8 @@ nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
         writes.push_back({{"Request", RequestName(w)}, {"Text", DescribeWrite(w)}});
     json["Writes"] = std::move(writes);
     nlohmann::ordered_json messages = nlohmann::ordered_json::array();
-    for (const ShownMessage& m : report.Messages)
-        messages.push_back({{"Kind", KindName(m.Icon)}, {"Text", m.Text}});
+    for (const Message& m : report.Messages)
+        messages.push_back({{"Kind", KindName(m.Icon)}, {"Id", m.Id}, {"Text", m.Text}});
     json["Messages"] = std::move(messages);
     FailureToJson(json, report.Failure);
     json["Before"] = TextOrNull(report.Before);

@@ -59,7 +59,7 @@ struct FailureReport {
     std::optional<std::string> Error{};
     std::optional<std::int32_t> DriverResult{};
 };
-std::optional<std::string> FailureMessage(std::span<const ShownMessage> messages);
+std::optional<std::string> FailureMessage(std::span<const Message> messages);
 
 // What `board write --json` prints. Outcome is the save's outcome, or the step before the save that
 // failed: "FileFailed" (the file's section did not load) or "BoardUnavailable" (not installed, or
@@ -71,7 +71,7 @@ struct WriteReport {
     std::string Outcome{};
     bool Failed = false;
     std::vector<BoardWrite> Writes{};         // sent (dry run: would be sent), in order
-    std::span<const ShownMessage> Messages{}; // everything printed on the error stream
+    std::span<const Message> Messages{};      // everything printed on the error stream
     FailureReport Failure{};
     std::optional<std::string> Before{}; // the board's settings before, as configuration file text
     std::optional<std::string> After{};  // what it holds after the save (dry run: would hold)

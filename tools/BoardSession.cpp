@@ -21,9 +21,10 @@ std::optional<DriverParameters> BoardSession::Parameters() {
 std::optional<DriverParameters> BoardSession::InstalledBoard(int board) {
     auto parameters = Parameters();
     if (parameters && board >= parameters->NumberOfBoards) {
-        Error("board " + std::to_string(board) + " is not installed: the driver reports " +
-              std::to_string(parameters->NumberOfBoards) +
-              (parameters->NumberOfBoards == 1 ? " board" : " boards"));
+        Error("board_not_installed", "board " + std::to_string(board) +
+                                         " is not installed: the driver reports " +
+                                         std::to_string(parameters->NumberOfBoards) +
+                                         (parameters->NumberOfBoards == 1 ? " board" : " boards"));
         return std::nullopt;
     }
     return parameters;
@@ -44,16 +45,17 @@ std::optional<DriverParameters> BoardSession::AttachedBoard(int board) {
 
 void BoardSession::ReportError(std::int32_t result) {
     lastResult_ = result;
-    ReportDriverError(driver_, prompts_, result);
+    MessageList shown{{}, Printing()};
+    ReportDriverError(driver_, shown, result);
 }
 
-void BoardSession::Error(std::string_view text) {
-    prompts_.ShowMessage(text, MessageIcon::Stop);
+void BoardSession::Error(std::string_view id, std::string_view text) {
+    prompts_.Show({id, MessageIcon::Stop, std::string(text)});
 }
 
 void BoardSession::ExplainFailedCheck(int board, std::size_t shownBefore) {
     if (prompts_.MessagesShown() == shownBefore)
-        Error("board " + std::to_string(board) + " is not available");
+        Error("board_not_available", "board " + std::to_string(board) + " is not available");
 }
 
 } // namespace ruva::tool

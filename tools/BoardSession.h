@@ -37,12 +37,17 @@ public:
     // InstalledBoard, then AttachBoard; a refused attach is reported.
     std::optional<DriverParameters> AttachedBoard(int board);
 
+    // Prints each message as it comes: a transfer's, within its hold of the board.
+    MessageWatcher Printing() {
+        return [this](const Message& message) { prompts_.Show(message); };
+    }
+
     // The failure of a driver request, as the program reports it ("Error #n: text").
     void ReportError(std::int32_t result);
     // The result last reported by ReportError.
     std::optional<std::int32_t> LastDriverResult() const { return lastResult_; }
     // An error of the command's own.
-    void Error(std::string_view text);
+    void Error(std::string_view id, std::string_view text);
 
     // Messages shown so far. A board check that fails on the driver's side says nothing; after one,
     // ExplainFailedCheck says that the board is not available unless a message has been shown since.
@@ -66,11 +71,11 @@ struct BoardPage {
     bool ConfigLoaded = false;
     ConfigSource Source{};
 
-    // The transfer context of a board that was attached or has passed its check, its messages going to
-    // the session's prompts or to `user`.
-    TransferContext Transfer() { return Transfer(Session.User()); }
-    TransferContext Transfer(Prompts& user) {
-        return {Session.BoardDriver(), user, Config, ConfigLoaded, BoardNumber, true, Session.Audit(), Source};
+    // The transfer context of a board that was attached or has passed its check, its messages printed
+    // as they come.
+    TransferContext Transfer() {
+        return {Session.BoardDriver(), Config, ConfigLoaded,      BoardNumber, true,
+                Session.Audit(),       Source, Session.Printing()};
     }
 };
 

@@ -79,15 +79,15 @@ struct SettingsText {
 // load again), no text but the writer's reason, with the messages it showed (not shown here).
 SettingsText LoadableText(const BoardConfig& config, int board, const DriverParameters& parameters,
                           std::string_view whose) {
+    ConfigText text = FormatConfigFile(config, board, parameters);
+    if (text.Refusal == WriterRefusal::None)
+        return {std::move(text.Text), std::nullopt};
     std::ostringstream discard;
     ConsolePrompts quiet(discard);
-    WriterRefusal refusal = WriterRefusal::None;
-    std::string text = FormatConfigFile(config, board, parameters, quiet, &refusal);
-    if (refusal == WriterRefusal::None)
-        return {std::move(text), std::nullopt};
-    std::string problem =
-        std::string(whose) +
-        " cannot be written as a configuration file that would load again: " + RefusalReason(refusal, config);
+    Show(quiet, text.Messages);
+    std::string problem = std::string(whose) +
+                          " cannot be written as a configuration file that would load again: " +
+                          RefusalReason(text.Refusal, config);
     for (std::size_t i = 0; i < quiet.Messages().size(); ++i)
         problem += (i == 0 ? " (" : "; ") + quiet.Messages()[i].Text;
     return {std::nullopt, quiet.Messages().empty() ? problem : problem + ")"};
@@ -100,7 +100,9 @@ SettingsText BoardSettings(Driver& driver, BoardHold& hold, int board, const Dri
     BoardConfig config{};
     bool loaded = false;
     constexpr std::string_view whose = "the board's settings";
-    if (LoadFromBoard({driver, quiet, config, loaded, board, true}, hold).Outcome != BoardLoadOutcome::Loaded)
+    const BoardLoadResult load = LoadFromBoard({driver, config, loaded, board, true}, hold);
+    Show(quiet, load.Messages);
+    if (load.Outcome != BoardLoadOutcome::Loaded)
         return {std::nullopt, std::string(whose) + " could not be read (" +
                                   FailureMessage(quiet.Messages()).value_or("no reason given") + ")"};
     return LoadableText(config, board, parameters, whose);
@@ -141,14 +143,14 @@ int WriteBoard(BoardSession& session, int board, const LoadedInput& input, const
 
     // The settings before and the save under one hold, so that no other program writes in between.
     const std::size_t shown = session.MessagesShown();
-    BoardHold hold(session.BoardDriver(), session.User(), page.BoardNumber);
+    BoardHold hold(session.BoardDriver(), page.BoardNumber);
     if (options.Json && !hold.IsBusy()) {
         SettingsText before = BoardSettings(session.BoardDriver(), hold, page.BoardNumber, *parameters);
         report.Before = std::move(before.Text);
         report.BeforeProblem = std::move(before.Problem);
     }
     const BoardSaveResult save =
-        SaveToBoard(page.Transfer(hold.User()), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
+        SaveToBoard(page.Transfer(), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
     hold.Release();
     if (save.Outcome == BoardSaveOutcome::CheckFailed)
         session.ExplainFailedCheck(page.BoardNumber, shown);

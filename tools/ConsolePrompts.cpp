@@ -27,14 +27,14 @@ bool IsBlank(char c) {
 
 } // namespace
 
-void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
+void ConsolePrompts::Show(const Message& message) {
     ++messages_;
-    if (icon == MessageIcon::Stop)
+    if (message.Icon == MessageIcon::Stop)
         ++errors_;
     // Line breaks become single spaces where the words would otherwise run together.
     std::string line;
     bool pendingBreak = false;
-    for (char c : text) {
+    for (char c : message.Text) {
         if (c == '\r' || c == '\n') {
             pendingBreak = true;
             continue;
@@ -46,8 +46,8 @@ void ConsolePrompts::ShowMessage(std::string_view text, MessageIcon icon) {
     }
     while (!line.empty() && IsBlank(line.back()))
         line.pop_back();
-    err_ << Prefix(icon) << subject_ << line << '\n';
-    shown_.push_back({icon, std::move(line)});
+    err_ << Prefix(message.Icon) << subject_ << line << '\n';
+    shown_.push_back({message.Id, message.Icon, std::move(line), message.Number});
 }
 
 } // namespace ruva::tool

@@ -18,7 +18,7 @@ using ::testing::IsEmpty;
 
 class BoardCheckTest : public ::testing::Test, protected BoardRig {
 protected:
-    bool Check(int board) { return CheckBoard(driver, prompts, board, config); }
+    bool Check(int board) { return CheckBoard(driver, board, config, nullptr, ShowingTo(prompts)).Passed; }
 };
 
 TEST_F(BoardCheckTest, IntactBoardPassesWithoutMessageAndLendsItsSerialNumber) {
@@ -60,7 +60,7 @@ TEST_F(BoardCheckTest, UnknownOrUnattachableBoardFailsSilently) {
         BoardRig rig;
         c.Stage(rig);
         const BoardConfig before = rig.config;
-        EXPECT_FALSE(CheckBoard(rig.driver, rig.prompts, c.Board, rig.config));
+        EXPECT_FALSE(CheckBoard(rig.driver, c.Board, rig.config, nullptr, ShowingTo(rig.prompts)).Passed);
         EXPECT_EQ(rig.Timeline(), c.Requests);
         EXPECT_EQ(rig.config, before);
     }
@@ -71,7 +71,7 @@ TEST_F(BoardCheckTest, WithoutADriverNothingIsSent) {
     absent.OpenSucceeds = false;
     Driver closed(absent);
     closed.OpenDriver(0);
-    EXPECT_FALSE(CheckBoard(closed, prompts, 0, config));
+    EXPECT_FALSE(Shown(prompts, CheckBoard(closed, 0, config)).Passed);
     EXPECT_THAT(absent.Requests, IsEmpty());
     EXPECT_THAT(prompts.Messages, IsEmpty());
 }
@@ -191,7 +191,8 @@ TEST_F(BoardCheckTest, DryRunPlansTheRestoreWithoutSendingIt) {
     Board(0).Serial = {5, 0};
     Board(0).Image.ClockSource = code::ClockSource::EXTERNAL_2M;
     BoardWriter writer(driver, WriteMode::DryRun);
-    EXPECT_TRUE(CheckBoard(writer, prompts, 0, config));
+    MessageList shown{{}, ShowingTo(prompts)};
+    EXPECT_TRUE(CheckBoard(writer, shown, 0, config));
     EXPECT_THAT(Timeline(), ElementsAreArray(Then(CheckRequests, {Info(texts::SerialSchemeRestored)})));
     EXPECT_THAT(writer.Writes(), ElementsAre(BoardWrite{SerialRecord{6, 0x1234}},
                                              BoardWrite{ClockSelection{code::ClockSource::EXTERNAL_2M}}));

@@ -54,7 +54,7 @@ struct BoardRig {
     }
 
     TransferContext Page(int board, bool available = true) {
-        return {driver, prompts, config, configLoaded, board, available};
+        return {driver, config, configLoaded, board, available, nullptr, {}, ShowingTo(prompts)};
     }
     std::vector<std::string> Timeline() const { return prompts.Timeline(); }
     FakeBoard& Board(int board) { return boards.Boards[static_cast<std::size_t>(board)]; }

@@ -382,12 +382,14 @@ struct SimulatedPage {
     explicit SimulatedPage(sim::SimState state) : channel(std::move(state)) {
         channel.FilesPrefix = prompts.Prefix = (files / "ruva2").string();
         driver.OpenDriver(0);
-        LoadFromBoard(Page());
+        Load();
     }
-    TransferContext Page() { return {driver, prompts, config, loaded, 0, true}; }
+    // A page's transfers: their messages shown once they have returned.
+    TransferContext Page() { return {driver, config, loaded, 0, true}; }
+    BoardLoadResult Load() { return Shown(prompts, LoadFromBoard(Page())); }
     BoardSaveOutcome SaveClock(std::int16_t clock) {
         config.General.ClockSource = clock;
-        return SaveToBoard(Page()).Outcome;
+        return Shown(prompts, SaveToBoard(Page())).Outcome;
     }
 };
 
@@ -421,7 +423,7 @@ TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
         page.channel.EndsAt.reset();
         const auto& shown = page.prompts.Messages;
         EXPECT_EQ(!shown.empty() && shown.back().Text == texts::ClockDiffers, c.Warned);
-        EXPECT_EQ(LoadFromBoard(page.Page()).ClockUnsure, c.Warned || c.EndsAt); // the board is marked
+        EXPECT_EQ(page.Load().ClockUnsure, c.Warned || c.EndsAt); // the board is marked
 
         page.SaveClock(code::ClockSource::INTERNAL); // the next save takes the board afresh, as another program
         const sim::SimBoard& board = page.channel.State().Boards[0];
@@ -468,9 +470,9 @@ TEST(BoardHoldTest, MessagesWaitForTheUserWithTheBoardLetGo) {
         if (c.Do == Action::SaveWithoutBoardFile)
             page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
         if (c.Do == Action::Check)
-            CheckBoard(page.driver, page.prompts, 0, page.config);
+            Shown(page.prompts, CheckBoard(page.driver, 0, page.config));
         else if (c.Do == Action::Load)
-            LoadFromBoard(page.Page());
+            page.Load();
         else
             page.SaveClock(code::ClockSource::LI1);
         EXPECT_EQ(page.prompts.Messages.size(), c.Messages);

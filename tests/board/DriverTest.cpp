@@ -388,12 +388,13 @@ TEST_F(DriverTest, ClockSourceSelectsOneRequestPerCode) {
 TEST_F(DriverTest, ReportDriverErrorShowsTheDriversTextOrTheFixedText) {
     OpenWithStatus();
     RecordingPrompts prompts;
+    MessageList shown{{}, ShowingTo(prompts)};
     Bytes reply{0, 0, 0, 0, 'B', 'u', 's', 'y', 0};
     channel.Queue(Request::GetErrorText, CannedReply{true, reply});
-    ReportDriverError(driver, prompts, 51);
+    ReportDriverError(driver, shown, 51);
     channel.Queue(Request::GetErrorText, EmptyReply());
     channel.DiagnosisText = "The simulator at /run/ruva2.sock does not answer.";
-    ReportDriverError(driver, prompts, 51);
+    ReportDriverError(driver, shown, 51);
     ASSERT_EQ(channel.RequestsWith(Request::GetErrorText).size(), 2u);
     EXPECT_THAT(channel.RequestsWith(Request::GetErrorText)[0].Input, ElementsAre(51, 0, 0, 0));
     EXPECT_THAT(
@@ -411,7 +412,8 @@ TEST(DriverWithoutDevice, ReportsError52WithTheFixedText) {
     Driver driver(channel);
     driver.OpenDriver(0);
     RecordingPrompts prompts;
-    ReportDriverError(driver, prompts, 52);
+    MessageList shown{{}, ShowingTo(prompts)};
+    ReportDriverError(driver, shown, 52);
     ASSERT_EQ(prompts.Messages.size(), 1u);
     EXPECT_EQ(prompts.Messages[0].Text, "Error #52: " + std::string(texts::DriverNotInstalled));
     EXPECT_EQ(prompts.Messages[0].Icon, MessageIcon::Stop);

@@ -1,5 +1,7 @@
 #include "CfgTestSupport.h"
 
+#include "ConfigWriter.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -86,6 +88,26 @@ std::string GoldenBoardTwo() {
 SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts) {
     ScriptedDriver board(BoardTwoParameters());
     return SaveToFile(path, 2, DefaultConfig(), board.driver, prompts);
+}
+
+SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
+                       Prompts& prompts) {
+    const SaveResult saved = ruva::SaveToFile(
+        path, board, config, [&](MessageList& shown) { return ReadDriverParameters(driver, shown); });
+    Show(prompts, saved.Messages);
+    return saved.Outcome;
+}
+
+std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
+                                           Prompts& prompts) {
+    MessageList shown;
+    const auto parameters = ReadDriverParameters(driver, shown);
+    Show(prompts, shown.All);
+    if (!parameters)
+        return std::nullopt;
+    ConfigText text = FormatConfigFile(config, board, *parameters);
+    Show(prompts, text.Messages);
+    return std::move(text.Text);
 }
 
 } // namespace ruva::test

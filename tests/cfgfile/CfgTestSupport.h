@@ -6,9 +6,11 @@
 #include "ConfigSave.h"
 #include "Driver.h"
 #include "DriverRecords.h"
+#include "Prompts.h"
 #include "ScriptedChannel.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace ruva::test {
@@ -52,5 +54,12 @@ std::string GoldenBoardTwo();
 inline const std::string Precious = "precious bytes\r\n";
 // Saves the default configuration for board 2 to `path`.
 SaveOutcome SaveBoardTwo(const std::string& path, Prompts& prompts);
+
+// A save and a text as a board page and ruvacfg make them: the parameters asked of `driver`, each
+// message shown to `prompts`. No text after the driver's error.
+SaveOutcome SaveToFile(const std::string& path, int board, const BoardConfig& config, Driver& driver,
+                       Prompts& prompts);
+std::optional<std::string> WriteConfigFile(const BoardConfig& config, int board, Driver& driver,
+                                           Prompts& prompts);
 
 } // namespace ruva::test

@@ -220,8 +220,7 @@ TEST(LexerTest, ALongerTokenIsRecordedAndSkipped) {
 }
 
 TEST(LexerTest, BlockBoundariesDoNotChangeTheTokens) {
-    test::RecordingPrompts prompts;
-    const std::string file = FormatConfigFile(test::DefaultConfig(), 1, DriverParameters{}, prompts) +
+    const std::string file = FormatConfigFile(test::DefaultConfig(), 1, DriverParameters{}).Text +
                              "0x1F 1b101 0144 \"str\\\"ing\" <= != x_1 " + std::string(1500, 'z') + " // end";
     const Scan whole = Tokenize(file);
     for (std::size_t blockSize : {1u, 2u, 3u, 7u, 8u, 9u, 64u, 1000u}) {

@@ -67,7 +67,8 @@ TEST(LoaderTest, AFileWrittenForBoardTwoLoadsBackOnBoardTwo) {
         written.Image.Version = 9;
         written.Image.SerialNumber = 0x1234;
         RecordingPrompts prompts;
-        WriteFileBytes(dir / "board2.cfg", FormatConfigFile(written, 2, DriverParameters{}, prompts));
+        WriteFileBytes(dir / "board2.cfg",
+                       test::Shown(prompts, FormatConfigFile(written, 2, DriverParameters{})).Text);
 
         BoardConfig loaded = Untouched();
         const LoadResult result = LoadConfigFile((dir / "board2.cfg").string(), 2, loaded);
@@ -85,7 +86,7 @@ TEST(LoaderTest, AFileWithoutTheBoardsSectionIsRefused) {
     EXPECT_EQ(config, Untouched());
 
     RecordingPrompts prompts;
-    ShowLoadOutcome(result, path, 1, prompts);
+    prompts.Show(LoadOutcomeMessage(result, path, 1).value());
     EXPECT_THAT(prompts.Messages,
                 ElementsAre(ShownMessage{"Configuration File " + path + " has no settings for board 1.",
                                          MessageIcon::Stop}));
@@ -101,7 +102,7 @@ TEST(LoaderTest, AFileThatCannotBeOpened) {
         EXPECT_EQ(config, Untouched());
 
         RecordingPrompts prompts;
-        ShowLoadOutcome(result, path, 0, prompts);
+        prompts.Show(LoadOutcomeMessage(result, path, 0).value());
         EXPECT_THAT(prompts.Messages,
                     ElementsAre(ShownMessage{"Could not open file " + path, MessageIcon::None}));
     }
@@ -115,7 +116,7 @@ TEST(LoaderTest, AFileWithAnErrorShowsItsFirstErrorAndThePath) {
     EXPECT_EQ(config, Untouched());
 
     RecordingPrompts prompts;
-    ShowLoadOutcome(result, path, 0, prompts);
+    prompts.Show(LoadOutcomeMessage(result, path, 0).value());
     EXPECT_THAT(prompts.Messages,
                 ElementsAre(ShownMessage{"Error near line 14: SaBits value must be in the range 0x00 - 0x1F\n"
                                          " (in Configuration File " +

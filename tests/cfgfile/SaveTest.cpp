@@ -30,6 +30,7 @@ using test::Precious;
 using test::ReadFileBytes;
 using test::RecordingPrompts;
 using test::SaveBoardTwo;
+using test::SaveToFile;
 using test::ScriptedDriver;
 using test::ShownMessage;
 using test::TempDir;

@@ -16,6 +16,7 @@ using test::ReadFileBytes;
 using test::RecordingPrompts;
 using test::ScriptedDriver;
 using test::ShownMessage;
+using test::WriteConfigFile;
 using ::testing::ElementsAre;
 
 DriverParameters Parameters() {
@@ -66,7 +67,7 @@ TEST(WriterTest, EveryValueWordAndNumberFormatMatchesTheGoldenFile) {
     p.HostIoWindowOffset[0] = 0xABCD;
 
     RecordingPrompts prompts;
-    const std::string text = FormatConfigFile(config, 0, p, prompts);
+    const std::string text = test::Shown(prompts, FormatConfigFile(config, 0, p)).Text;
     EXPECT_EQ(text, ReadFileBytes(DataPath("cfgfile/golden/words-board0.cfg")));
     EXPECT_TRUE(prompts.Messages.empty());
 }
@@ -106,7 +107,7 @@ TEST(WriterTest, ClockSourceWords) {
         BoardConfig config = DefaultConfig();
         config.General.ClockSource = code;
         RecordingPrompts prompts;
-        const auto lines = Lines(FormatConfigFile(config, 0, Parameters(), prompts));
+        const auto lines = Lines(FormatConfigFile(config, 0, Parameters()).Text);
         EXPECT_EQ(lines.at(24), std::string("  ClockSource                = ") + expected[code]);
     }
 }

@@ -69,7 +69,9 @@ protected:
         return names;
     }
 
-    TransferContext Page(int board) { return {driver, prompts, config, configLoaded, board, true}; }
+    TransferContext Page(int board) {
+        return {driver, config, configLoaded, board, true, nullptr, {}, test::ShowingTo(prompts)};
+    }
 
     nlohmann::json Board(int board) const { return sim->State()["Boards"][board]; }
 
@@ -117,7 +119,7 @@ TEST_F(BoardEndToEndTest, LoadFromBoard0SaveToBoard1ThenASecondSaveWritesNothing
 
 TEST_F(BoardEndToEndTest, OldVersionIsNotedAndSavedAsVersion9) {
     Start(R"({"Boards": [{"Image": {"Version": 8}}]})");
-    ASSERT_TRUE(CheckBoard(driver, prompts, 0, config));
+    ASSERT_TRUE(CheckBoard(driver, 0, config, nullptr, test::ShowingTo(prompts)).Passed);
     ASSERT_EQ(LoadFromBoard(Page(0)).Outcome, BoardLoadOutcome::Loaded);
     EXPECT_EQ(config.Image.Version, 8);
     Forget();
@@ -142,7 +144,7 @@ TEST_F(BoardEndToEndTest, ClockSelectionReachesTheBoardBeforeTheImage) {
                           Case{code::ClockSource::MVIP_MASTER_CLK, "SetClockInternal", "INTERNAL"}}) {
         SCOPED_TRACE(c.Request);
         Start(R"({"Boards": [{"Clock": "LI0"}]})");
-        ASSERT_TRUE(CheckBoard(driver, prompts, 0, config));
+        ASSERT_TRUE(CheckBoard(driver, 0, config, nullptr, test::ShowingTo(prompts)).Passed);
         ASSERT_EQ(LoadFromBoard(Page(0)).Outcome, BoardLoadOutcome::Loaded);
         config.General.ClockSource = c.ClockSource;
         Forget();
@@ -171,7 +173,7 @@ TEST_F(BoardEndToEndTest, ReadBackThatDiffersWarnsWithoutSuccess) {
 TEST_F(BoardEndToEndTest, BlankSerialRecordIsRestoredAndTheStoredClockReapplied) {
     Start(R"({"Boards": [{}, {"SerialRecord": {"RestoreCount": 5, "SerialNumber": "0xFFFF"},
                               "Image": {"SerialNumber": "0x1234", "ClockSource": "LI0"}}]})");
-    EXPECT_TRUE(CheckBoard(driver, prompts, 1, config));
+    EXPECT_TRUE(CheckBoard(driver, 1, config, nullptr, test::ShowingTo(prompts)).Passed);
     EXPECT_THAT(Served(), ElementsAreArray(Then(Check, {"WriteSerialRecord", "SetClockLi0"})));
     EXPECT_THAT(prompts.Messages, ElementsAre(Info(texts::SerialSchemeRestored)));
     EXPECT_EQ(Board(1)["SerialRecord"], (nlohmann::json{{"RestoreCount", 6}, {"SerialNumber", "0x1234"}}));
@@ -195,7 +197,7 @@ TEST_F(BoardEndToEndTest, FailedLoadLeavesMemoryAndTheFlagAlone) {
 
 TEST_F(BoardEndToEndTest, BoardIndexNotBelowNumberOfBoardsSendsNothingMore) {
     Start();
-    EXPECT_FALSE(CheckBoard(driver, prompts, 2, config));
+    EXPECT_FALSE(CheckBoard(driver, 2, config, nullptr, test::ShowingTo(prompts)).Passed);
     EXPECT_THAT(Served(), ElementsAre("GetDriverParameters"));
     EXPECT_THAT(prompts.Messages, IsEmpty());
 }

@@ -288,7 +288,7 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
     config.General = {code::ClockSource::LI1, 0x9000,
                       {config.Image.Li[0].DefaultMode, config.Image.Li[1].DefaultMode}};
     const std::string path = (std::filesystem::path(::testing::TempDir()) / "audit-page.cfg").string();
-    std::ofstream(path, std::ios::binary) << FormatConfigFile(config, 1, boards.Parameters, prompts);
+    std::ofstream(path, std::ios::binary) << FormatConfigFile(config, 1, boards.Parameters).Text;
     prompts.OpenChoices.push_back(path);
 
     struct : ModalWindows {

@@ -288,7 +288,8 @@ TEST_F(SimEndToEndTest, FaultsSetInTheStateFile) {
     EXPECT_EQ(driver.GetErrorText(7), "Seven");
     EXPECT_EQ(driver.GetErrorText(51), std::nullopt);
     test::RecordingPrompts prompts;
-    ReportDriverError(driver, prompts, 51);
+    MessageList shown{{}, test::ShowingTo(prompts)};
+    ReportDriverError(driver, shown, 51);
     ASSERT_EQ(prompts.Messages.size(), 1u);
     EXPECT_EQ(prompts.Messages[0].Text, "Error #51: " + std::string(texts::DriverNotInstalled));
     // The spent fault is gone from the state file.

@@ -30,4 +30,15 @@ public:
     std::optional<std::string> ChooseFileToSave(const FileDialogOptions& options) override;
 };
 
+// Shows each message as it comes, as ruvacfg does.
+inline MessageWatcher ShowingTo(Prompts& prompts) {
+    return [&prompts](const Message& message) { prompts.Show(message); };
+}
+// Shows a step's messages once it has returned, as a page does.
+template <class Result>
+Result Shown(Prompts& prompts, Result result) {
+    Show(prompts, result.Messages);
+    return result;
+}
+
 } // namespace ruva::test

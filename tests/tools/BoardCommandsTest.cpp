@@ -308,8 +308,10 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(written["Before"], before);
     EXPECT_EQ(written["After"], after);
     EXPECT_EQ(written["Messages"][0]["Kind"], "note");
+    EXPECT_EQ(written["Messages"][0]["Id"], "saved_to_board"); // which message, whatever its wording
     const auto again = json({"board", "write", "1", file, "--json"}, 0);
     EXPECT_EQ(again["Outcome"], "Unchanged");
+    EXPECT_EQ(again["Messages"][0]["Id"], "save_unchanged");
     EXPECT_EQ(again["Changed"], false);
     EXPECT_EQ(again["Before"], after);
     EXPECT_EQ(json({"board", "diff", "1", file, "--json"}, 0)["Differences"], nlohmann::json::array());

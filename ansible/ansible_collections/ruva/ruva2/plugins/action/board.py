@@ -130,7 +130,7 @@ class ActionModule(RuvacfgAction):
         its diff; its backup saved. `alone`: for the only board of a run, whether ruvacfg failed and
         its last error line."""
         failed = bool(report.get("Failed")) or bool(alone and alone[0])
-        messages = [dict(kind=m.get("Kind"), text=m.get("Text")) for m in report.get("Messages") or []]
+        messages = [dict(kind=m.get("Kind"), id=m.get("Id"), text=m.get("Text")) for m in report.get("Messages") or []]
         error = report.get("Error") or (alone and alone[1]) or "ruvacfg board write failed"
         result = dict(
             changed=bool(report.get("Changed")),
@@ -141,8 +141,9 @@ class ActionModule(RuvacfgAction):
             messages=messages,
             audit=audit_of(report),
         )
-        warnings = [m["text"] for m in messages
-                    if m["text"] not in CLOSING_MESSAGES and not (failed and m["text"] == error)]
+        # The failure's own message (the last error or warning) is its error, not a warning.
+        failure = next((m for m in reversed(messages) if m["kind"] != "note"), None) if failed else None
+        warnings = [m["text"] for m in messages if m["id"] not in CLOSING_MESSAGES and m is not failure]
         before, after = report.get("Before"), report.get("After")
         # Why ruvacfg gave no settings: unreadable, or not a configuration file that would load again.
         problems = [p for p in (report.get("BeforeProblem"), report.get("AfterProblem")) if p]

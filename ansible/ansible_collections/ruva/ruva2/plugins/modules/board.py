@@ -196,10 +196,14 @@ messages:
     kind:
       description: C(error), C(warning), C(note) or C(message).
       type: str
+    id:
+      description: Which message it is, whatever its wording, e.g. C(saved_to_board).
+      type: str
     text:
       description: The message.
       type: str
-  sample: [{"kind": "note", "text": "The Configuration Data was successfully written to the board."}]
+  sample: [{"kind": "note", "id": "saved_to_board",
+            "text": "The Configuration Data was successfully written to the board."}]
 backup_path:
   description: The file on the control node that holds the board's settings from before the write.
   returned: when I(backup) is set and the board was written to

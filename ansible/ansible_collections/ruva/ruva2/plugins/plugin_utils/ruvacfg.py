@@ -37,11 +37,8 @@ UNINSTALL_KEYS = (
 SHELLS = ("sh", "cmd", "powershell")
 # Ansible's own Windows connections run every command through PowerShell, whatever the shell type says.
 POWERSHELL_CONNECTIONS = ("ssh", "winrm", "psrp")
-# The closing messages of a write: its outcome, not something the operator has to be warned about.
-CLOSING_MESSAGES = (
-    "The Configuration Data was successfully written to the board.",
-    "The Configuration Data remains the same. Action ignored.",
-)
+# The closing messages of a write, by identity: its outcome, not something the operator has to be warned about.
+CLOSING_MESSAGES = ("saved_to_board", "save_unchanged")
 STDIN = "-"
 # What a ruvacfg at its time limit has to finish or roll back a board transfer before it ends (on a POSIX
 # host `timeout` kills it then). The control node waits for that, twice.

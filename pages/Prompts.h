@@ -1,6 +1,9 @@
 #pragma once
-// The user-interaction seam: every message the program shows and every file it asks for passes here,
-// so the core runs unchanged under the Qt program, the command-line tool and the tests.
+// The user-interaction seam of the pages and the programs: every message the program shows and every
+// file it asks for passes here, so the page logic runs unchanged under the Qt program, the Windows
+// program, the command-line tool and the tests. The layers below return their messages (Message.h).
+
+#include "Message.h"
 
 #include <optional>
 #include <string>
@@ -8,8 +11,6 @@
 #include <vector>
 
 namespace ruva {
-
-enum class MessageIcon { None, Stop, Warning, Information };
 
 struct FileFilter {
     std::string Description; // e.g. "Config Files (*.cfg)"
@@ -31,6 +32,8 @@ public:
 
     // A modal message with one OK button; returns when the user has closed it.
     virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+    // The same for a message that a layer below gave.
+    virtual void Show(const Message& message) { ShowMessage(message.Text, message.Icon); }
 
     // Whether ShowMessage waits for the user (a message box) rather than printing a line and going on.
     virtual bool WaitsForUser() const { return true; }
@@ -41,5 +44,11 @@ public:
     // The full path of a file to save to, or empty when the user cancelled.
     virtual std::optional<std::string> ChooseFileToSave(const FileDialogOptions& options) = 0;
 };
+
+// Each in turn.
+inline void Show(Prompts& prompts, const std::vector<Message>& messages) {
+    for (const Message& message : messages)
+        prompts.Show(message);
+}
 
 } // namespace ruva

@@ -1,6 +1,7 @@
 #include "BoardConfig.h"
 
 #include "Bytes.h"
+#include "Fields.h"
 
 #include <algorithm>
 
@@ -8,88 +9,41 @@ namespace ruva {
 
 using namespace bytes;
 
-std::array<std::uint8_t, E1Settings::Size> E1Settings::toBytes() const {
-    std::array<std::uint8_t, Size> b{};
-    PutI16(b, 0, TransmitLineCode);
-    PutI16(b, 2, ReceiveLineCode);
-    PutI16(b, 4, TransmitFrameFormat);
-    PutI16(b, 6, ReceiveFrameFormat);
-    PutI16(b, 8, AisDetection);
-    PutU16(b, 10, SiBits);
-    PutU16(b, 12, SaBits);
-    PutI16(b, 14, ExtendedHDB3ErrorDetection);
-    PutI16(b, 16, AutomaticRegainMultiframe);
-    PutI16(b, 18, AutoResynchronization);
-    PutI16(b, 20, AutomaticRemoteAlarm);
-    PutU8(b, 22, LOSSensitivity);
-    PutU8(b, 23, LOSRecovery);
-    PutU16(b, 24, LineLength);
-    PutI16(b, 26, TransmitPower);
-    PutI16(b, 28, ReceiveEqualizer);
+namespace {
+
+// A block's bytes from its catalogue of fields, and back.
+template <typename Block>
+std::array<std::uint8_t, Block::Size> BlockBytes(const Block& block, std::span<const FieldInfo<Block>> fields) {
+    std::array<std::uint8_t, Block::Size> b{};
+    for (const FieldInfo<Block>& f : fields)
+        PutField(b, f.Offset, f.Width, static_cast<std::uint32_t>(f.Get(block)));
     return b;
+}
+
+template <typename Block>
+Block BlockFromBytes(std::span<const std::uint8_t, Block::Size> b, std::span<const FieldInfo<Block>> fields) {
+    Block block;
+    for (const FieldInfo<Block>& f : fields)
+        f.Set(block, GetField(b, f.Offset, f.Width));
+    return block;
+}
+
+} // namespace
+
+std::array<std::uint8_t, E1Settings::Size> E1Settings::toBytes() const {
+    return BlockBytes(*this, E1Fields());
 }
 
 E1Settings E1Settings::fromBytes(std::span<const std::uint8_t, Size> b) {
-    E1Settings s;
-    s.TransmitLineCode = GetI16(b, 0);
-    s.ReceiveLineCode = GetI16(b, 2);
-    s.TransmitFrameFormat = GetI16(b, 4);
-    s.ReceiveFrameFormat = GetI16(b, 6);
-    s.AisDetection = GetI16(b, 8);
-    s.SiBits = GetU16(b, 10);
-    s.SaBits = GetU16(b, 12);
-    s.ExtendedHDB3ErrorDetection = GetI16(b, 14);
-    s.AutomaticRegainMultiframe = GetI16(b, 16);
-    s.AutoResynchronization = GetI16(b, 18);
-    s.AutomaticRemoteAlarm = GetI16(b, 20);
-    s.LOSSensitivity = GetU8(b, 22);
-    s.LOSRecovery = GetU8(b, 23);
-    s.LineLength = GetU16(b, 24);
-    s.TransmitPower = GetI16(b, 26);
-    s.ReceiveEqualizer = GetI16(b, 28);
-    return s;
+    return BlockFromBytes(b, E1Fields());
 }
 
 std::array<std::uint8_t, T1Settings::Size> T1Settings::toBytes() const {
-    std::array<std::uint8_t, Size> b{};
-    PutI16(b, 0, SignalingMode);
-    PutI16(b, 2, TransmitLineCode);
-    PutI16(b, 4, ReceiveLineCode);
-    PutI16(b, 6, FrameFormat);
-    PutI16(b, 8, EnableCRC6);
-    PutI16(b, 10, TransmitRemoteAlarmFormat);
-    PutI16(b, 12, ReceiveRemoteAlarmFormat);
-    PutI16(b, 14, AutoResynchronization);
-    PutI16(b, 16, LFASensitivity);
-    PutI16(b, 18, AutomaticRemoteAlarm);
-    PutU8(b, 20, LOSSensitivity);
-    PutU8(b, 21, LOSRecovery);
-    PutU16(b, 22, LineLength);
-    PutI16(b, 24, TransmitPower);
-    PutI16(b, 26, ReceiveEqualizer);
-    PutU32(b, 28, ClearChannels);
-    return b;
+    return BlockBytes(*this, T1Fields());
 }
 
 T1Settings T1Settings::fromBytes(std::span<const std::uint8_t, Size> b) {
-    T1Settings s;
-    s.SignalingMode = GetI16(b, 0);
-    s.TransmitLineCode = GetI16(b, 2);
-    s.ReceiveLineCode = GetI16(b, 4);
-    s.FrameFormat = GetI16(b, 6);
-    s.EnableCRC6 = GetI16(b, 8);
-    s.TransmitRemoteAlarmFormat = GetI16(b, 10);
-    s.ReceiveRemoteAlarmFormat = GetI16(b, 12);
-    s.AutoResynchronization = GetI16(b, 14);
-    s.LFASensitivity = GetI16(b, 16);
-    s.AutomaticRemoteAlarm = GetI16(b, 18);
-    s.LOSSensitivity = GetU8(b, 20);
-    s.LOSRecovery = GetU8(b, 21);
-    s.LineLength = GetU16(b, 22);
-    s.TransmitPower = GetI16(b, 24);
-    s.ReceiveEqualizer = GetI16(b, 26);
-    s.ClearChannels = GetU32(b, 28);
-    return s;
+    return BlockFromBytes(b, T1Fields());
 }
 
 ImageBytes StoredConfig::toBytes() const {

@@ -8,13 +8,25 @@
 
 namespace ruva::bytes {
 
+// An unsigned field of `width` bits (8, 16 or 32).
+inline void PutField(std::span<std::uint8_t> b, std::size_t offset, unsigned width, std::uint32_t value) {
+    for (std::size_t i = 0; i < width / 8; ++i)
+        b[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+inline std::uint32_t GetField(std::span<const std::uint8_t> b, std::size_t offset, unsigned width) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < width / 8; ++i)
+        value |= static_cast<std::uint32_t>(b[offset + i]) << (8 * i);
+    return value;
+}
+
 inline void PutU8(std::span<std::uint8_t> b, std::size_t offset, std::uint8_t value) {
     b[offset] = value;
 }
 
 inline void PutU16(std::span<std::uint8_t> b, std::size_t offset, std::uint16_t value) {
-    b[offset] = static_cast<std::uint8_t>(value);
-    b[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+    PutField(b, offset, 16, value);
 }
 
 inline void PutI16(std::span<std::uint8_t> b, std::size_t offset, std::int16_t value) {
@@ -22,8 +34,7 @@ inline void PutI16(std::span<std::uint8_t> b, std::size_t offset, std::int16_t v
 }
 
 inline void PutU32(std::span<std::uint8_t> b, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i)
-        b[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    PutField(b, offset, 32, value);
 }
 
 inline std::uint8_t GetU8(std::span<const std::uint8_t> b, std::size_t offset) {
@@ -31,7 +42,7 @@ inline std::uint8_t GetU8(std::span<const std::uint8_t> b, std::size_t offset) {
 }
 
 inline std::uint16_t GetU16(std::span<const std::uint8_t> b, std::size_t offset) {
-    return static_cast<std::uint16_t>(b[offset] | (b[offset + 1] << 8));
+    return static_cast<std::uint16_t>(GetField(b, offset, 16));
 }
 
 inline std::int16_t GetI16(std::span<const std::uint8_t> b, std::size_t offset) {
@@ -39,10 +50,7 @@ inline std::int16_t GetI16(std::span<const std::uint8_t> b, std::size_t offset) 
 }
 
 inline std::uint32_t GetU32(std::span<const std::uint8_t> b, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(b[offset + i]) << (8 * i);
-    return value;
+    return GetField(b, offset, 32);
 }
 
 } // namespace ruva::bytes

@@ -22,7 +22,7 @@ struct BlockKind<E1Settings> {
     static constexpr LiBlock Kind = LiBlock::E1;
     static std::span<const FieldControl> Page() { return BrdPropertyPgE1Fields(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgE1Buttons(); }
-    static const E1Field* Find(std::string_view name) { return FindE1Field(name); }
+    static std::span<const E1Field* const> Settings() { return BrdPropertyPgE1Settings(); }
     static void SetDefaults(E1Settings& block) { SetE1Defaults(block); }
     static E1Settings& Of(LineInterfaceSettings& li) { return li.E1; }
 };
@@ -32,21 +32,15 @@ struct BlockKind<T1Settings> {
     static constexpr LiBlock Kind = LiBlock::T1;
     static std::span<const FieldControl> Page() { return BrdPropertyPgT1Fields(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgT1Buttons(); }
-    static const T1Field* Find(std::string_view name) { return FindT1Field(name); }
+    static std::span<const T1Field* const> Settings() { return BrdPropertyPgT1Settings(); }
     static void SetDefaults(T1Settings& block) { SetT1Defaults(block); }
     static T1Settings& Of(LineInterfaceSettings& li) { return li.T1; }
 };
 
-// The block's field behind each field of the page, in page order.
+// The block's setting behind a field of the page.
 template <typename Block>
 const FieldInfo<Block>& BlockField(std::size_t field) {
-    static const std::vector<const FieldInfo<Block>*> fields = [] {
-        std::vector<const FieldInfo<Block>*> found;
-        for (const FieldControl& control : BlockKind<Block>::Page())
-            found.push_back(BlockKind<Block>::Find(control.Name));
-        return found;
-    }();
-    return *fields.at(field);
+    return *BlockKind<Block>::Settings()[field];
 }
 
 // The General settings behind the General page's fields, by the fields' names.

@@ -3,6 +3,9 @@
 #include "BoardConfig.h"
 #include "Texts.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace ruva {
 
 namespace {
@@ -12,67 +15,40 @@ namespace t = texts;
 constexpr FieldControl List(std::string_view name, std::string_view label, const ValueSet& values) {
     return {name, label, ControlKind::List, &values};
 }
-constexpr FieldControl Check(std::string_view name, std::string_view label) {
-    return {name, label, ControlKind::Check};
-}
-constexpr FieldControl Number(std::string_view name, std::string_view label, std::uint32_t max,
-                              std::string_view rangeRefusal) {
-    return {name, label, ControlKind::Number, nullptr, 0, max, rangeRefusal};
-}
 constexpr FieldControl Address(std::string_view name, std::string_view label, std::uint32_t min,
                                std::string_view rangeRefusal) {
     return {name, label, ControlKind::Address, nullptr, min, 0xFFFFFFFF, rangeRefusal};
 }
-constexpr FieldControl Bits(std::string_view name, std::string_view label, std::span<const BitBox> boxes) {
-    return {name, label, ControlKind::Bits, nullptr, 0, 0, {}, boxes};
+
+// A block's page: its settings in row order and the control of each.
+template <typename Block>
+struct LiPage {
+    std::vector<const FieldInfo<Block>*> Settings;
+    std::vector<FieldControl> Controls;
+
+    explicit LiPage(std::span<const FieldInfo<Block>> fields) {
+        for (const FieldInfo<Block>& field : fields)
+            Settings.push_back(&field);
+        std::ranges::sort(Settings, {}, [](const FieldInfo<Block>* f) { return f->Page.Row; });
+        for (const FieldInfo<Block>* f : Settings) {
+            const PagePlace& place = f->Page;
+            const bool list = place.Kind == ControlKind::List;
+            const bool number = place.Kind == ControlKind::Number;
+            Controls.push_back({f->Key, place.Label, place.Kind, list ? f->Values : nullptr, 0,
+                                number ? f->Max : 0, place.Refusal, place.Boxes});
+        }
+    }
+};
+
+const LiPage<E1Settings>& E1Page() {
+    static const LiPage<E1Settings> page(E1Fields());
+    return page;
 }
 
-constexpr BitBox kSaBoxes[] = {{4, "Sa4"}, {3, "Sa5"}, {2, "Sa6"}, {1, "Sa7"}, {0, "Sa8"}};
-constexpr BitBox kSiBoxes[] = {{1, "Frame 13"}, {0, "Frame 15"}};
-constexpr BitBox kClearChannelBoxes[] = {
-    {0, "TS1"},   {1, "TS2"},   {2, "TS3"},   {3, "TS4"},   {4, "TS5"},   {5, "TS6"},
-    {6, "TS7"},   {7, "TS8"},   {8, "TS9"},   {9, "TS10"},  {10, "TS11"}, {11, "TS12"},
-    {12, "TS13"}, {13, "TS14"}, {14, "TS15"}, {15, "TS16"}, {16, "TS17"}, {17, "TS18"},
-    {18, "TS19"}, {19, "TS20"}, {20, "TS21"}, {21, "TS22"}, {22, "TS23"}, {23, "TS24"},
-};
-
-const FieldControl kE1Page[] = {
-    List("TransmitLineCode", "Transmit Line Code:", E1LineCode),
-    List("ReceiveLineCode", "Receive Line Code:", E1LineCode),
-    List("TransmitFrameFormat", "Transmit Frame Format:", E1FrameFormat),
-    List("ReceiveFrameFormat", "Receive Frame Format:", E1FrameFormat),
-    List("AisDetection", "AIS Detection:", AisDetectionMode),
-    Number("LOSSensitivity", "LOS Sensitivity:", 255, t::EnterIntegerUpTo255),
-    Number("LOSRecovery", "LOS Recovery:", 255, t::EnterIntegerUpTo255),
-    Number("LineLength", "Line Length:", 65535, t::EnterIntegerUpTo65535),
-    Check("ExtendedHDB3ErrorDetection", "Extended HDB3 Error Detection"),
-    Check("AutomaticRegainMultiframe", "Regain Multiframe automatically"),
-    Check("AutoResynchronization", "Automatic Resychronization"),
-    Check("AutomaticRemoteAlarm", "Automatic Remote Alarm"),
-    Check("ReceiveEqualizer", "Receive Equalizer"),
-    Check("TransmitPower", "Transmit with High Power"), // checked = HIGH
-    Bits("SaBits", "Sa Bits", kSaBoxes),
-    Bits("SiBits", "Si Bits", kSiBoxes),
-};
-
-const FieldControl kT1Page[] = {
-    List("TransmitLineCode", "Transmi&t Line Code:", T1LineCode),
-    List("ReceiveLineCode", "Recei&ve Line Code:", T1LineCode),
-    List("FrameFormat", "F&rame Format:", T1FrameFormat),
-    List("TransmitRemoteAlarmFormat", "Tx Re&mote Alarm Format:", RemoteAlarmFormat),
-    List("ReceiveRemoteAlarmFormat", "Rx Rem&ote Alarm Format:", RemoteAlarmFormat),
-    List("LFASensitivity", "LFA Se&nsitivity:", LfaSensitivityCode),
-    List("SignalingMode", "Signaling Mo&de", SignalingModeCode),
-    Number("LOSSensitivity", "LOS Sens&itivity:", 255, t::EnterIntegerUpTo255),
-    Number("LOSRecovery", "LOS Re&covery:", 255, t::EnterIntegerUpTo255),
-    Number("LineLength", "Line L&ength:", 65535, t::EnterIntegerUpTo65535),
-    Check("EnableCRC6", "Enable CRC&6"),
-    Check("AutoResynchronization", "Automatic Res&ychronization"),
-    Check("AutomaticRemoteAlarm", "Automatic Remote A&larm"),
-    Check("ReceiveEqualizer", "Receive Equali&zer"),
-    Check("TransmitPower", "Transmit with High Po&wer"), // checked = HIGH
-    Bits("ClearChannels", "Clear Channels", kClearChannelBoxes),
-};
+const LiPage<T1Settings>& T1Page() {
+    static const LiPage<T1Settings> page(T1Fields());
+    return page;
+}
 
 const FieldControl kGeneralPage[] = {
     List("ClockSource", "Clock Source:", ClockSourceCode),
@@ -95,11 +71,19 @@ constexpr LiPageButtonControl kT1Buttons[] = {
 } // namespace
 
 std::span<const FieldControl> BrdPropertyPgE1Fields() {
-    return kE1Page;
+    return E1Page().Controls;
 }
 
 std::span<const FieldControl> BrdPropertyPgT1Fields() {
-    return kT1Page;
+    return T1Page().Controls;
+}
+
+std::span<const E1Field* const> BrdPropertyPgE1Settings() {
+    return E1Page().Settings;
+}
+
+std::span<const T1Field* const> BrdPropertyPgT1Settings() {
+    return T1Page().Settings;
 }
 
 std::span<const FieldControl> BrdPropertyPgGeneralFields() {

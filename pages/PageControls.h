@@ -14,7 +14,7 @@
 // and a number is taken as typed or refused with the message the field names. A value that a control
 // cannot show is kept until the user changes that control.
 
-#include "ValueSets.h"
+#include "Fields.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,16 +25,8 @@
 
 namespace ruva {
 
-enum class ControlKind { List, Check, Number, Address, Bits };
-
 // A check box's state; Indeterminate shows a stored value other than 0 or 1.
 enum class CheckState { Unchecked, Checked, Indeterminate };
-
-// One check box of a bit field.
-struct BitBox {
-    unsigned Bit;
-    std::string_view Label; // the box's text
-};
 
 struct FieldControl {
     std::string_view Name;  // the field's name and its control's name, e.g. "TransmitLineCode"

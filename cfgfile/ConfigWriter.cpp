@@ -148,7 +148,7 @@ std::string FormatConfigFile(const BoardConfig& config, int board, const DriverP
 
     const GeneralSettings& general = config.General;
     out.Key(2, "ClockSource", 27);
-    out.Word(ClockSourceCode, general.ClockSource, texts::UnexpectedClockSource);
+    out.Word(ClockSourceCode, config.Image.ClockSource, texts::UnexpectedClockSource);
     out.Key(2, "HdlcStartAddress", 27);
     out.Number(NumberStyle::Hex, general.HdlcStartAddress, " ");
     out.Line();
@@ -157,7 +157,7 @@ std::string FormatConfigFile(const BoardConfig& config, int board, const DriverP
         const LineInterfaceSettings& settings = config.Image.Li[li];
         out.Line("  LI " + std::to_string(li) + " {");
         out.Key(4, "DefaultMode", 29);
-        out.Word(LiMode, general.DefaultMode[li], texts::UnexpectedDefaultMode, false);
+        out.Word(LiMode, settings.DefaultMode, texts::UnexpectedDefaultMode, false);
         out.Line("           // E1, T1");
         out.ModeBlock("E1", E1Fields(), settings.E1);
         out.Line();

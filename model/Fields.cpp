@@ -58,6 +58,9 @@ constexpr PagePlace Check(int row, std::string_view label) {
 constexpr PagePlace Entry(int row, std::string_view label, std::string_view refusal) {
     return {row, ControlKind::Number, label, refusal, {}};
 }
+constexpr PagePlace Address(int row, std::string_view label, std::uint32_t min, std::string_view refusal) {
+    return {row, ControlKind::Address, label, refusal, {}, min};
+}
 constexpr PagePlace Bits(int row, std::string_view label, std::span<const BitBox> boxes) {
     return {row, ControlKind::Bits, label, {}, boxes};
 }
@@ -160,6 +163,27 @@ constexpr auto kT1Fields = Laid(std::array{
                                  Bits(15, "Clear Channels", kClearChannelBoxes)),
 });
 
+template <std::size_t Li>
+constexpr GeneralField DefaultMode(std::string_view name, std::string_view label) {
+    return {name, &LiMode, 16, 0, 0, NumberStyle::Decimal, {}, t::UnexpectedDefaultMode, List(2 + Li, label),
+            [](const BoardConfig& c) -> std::int64_t { return c.Image.Li[Li].DefaultMode; },
+            [](BoardConfig& c, std::int64_t v) { c.Image.Li[Li].DefaultMode = static_cast<std::int16_t>(v); }};
+}
+
+constexpr GeneralField kGeneralFields[] = {
+    {"ClockSource", &ClockSourceCode, 16, 0, 0, NumberStyle::Decimal, {}, t::UnexpectedClockSource,
+     List(0, "Clock Source:"), [](const BoardConfig& c) -> std::int64_t { return c.Image.ClockSource; },
+     [](BoardConfig& c, std::int64_t v) { c.Image.ClockSource = static_cast<std::int16_t>(v); }},
+    // A page accepts only an address that a configuration file may hold, so that a save to a file is
+    // not refused.
+    {"HdlcStartAddress", nullptr, 32, 0, 0xFFFFFFFF, NumberStyle::Hex, {}, {},
+     Address(1, "HDLC Controller Start Addr:", GeneralSettings::LowestHdlcStartAddress, t::HdlcStartAddressTooLow),
+     [](const BoardConfig& c) -> std::int64_t { return c.General.HdlcStartAddress; },
+     [](BoardConfig& c, std::int64_t v) { c.General.HdlcStartAddress = static_cast<std::uint32_t>(v); }},
+    DefaultMode<0>("Li0DefaultMode", "Li0 Default Mode:"),
+    DefaultMode<1>("Li1DefaultMode", "Li1 Default Mode:"),
+};
+
 template <typename Field>
 const Field* FindField(std::span<const Field> fields, std::string_view key) {
     for (const Field& f : fields)
@@ -175,6 +199,9 @@ std::span<const E1Field> E1Fields() {
 }
 std::span<const T1Field> T1Fields() {
     return kT1Fields;
+}
+std::span<const GeneralField> GeneralFields() {
+    return kGeneralFields;
 }
 const E1Field* FindE1Field(std::string_view key) {
     return FindField(E1Fields(), key);

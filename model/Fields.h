@@ -40,6 +40,7 @@ struct PagePlace {
     std::string_view Label;       // the label's text, the check box's text, or the bit group's title
     std::string_view Refusal;     // Number: the message for a typed number above the range
     std::span<const BitBox> Boxes; // Bits: the boxes, in the order the page shows them
+    std::uint32_t Min = 0;         // Address: the smallest value accepted
 };
 
 template <typename Block>
@@ -64,9 +65,13 @@ struct FieldInfo {
 
 using E1Field = FieldInfo<E1Settings>;
 using T1Field = FieldInfo<T1Settings>;
+// A setting of the General page: the clock source and the default modes, which the image holds in its
+// header (StoredConfig), and the HDLC start address. The key is the page's name for it.
+using GeneralField = FieldInfo<BoardConfig>;
 
 std::span<const E1Field> E1Fields();
 std::span<const T1Field> T1Fields();
+std::span<const GeneralField> GeneralFields();
 
 // A number as the writer prints it: "0x1F", "128" or "0x000012".
 std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);

@@ -5,9 +5,6 @@
 #include "ModalWindows.h"
 #include "Texts.h"
 
-#include <stdexcept>
-#include <vector>
-
 namespace ruva {
 
 namespace {
@@ -41,31 +38,6 @@ struct BlockKind<T1Settings> {
 template <typename Block>
 const FieldInfo<Block>& BlockField(std::size_t field) {
     return *BlockKind<Block>::Settings()[field];
-}
-
-// The General settings behind the General page's fields, by the fields' names.
-struct GeneralSetting {
-    std::string_view Name;
-    std::int64_t (*Get)(const GeneralSettings&);
-    void (*Set)(GeneralSettings&, std::int64_t);
-};
-
-constexpr GeneralSetting kGeneralSettings[] = {
-    {"ClockSource", [](const GeneralSettings& g) -> std::int64_t { return g.ClockSource; },
-     [](GeneralSettings& g, std::int64_t v) { g.ClockSource = static_cast<std::int16_t>(v); }},
-    {"HdlcStartAddress", [](const GeneralSettings& g) -> std::int64_t { return g.HdlcStartAddress; },
-     [](GeneralSettings& g, std::int64_t v) { g.HdlcStartAddress = static_cast<std::uint32_t>(v); }},
-    {"Li0DefaultMode", [](const GeneralSettings& g) -> std::int64_t { return g.DefaultMode[0]; },
-     [](GeneralSettings& g, std::int64_t v) { g.DefaultMode[0] = static_cast<std::int16_t>(v); }},
-    {"Li1DefaultMode", [](const GeneralSettings& g) -> std::int64_t { return g.DefaultMode[1]; },
-     [](GeneralSettings& g, std::int64_t v) { g.DefaultMode[1] = static_cast<std::int16_t>(v); }},
-};
-
-const GeneralSetting& GeneralField(std::string_view name) {
-    for (const GeneralSetting& setting : kGeneralSettings)
-        if (setting.Name == name)
-            return setting;
-    throw std::logic_error("no General setting " + std::string(name));
 }
 
 } // namespace
@@ -121,11 +93,11 @@ std::span<const FieldControl> BrdPropertyPgGeneralModel::Fields() const {
 }
 
 std::int64_t BrdPropertyPgGeneralModel::Get(std::size_t field) const {
-    return GeneralField(Fields()[field].Name).Get(copy_);
+    return BrdPropertyPgGeneralSettings()[field]->Get(copy_);
 }
 
 void BrdPropertyPgGeneralModel::Set(std::size_t field, std::int64_t value) {
-    GeneralField(Fields()[field].Name).Set(copy_, value);
+    BrdPropertyPgGeneralSettings()[field]->Set(copy_, value);
 }
 
 BrdPropertySheetModel::BrdPropertySheetModel(const BoardConfig& config, Prompts& prompts)
@@ -134,7 +106,7 @@ BrdPropertySheetModel::BrdPropertySheetModel(const BoardConfig& config, Prompts&
     pages_[Li0T1] = std::make_unique<BrdPropertyPgT1Model>(copies_.Image, 0);
     pages_[Li1E1] = std::make_unique<BrdPropertyPgE1Model>(copies_.Image, 1);
     pages_[Li1T1] = std::make_unique<BrdPropertyPgT1Model>(copies_.Image, 1);
-    pages_[General] = std::make_unique<BrdPropertyPgGeneralModel>(copies_.General);
+    pages_[General] = std::make_unique<BrdPropertyPgGeneralModel>(copies_);
 }
 
 std::string_view BrdPropertySheetModel::Caption() {
@@ -172,7 +144,9 @@ BrdPropertyPgGeneralModel& BrdPropertySheetModel::GeneralPage() const {
 
 void BrdPropertySheetModel::CopyBack(BoardConfig& config) const {
     config.General = copies_.General;
+    config.Image.ClockSource = copies_.Image.ClockSource;
     for (std::size_t li = 0; li < 2; ++li) {
+        config.Image.Li[li].DefaultMode = copies_.Image.Li[li].DefaultMode;
         config.Image.Li[li].E1 = copies_.Image.Li[li].E1;
         config.Image.Li[li].T1 = copies_.Image.Li[li].T1;
     }

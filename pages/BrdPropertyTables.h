@@ -18,9 +18,10 @@ std::span<const FieldControl> BrdPropertyPgE1Fields();
 std::span<const FieldControl> BrdPropertyPgT1Fields();
 std::span<const FieldControl> BrdPropertyPgGeneralFields();
 
-// The setting behind each field of the E1 Mode (T1 Mode) page, in page order.
+// The setting behind each field of the E1 Mode, T1 Mode and General page, in page order.
 std::span<const E1Field* const> BrdPropertyPgE1Settings();
 std::span<const T1Field* const> BrdPropertyPgT1Settings();
+std::span<const GeneralField* const> BrdPropertyPgGeneralSettings();
 
 std::span<const LiPageButtonControl> BrdPropertyPgE1Buttons();
 std::span<const LiPageButtonControl> BrdPropertyPgT1Buttons();

@@ -7,7 +7,7 @@
 //   Check   a check box "<Name>", checked for 1, unchecked for 0
 //   Number  an edit field "<Name>" holding a whole decimal number, labelled by "<Name>Label"
 //   Address an edit field "<Name>" holding an unsigned 32-bit number in any base, labelled by "<Name>Label"
-//   Bits    check boxes "<Name>_<bit>", one per bit of the field, in a group "<Name>Group"
+//   Bits    check boxes "<Name>_<bit>", one per bit of the field, in a group box "<Name>Label"
 //
 // The rules of showing a stored value and reading it back live here, once: a list shows the item for the
 // code (none for a code without an item), a check box shows 1 and 0 (and a third state for anything else),

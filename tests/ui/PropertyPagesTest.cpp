@@ -98,7 +98,7 @@ void ExpectBound(const QWidget& form, std::span<const FieldControl> fields, std:
             QCOMPARE(label(name), Text(field.Label));
             break;
         case ControlKind::Bits:
-            QCOMPARE(text(name + "Group", "QGroupBox"), Text(field.Label));
+            QCOMPARE(text(name + "Label", "QGroupBox"), Text(field.Label));
             for (const BitBox& box : field.Boxes)
                 QCOMPARE(text(name + "_" + std::to_string(box.Bit), "QCheckBox"), Text(box.Label));
             break;

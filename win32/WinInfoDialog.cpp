@@ -36,6 +36,7 @@ INT_PTR CALLBACK InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetItemText(dialog, LabelId(field.Name), field.Label);
             SetItemText(dialog, ControlId(field.Name), field.Value);
         }
+        SetItemText(dialog, IDOK, content.Button);
         // The focus on OK, not on the first value with its text selected.
         SetFocus(GetDlgItem(dialog, IDOK));
         return FALSE;

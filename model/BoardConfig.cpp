@@ -13,7 +13,8 @@ namespace {
 
 // A block's bytes from its catalogue of fields, and back.
 template <typename Block>
-std::array<std::uint8_t, Block::Size> BlockBytes(const Block& block, std::span<const FieldInfo<Block>> fields) {
+std::array<std::uint8_t, Block::Size> BlockBytes(const Block& block,
+                                                 std::span<const FieldInfo<Block>> fields) {
     std::array<std::uint8_t, Block::Size> b{};
     for (const FieldInfo<Block>& f : fields)
         PutField(b, f.Offset, f.Width, static_cast<std::uint32_t>(f.Get(block)));
@@ -81,41 +82,13 @@ StoredConfig StoredConfig::fromBytes(std::span<const std::uint8_t, Size> b) {
 }
 
 void SetE1Defaults(E1Settings& e1) {
-    e1.TransmitLineCode = 1;    // HDB3
-    e1.ReceiveLineCode = 1;     // HDB3
-    e1.TransmitFrameFormat = 0; // DOUBLE_FRAME
-    e1.ReceiveFrameFormat = 0;  // DOUBLE_FRAME
-    e1.AisDetection = 1;        // G775
-    e1.SiBits = 0x03;
-    e1.SaBits = 0x1F;
-    e1.ExtendedHDB3ErrorDetection = 0;
-    e1.AutomaticRegainMultiframe = 0;
-    e1.AutoResynchronization = 1;
-    e1.AutomaticRemoteAlarm = 0;
-    e1.LOSSensitivity = 128;
-    e1.LOSRecovery = 128;
-    e1.LineLength = 100;
-    e1.TransmitPower = 0; // LOW
-    e1.ReceiveEqualizer = 1;
+    for (const E1Field& f : E1Fields())
+        f.Set(e1, f.Default);
 }
 
 void SetT1Defaults(T1Settings& t1) {
-    t1.SignalingMode = 0;    // CCS
-    t1.TransmitLineCode = 0; // AMI
-    t1.ReceiveLineCode = 0;  // AMI
-    t1.FrameFormat = 2;      // ESF
-    t1.EnableCRC6 = 1;
-    t1.TransmitRemoteAlarmFormat = 1; // YELLOW_B
-    t1.ReceiveRemoteAlarmFormat = 1;  // YELLOW_B
-    t1.AutoResynchronization = 1;
-    t1.LFASensitivity = 0; // WRONG_2_OUT_OF_4
-    t1.AutomaticRemoteAlarm = 0;
-    t1.LOSSensitivity = 128;
-    t1.LOSRecovery = 128;
-    t1.LineLength = 100;
-    t1.TransmitPower = 0; // LOW
-    t1.ReceiveEqualizer = 1;
-    t1.ClearChannels = 0;
+    for (const T1Field& f : T1Fields())
+        f.Set(t1, f.Default);
 }
 
 void CopyOtherLi(StoredConfig& image, int li, LiBlock block) {

@@ -11,10 +11,11 @@ namespace ruva {
 namespace {
 
 namespace t = texts;
+namespace c = code;
 
 template <typename Block, auto Member>
 constexpr FieldInfo<Block> Enumerated(std::string_view key, const ValueSet& values,
-                                      std::string_view unexpected, PagePlace page) {
+                                      std::string_view unexpected, PagePlace page, std::int16_t initial) {
     return FieldInfo<Block>{
         key,
         &values,
@@ -25,6 +26,7 @@ constexpr FieldInfo<Block> Enumerated(std::string_view key, const ValueSet& valu
         {},
         unexpected,
         page,
+        initial,
         [](const Block& b) -> std::int64_t { return b.*Member; },
         [](Block& b, std::int64_t v) { b.*Member = static_cast<std::int16_t>(v); },
     };
@@ -32,7 +34,7 @@ constexpr FieldInfo<Block> Enumerated(std::string_view key, const ValueSet& valu
 
 template <typename Block, auto Member>
 constexpr FieldInfo<Block> Number(std::string_view key, std::uint32_t max, NumberStyle style,
-                                  std::string_view rangeMessage, PagePlace page) {
+                                  std::string_view rangeMessage, PagePlace page, std::uint32_t initial) {
     using Type = std::remove_cvref_t<decltype(std::declval<Block>().*Member)>;
     return FieldInfo<Block>{
         key,
@@ -44,6 +46,7 @@ constexpr FieldInfo<Block> Number(std::string_view key, std::uint32_t max, Numbe
         rangeMessage,
         {},
         page,
+        initial,
         [](const Block& b) -> std::int64_t { return b.*Member; },
         [](Block& b, std::int64_t v) { b.*Member = static_cast<Type>(v); },
     };
@@ -92,92 +95,129 @@ using T = T1Settings;
 
 constexpr auto kE1Fields = Laid(std::array{
     Enumerated<E, &E::TransmitLineCode>("TransmitLineCode", E1LineCode, t::UnexpectedE1TransmitLineCode,
-                                        List(0, "Transmit Line Code:")),
+                                        List(0, "Transmit Line Code:"), c::E1LineCode::HDB3),
     Enumerated<E, &E::ReceiveLineCode>("ReceiveLineCode", E1LineCode, t::UnexpectedE1ReceiveLineCode,
-                                       List(1, "Receive Line Code:")),
+                                       List(1, "Receive Line Code:"), c::E1LineCode::HDB3),
     Enumerated<E, &E::TransmitFrameFormat>("TransmitFrameFormat", E1FrameFormat,
-                                           t::UnexpectedE1TransmitFrameFormat, List(2, "Transmit Frame Format:")),
-    Enumerated<E, &E::ReceiveFrameFormat>("ReceiveFrameFormat", E1FrameFormat, t::UnexpectedE1ReceiveFrameFormat,
-                                          List(3, "Receive Frame Format:")),
+                                           t::UnexpectedE1TransmitFrameFormat,
+                                           List(2, "Transmit Frame Format:"), c::E1FrameFormat::DOUBLE_FRAME),
+    Enumerated<E, &E::ReceiveFrameFormat>("ReceiveFrameFormat", E1FrameFormat,
+                                          t::UnexpectedE1ReceiveFrameFormat, List(3, "Receive Frame Format:"),
+                                          c::E1FrameFormat::DOUBLE_FRAME),
     Enumerated<E, &E::AisDetection>("AisDetection", AisDetectionMode, t::UnexpectedE1AisDetection,
-                                    List(4, "AIS Detection:")),
-    Number<E, &E::SiBits>("SiBits", 0x03, NumberStyle::Hex, t::SiBitsRange, Bits(15, "Si Bits", kSiBoxes)),
-    Number<E, &E::SaBits>("SaBits", 0x1F, NumberStyle::Hex, t::SaBitsRange, Bits(14, "Sa Bits", kSaBoxes)),
+                                    List(4, "AIS Detection:"), c::AisDetection::G775),
+    Number<E, &E::SiBits>("SiBits", 0x03, NumberStyle::Hex, t::SiBitsRange, Bits(15, "Si Bits", kSiBoxes),
+                          0x03),
+    Number<E, &E::SaBits>("SaBits", 0x1F, NumberStyle::Hex, t::SaBitsRange, Bits(14, "Sa Bits", kSaBoxes),
+                          0x1F),
     Enumerated<E, &E::ExtendedHDB3ErrorDetection>("ExtendedHDB3ErrorDetection", YesNo,
                                                   t::UnexpectedE1ExtendedHDB3ErrorDetection,
-                                                  Check(8, "Extended HDB3 Error Detection")),
+                                                  Check(8, "Extended HDB3 Error Detection"), c::YesNo::NO),
     Enumerated<E, &E::AutomaticRegainMultiframe>("AutomaticRegainMultiframe", YesNo,
                                                  t::UnexpectedE1AutomaticRegainMultiframe,
-                                                 Check(9, "Regain Multiframe automatically")),
-    Enumerated<E, &E::AutoResynchronization>("AutoResynchronization", YesNo, t::UnexpectedE1AutoResynchronization,
-                                             Check(10, "Automatic Resychronization")),
-    Enumerated<E, &E::AutomaticRemoteAlarm>("AutomaticRemoteAlarm", YesNo, t::UnexpectedE1AutomaticRemoteAlarm,
-                                            Check(11, "Automatic Remote Alarm")),
+                                                 Check(9, "Regain Multiframe automatically"), c::YesNo::NO),
+    Enumerated<E, &E::AutoResynchronization>("AutoResynchronization", YesNo,
+                                             t::UnexpectedE1AutoResynchronization,
+                                             Check(10, "Automatic Resychronization"), c::YesNo::YES),
+    Enumerated<E, &E::AutomaticRemoteAlarm>("AutomaticRemoteAlarm", YesNo,
+                                            t::UnexpectedE1AutomaticRemoteAlarm,
+                                            Check(11, "Automatic Remote Alarm"), c::YesNo::NO),
     Number<E, &E::LOSSensitivity>("LOSSensitivity", 255, NumberStyle::Decimal, t::ByteRange,
-                                  Entry(5, "LOS Sensitivity:", t::EnterIntegerUpTo255)),
+                                  Entry(5, "LOS Sensitivity:", t::EnterIntegerUpTo255), 128),
     Number<E, &E::LOSRecovery>("LOSRecovery", 255, NumberStyle::Decimal, t::ByteRange,
-                               Entry(6, "LOS Recovery:", t::EnterIntegerUpTo255)),
+                               Entry(6, "LOS Recovery:", t::EnterIntegerUpTo255), 128),
     Number<E, &E::LineLength>("LineLength", 65535, NumberStyle::Decimal, t::LineLengthRange,
-                              Entry(7, "Line Length:", t::EnterIntegerUpTo65535)),
+                              Entry(7, "Line Length:", t::EnterIntegerUpTo65535), 100),
     // Checked = HIGH.
     Enumerated<E, &E::TransmitPower>("TransmitPower", TransmitPowerLevel, t::UnexpectedE1TransmitPower,
-                                     Check(13, "Transmit with High Power")),
+                                     Check(13, "Transmit with High Power"), c::TransmitPower::LOW),
     Enumerated<E, &E::ReceiveEqualizer>("ReceiveEqualizer", YesNo, t::UnexpectedE1ReceiveEqualizer,
-                                        Check(12, "Receive Equalizer")),
+                                        Check(12, "Receive Equalizer"), c::YesNo::YES),
 });
 
 constexpr auto kT1Fields = Laid(std::array{
     Enumerated<T, &T::SignalingMode>("SignalingMode", SignalingModeCode, t::UnexpectedT1SignalingMode,
-                                     List(6, "Signaling Mo&de")),
+                                     List(6, "Signaling Mo&de"), c::SignalingMode::CCS),
     Enumerated<T, &T::TransmitLineCode>("TransmitLineCode", T1LineCode, t::UnexpectedT1TransmitLineCode,
-                                        List(0, "Transmi&t Line Code:")),
+                                        List(0, "Transmi&t Line Code:"), c::T1LineCode::AMI),
     Enumerated<T, &T::ReceiveLineCode>("ReceiveLineCode", T1LineCode, t::UnexpectedT1ReceiveLineCode,
-                                       List(1, "Recei&ve Line Code:")),
+                                       List(1, "Recei&ve Line Code:"), c::T1LineCode::AMI),
     Enumerated<T, &T::FrameFormat>("FrameFormat", T1FrameFormat, t::UnexpectedT1FrameFormat,
-                                   List(2, "F&rame Format:")),
-    Enumerated<T, &T::EnableCRC6>("EnableCRC6", YesNo, t::UnexpectedT1EnableCRC6, Check(10, "Enable CRC&6")),
-    Enumerated<T, &T::TransmitRemoteAlarmFormat>("TransmitRemoteAlarmFormat", RemoteAlarmFormat,
-                                                 t::UnexpectedT1TransmitRemoteAlarmFormat,
-                                                 List(3, "Tx Re&mote Alarm Format:")),
-    Enumerated<T, &T::ReceiveRemoteAlarmFormat>("ReceiveRemoteAlarmFormat", RemoteAlarmFormat,
-                                                t::UnexpectedT1ReceiveRemoteAlarmFormat,
-                                                List(4, "Rx Rem&ote Alarm Format:")),
-    Enumerated<T, &T::AutoResynchronization>("AutoResynchronization", YesNo, t::UnexpectedT1AutoResynchronization,
-                                             Check(11, "Automatic Res&ychronization")),
+                                   List(2, "F&rame Format:"), c::T1FrameFormat::ESF),
+    Enumerated<T, &T::EnableCRC6>("EnableCRC6", YesNo, t::UnexpectedT1EnableCRC6, Check(10, "Enable CRC&6"),
+                                  c::YesNo::YES),
+    Enumerated<T, &T::TransmitRemoteAlarmFormat>(
+        "TransmitRemoteAlarmFormat", RemoteAlarmFormat, t::UnexpectedT1TransmitRemoteAlarmFormat,
+        List(3, "Tx Re&mote Alarm Format:"), c::RemoteAlarmFormat::YELLOW_B),
+    Enumerated<T, &T::ReceiveRemoteAlarmFormat>(
+        "ReceiveRemoteAlarmFormat", RemoteAlarmFormat, t::UnexpectedT1ReceiveRemoteAlarmFormat,
+        List(4, "Rx Rem&ote Alarm Format:"), c::RemoteAlarmFormat::YELLOW_B),
+    Enumerated<T, &T::AutoResynchronization>("AutoResynchronization", YesNo,
+                                             t::UnexpectedT1AutoResynchronization,
+                                             Check(11, "Automatic Res&ychronization"), c::YesNo::YES),
     Enumerated<T, &T::LFASensitivity>("LFASensitivity", LfaSensitivityCode, t::UnexpectedT1LFASensitivity,
-                                      List(5, "LFA Se&nsitivity:")),
-    Enumerated<T, &T::AutomaticRemoteAlarm>("AutomaticRemoteAlarm", YesNo, t::UnexpectedT1AutomaticRemoteAlarm,
-                                            Check(12, "Automatic Remote A&larm")),
+                                      List(5, "LFA Se&nsitivity:"), c::LfaSensitivity::WRONG_2_OUT_OF_4),
+    Enumerated<T, &T::AutomaticRemoteAlarm>("AutomaticRemoteAlarm", YesNo,
+                                            t::UnexpectedT1AutomaticRemoteAlarm,
+                                            Check(12, "Automatic Remote A&larm"), c::YesNo::NO),
     Number<T, &T::LOSSensitivity>("LOSSensitivity", 255, NumberStyle::Decimal, t::ByteRange,
-                                  Entry(7, "LOS Sens&itivity:", t::EnterIntegerUpTo255)),
+                                  Entry(7, "LOS Sens&itivity:", t::EnterIntegerUpTo255), 128),
     Number<T, &T::LOSRecovery>("LOSRecovery", 255, NumberStyle::Decimal, t::ByteRange,
-                               Entry(8, "LOS Re&covery:", t::EnterIntegerUpTo255)),
+                               Entry(8, "LOS Re&covery:", t::EnterIntegerUpTo255), 128),
     Number<T, &T::LineLength>("LineLength", 65535, NumberStyle::Decimal, t::LineLengthRange,
-                              Entry(9, "Line L&ength:", t::EnterIntegerUpTo65535)),
+                              Entry(9, "Line L&ength:", t::EnterIntegerUpTo65535), 100),
     // Checked = HIGH.
     Enumerated<T, &T::TransmitPower>("TransmitPower", TransmitPowerLevel, t::UnexpectedT1TransmitPower,
-                                     Check(14, "Transmit with High Po&wer")),
+                                     Check(14, "Transmit with High Po&wer"), c::TransmitPower::LOW),
     Enumerated<T, &T::ReceiveEqualizer>("ReceiveEqualizer", YesNo, t::UnexpectedT1ReceiveEqualizer,
-                                        Check(13, "Receive Equali&zer")),
+                                        Check(13, "Receive Equali&zer"), c::YesNo::YES),
     Number<T, &T::ClearChannels>("ClearChannels", 0xFFFFFF, NumberStyle::Hex24, t::ClearChannelsRange,
-                                 Bits(15, "Clear Channels", kClearChannelBoxes)),
+                                 Bits(15, "Clear Channels", kClearChannelBoxes), 0),
 });
 
 template <std::size_t Li>
 constexpr GeneralField DefaultMode(std::string_view name, std::string_view label) {
-    return {name, &LiMode, 16, 0, 0, NumberStyle::Decimal, {}, t::UnexpectedDefaultMode, List(2 + Li, label),
-            [](const BoardConfig& c) -> std::int64_t { return c.Image.Li[Li].DefaultMode; },
-            [](BoardConfig& c, std::int64_t v) { c.Image.Li[Li].DefaultMode = static_cast<std::int16_t>(v); }};
+    return {
+        name,
+        &LiMode,
+        16,
+        0,
+        0,
+        NumberStyle::Decimal,
+        {},
+        t::UnexpectedDefaultMode,
+        List(2 + Li, label),
+        0,
+        [](const BoardConfig& c) -> std::int64_t { return c.Image.Li[Li].DefaultMode; },
+        [](BoardConfig& c, std::int64_t v) { c.Image.Li[Li].DefaultMode = static_cast<std::int16_t>(v); }};
 }
 
 constexpr GeneralField kGeneralFields[] = {
-    {"ClockSource", &ClockSourceCode, 16, 0, 0, NumberStyle::Decimal, {}, t::UnexpectedClockSource,
-     List(0, "Clock Source:"), [](const BoardConfig& c) -> std::int64_t { return c.Image.ClockSource; },
+    {"ClockSource",
+     &ClockSourceCode,
+     16,
+     0,
+     0,
+     NumberStyle::Decimal,
+     {},
+     t::UnexpectedClockSource,
+     List(0, "Clock Source:"),
+     0,
+     [](const BoardConfig& c) -> std::int64_t { return c.Image.ClockSource; },
      [](BoardConfig& c, std::int64_t v) { c.Image.ClockSource = static_cast<std::int16_t>(v); }},
     // A page accepts only an address that a configuration file may hold, so that a save to a file is
     // not refused.
-    {"HdlcStartAddress", nullptr, 32, 0, 0xFFFFFFFF, NumberStyle::Hex, {}, {},
-     Address(1, "HDLC Controller Start Addr:", GeneralSettings::LowestHdlcStartAddress, t::HdlcStartAddressTooLow),
+    {"HdlcStartAddress",
+     nullptr,
+     32,
+     0,
+     0xFFFFFFFF,
+     NumberStyle::Hex,
+     {},
+     {},
+     Address(1, "HDLC Controller Start Addr:", GeneralSettings::LowestHdlcStartAddress,
+             t::HdlcStartAddressTooLow),
+     0,
      [](const BoardConfig& c) -> std::int64_t { return c.General.HdlcStartAddress; },
      [](BoardConfig& c, std::int64_t v) { c.General.HdlcStartAddress = static_cast<std::uint32_t>(v); }},
     DefaultMode<0>("Li0DefaultMode", "Li0 Default Mode:"),

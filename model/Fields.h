@@ -3,9 +3,9 @@
 // is also the order of the stored layout). Each entry describes its setting once: the block's member, its
 // width in the stored layout (its offset follows from the order), the file key, the value set
 // (enumerated settings) or the numeric range with its messages, how the writer prints a number, and the
-// control, label and row on the block's page. The byte image, the writer, the parser, the pages, the
-// command-line tool and comparisons walk these tables instead of naming settings one by one; a setting is
-// added here.
+// control, label and row on the block's page, and the default value. The byte image, the writer, the parser,
+// the pages, the command-line tool and comparisons walk these tables instead of naming settings one by one; a
+// setting is added here.
 
 #include "BoardConfig.h"
 #include "ValueSets.h"
@@ -35,10 +35,10 @@ struct BitBox {
 
 // Where and how a setting shows on its page.
 struct PagePlace {
-    int Row;                      // position on the page, from 0
-    ControlKind Kind;             // List shows the value set; Check one of two codes
-    std::string_view Label;       // the label's text, the check box's text, or the bit group's title
-    std::string_view Refusal;     // Number: the message for a typed number above the range
+    int Row;                       // position on the page, from 0
+    ControlKind Kind;              // List shows the value set; Check one of two codes
+    std::string_view Label;        // the label's text, the check box's text, or the bit group's title
+    std::string_view Refusal;      // Number: the message for a typed number above the range
     std::span<const BitBox> Boxes; // Bits: the boxes, in the order the page shows them
     std::uint32_t Min = 0;         // Address: the smallest value accepted
 };
@@ -54,6 +54,7 @@ struct FieldInfo {
     std::string_view RangeMessage;      // numbers: parse error when a file value exceeds Max
     std::string_view UnexpectedMessage; // enumerated: writer message for a code outside the set
     PagePlace Page;
+    std::int64_t Default; // the value that Default Values and a new configuration give
     // The field's value: enumerated fields as their signed 16-bit code, numbers as the unsigned value
     // of their width.
     std::int64_t (*Get)(const Block&);

@@ -2,8 +2,6 @@
 
 #include "Bytes.h"
 
-#include <type_traits>
-
 namespace ruva {
 
 namespace {
@@ -51,27 +49,21 @@ template <typename Record>
 constexpr bool FieldsFit() {
     Record record{};
     bool fit = true;
-    Walk(record, [&](const auto& member, std::size_t at) { fit = fit && at + sizeof member <= Record::Size; });
+    Walk(record,
+         [&](const auto& member, std::size_t at) { fit = fit && at + sizeof member <= Record::Size; });
     return fit;
 }
 static_assert(FieldsFit<DriverParameters>() && FieldsFit<BoardInfo>() && FieldsFit<SerialRecord>());
 
 template <typename Record>
 std::array<std::uint8_t, Record::Size> ToBytes(const Record& record) {
-    std::array<std::uint8_t, Record::Size> b{};
-    Record copy = record;
-    Walk(copy, [&](const auto& member, std::size_t at) {
-        PutField(b, at, sizeof member * 8, static_cast<std::uint32_t>(member));
-    });
-    return b;
+    return WalkToBytes<Record::Size>(record, [](Record& r, auto field) { Walk(r, field); });
 }
 
 template <typename Record>
 Record FromBytes(std::span<const std::uint8_t, Record::Size> b) {
     Record record;
-    Walk(record, [&](auto& member, std::size_t at) {
-        member = static_cast<std::remove_reference_t<decltype(member)>>(GetField(b, at, sizeof member * 8));
-    });
+    WalkFromBytes(b, record, [](Record& r, auto field) { Walk(r, field); });
     return record;
 }
 

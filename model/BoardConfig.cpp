@@ -29,6 +29,17 @@ Block BlockFromBytes(std::span<const std::uint8_t, Block::Size> b, std::span<con
     return block;
 }
 
+// The image's header: its version, serial number and clock source, and each line interface's default
+// mode ahead of its E1 and T1 blocks.
+template <typename Field>
+void WalkHeader(StoredConfig& c, Field&& field) {
+    field(c.Version, 0);
+    field(c.SerialNumber, 2);
+    field(c.ClockSource, 4);
+    for (std::size_t li = 0; li < 2; ++li)
+        field(c.Li[li].DefaultMode, StoredConfig::LiOffset[li]);
+}
+
 } // namespace
 
 std::array<std::uint8_t, E1Settings::Size> E1Settings::toBytes() const {
@@ -48,35 +59,24 @@ T1Settings T1Settings::fromBytes(std::span<const std::uint8_t, Size> b) {
 }
 
 ImageBytes StoredConfig::toBytes() const {
-    ImageBytes b{};
-    PutU16(b, 0, Version);
-    PutU16(b, 2, SerialNumber);
-    PutI16(b, 4, ClockSource);
+    ImageBytes b = WalkToBytes<Size>(*this, [](StoredConfig& c, auto field) { WalkHeader(c, field); });
     for (std::size_t li = 0; li < 2; ++li) {
-        const std::size_t base = LiOffset[li];
-        PutI16(b, base, Li[li].DefaultMode);
-        auto e1 = Li[li].E1.toBytes();
-        auto t1 = Li[li].T1.toBytes();
-        std::copy(e1.begin(), e1.end(),
-                  b.begin() + static_cast<std::ptrdiff_t>(base + LineInterfaceSettings::E1Offset));
-        std::copy(t1.begin(), t1.end(),
-                  b.begin() + static_cast<std::ptrdiff_t>(base + LineInterfaceSettings::T1Offset));
+        const auto at = b.begin() + static_cast<std::ptrdiff_t>(LiOffset[li]);
+        std::ranges::copy(Li[li].E1.toBytes(), at + LineInterfaceSettings::E1Offset);
+        std::ranges::copy(Li[li].T1.toBytes(), at + LineInterfaceSettings::T1Offset);
     }
     return b;
 }
 
 StoredConfig StoredConfig::fromBytes(std::span<const std::uint8_t, Size> b) {
     StoredConfig c;
-    c.Version = GetU16(b, 0);
-    c.SerialNumber = GetU16(b, 2);
-    c.ClockSource = GetI16(b, 4);
+    WalkFromBytes(b, c, [](StoredConfig& c, auto field) { WalkHeader(c, field); });
     for (std::size_t li = 0; li < 2; ++li) {
-        const std::size_t base = LiOffset[li];
-        c.Li[li].DefaultMode = GetI16(b, base);
-        c.Li[li].E1 = E1Settings::fromBytes(
-            b.subspan(base + LineInterfaceSettings::E1Offset).first<E1Settings::Size>());
-        c.Li[li].T1 = T1Settings::fromBytes(
-            b.subspan(base + LineInterfaceSettings::T1Offset).first<T1Settings::Size>());
+        const auto at = b.subspan(LiOffset[li]);
+        c.Li[li].E1 =
+            E1Settings::fromBytes(at.subspan(LineInterfaceSettings::E1Offset).first<E1Settings::Size>());
+        c.Li[li].T1 =
+            T1Settings::fromBytes(at.subspan(LineInterfaceSettings::T1Offset).first<T1Settings::Size>());
     }
     return c;
 }

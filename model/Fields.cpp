@@ -14,42 +14,30 @@ namespace t = texts;
 namespace c = code;
 
 template <typename Block, auto Member>
+std::int64_t GetMember(const Block& b) {
+    return b.*Member;
+}
+
+template <typename Block, auto Member>
+void SetMember(Block& b, std::int64_t v) {
+    b.*Member = static_cast<std::remove_cvref_t<decltype(b.*Member)>>(v);
+}
+
+template <typename Block, auto Member>
 constexpr FieldInfo<Block> Enumerated(std::string_view key, const ValueSet& values,
                                       std::string_view unexpected, PagePlace page, std::int16_t initial) {
-    return FieldInfo<Block>{
-        key,
-        &values,
-        16,
-        0,
-        0,
-        NumberStyle::Decimal,
-        {},
-        unexpected,
-        page,
-        initial,
-        [](const Block& b) -> std::int64_t { return b.*Member; },
-        [](Block& b, std::int64_t v) { b.*Member = static_cast<std::int16_t>(v); },
-    };
+    constexpr auto get = &GetMember<Block, Member>;
+    constexpr auto set = &SetMember<Block, Member>;
+    return {key, &values, 16, 0, 0, NumberStyle::Decimal, {}, unexpected, page, initial, get, set};
 }
 
 template <typename Block, auto Member>
 constexpr FieldInfo<Block> Number(std::string_view key, std::uint32_t max, NumberStyle style,
                                   std::string_view rangeMessage, PagePlace page, std::uint32_t initial) {
-    using Type = std::remove_cvref_t<decltype(std::declval<Block>().*Member)>;
-    return FieldInfo<Block>{
-        key,
-        nullptr,
-        static_cast<unsigned>(sizeof(Type) * 8),
-        0,
-        max,
-        style,
-        rangeMessage,
-        {},
-        page,
-        initial,
-        [](const Block& b) -> std::int64_t { return b.*Member; },
-        [](Block& b, std::int64_t v) { b.*Member = static_cast<Type>(v); },
-    };
+    constexpr unsigned width = sizeof(std::declval<Block>().*Member) * 8;
+    constexpr auto get = &GetMember<Block, Member>;
+    constexpr auto set = &SetMember<Block, Member>;
+    return {key, nullptr, width, 0, max, style, rangeMessage, {}, page, initial, get, set};
 }
 
 constexpr PagePlace List(int row, std::string_view label) {

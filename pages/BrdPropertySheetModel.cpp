@@ -17,9 +17,8 @@ struct BlockKind;
 template <>
 struct BlockKind<E1Settings> {
     static constexpr LiBlock Kind = LiBlock::E1;
-    static std::span<const FieldControl> Page() { return BrdPropertyPgE1Fields(); }
+    static const SettingsPage<E1Settings>& Page() { return BrdPropertyPgE1(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgE1Buttons(); }
-    static std::span<const E1Field* const> Settings() { return BrdPropertyPgE1Settings(); }
     static void SetDefaults(E1Settings& block) { SetE1Defaults(block); }
     static E1Settings& Of(LineInterfaceSettings& li) { return li.E1; }
 };
@@ -27,18 +26,11 @@ struct BlockKind<E1Settings> {
 template <>
 struct BlockKind<T1Settings> {
     static constexpr LiBlock Kind = LiBlock::T1;
-    static std::span<const FieldControl> Page() { return BrdPropertyPgT1Fields(); }
+    static const SettingsPage<T1Settings>& Page() { return BrdPropertyPgT1(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgT1Buttons(); }
-    static std::span<const T1Field* const> Settings() { return BrdPropertyPgT1Settings(); }
     static void SetDefaults(T1Settings& block) { SetT1Defaults(block); }
     static T1Settings& Of(LineInterfaceSettings& li) { return li.T1; }
 };
-
-// The block's setting behind a field of the page.
-template <typename Block>
-const FieldInfo<Block>& BlockField(std::size_t field) {
-    return *BlockKind<Block>::Settings()[field];
-}
 
 } // namespace
 
@@ -58,7 +50,7 @@ const Block& BrdPropertyPgLiModel<Block>::Settings() const {
 
 template <typename Block>
 std::span<const FieldControl> BrdPropertyPgLiModel<Block>::Fields() const {
-    return BlockKind<Block>::Page();
+    return BlockKind<Block>::Page().Controls;
 }
 
 template <typename Block>
@@ -77,27 +69,27 @@ void BrdPropertyPgLiModel<Block>::Press(LiPageButton button, PageControls& contr
 
 template <typename Block>
 std::int64_t BrdPropertyPgLiModel<Block>::Get(std::size_t field) const {
-    return BlockField<Block>(field).Get(Settings());
+    return BlockKind<Block>::Page().Settings[field]->Get(Settings());
 }
 
 template <typename Block>
 void BrdPropertyPgLiModel<Block>::Set(std::size_t field, std::int64_t value) {
-    BlockField<Block>(field).Set(Settings(), value);
+    BlockKind<Block>::Page().Settings[field]->Set(Settings(), value);
 }
 
 template class BrdPropertyPgLiModel<E1Settings>;
 template class BrdPropertyPgLiModel<T1Settings>;
 
 std::span<const FieldControl> BrdPropertyPgGeneralModel::Fields() const {
-    return BrdPropertyPgGeneralFields();
+    return BrdPropertyPgGeneral().Controls;
 }
 
 std::int64_t BrdPropertyPgGeneralModel::Get(std::size_t field) const {
-    return BrdPropertyPgGeneralSettings()[field]->Get(copy_);
+    return BrdPropertyPgGeneral().Settings[field]->Get(copy_);
 }
 
 void BrdPropertyPgGeneralModel::Set(std::size_t field, std::int64_t value) {
-    BrdPropertyPgGeneralSettings()[field]->Set(copy_, value);
+    BrdPropertyPgGeneral().Settings[field]->Set(copy_, value);
 }
 
 BrdPropertySheetModel::BrdPropertySheetModel(const BoardConfig& config, Prompts& prompts)

@@ -7,6 +7,7 @@
 #include "PageControls.h"
 
 #include <span>
+#include <vector>
 
 namespace ruva {
 
@@ -14,14 +15,16 @@ namespace ruva {
 enum class LiPageButton { CopyFromOtherLi, DefaultValues };
 using LiPageButtonControl = PageButtonControl<LiPageButton>;
 
-std::span<const FieldControl> BrdPropertyPgE1Fields();
-std::span<const FieldControl> BrdPropertyPgT1Fields();
-std::span<const FieldControl> BrdPropertyPgGeneralFields();
+// A page's fields in row order, each with the setting of the catalogue behind it.
+template <typename Block>
+struct SettingsPage {
+    std::vector<const FieldInfo<Block>*> Settings;
+    std::vector<FieldControl> Controls;
+};
 
-// The setting behind each field of the E1 Mode, T1 Mode and General page, in page order.
-std::span<const E1Field* const> BrdPropertyPgE1Settings();
-std::span<const T1Field* const> BrdPropertyPgT1Settings();
-std::span<const GeneralField* const> BrdPropertyPgGeneralSettings();
+const SettingsPage<E1Settings>& BrdPropertyPgE1();
+const SettingsPage<T1Settings>& BrdPropertyPgT1();
+const SettingsPage<BoardConfig>& BrdPropertyPgGeneral();
 
 std::span<const LiPageButtonControl> BrdPropertyPgE1Buttons();
 std::span<const LiPageButtonControl> BrdPropertyPgT1Buttons();

@@ -30,8 +30,7 @@ InfoDialogContent MainResourcesContent(const DriverParameters& parameters) {
             {"IoBaseAddress", "Io Base Address:", Hex(static_cast<std::uint16_t>(parameters.IoBaseAddress))},
             {"NumberOfBoards", "No of boards:", Decimal(parameters.NumberOfBoards)},
             {"InfoBufferSize", "Info Buffer Size:", Hex(parameters.InfoBufferSize)},
-        },
-        texts::InfoDialogButton};
+        }};
 }
 
 InfoDialogContent BrdResourcesContent(const DriverParameters& parameters, int board) {
@@ -47,8 +46,7 @@ InfoDialogContent BrdResourcesContent(const DriverParameters& parameters, int bo
             {"HostMemoryWindowSize", "Host Memory Window Size:", Hex(parameters.HostMemoryWindowSize.at(b))},
             {"HostIoWindowOffset", "Host IO Window Offset:", Hex(parameters.HostIoWindowOffset.at(b))},
             {"HostIoWindowSize", "Host IO Window Size:", Hex(parameters.HostIoWindowSize.at(b))},
-        },
-        texts::InfoDialogButton};
+        }};
 }
 
 InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo& info) {
@@ -63,8 +61,7 @@ InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo
                 {"MadRevision", "MAD Revision", FormatRevision(info.MadRevision)},
                 {"RscRevision", "RSC Revision", FormatRevision(info.RscRevision)},
                 {"BootstrapRevision", "Bootstrap Revision", FormatRevision(info.BootstrapRevision)},
-            },
-            texts::InfoDialogButton};
+            }};
 }
 
 std::optional<InfoDialogContent> ReadMainResources(Driver& driver, Prompts& prompts) {

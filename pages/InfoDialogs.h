@@ -36,7 +36,6 @@ struct InfoDialogContent {
     std::string_view Title;
     std::string_view Intro;
     std::vector<InfoField> Fields; // top to bottom
-    std::string_view Button;       // the text of the button that closes the dialog
 };
 
 // Irq, IoBaseAddress (unsigned), NumberOfBoards and InfoBufferSize.

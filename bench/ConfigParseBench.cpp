@@ -23,9 +23,10 @@ namespace {
 // One complete writer text for section `n`, with some values varied from section to section.
 std::string SectionText(std::size_t n) {
     BoardConfig config;
-    config.General = {static_cast<std::int16_t>(n % 7),
-                      0x8000 + 4 * static_cast<std::uint32_t>(n % 4096),
-                      {static_cast<std::int16_t>(n % 2), static_cast<std::int16_t>((n + 1) % 2)}};
+    config.General = {0x8000 + 4 * static_cast<std::uint32_t>(n % 4096)};
+    config.Image.ClockSource = static_cast<std::int16_t>(n % 7);
+    config.Image.Li[0].DefaultMode = static_cast<std::int16_t>(n % 2);
+    config.Image.Li[1].DefaultMode = static_cast<std::int16_t>((n + 1) % 2);
     for (LineInterfaceSettings& li : config.Image.Li) {
         SetE1Defaults(li.E1);
         SetT1Defaults(li.T1);

@@ -37,27 +37,14 @@ BoardLoadResult LoadFromBoard(const TransferContext& page, BoardHold& hold) {
     if (std::int32_t r = driver.ReadStoredConfig(board, bytes); r != result::Success)
         return failed(r);
 
-    // The image is taken as stored, header words included; the general settings follow it.
-    const StoredConfig image = StoredConfig::fromBytes(bytes);
-    GeneralSettings& general = page.Config.General;
-    general.ClockSource = image.ClockSource;
-    general.HdlcStartAddress = info.HdlcStartAddress;
-    general.DefaultMode = {image.Li[0].DefaultMode, image.Li[1].DefaultMode};
-    page.Config.Image = image;
+    // The image is taken as stored, header words included.
+    page.Config.General.HdlcStartAddress = info.HdlcStartAddress;
+    page.Config.Image = StoredConfig::fromBytes(bytes);
     page.ConfigLoaded = true;
     return {BoardLoadOutcome::Loaded, result::Success, hold.ClockUnsure()};
 }
 
 namespace {
-
-// The image's copies of the general settings, and the current version.
-void BringImageInLine(BoardConfig& config) {
-    StoredConfig& image = config.Image;
-    image.ClockSource = config.General.ClockSource;
-    image.Li[0].DefaultMode = config.General.DefaultMode[0];
-    image.Li[1].DefaultMode = config.General.DefaultMode[1];
-    image.Version = StoredConfig::CurrentVersion;
-}
 
 // The board's stored image read into a zero-filled buffer: a failed read leaves zeros, which never
 // equal an image of the current version. `readResult` receives the read's result.
@@ -167,9 +154,7 @@ private:
 BoardConfig BoardBefore(const ImageBytes& onBoard, std::uint32_t hdlcStartAddress) {
     BoardConfig before;
     before.Image = StoredConfig::fromBytes(onBoard);
-    before.General.ClockSource = before.Image.ClockSource;
     before.General.HdlcStartAddress = hdlcStartAddress;
-    before.General.DefaultMode = {before.Image.Li[0].DefaultMode, before.Image.Li[1].DefaultMode};
     return before;
 }
 
@@ -229,7 +214,7 @@ BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold
 
     std::int32_t read = result::Success;
     const ImageBytes onBoard = ReadImageOrZeros(driver, board, &read);
-    BringImageInLine(page.Config);
+    page.Config.Image.Version = StoredConfig::CurrentVersion;
     const ImageBytes wanted = page.Config.Image.toBytes();
     // A save that failed after selecting the clock may have left it apart from the stored image.
     const bool clockUnsure = hold.ClockUnsure();

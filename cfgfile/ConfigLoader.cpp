@@ -47,10 +47,7 @@ LoadOutcome TakeBoardSection(const ParsedConfigFile& parsed, int board, BoardCon
     const ParsedBoard& slot = parsed.Boards[static_cast<std::size_t>(board)];
     if (!slot.Present)
         return LoadOutcome::NoSection;
-    config.General.ClockSource = slot.Image.ClockSource;
     config.General.HdlcStartAddress = slot.HdlcStartAddress;
-    config.General.DefaultMode[0] = slot.Image.Li[0].DefaultMode;
-    config.General.DefaultMode[1] = slot.Image.Li[1].DefaultMode;
     config.Image = slot.Image;
     return LoadOutcome::Loaded;
 }

@@ -149,7 +149,7 @@ ConfigText FormatConfigFile(const BoardConfig& config, int board, const DriverPa
 
     const GeneralSettings& general = config.General;
     out.Key(2, "ClockSource", 27);
-    out.Word(ClockSourceCode, general.ClockSource, texts::UnexpectedClockSource);
+    out.Word(ClockSourceCode, config.Image.ClockSource, texts::UnexpectedClockSource);
     out.Key(2, "HdlcStartAddress", 27);
     out.Number(NumberStyle::Hex, general.HdlcStartAddress, " ");
     out.Line();
@@ -158,7 +158,7 @@ ConfigText FormatConfigFile(const BoardConfig& config, int board, const DriverPa
         const LineInterfaceSettings& settings = config.Image.Li[li];
         out.Line("  LI " + std::to_string(li) + " {");
         out.Key(4, "DefaultMode", 29);
-        out.Word(LiMode, general.DefaultMode[li], texts::UnexpectedDefaultMode, false);
+        out.Word(LiMode, settings.DefaultMode, texts::UnexpectedDefaultMode, false);
         out.Line("           // E1, T1");
         out.ModeBlock("E1", E1Fields(), settings.E1);
         out.Line();

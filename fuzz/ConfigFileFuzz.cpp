@@ -36,7 +36,10 @@ private:
 
 BoardConfig Sentinel() {
     BoardConfig config;
-    config.General = {5, 0x12345, {7, 8}};
+    config.General = {0x12345};
+    config.Image.ClockSource = 5;
+    config.Image.Li[0].DefaultMode = 7;
+    config.Image.Li[1].DefaultMode = 8;
     config.Image.Version = 9;
     config.Image.SerialNumber = 0xBEEF;
     config.Image.Li[1].T1.ClearChannels = 0xFFFFFFFF;

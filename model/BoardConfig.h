@@ -1,6 +1,6 @@
 #pragma once
-// The board configuration record: the values in force (General) and the 134-byte stored-layout image
-// that a board keeps and that a configuration file fills per board.
+// The board configuration record: the 134-byte stored-layout image that a board keeps and that a
+// configuration file fills per board, and the HDLC start address, which the board reports apart.
 
 #include <array>
 #include <cstddef>
@@ -92,9 +92,8 @@ struct GeneralSettings {
     // The lowest HDLC start address that a configuration file may hold: its loader refuses any below.
     static constexpr std::uint32_t LowestHdlcStartAddress = 0x8000;
 
-    std::int16_t ClockSource = 0;
+    // The clock source and the default modes are those of the image.
     std::uint32_t HdlcStartAddress = 0;
-    std::array<std::int16_t, 2> DefaultMode{}; // entry 0 = Li0, entry 1 = Li1
 
     friend bool operator==(const GeneralSettings&, const GeneralSettings&) = default;
 };

@@ -27,21 +27,21 @@ std::string WordText(const ValueSet& values, int code) {
 
 std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const BoardConfig& second) {
     std::vector<SettingDifference> out;
-    const GeneralSettings& a = first.General;
-    const GeneralSettings& b = second.General;
-    if (a.ClockSource != b.ClockSource)
-        out.push_back({"ClockSource", WordText(ClockSourceCode, a.ClockSource),
-                       WordText(ClockSourceCode, b.ClockSource)});
-    if (a.HdlcStartAddress != b.HdlcStartAddress)
-        out.push_back({"HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, a.HdlcStartAddress),
-                       FormatFieldNumber(NumberStyle::Hex, b.HdlcStartAddress)});
+    const StoredConfig& x = first.Image;
+    const StoredConfig& y = second.Image;
+    if (x.ClockSource != y.ClockSource)
+        out.push_back({"ClockSource", WordText(ClockSourceCode, x.ClockSource),
+                       WordText(ClockSourceCode, y.ClockSource)});
+    if (const std::uint32_t a = first.General.HdlcStartAddress, b = second.General.HdlcStartAddress; a != b)
+        out.push_back({"HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, a),
+                       FormatFieldNumber(NumberStyle::Hex, b)});
     for (std::size_t i = 0; i < 2; ++i) {
         const std::string li = "Li" + std::to_string(i) + ".";
-        if (a.DefaultMode[i] != b.DefaultMode[i])
-            out.push_back(
-                {li + "DefaultMode", WordText(LiMode, a.DefaultMode[i]), WordText(LiMode, b.DefaultMode[i])});
-        BlockDifferences(out, li + "E1.", E1Fields(), first.Image.Li[i].E1, second.Image.Li[i].E1);
-        BlockDifferences(out, li + "T1.", T1Fields(), first.Image.Li[i].T1, second.Image.Li[i].T1);
+        if (x.Li[i].DefaultMode != y.Li[i].DefaultMode)
+            out.push_back({li + "DefaultMode", WordText(LiMode, x.Li[i].DefaultMode),
+                           WordText(LiMode, y.Li[i].DefaultMode)});
+        BlockDifferences(out, li + "E1.", E1Fields(), x.Li[i].E1, y.Li[i].E1);
+        BlockDifferences(out, li + "T1.", T1Fields(), x.Li[i].T1, y.Li[i].T1);
     }
     return out;
 }

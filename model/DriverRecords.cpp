@@ -2,79 +2,95 @@
 
 #include "Bytes.h"
 
-#include <algorithm>
-
 namespace ruva {
+
+namespace {
 
 using namespace bytes;
 
-std::array<std::uint8_t, DriverParameters::Size> DriverParameters::toBytes() const {
-    std::array<std::uint8_t, Size> b{};
-    PutI16(b, 0, Irq);
-    PutI16(b, 2, IoBaseAddress);
-    PutI16(b, 4, NumberOfBoards);
-    PutU32(b, 6, InfoBufferSize);
-    for (std::size_t i = 0; i < MaxBoards; ++i) {
-        PutU32(b, 10 + 4 * i, HostMemoryWindowOffset[i]);
-        PutU32(b, 26 + 4 * i, HostMemoryWindowSize[i]);
-        PutU16(b, 42 + 2 * i, HostIoWindowOffset[i]);
-        PutU16(b, 50 + 2 * i, HostIoWindowSize[i]);
-        PutU32(b, 58 + 4 * i, DramSize[i]);
+// Each record names its fields with their offsets once; `field(member, offset)` is called for every
+// field, so that the same walk writes the bytes and reads them back.
+template <typename Field>
+constexpr void Walk(DriverParameters& p, Field&& field) {
+    field(p.Irq, 0);
+    field(p.IoBaseAddress, 2);
+    field(p.NumberOfBoards, 4);
+    field(p.InfoBufferSize, 6);
+    for (std::size_t i = 0; i < DriverParameters::MaxBoards; ++i) {
+        field(p.HostMemoryWindowOffset[i], 10 + 4 * i);
+        field(p.HostMemoryWindowSize[i], 26 + 4 * i);
+        field(p.HostIoWindowOffset[i], 42 + 2 * i);
+        field(p.HostIoWindowSize[i], 50 + 2 * i);
+        field(p.DramSize[i], 58 + 4 * i);
     }
-    return b;
+}
+
+template <typename Field>
+constexpr void Walk(BoardInfo& info, Field&& field) {
+    field(info.BarRevision, 0);
+    field(info.MadRevision, 4);
+    field(info.SadRevision, 8);
+    field(info.LadRevision, 12);
+    field(info.RscRevision, 16);
+    field(info.BootstrapRevision, 20);
+    for (std::size_t i = 0; i < info.Reserved.size(); ++i)
+        field(info.Reserved[i], 24 + i);
+    field(info.HdlcStartAddress, 40);
+}
+
+template <typename Field>
+constexpr void Walk(SerialRecord& record, Field&& field) {
+    field(record.RestoreCount, 0);
+    field(record.SerialNumber, 2);
+}
+
+// Every field lies inside the record's bytes: the reads and writes below stay in bounds.
+template <typename Record>
+constexpr bool FieldsFit() {
+    Record record{};
+    bool fit = true;
+    Walk(record,
+         [&](const auto& member, std::size_t at) { fit = fit && at + sizeof member <= Record::Size; });
+    return fit;
+}
+static_assert(FieldsFit<DriverParameters>() && FieldsFit<BoardInfo>() && FieldsFit<SerialRecord>());
+
+template <typename Record>
+std::array<std::uint8_t, Record::Size> ToBytes(const Record& record) {
+    return WalkToBytes<Record::Size>(record, [](Record& r, auto field) { Walk(r, field); });
+}
+
+template <typename Record>
+Record FromBytes(std::span<const std::uint8_t, Record::Size> b) {
+    Record record;
+    WalkFromBytes(b, record, [](Record& r, auto field) { Walk(r, field); });
+    return record;
+}
+
+} // namespace
+
+std::array<std::uint8_t, DriverParameters::Size> DriverParameters::toBytes() const {
+    return ToBytes(*this);
 }
 
 DriverParameters DriverParameters::fromBytes(std::span<const std::uint8_t, Size> b) {
-    DriverParameters p;
-    p.Irq = GetI16(b, 0);
-    p.IoBaseAddress = GetI16(b, 2);
-    p.NumberOfBoards = GetI16(b, 4);
-    p.InfoBufferSize = GetU32(b, 6);
-    for (std::size_t i = 0; i < MaxBoards; ++i) {
-        p.HostMemoryWindowOffset[i] = GetU32(b, 10 + 4 * i);
-        p.HostMemoryWindowSize[i] = GetU32(b, 26 + 4 * i);
-        p.HostIoWindowOffset[i] = GetU16(b, 42 + 2 * i);
-        p.HostIoWindowSize[i] = GetU16(b, 50 + 2 * i);
-        p.DramSize[i] = GetU32(b, 58 + 4 * i);
-    }
-    return p;
+    return FromBytes<DriverParameters>(b);
 }
 
 std::array<std::uint8_t, BoardInfo::Size> BoardInfo::toBytes() const {
-    std::array<std::uint8_t, Size> b{};
-    PutU32(b, 0, BarRevision);
-    PutU32(b, 4, MadRevision);
-    PutU32(b, 8, SadRevision);
-    PutU32(b, 12, LadRevision);
-    PutU32(b, 16, RscRevision);
-    PutU32(b, 20, BootstrapRevision);
-    std::copy(Reserved.begin(), Reserved.end(), b.begin() + 24);
-    PutU32(b, 40, HdlcStartAddress);
-    return b;
+    return ToBytes(*this);
 }
 
 BoardInfo BoardInfo::fromBytes(std::span<const std::uint8_t, Size> b) {
-    BoardInfo info;
-    info.BarRevision = GetU32(b, 0);
-    info.MadRevision = GetU32(b, 4);
-    info.SadRevision = GetU32(b, 8);
-    info.LadRevision = GetU32(b, 12);
-    info.RscRevision = GetU32(b, 16);
-    info.BootstrapRevision = GetU32(b, 20);
-    std::copy(b.begin() + 24, b.begin() + 40, info.Reserved.begin());
-    info.HdlcStartAddress = GetU32(b, 40);
-    return info;
+    return FromBytes<BoardInfo>(b);
 }
 
 std::array<std::uint8_t, SerialRecord::Size> SerialRecord::toBytes() const {
-    std::array<std::uint8_t, Size> b{};
-    PutU16(b, 0, RestoreCount);
-    PutU16(b, 2, SerialNumber);
-    return b;
+    return ToBytes(*this);
 }
 
 SerialRecord SerialRecord::fromBytes(std::span<const std::uint8_t, Size> b) {
-    return SerialRecord{GetU16(b, 0), GetU16(b, 2)};
+    return FromBytes<SerialRecord>(b);
 }
 
 } // namespace ruva

@@ -5,9 +5,6 @@
 #include "ModalWindows.h"
 #include "Texts.h"
 
-#include <stdexcept>
-#include <vector>
-
 namespace ruva {
 
 namespace {
@@ -20,9 +17,8 @@ struct BlockKind;
 template <>
 struct BlockKind<E1Settings> {
     static constexpr LiBlock Kind = LiBlock::E1;
-    static std::span<const FieldControl> Page() { return BrdPropertyPgE1Fields(); }
+    static const SettingsPage<E1Settings>& Page() { return BrdPropertyPgE1(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgE1Buttons(); }
-    static const E1Field* Find(std::string_view name) { return FindE1Field(name); }
     static void SetDefaults(E1Settings& block) { SetE1Defaults(block); }
     static E1Settings& Of(LineInterfaceSettings& li) { return li.E1; }
 };
@@ -30,49 +26,11 @@ struct BlockKind<E1Settings> {
 template <>
 struct BlockKind<T1Settings> {
     static constexpr LiBlock Kind = LiBlock::T1;
-    static std::span<const FieldControl> Page() { return BrdPropertyPgT1Fields(); }
+    static const SettingsPage<T1Settings>& Page() { return BrdPropertyPgT1(); }
     static std::span<const LiPageButtonControl> Buttons() { return BrdPropertyPgT1Buttons(); }
-    static const T1Field* Find(std::string_view name) { return FindT1Field(name); }
     static void SetDefaults(T1Settings& block) { SetT1Defaults(block); }
     static T1Settings& Of(LineInterfaceSettings& li) { return li.T1; }
 };
-
-// The block's field behind each field of the page, in page order.
-template <typename Block>
-const FieldInfo<Block>& BlockField(std::size_t field) {
-    static const std::vector<const FieldInfo<Block>*> fields = [] {
-        std::vector<const FieldInfo<Block>*> found;
-        for (const FieldControl& control : BlockKind<Block>::Page())
-            found.push_back(BlockKind<Block>::Find(control.Name));
-        return found;
-    }();
-    return *fields.at(field);
-}
-
-// The General settings behind the General page's fields, by the fields' names.
-struct GeneralSetting {
-    std::string_view Name;
-    std::int64_t (*Get)(const GeneralSettings&);
-    void (*Set)(GeneralSettings&, std::int64_t);
-};
-
-constexpr GeneralSetting kGeneralSettings[] = {
-    {"ClockSource", [](const GeneralSettings& g) -> std::int64_t { return g.ClockSource; },
-     [](GeneralSettings& g, std::int64_t v) { g.ClockSource = static_cast<std::int16_t>(v); }},
-    {"HdlcStartAddress", [](const GeneralSettings& g) -> std::int64_t { return g.HdlcStartAddress; },
-     [](GeneralSettings& g, std::int64_t v) { g.HdlcStartAddress = static_cast<std::uint32_t>(v); }},
-    {"Li0DefaultMode", [](const GeneralSettings& g) -> std::int64_t { return g.DefaultMode[0]; },
-     [](GeneralSettings& g, std::int64_t v) { g.DefaultMode[0] = static_cast<std::int16_t>(v); }},
-    {"Li1DefaultMode", [](const GeneralSettings& g) -> std::int64_t { return g.DefaultMode[1]; },
-     [](GeneralSettings& g, std::int64_t v) { g.DefaultMode[1] = static_cast<std::int16_t>(v); }},
-};
-
-const GeneralSetting& GeneralField(std::string_view name) {
-    for (const GeneralSetting& setting : kGeneralSettings)
-        if (setting.Name == name)
-            return setting;
-    throw std::logic_error("no General setting " + std::string(name));
-}
 
 } // namespace
 
@@ -92,7 +50,7 @@ const Block& BrdPropertyPgLiModel<Block>::Settings() const {
 
 template <typename Block>
 std::span<const FieldControl> BrdPropertyPgLiModel<Block>::Fields() const {
-    return BlockKind<Block>::Page();
+    return BlockKind<Block>::Page().Controls;
 }
 
 template <typename Block>
@@ -111,27 +69,27 @@ void BrdPropertyPgLiModel<Block>::Press(LiPageButton button, PageControls& contr
 
 template <typename Block>
 std::int64_t BrdPropertyPgLiModel<Block>::Get(std::size_t field) const {
-    return BlockField<Block>(field).Get(Settings());
+    return BlockKind<Block>::Page().Settings[field]->Get(Settings());
 }
 
 template <typename Block>
 void BrdPropertyPgLiModel<Block>::Set(std::size_t field, std::int64_t value) {
-    BlockField<Block>(field).Set(Settings(), value);
+    BlockKind<Block>::Page().Settings[field]->Set(Settings(), value);
 }
 
 template class BrdPropertyPgLiModel<E1Settings>;
 template class BrdPropertyPgLiModel<T1Settings>;
 
 std::span<const FieldControl> BrdPropertyPgGeneralModel::Fields() const {
-    return BrdPropertyPgGeneralFields();
+    return BrdPropertyPgGeneral().Controls;
 }
 
 std::int64_t BrdPropertyPgGeneralModel::Get(std::size_t field) const {
-    return GeneralField(Fields()[field].Name).Get(copy_);
+    return BrdPropertyPgGeneral().Settings[field]->Get(copy_);
 }
 
 void BrdPropertyPgGeneralModel::Set(std::size_t field, std::int64_t value) {
-    GeneralField(Fields()[field].Name).Set(copy_, value);
+    BrdPropertyPgGeneral().Settings[field]->Set(copy_, value);
 }
 
 BrdPropertySheetModel::BrdPropertySheetModel(const BoardConfig& config, Prompts& prompts)
@@ -140,7 +98,7 @@ BrdPropertySheetModel::BrdPropertySheetModel(const BoardConfig& config, Prompts&
     pages_[Li0T1] = std::make_unique<BrdPropertyPgT1Model>(copies_.Image, 0);
     pages_[Li1E1] = std::make_unique<BrdPropertyPgE1Model>(copies_.Image, 1);
     pages_[Li1T1] = std::make_unique<BrdPropertyPgT1Model>(copies_.Image, 1);
-    pages_[General] = std::make_unique<BrdPropertyPgGeneralModel>(copies_.General);
+    pages_[General] = std::make_unique<BrdPropertyPgGeneralModel>(copies_);
 }
 
 std::string_view BrdPropertySheetModel::Caption() {
@@ -178,7 +136,9 @@ BrdPropertyPgGeneralModel& BrdPropertySheetModel::GeneralPage() const {
 
 void BrdPropertySheetModel::CopyBack(BoardConfig& config) const {
     config.General = copies_.General;
+    config.Image.ClockSource = copies_.Image.ClockSource;
     for (std::size_t li = 0; li < 2; ++li) {
+        config.Image.Li[li].DefaultMode = copies_.Image.Li[li].DefaultMode;
         config.Image.Li[li].E1 = copies_.Image.Li[li].E1;
         config.Image.Li[li].T1 = copies_.Image.Li[li].T1;
     }

@@ -53,13 +53,13 @@ extern template class BrdPropertyPgLiModel<E1Settings>;
 extern template class BrdPropertyPgLiModel<T1Settings>;
 
 // The General page: clock source, HDLC controller start address and the default mode of each line
-// interface.
+// interface, of the copy `copy`.
 class BrdPropertyPgGeneralModel : public BrdPropertyPageModel {
 public:
-    explicit BrdPropertyPgGeneralModel(GeneralSettings& copy) : copy_(copy) {}
+    explicit BrdPropertyPgGeneralModel(BoardConfig& copy) : copy_(copy) {}
 
-    GeneralSettings& Settings() { return copy_; }
-    const GeneralSettings& Settings() const { return copy_; }
+    GeneralSettings& Settings() { return copy_.General; }
+    const GeneralSettings& Settings() const { return copy_.General; }
 
     std::span<const FieldControl> Fields() const override;
 
@@ -68,7 +68,7 @@ protected:
     void Set(std::size_t field, std::int64_t value) override;
 
 private:
-    GeneralSettings& copy_;
+    BoardConfig& copy_;
 };
 
 class BrdPropertySheetModel {
@@ -92,8 +92,8 @@ public:
     BrdPropertyPgT1Model& T1Page(int li) const;
     BrdPropertyPgGeneralModel& GeneralPage() const;
 
-    // Copies the pages' copies into `config`: General and the E1 and T1 blocks of each `Li` entry of the
-    // image. Nothing else of the image changes.
+    // Copies the pages' copies into `config`: General, the clock source, and the default mode and the E1
+    // and T1 blocks of each `Li` entry of the image. Nothing else of the image changes.
     void CopyBack(BoardConfig& config) const;
 
     int ActivePage() const { return active_; }

@@ -1,12 +1,13 @@
 #pragma once
 // The tables of the board properties sheet's pages: the fields of the E1 Mode, T1 Mode and General pages
-// and the buttons of the E1 Mode and T1 Mode pages, each in the order its page shows them. A field of an
-// E1 or T1 page carries the name of its field in the block. Every front end binds its controls to these
-// entries by name.
+// and the buttons of the E1 Mode and T1 Mode pages, each in the order its page shows them. The fields of
+// an E1 or T1 page are made from the block's catalogue (Fields.h) and carry the names of its settings.
+// Every front end binds its controls to these entries by name.
 
 #include "PageControls.h"
 
 #include <span>
+#include <vector>
 
 namespace ruva {
 
@@ -14,9 +15,16 @@ namespace ruva {
 enum class LiPageButton { CopyFromOtherLi, DefaultValues };
 using LiPageButtonControl = PageButtonControl<LiPageButton>;
 
-std::span<const FieldControl> BrdPropertyPgE1Fields();
-std::span<const FieldControl> BrdPropertyPgT1Fields();
-std::span<const FieldControl> BrdPropertyPgGeneralFields();
+// A page's fields in row order, each with the setting of the catalogue behind it.
+template <typename Block>
+struct SettingsPage {
+    std::vector<const FieldInfo<Block>*> Settings;
+    std::vector<FieldControl> Controls;
+};
+
+const SettingsPage<E1Settings>& BrdPropertyPgE1();
+const SettingsPage<T1Settings>& BrdPropertyPgT1();
+const SettingsPage<BoardConfig>& BrdPropertyPgGeneral();
 
 std::span<const LiPageButtonControl> BrdPropertyPgE1Buttons();
 std::span<const LiPageButtonControl> BrdPropertyPgT1Buttons();

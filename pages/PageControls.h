@@ -7,14 +7,14 @@
 //   Check   a check box "<Name>", checked for 1, unchecked for 0
 //   Number  an edit field "<Name>" holding a whole decimal number, labelled by "<Name>Label"
 //   Address an edit field "<Name>" holding an unsigned 32-bit number in any base, labelled by "<Name>Label"
-//   Bits    check boxes "<Name>_<bit>", one per bit of the field, in a group "<Name>Group"
+//   Bits    check boxes "<Name>_<bit>", one per bit of the field, in a group box "<Name>Label"
 //
 // The rules of showing a stored value and reading it back live here, once: a list shows the item for the
 // code (none for a code without an item), a check box shows 1 and 0 (and a third state for anything else),
 // and a number is taken as typed or refused with the message the field names. A value that a control
 // cannot show is kept until the user changes that control.
 
-#include "ValueSets.h"
+#include "Fields.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,16 +25,8 @@
 
 namespace ruva {
 
-enum class ControlKind { List, Check, Number, Address, Bits };
-
 // A check box's state; Indeterminate shows a stored value other than 0 or 1.
 enum class CheckState { Unchecked, Checked, Indeterminate };
-
-// One check box of a bit field.
-struct BitBox {
-    unsigned Bit;
-    std::string_view Label; // the box's text
-};
 
 struct FieldControl {
     std::string_view Name;  // the field's name and its control's name, e.g. "TransmitLineCode"

@@ -65,7 +65,7 @@ void AddBoardDiffCommand(CLI::App& board, ToolContext& context) {
             // A save that failed after selecting the clock may have left the board on another clock.
             if (load.ClockUnsure)
                 report.Differences->push_back(
-                    {"Clock", std::string(ClockSourceCode.WordFor(file.General.ClockSource).value_or("?")),
+                    {"Clock", std::string(ClockSourceCode.WordFor(file.Image.ClockSource).value_or("?")),
                      "unknown"});
         } else {
             report.Failure.Error = FailureMessage(session.User().Messages());

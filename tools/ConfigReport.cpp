@@ -77,20 +77,20 @@ nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board) {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["board"] = board;
     nlohmann::ordered_json general = nlohmann::ordered_json::object();
-    general["ClockSource"] = WordOrNumber(ClockSourceCode, config.General.ClockSource);
+    const auto& li = config.Image.Li;
+    general["ClockSource"] = WordOrNumber(ClockSourceCode, config.Image.ClockSource);
     general["HdlcStartAddress"] = config.General.HdlcStartAddress;
-    general["DefaultMode"] =
-        nlohmann::ordered_json::array({WordOrNumber(LiMode, config.General.DefaultMode[0]),
-                                       WordOrNumber(LiMode, config.General.DefaultMode[1])});
+    general["DefaultMode"] = nlohmann::ordered_json::array(
+        {WordOrNumber(LiMode, li[0].DefaultMode), WordOrNumber(LiMode, li[1].DefaultMode)});
     json["General"] = general;
-    nlohmann::ordered_json li = nlohmann::ordered_json::array();
-    for (const LineInterfaceSettings& settings : config.Image.Li) {
+    nlohmann::ordered_json blocksOfLi = nlohmann::ordered_json::array();
+    for (const LineInterfaceSettings& settings : li) {
         nlohmann::ordered_json blocks = nlohmann::ordered_json::object();
         blocks["E1"] = BlockToJson(E1Fields(), settings.E1);
         blocks["T1"] = BlockToJson(T1Fields(), settings.T1);
-        li.push_back(blocks);
+        blocksOfLi.push_back(blocks);
     }
-    json["Li"] = li;
+    json["Li"] = blocksOfLi;
     json["Image"] = HexBytes(config.Image.toBytes());
     return json;
 }
@@ -99,12 +99,11 @@ std::string ConfigListing(const BoardConfig& config, int board) {
     const GeneralSettings& general = config.General;
     const auto& li = config.Image.Li;
     std::string out = "Board " + std::to_string(board) + "\n";
-    Row(out, "  ClockSource", WordText(ClockSourceCode, general.ClockSource));
+    Row(out, "  ClockSource", WordText(ClockSourceCode, config.Image.ClockSource));
     Row(out, "  HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, general.HdlcStartAddress));
     out += '\n';
     Row(out, "", "Li0", "Li1");
-    Row(out, "  DefaultMode", WordText(LiMode, general.DefaultMode[0]),
-        WordText(LiMode, general.DefaultMode[1]));
+    Row(out, "  DefaultMode", WordText(LiMode, li[0].DefaultMode), WordText(LiMode, li[1].DefaultMode));
     BlockRows(out, "E1", E1Fields(), li[0].E1, li[1].E1);
     BlockRows(out, "T1", T1Fields(), li[0].T1, li[1].T1);
     return out;

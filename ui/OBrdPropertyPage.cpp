@@ -81,7 +81,7 @@ void OBrdPropertyPage::BindControls() {
             Named<QLabel>(*this, field.Name, "Label")->setText(ToQString(field.Label));
             break;
         case ControlKind::Bits:
-            Named<QGroupBox>(*this, field.Name, "Group")->setTitle(ToQString(field.Label));
+            Named<QGroupBox>(*this, field.Name, "Label")->setTitle(ToQString(field.Label));
             for (const BitBox& box : field.Boxes) {
                 QCheckBox* check = Named<QCheckBox>(*this, field.Name, "_" + std::to_string(box.Bit));
                 check->setText(ToQString(box.Label));

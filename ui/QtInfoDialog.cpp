@@ -1,12 +1,14 @@
 #include "QtInfoDialog.h"
 
 #include "QtText.h"
+#include "Texts.h"
 
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStyle>
 
 #include <algorithm>
@@ -56,6 +58,7 @@ void SetUpInfoDialog(QDialog& dialog, QLabel& intro, const InfoDialogContent& co
         label->setText(ToQString(field.Label));
         value->setText(ToQString(field.Value));
     }
+    dialog.findChild<QPushButton*>(QStringLiteral("Ok"))->setText(ToQString(texts::InfoDialogButton));
     // The introductory text spans the dialog: two even lines at most, and wide enough for the title.
     const QMargins margins = dialog.layout()->contentsMargins();
     intro.setMinimumWidth(

@@ -1,7 +1,8 @@
 # cmake -DTABLES=<pages sources...> -DOUTPUT=<ControlIds.h> -P ControlIds.cmake
-# Writes the control identifiers of ruvasetw.exe's dialog templates from the names in the tables of
-# pages/: each field and button named there (`List("Name", …`, `Check("Name", …`, `Number("Name", …`,
-# `Address("Name", …`, `Bits("Name", …`, `{"Name", …` or `{…Button::Id, "Name", …`) gets IDC_<Name> and
+# Writes the control identifiers of ruvasetw.exe's dialog templates from the names in the settings
+# catalogue of model/ and the tables of pages/: each field and button named there (`List("Name", …`,
+# `Check("Name", …`, `Number("Name", …`, `Address("Name", …`, `Bits("Name", …`, `Template<…>("Name", …`,
+# `{"Name", …` or `{…Button::Id, "Name", …`) gets IDC_<Name> and
 # IDC_<Name>Label (its label, or the group box of a bit field); the check box of bit b of a bit field
 # is IDC_<Name> + b. The identifiers follow from the names alone, whatever the order of the tables, so
 # the templates and the code name each control as the tables do.
@@ -9,7 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 set(names)
 foreach(table IN LISTS TABLES)
     file(READ ${table} text)
-    string(REGEX MATCHALL "(List|Check|Number|Address|Bits)\\(\"[A-Za-z][A-Za-z0-9]*\",[ \n]" fields "${text}")
+    string(REGEX MATCHALL "(List|Check|Number|Address|Bits|>)\\([ \n]*\"[A-Za-z][A-Za-z0-9]*\",[ \n]" fields "${text}")
     string(REGEX MATCHALL "{\"[A-Za-z][A-Za-z0-9]*\",[ \n]" entries "${text}")
     string(REGEX MATCHALL "Button::[A-Za-z0-9]+, \"[A-Za-z][A-Za-z0-9]*\",[ \n]" buttons "${text}")
     foreach(match IN LISTS fields entries buttons)

@@ -1,6 +1,7 @@
 #include "WinInfoDialog.h"
 
 #include "Resource.h"
+#include "Texts.h"
 #include "WinText.h"
 
 namespace ruva::win32 {
@@ -36,6 +37,7 @@ INT_PTR CALLBACK InfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetItemText(dialog, LabelId(field.Name), field.Label);
             SetItemText(dialog, ControlId(field.Name), field.Value);
         }
+        SetItemText(dialog, IDOK, texts::InfoDialogButton);
         // The focus on OK, not on the first value with its text selected.
         SetFocus(GetDlgItem(dialog, IDOK));
         return FALSE;

@@ -176,6 +176,8 @@ inline constexpr Text EnterIntegerUpTo65535 = "Please enter an integer between 0
 
 // Board information dialogs.
 inline constexpr Text ResourcesTitle = "Board Communication Parameters";
+// The one button of the information dialogs.
+inline constexpr Text InfoDialogButton = "OK";
 inline constexpr Text SharedResourcesIntro =
     "These parameters are shared by all installed Ruva-2 boards in this PC.";
 inline constexpr Text BoardResourcesIntro =

@@ -42,7 +42,7 @@ struct AuditRig : BoardRig {
 
 TEST(AuditTrailTest, ASaveThatWritesIsOneRecordOfWhoWhatAndEachChangedValue) {
     AuditRig rig;
-    rig.config.General.ClockSource = code::ClockSource::LI1;
+    rig.config.Image.ClockSource = code::ClockSource::LI1;
     rig.config.General.HdlcStartAddress = 0x8800;
     rig.config.Image.Li[0].E1.TransmitLineCode = code::E1LineCode::AMI;
     EXPECT_EQ(rig.Save(), BoardSaveOutcome::Written);
@@ -62,7 +62,7 @@ TEST(AuditTrailTest, ASaveThatWritesIsOneRecordOfWhoWhatAndEachChangedValue) {
 
     // Nothing written, nothing recorded: an unchanged save, and a dry run of a change.
     EXPECT_EQ(rig.Save(), BoardSaveOutcome::Unchanged);
-    rig.config.General.ClockSource = code::ClockSource::LI0;
+    rig.config.Image.ClockSource = code::ClockSource::LI0;
     EXPECT_EQ(rig.Save(WriteMode::DryRun), BoardSaveOutcome::WouldWrite);
     EXPECT_EQ(rig.log.Records.size(), 1u);
 }
@@ -93,14 +93,14 @@ TEST(AuditTrailTest, EachKindOfWriteAndFailureIsOneRecord) {
          7},
         {"an image that does not read back, after the clock was selected and then set back",
          [](AuditRig& rig) {
-             rig.config.General.ClockSource = code::ClockSource::LI0;
+             rig.config.Image.ClockSource = code::ClockSource::LI0;
              rig.Board(0).CorruptImageWrites = true;
          },
          {"rolled back"},
          {"ClockSource: INTERNAL → LI0"}},
         {"an image that does not read back, without a clock selection",
          [](AuditRig& rig) {
-             rig.config.General.DefaultMode[1] = code::LiMode::E1;
+             rig.config.Image.Li[1].DefaultMode = code::LiMode::E1;
              rig.Board(0).CorruptImageWrites = true;
          },
          {"failed"},
@@ -131,7 +131,7 @@ TEST(AuditTrailTest, ALogThatRefusesRecordsWarnsOnceAndStopsNoWrite) {
     AuditRig rig;
     rig.log.Problem = "no system log";
     for (const std::int16_t clock : {code::ClockSource::LI0, code::ClockSource::LI1}) {
-        rig.config.General.ClockSource = clock;
+        rig.config.Image.ClockSource = clock;
         EXPECT_EQ(rig.Save(), BoardSaveOutcome::Written);
     }
     const std::vector<std::string> timeline = rig.Timeline();

@@ -41,8 +41,10 @@ TEST_F(BoardTransferTest, LoadThenSaveWithoutEditsWritesNothing) {
     EXPECT_EQ(load.Outcome, BoardLoadOutcome::Loaded);
     EXPECT_TRUE(configLoaded);
     EXPECT_THAT(Timeline(), ElementsAre("ReadBoardInfo", "ReadStoredConfig"));
-    EXPECT_EQ(config.General,
-              (GeneralSettings{code::ClockSource::INTERNAL, 0x8000, {code::LiMode::E1, code::LiMode::T1}}));
+    EXPECT_EQ(config.General, (GeneralSettings{0x8000}));
+    EXPECT_EQ(config.Image.ClockSource, code::ClockSource::INTERNAL);
+    EXPECT_EQ(config.Image.Li[0].DefaultMode, code::LiMode::E1);
+    EXPECT_EQ(config.Image.Li[1].DefaultMode, code::LiMode::T1);
     EXPECT_EQ(config.Image, Board(0).Image);
 
     prompts.Clear();
@@ -92,8 +94,8 @@ TEST_F(BoardTransferTest, ClockSourceEditSelectsTheClockBeforeTheImageIsWritten)
         BoardRig rig;
         LoadFromBoard(rig.Page(0));
         rig.prompts.Clear();
-        rig.config.General.ClockSource = c.ClockSource;
-        rig.config.General.DefaultMode[1] = code::LiMode::E1; // the image differs in every case
+        rig.config.Image.ClockSource = c.ClockSource;
+        rig.config.Image.Li[1].DefaultMode = code::LiMode::E1; // the image differs in every case
 
         EXPECT_EQ(SaveToBoard(rig.Page(0)).Outcome, BoardSaveOutcome::Written);
         EXPECT_THAT(rig.Timeline(),
@@ -108,7 +110,7 @@ TEST_F(BoardTransferTest, ClockSourceEditSelectsTheClockBeforeTheImageIsWritten)
 TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemory) {
     Loaded(0);
     Board(0).CorruptImageWrites = true;
-    config.General.ClockSource = code::ClockSource::LI0;
+    config.Image.ClockSource = code::ClockSource::LI0;
 
     const BoardSaveResult save = SaveToBoard(Page(0));
     EXPECT_EQ(save.Outcome, BoardSaveOutcome::VerifyFailed);
@@ -123,7 +125,7 @@ TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemor
 TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackToTheWarning) {
     Board(0).Image.ClockSource = code::ClockSource::LI1;
     Loaded(0);
-    config.General.ClockSource = code::ClockSource::INTERNAL;
+    config.Image.ClockSource = code::ClockSource::INTERNAL;
     boards.Fault(Request::ReadStoredConfig, FailedReply(), 1); // the check's read succeeds
     EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
     // The zero-filled buffer reads as clock INTERNAL, but the board's clock is unknown: it is selected.
@@ -133,7 +135,7 @@ TEST_F(BoardTransferTest, UnreadableImageOnSaveLeadsToAWriteAndAFailedReadBackTo
     EXPECT_EQ(Board(0).ClockSelected, Request::SetClockInternal);
 
     prompts.Clear();
-    config.General.DefaultMode[0] = code::LiMode::T1;
+    config.Image.Li[0].DefaultMode = code::LiMode::T1;
     boards.Fault(Request::ReadStoredConfig, EmptyReply(), 2);
     EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::VerifyFailed);
     EXPECT_EQ(prompts.Messages.back().Text, texts::SaveVerifyFailed);
@@ -157,7 +159,7 @@ TEST_F(BoardTransferTest, LoadFromOneBoardSaveToAnotherKeepsTheTargetsSerialNumb
 
 TEST_F(BoardTransferTest, RefusedClockSelectionStopsTheSaveAndTheNextSaveSelectsAgain) {
     Loaded(0);
-    config.General.ClockSource = code::ClockSource::LI1;
+    config.Image.ClockSource = code::ClockSource::LI1;
     boards.Fault(Request::SetClockLi1, StatusReply(7));
 
     const BoardSaveResult refused = SaveToBoard(Page(0));
@@ -222,7 +224,7 @@ TEST_F(BoardTransferTest, LoadOnAnUnavailableBoardDoesNothing) {
 TEST_F(BoardTransferTest, RefusedBoardInfoStopsTheSaveBeforeTheImage) {
     Loaded(0);
     config.General.HdlcStartAddress = 0x8800;
-    config.General.ClockSource = code::ClockSource::LI1;
+    config.Image.ClockSource = code::ClockSource::LI1;
     const StoredConfig imageBefore = config.Image;
     boards.Fault(Request::WriteBoardInfo, StatusReply(0x44));
 
@@ -281,7 +283,7 @@ TEST_F(BoardTransferTest, FailedCheckNeverChangesTheBoard) {
         BoardRig rig;
         LoadFromBoard(rig.Page(0));
         rig.config.General.HdlcStartAddress = 0x8800;
-        rig.config.General.ClockSource = code::ClockSource::LI0;
+        rig.config.Image.ClockSource = code::ClockSource::LI0;
         c.Stage(rig);
         const FakeBoard boardBefore = rig.Board(0);
         const BoardConfig configBefore = rig.config;
@@ -303,7 +305,7 @@ TEST_F(BoardTransferTest, DryRunListsTheWritesOfTheRealSaveAndSendsNone) {
     Loaded(0);
     Board(0).Serial = {2, 0}; // blank record: the check restores it from the image's copy
     config.General.HdlcStartAddress = 0x8800;
-    config.General.ClockSource = code::ClockSource::LI1;
+    config.Image.ClockSource = code::ClockSource::LI1;
     const BoardConfig configBefore = config;
     const FakeBoard boardBefore = Board(0);
 
@@ -388,7 +390,7 @@ struct SimulatedPage {
     TransferContext Page() { return {driver, config, loaded, 0, true}; }
     BoardLoadResult Load() { return Shown(prompts, LoadFromBoard(Page())); }
     BoardSaveOutcome SaveClock(std::int16_t clock) {
-        config.General.ClockSource = clock;
+        config.Image.ClockSource = clock;
         return Shown(prompts, SaveToBoard(Page())).Outcome;
     }
 };

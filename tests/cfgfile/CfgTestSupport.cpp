@@ -53,9 +53,9 @@ std::vector<std::string> TempDir::Entries() const {
 
 BoardConfig DefaultConfig() {
     BoardConfig config;
-    config.General.ClockSource = 0;
+    config.Image.ClockSource = 0;
     config.General.HdlcStartAddress = 0x8000;
-    config.General.DefaultMode = {1, 0};
+    config.Image.Li[0].DefaultMode = 1;
     for (LineInterfaceSettings& li : config.Image.Li) {
         SetE1Defaults(li.E1);
         SetT1Defaults(li.T1);

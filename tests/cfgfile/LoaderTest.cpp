@@ -35,11 +35,11 @@ BoardConfig Untouched() {
 BoardConfig RandomConfig(std::mt19937& random) {
     const auto pick = [&](const ValueSet& set) { return set.Items[random() % set.Items.size()].Code; };
     BoardConfig config;
-    config.General.ClockSource = pick(ClockSourceCode);
+    config.Image.ClockSource = pick(ClockSourceCode);
     config.General.HdlcStartAddress =
         std::max<std::uint32_t>(0x8000, static_cast<std::uint32_t>(random())) & ~3u;
     for (std::size_t li = 0; li < 2; ++li) {
-        config.General.DefaultMode[li] = pick(LiMode);
+        config.Image.Li[li].DefaultMode = pick(LiMode);
         for (const E1Field& f : E1Fields())
             f.Set(config.Image.Li[li].E1, f.IsEnumerated() ? pick(*f.Values) : random() % (f.Max + 1ull));
         for (const T1Field& f : T1Fields())
@@ -48,14 +48,10 @@ BoardConfig RandomConfig(std::mt19937& random) {
     return config;
 }
 
-// What a load from a file gives back: the copies in the image follow General; Version and
-// SerialNumber are 0.
+// What a load from a file gives back: Version and SerialNumber are 0.
 BoardConfig AsLoaded(BoardConfig config) {
     config.Image.Version = 0;
     config.Image.SerialNumber = 0;
-    config.Image.ClockSource = config.General.ClockSource;
-    for (std::size_t li = 0; li < 2; ++li)
-        config.Image.Li[li].DefaultMode = config.General.DefaultMode[li];
     return config;
 }
 
@@ -164,11 +160,11 @@ TEST(LoaderTest, NothingOfAnEarlierLoadLeaksIntoALaterOne) {
     // the words file loaded before it.
     ASSERT_EQ(LoadConfigFile(DataPath("cfgfile/golden/words-board0.cfg").string(), 0, config).Outcome,
               LoadOutcome::Loaded);
-    EXPECT_EQ(config.General.ClockSource, code::ClockSource::EXTERNAL_2M);
+    EXPECT_EQ(config.Image.ClockSource, code::ClockSource::EXTERNAL_2M);
     WriteFileBytes(dir / "sparse.cfg", small.substr(0, small.find("  ClockSource")) +
                                            small.substr(small.find("  HdlcStartAddress")));
     ASSERT_EQ(LoadConfigFile((dir / "sparse.cfg").string(), 0, config).Outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(config.General.ClockSource, 0);
+    EXPECT_EQ(config.Image.ClockSource, 0);
     EXPECT_EQ(config.Image.Li[0].E1.TransmitLineCode, 0);
     EXPECT_EQ(config.Image.Li[0].T1.ClearChannels, 0u);
 }

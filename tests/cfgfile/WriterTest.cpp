@@ -51,7 +51,10 @@ TEST(WriterTest, DefaultsForBoardTwoMatchTheGoldenFile) {
 
 TEST(WriterTest, EveryValueWordAndNumberFormatMatchesTheGoldenFile) {
     BoardConfig config = DefaultConfig();
-    config.General = {code::ClockSource::EXTERNAL_2M, 0xFFFFFFFC, {0, 1}};
+    config.General = {0xFFFFFFFC};
+    config.Image.ClockSource = code::ClockSource::EXTERNAL_2M;
+    config.Image.Li[0].DefaultMode = 0;
+    config.Image.Li[1].DefaultMode = 1;
     E1Settings& e0 = config.Image.Li[0].E1;
     e0 = {0, 1, 1, 2, 0, 0, 0x10, 1, 1, 0, 1, 255, 0, 65535, 1, 0};
     E1Settings& e1 = config.Image.Li[1].E1;
@@ -74,7 +77,10 @@ TEST(WriterTest, EveryValueWordAndNumberFormatMatchesTheGoldenFile) {
 
 TEST(WriterTest, UnexpectedCodesAreReportedInWritingOrderAndTheirWordsLeftOut) {
     BoardConfig config = DefaultConfig();
-    config.General = {7, 0x9000, {5, 1}};
+    config.General = {0x9000};
+    config.Image.ClockSource = 7;
+    config.Image.Li[0].DefaultMode = 5;
+    config.Image.Li[1].DefaultMode = 1;
     config.Image.Li[0].E1.TransmitLineCode = 2;
     config.Image.Li[0].E1.ReceiveEqualizer = -1;
     config.Image.Li[0].T1.FrameFormat = code::T1FrameFormat::F72;
@@ -105,7 +111,7 @@ TEST(WriterTest, ClockSourceWords) {
                               "LI1",      "EXTERNAL_8K",     "EXTERNAL_2M "};
     for (std::int16_t code = 0; code < 7; ++code) {
         BoardConfig config = DefaultConfig();
-        config.General.ClockSource = code;
+        config.Image.ClockSource = code;
         RecordingPrompts prompts;
         const auto lines = Lines(FormatConfigFile(config, 0, Parameters()).Text);
         EXPECT_EQ(lines.at(24), std::string("  ClockSource                = ") + expected[code]);

@@ -93,8 +93,10 @@ TEST_F(BoardEndToEndTest, LoadFromBoard0SaveToBoard1ThenASecondSaveWritesNothing
     EXPECT_TRUE(configLoaded);
     EXPECT_THAT(Served(), ElementsAre("ReadBoardInfo", "ReadStoredConfig"));
     EXPECT_THAT(prompts.Messages, IsEmpty());
-    EXPECT_EQ(config.General,
-              (GeneralSettings{code::ClockSource::LI1, 0x8000, {code::LiMode::E1, code::LiMode::E1}}));
+    EXPECT_EQ(config.General, (GeneralSettings{0x8000}));
+    EXPECT_EQ(config.Image.ClockSource, code::ClockSource::LI1);
+    EXPECT_EQ(config.Image.Li[0].DefaultMode, code::LiMode::E1);
+    EXPECT_EQ(config.Image.Li[1].DefaultMode, code::LiMode::E1);
 
     Forget();
     EXPECT_EQ(SaveToBoard(Page(1)).Outcome, BoardSaveOutcome::Written);
@@ -146,7 +148,7 @@ TEST_F(BoardEndToEndTest, ClockSelectionReachesTheBoardBeforeTheImage) {
         Start(R"({"Boards": [{"Clock": "LI0"}]})");
         ASSERT_TRUE(CheckBoard(driver, 0, config, nullptr, test::ShowingTo(prompts)).Passed);
         ASSERT_EQ(LoadFromBoard(Page(0)).Outcome, BoardLoadOutcome::Loaded);
-        config.General.ClockSource = c.ClockSource;
+        config.Image.ClockSource = c.ClockSource;
         Forget();
         EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::Written);
         EXPECT_THAT(Served(), ElementsAreArray(Then(Check, {"ReadBoardInfo", "ReadStoredConfig", c.Request,

@@ -285,8 +285,8 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
     MainPropertySheetModel sheet(driver, prompts, &audit);
     BoardConfig config; // board 1's own, but for the clock source
     config.Image = boards.Boards[1].Image;
-    config.General = {code::ClockSource::LI1, 0x9000,
-                      {config.Image.Li[0].DefaultMode, config.Image.Li[1].DefaultMode}};
+    config.General = {0x9000};
+    config.Image.ClockSource = code::ClockSource::LI1;
     const std::string path = (std::filesystem::path(::testing::TempDir()) / "audit-page.cfg").string();
     std::ofstream(path, std::ios::binary) << FormatConfigFile(config, 1, boards.Parameters).Text;
     prompts.OpenChoices.push_back(path);

@@ -159,7 +159,7 @@ TEST(RuvacfgTest, ShowJsonIsOneObjectWithEveryField) {
 
 TEST(RuvacfgTest, JsonGivesTheNumberOfACodeWithoutAWord) {
     BoardConfig config = test::DefaultConfig();
-    config.General.ClockSource = 9;
+    config.Image.ClockSource = 9;
     config.Image.Li[0].T1.LFASensitivity = 1;
     const auto json = ConfigToJson(config, 1);
     EXPECT_EQ(json["General"]["ClockSource"], 9);

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         ruva::SetT1Defaults(li.T1);
     }
     config.General.HdlcStartAddress = 0x8000;
-    config.General.DefaultMode = {1, 0};
+    config.Image.Li[0].DefaultMode = 1;
 
     ruva::test::RecordingPrompts prompts;
     ruva::BrdPropertySheetModel model(config, prompts);

@@ -98,7 +98,7 @@ void ExpectBound(const QWidget& form, std::span<const FieldControl> fields, std:
             QCOMPARE(label(name), Text(field.Label));
             break;
         case ControlKind::Bits:
-            QCOMPARE(text(name + "Group", "QGroupBox"), Text(field.Label));
+            QCOMPARE(text(name + "Label", "QGroupBox"), Text(field.Label));
             for (const BitBox& box : field.Boxes)
                 QCOMPARE(text(name + "_" + std::to_string(box.Bit), "QCheckBox"), Text(box.Label));
             break;
@@ -366,9 +366,9 @@ void PropertyPagesTest::foreignCodesAreKeptUntilChanged() {
         QCOMPARE(Find<QComboBox>(open.Page(), name)->currentIndex(), -1);
     Choose(Find<QComboBox>(open.Page(), "Li1DefaultMode"), 0);
     config = open.Leave(original);
-    QCOMPARE(config.General.ClockSource, std::int16_t{9});
-    QCOMPARE(config.General.DefaultMode[0], std::int16_t{5});
-    QCOMPARE(config.General.DefaultMode[1], code::LiMode::T1);
+    QCOMPARE(config.Image.ClockSource, std::int16_t{9});
+    QCOMPARE(config.Image.Li[0].DefaultMode, std::int16_t{5});
+    QCOMPARE(config.Image.Li[1].DefaultMode, code::LiMode::T1);
 }
 
 void PropertyPagesTest::foreignFlagIsPartiallyCheckedUntilClicked() {

@@ -100,11 +100,8 @@ void PropertySheetTest::okCopiesBackOnlyThePagesSettings() {
     model.CopyBack(config);
     BoardConfig expected = original;
     expected.Image.Li[1].T1.LineLength = 7;
-    expected.General.DefaultMode[1] = 1;
+    expected.Image.Li[1].DefaultMode = 1;
     QVERIFY(SameBytes(config, expected));
-    // The image keeps its own copies of the default modes and the clock source until a save.
-    QCOMPARE(config.Image.Li[1].DefaultMode, std::int16_t{1});
-    QCOMPARE(config.Image.ClockSource, std::int16_t{2});
 }
 
 void PropertySheetTest::copyFromOtherLiTakesTheLastStoredCopy() {

@@ -21,16 +21,16 @@
 
 namespace ruva::test {
 
-// A configuration with valid values in which the two line interfaces, General and the image's own
-// copies all differ, so that a value landing in the wrong place shows.
+// A configuration with valid values in which the two line interfaces differ, so that a value landing in
+// the wrong place shows.
 inline BoardConfig ValidConfig() {
     BoardConfig config;
-    config.General = {4, 0x9000, {1, 0}};
+    config.General = {0x9000};
     config.Image.Version = 9;
     config.Image.SerialNumber = 0x1234;
-    config.Image.ClockSource = 2;
-    config.Image.Li[0].DefaultMode = 0;
-    config.Image.Li[1].DefaultMode = 1;
+    config.Image.ClockSource = 4;
+    config.Image.Li[0].DefaultMode = 1;
+    config.Image.Li[1].DefaultMode = 0;
     for (auto& li : config.Image.Li) {
         SetE1Defaults(li.E1);
         SetT1Defaults(li.T1);
@@ -46,7 +46,10 @@ inline BoardConfig ValidConfig() {
 // bits without a check box.
 inline BoardConfig ForeignConfig() {
     BoardConfig config = ValidConfig();
-    config.General = {9, 0xFFFFFFFF, {5, -1}};
+    config.General = {0xFFFFFFFF};
+    config.Image.ClockSource = 9;
+    config.Image.Li[0].DefaultMode = 5;
+    config.Image.Li[1].DefaultMode = -1;
     for (auto& li : config.Image.Li) {
         li.E1.TransmitLineCode = 7;
         li.E1.ReceiveFrameFormat = -3;

@@ -29,8 +29,7 @@ public:
     OMainPropertySheet(Driver& driver, Prompts& prompts, AuditTrail* audit = nullptr, QWidget* parent = nullptr);
     ~OMainPropertySheet() override;
 
-    BoardConfig& Config() { return model_.Config(); }
-    bool ConfigLoaded() const { return model_.ConfigLoaded(); }
+    MainPropertySheetModel& Model() { return model_; }
 
     // The General page.
     OMainPropertyPgAbout& AboutPage() const { return *aboutPage_; }

@@ -130,7 +130,7 @@ void MainSheetTest::captionPagesAndButtons() {
     QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!sheet.Model().ConfigLoaded());
 
-    // The General page's button is its default one: Enter presses it.
+    // The About page's button is its default one: Enter presses it.
     QVERIFY(Find<QPushButton>(sheet.AboutPage(), "Resources")->isDefault());
     const ModalWatch<OMainResourcesDlg> resources([](OMainResourcesDlg&) {});
     QTest::keyClick(&sheet, Qt::Key_Return);

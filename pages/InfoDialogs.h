@@ -17,7 +17,7 @@ class Driver;
 class Prompts;
 
 enum class InfoDialogKind {
-    MainResources, // "Board Communication Parameters" of the General page
+    MainResources, // "Board Communication Parameters" of the About page
     BrdResources,  // "Board Communication Parameters" of a board page
     BrdSerialNo,   // "Serial Numbers and Revisions"
 };

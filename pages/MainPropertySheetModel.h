@@ -1,5 +1,5 @@
 #pragma once
-// The program's only window: the General page and a page for each of the boards 0 to 3. The sheet owns
+// The program's only window: the About page and a page for each of the boards 0 to 3. The sheet owns
 // the one configuration of the program and the flag that says whether one has been loaded; every board
 // page works on them. Nothing is saved and nothing is asked when the sheet closes.
 
@@ -20,11 +20,11 @@ class Driver;
 class ModalWindows;
 class Prompts;
 
-// The buttons of the General page (the sheet's first page, with the program's version).
+// The buttons of the About page (the sheet's first page, with the program's version).
 enum class AboutPageButton { Resources };
 using AboutPageButtonControl = PageButtonControl<AboutPageButton>;
 
-// The General page's buttons in the order of its form.
+// The About page's buttons in the order of its form.
 std::span<const AboutPageButtonControl> AboutPageButtons();
 
 // The program's start: opens the board driver once, with the value 0, and does not look at the result;
@@ -44,9 +44,9 @@ public:
 
     // "Ruva-2 Properties".
     static std::string_view Caption();
-    // Page 0 is the General page, page 1 + b the page of board b ("Board %d").
+    // Page 0 is the About page, page 1 + b the page of board b ("Board %d").
     static std::string PageCaption(int index);
-    // The board whose page is page `index`; empty for the General page.
+    // The board whose page is page `index`; empty for the About page.
     static std::optional<int> BoardOfPage(int index);
 
     BoardConfig& Config() { return config_; }
@@ -56,10 +56,10 @@ public:
     // Page `index` becomes the active page: a board page checks its board the first time. The first
     // board page shown says why simulated boards that were asked for cannot be used.
     void Activate(int index);
-    // A button of the General page (always enabled). Resources shows the parameters that all boards
+    // A button of the About page (always enabled). Resources shows the parameters that all boards
     // share.
     void Press(AboutPageButton button, ModalWindows& windows);
-    // The General page's line that the boards are simulated, and where they are kept, or why they
+    // The About page's line that the boards are simulated, and where they are kept, or why they
     // cannot be used; empty for the driver's boards.
     std::string SimulatedBoardsLine() const;
 

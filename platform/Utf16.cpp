@@ -29,11 +29,11 @@ std::string Narrow(std::wstring_view text) {
 
 namespace ruva {
 
-std::string AnsiToUtf8(std::string_view text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+std::string AnsiToUtf8(std::string_view text, unsigned codePage) {
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
     return Narrow(wide);
 }
 

@@ -10,8 +10,9 @@ namespace ruva {
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
-// A text in the system's ANSI code page (as older drivers hand texts over) as UTF-8.
-std::string AnsiToUtf8(std::string_view text);
+// A text in the system's ANSI code page (as older drivers hand texts over), or in code page `codePage`,
+// as UTF-8.
+std::string AnsiToUtf8(std::string_view text, unsigned codePage = 0 /* CP_ACP */);
 
 // The system's text for an error code (GetLastError), without its closing full stop.
 std::string SystemErrorText(unsigned long code);

@@ -20,8 +20,6 @@ class OBrdPropertyPage : public QWidget, public PageControls {
     Q_OBJECT
 
 public:
-    BrdPropertyPageModel& Model() const { return model_; }
-
     void SelectItem(std::size_t field, int position) override;
     int SelectedItem(std::size_t field) const override;
     void SetCheck(std::size_t field, std::size_t box, CheckState state) override;

@@ -152,10 +152,6 @@ bool OBrdPropertySheet::SetActivePage(int index) {
     return true;
 }
 
-bool OBrdPropertySheet::IsChanged() const {
-    return Button(QDialogButtonBox::Apply)->isEnabled();
-}
-
 QPushButton* OBrdPropertySheet::Button(QDialogButtonBox::StandardButton which) const {
     return buttons_->button(which);
 }

@@ -49,8 +49,6 @@ public:
     explicit OBrdPropertySheet(BrdPropertySheetModel& model, QWidget* parent = nullptr);
     ~OBrdPropertySheet() override;
 
-    BrdPropertySheetModel& Model() const { return model_; }
-
     OBrdPropertyPage& Page(int index) const;
     OBrdPropertyPgE1& E1Page(int li) const;
     OBrdPropertyPgT1& T1Page(int li) const;
@@ -62,8 +60,6 @@ public:
     // which case it stays active.
     bool SetActivePage(int index);
 
-    // Whether something changed since the sheet opened or since the last Apply (Apply is enabled).
-    bool IsChanged() const;
     QPushButton* Button(QDialogButtonBox::StandardButton which) const;
 
     // Stores the active page into its copy and clears the changed state; the configuration itself is

@@ -1,6 +1,7 @@
 #pragma once
-// The main sheet's General page: the product bitmap, the program's three lines, a line when the boards
-// are simulated, and the button that shows the communication parameters that all boards share.
+// The main sheet's About page, captioned "General": the product bitmap, the program's three lines, a
+// line when the boards are simulated, and the button that shows the communication parameters that all
+// boards share.
 
 #include <QWidget>
 

@@ -29,13 +29,6 @@ public:
     explicit OMainPropertyPgBrd(MainPropertyPgBrdModel& model, QWidget* parent = nullptr);
     ~OMainPropertyPgBrd() override;
 
-    int BoardNumber() const { return model_.BoardNumber(); }
-    // The outcome of the board check; false until the page has been initialised.
-    bool BoardAvailable() const { return model_.BoardAvailable(); }
-    bool IsInitialised() const { return model_.IsInitialised(); }
-    // The file last chosen on this page with LoadFromFile or SaveToFile; empty until then.
-    const std::string& ConfigFileName() const { return model_.ConfigFileName(); }
-
     // Each activation: shows which buttons are enabled.
     void OnSetActive();
 

@@ -16,7 +16,7 @@ OMainPropertySheet::OMainPropertySheet(Driver& driver, Prompts& prompts, AuditTr
       tabs_(new QTabWidget(this)),
       buttons_(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
                                     this)) {
-    // The General page is made inside the sheet (its parent from the start) so that its Resources
+    // The About page is made inside the sheet (its parent from the start) so that its Resources
     // button becomes the sheet's default button.
     setWindowTitle(ToQString(MainPropertySheetModel::Caption()));
     setWindowIcon(ProgramIcon());

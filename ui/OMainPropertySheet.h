@@ -1,5 +1,5 @@
 #pragma once
-// The program's only window in Qt: the General page and a page for each of the boards 0 to 3, with OK,
+// The program's only window in Qt: the About page and a page for each of the boards 0 to 3, with OK,
 // Cancel and Help, over the sheet's logic (MainPropertySheetModel), which owns the one configuration of the
 // program and the flag that says whether one has been loaded.
 
@@ -25,18 +25,17 @@ public:
     static constexpr int BoardPageCount = MainPropertySheetModel::BoardPageCount;
     static constexpr int PageCount = MainPropertySheetModel::PageCount;
 
-    // The General page is active. No board is checked until its page is first shown.
+    // The About page is active. No board is checked until its page is first shown.
     OMainPropertySheet(Driver& driver, Prompts& prompts, AuditTrail* audit = nullptr, QWidget* parent = nullptr);
     ~OMainPropertySheet() override;
 
-    BoardConfig& Config() { return model_.Config(); }
-    bool ConfigLoaded() const { return model_.ConfigLoaded(); }
+    MainPropertySheetModel& Model() { return model_; }
 
-    // The General page.
+    // The About page.
     OMainPropertyPgAbout& AboutPage() const { return *aboutPage_; }
     OMainPropertyPgBrd& BoardPage(int board) const;
 
-    // Page 0 is the General page, page 1 + b the page of board b.
+    // Page 0 is the About page, page 1 + b the page of board b.
     QString PageCaption(int index) const;
     int ActivePage() const;
     void SetActivePage(int index);

@@ -1,5 +1,5 @@
 #pragma once
-// "Board Communication Parameters" of the General page: the parameters that all boards share.
+// "Board Communication Parameters" of the About page: the parameters that all boards share.
 
 #include "InfoDialogs.h"
 

@@ -13,7 +13,7 @@ namespace ruva {
 void InitProgramResources();
 
 QIcon ProgramIcon();
-// The picture of the board on the General page and the board pages.
+// The picture of the board on the About page and the board pages.
 QPixmap ProductBitmap();
 // The small pictures beside "File" and "Board" on a board page.
 QPixmap FileIcon();

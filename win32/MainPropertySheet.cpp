@@ -35,7 +35,7 @@ MainPropertySheet::MainPropertySheet(MainPropertySheetModel& model, ModalWindows
     : PropertySheetPages(std::move(help)), model_(model), windows_(windows) {}
 
 void MainPropertySheet::Show(SheetMode mode) {
-    auto pages = DescribePages([](int i) { return i == 0 ? IDD_MAIN_GENERAL : IDD_MAIN_BOARD; });
+    auto pages = DescribePages([](int i) { return i == 0 ? IDD_MAIN_ABOUT : IDD_MAIN_BOARD; });
     const std::wstring caption = Widen(MainPropertySheetModel::Caption());
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;

@@ -1,5 +1,5 @@
 #pragma once
-// The program's only window, "Ruva-2 Properties": the General page and the pages of boards 0 to 3 as a
+// The program's only window, "Ruva-2 Properties": the About page and the pages of boards 0 to 3 as a
 // Win32 property sheet over the main sheet's logic of pages/. Pages are created when first shown; the
 // system menu ends with a separator and "Min&imize".
 

@@ -26,7 +26,7 @@
 #define IDB_FILE 102
 
 // Dialog templates.
-#define IDD_MAIN_GENERAL 201
+#define IDD_MAIN_ABOUT 201
 #define IDD_MAIN_BOARD 202
 #define IDD_BRD_E1 203
 #define IDD_BRD_T1 204

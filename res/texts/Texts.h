@@ -31,7 +31,7 @@ inline constexpr Text UnknownOption =
     "--simulator FILE (or --simulator=FILE): work on boards simulated in process, kept in the state file "
     "FILE, instead of the boards of the driver.\n--simulator alone: the same on the default state file.";
 
-// Simulated boards, on the General page and in the listing of the boards.
+// Simulated boards, on the About page and in the listing of the boards.
 inline constexpr Text SimulatedBoards =
     "Simulated boards, kept in the state file %1!s!: no real board is used.";
 // Simulated boards that were asked for but whose state file cannot be used, with the reason.

@@ -193,7 +193,7 @@ TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
                     << int(button) << " available " << available << " loaded " << loaded;
         }
     }
-    // The main sheet's first page is the General page, then come the boards' pages.
+    // The main sheet's first page is the About page, then come the boards' pages.
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(0), std::nullopt);
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(1), 0);
     EXPECT_EQ(MainPropertySheetModel::BoardOfPage(4), 3);

@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #ifndef _WIN32
 #include <thread>
 #endif
@@ -68,6 +70,18 @@ TEST(SimulatedChannel, AHeldStateIsWaitedForShortlyThenRefusedUntouched) {
     EXPECT_EQ(test::ReadFileBytes(path), "{\"Irq\": \"ten\"}");
 }
 
+// Sets RUVA2_SIMULATOR for this process, or removes it when `value` is empty.
+void SetSimulatorVariable(const std::string& value) {
+#ifdef _WIN32
+    ::_putenv((std::string(SimulatorVariable) + "=" + value).c_str());
+#else
+    if (value.empty())
+        ::unsetenv(SimulatorVariable);
+    else
+        ::setenv(SimulatorVariable, value.c_str(), 1);
+#endif
+}
+
 TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
     using Args = std::vector<std::string>;
     const std::vector<std::pair<Args, std::optional<std::string>>> cases = {
@@ -79,8 +93,13 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
     for (const auto& [args, expected] : cases)
         EXPECT_EQ(FindSimulatorOption(args), expected) << ::testing::PrintToString(args);
 
+    // The variable asks for simulated boards only without the option.
+    SetSimulatorVariable("");
     EXPECT_EQ(MakeDeviceChannel(std::nullopt)->SimulatorState(), "");
+    SetSimulatorVariable("v.json");
+    EXPECT_EQ(MakeDeviceChannel(std::nullopt)->SimulatorState(), "v.json");
     EXPECT_EQ(MakeDeviceChannel("a.json")->SimulatorState(), "a.json");
+    SetSimulatorVariable("");
 }
 
 TEST(DeviceChoice, AWindowProgramTakesNoArgumentButTheSimulatorOptionOnce) {

@@ -1,4 +1,4 @@
-// Saves pictures of the main sheet's General page, a board page and the three board information
+// Saves pictures of the main sheet's About page, a board page and the three board information
 // dialogs, over two simulated boards in memory: ui_grab_main <directory>.
 
 #include "Driver.h"

@@ -63,21 +63,25 @@ QPushButton* PageButton(const QWidget& page, const char* name) {
     return button;
 }
 
+QString Name(const BoardPageButtonControl& button) {
+    return QString::fromLatin1(button.Name.data(), static_cast<qsizetype>(button.Name.size()));
+}
+
 // The enabled state of every button of a board page, by object name.
 std::map<QString, bool> Enabled(const OMainPropertyPgBrd& page) {
     std::map<QString, bool> state;
-    for (const char* name : {"Resources", "SerialNo", "Diagnostics", "LpuBoot", "LoadFromFile", "SaveToFile",
-                             "EditProperties", "LoadFromBoard", "SaveToBoard"})
-        state[QString::fromLatin1(name)] = PageButton(page, name)->isEnabled();
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        state[Name(button)] = PageButton(page, std::string(button.Name).c_str())->isEnabled();
     return state;
 }
 
-// The expected state: the board buttons of an available board and the three buttons that need a
-// configuration.
-std::map<QString, bool> Expected(bool available, bool loaded, bool saveToBoard) {
-    return {{"Resources", available},   {"SerialNo", available},      {"Diagnostics", false},
-            {"LpuBoot", available},     {"LoadFromFile", true},       {"SaveToFile", loaded},
-            {"EditProperties", loaded}, {"LoadFromBoard", available}, {"SaveToBoard", saveToBoard}};
+// The state the pages' rules give a board page whose board is available or not and whose
+// configuration is loaded or not.
+std::map<QString, bool> Expected(bool available, bool loaded) {
+    std::map<QString, bool> state;
+    for (const BoardPageButtonControl& button : BoardPageButtons())
+        state[Name(button)] = ButtonEnabled(button.Id, available, loaded);
+    return state;
 }
 
 void Press(const OMainPropertyPgBrd& page, const char* name) {
@@ -116,7 +120,7 @@ void MainSheetTest::captionPagesAndButtons() {
         QCOMPARE(sheet.PageCaption(i), captions[i]);
     QCOMPARE(sheet.ActivePage(), 0);
     for (int board = 0; board < 4; ++board)
-        QCOMPARE(sheet.BoardPage(board).BoardNumber(), board);
+        QCOMPARE(sheet.Model().BoardPage(board).BoardNumber(), board);
     for (auto which : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Help})
         QVERIFY(sheet.Button(which) != nullptr);
     QVERIFY(sheet.Button(QDialogButtonBox::Apply) == nullptr);
@@ -124,9 +128,9 @@ void MainSheetTest::captionPagesAndButtons() {
     // The program's only window is an ordinary one, which taskbars list, with a minimise button.
     QCOMPARE(sheet.windowType(), Qt::Window);
     QVERIFY(sheet.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!sheet.ConfigLoaded());
+    QVERIFY(!sheet.Model().ConfigLoaded());
 
-    // The General page's button is its default one: Enter presses it.
+    // The About page's button is its default one: Enter presses it.
     QVERIFY(Find<QPushButton>(sheet.AboutPage(), "Resources")->isDefault());
     const ModalWatch<OMainResourcesDlg> resources([](OMainResourcesDlg&) {});
     QTest::keyClick(&sheet, Qt::Key_Return);
@@ -141,12 +145,12 @@ void MainSheetTest::boardIsCheckedWhenItsTabIsFirstOpened() {
     QVERIFY(rig.prompts.Messages.empty());
 
     sheet.SetActivePage(1);
-    QVERIFY(sheet.BoardPage(0).BoardAvailable());
+    QVERIFY(sheet.Model().BoardPage(0).BoardAvailable());
     QVERIFY(rig.prompts.Messages.empty());
-    QVERIFY(!sheet.BoardPage(1).IsInitialised());
+    QVERIFY(!sheet.Model().BoardPage(1).IsInitialised());
 
     sheet.SetActivePage(2);
-    QVERIFY(sheet.BoardPage(1).BoardAvailable());
+    QVERIFY(sheet.Model().BoardPage(1).BoardAvailable());
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
     QVERIFY(rig.prompts.Messages[0].Text.find("(Version 8)") != std::string::npos);
 
@@ -165,21 +169,21 @@ void MainSheetTest::enableRulesBeforeAndAfterALoad() {
 
     // Before any load: nothing that needs a configuration, on pages with and without a board.
     const OMainPropertyPgBrd& board2 = rig.OpenBoardPage(2);
-    QVERIFY(!board2.BoardAvailable());
-    QCOMPARE(Enabled(board2), Expected(false, false, false));
+    QVERIFY(!rig.sheet->Model().BoardPage(2).BoardAvailable());
+    QCOMPARE(Enabled(board2), Expected(false, false));
     const OMainPropertyPgBrd& board0 = rig.OpenBoardPage(0);
-    QCOMPARE(Enabled(board0), Expected(true, false, false));
+    QCOMPARE(Enabled(board0), Expected(true, false));
 
     Press(board0, "LoadFromBoard");
-    QVERIFY(sheet.ConfigLoaded());
+    QVERIFY(sheet.Model().ConfigLoaded());
     QVERIFY(rig.prompts.Messages.empty());
-    QCOMPARE(Enabled(board0), Expected(true, true, true));
+    QCOMPARE(Enabled(board0), Expected(true, true));
 
     // Other pages pick the loaded state up when they become active.
     sheet.SetActivePage(3);
-    QCOMPARE(Enabled(board2), Expected(false, true, false));
+    QCOMPARE(Enabled(board2), Expected(false, true));
     sheet.SetActivePage(2);
-    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true, true));
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true));
 }
 
 void MainSheetTest::failedFirstLoadKeepsEditingDisabled() {
@@ -191,10 +195,10 @@ void MainSheetTest::failedFirstLoadKeepsEditingDisabled() {
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
     QCOMPARE(rig.prompts.Messages[0].Icon, MessageIcon::Stop);
     QVERIFY(rig.prompts.Messages[0].Text.starts_with("Error #7: "));
-    QVERIFY(!sheet.ConfigLoaded());
-    QCOMPARE(Enabled(sheet.BoardPage(0)), Expected(true, false, false));
+    QVERIFY(!sheet.Model().ConfigLoaded());
+    QCOMPARE(Enabled(sheet.BoardPage(0)), Expected(true, false));
     sheet.SetActivePage(2);
-    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, false, false));
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, false));
 }
 
 void MainSheetTest::configurationLoadedOnOnePageIsSavedOnAnother() {
@@ -230,7 +234,7 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
     OMainPropertySheet& sheet = rig.ShowSheet();
     const OMainPropertyPgBrd& page = rig.OpenBoardPage(0);
     Press(page, "LoadFromBoard");
-    const BoardConfig loaded = sheet.Config();
+    const BoardConfig loaded = sheet.Model().Config();
 
     {
         const ModalWatch<OBrdPropertySheet> cancel([&](OBrdPropertySheet& properties) {
@@ -241,7 +245,7 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
         Press(page, "EditProperties");
         QVERIFY(cancel.Driven());
     }
-    QVERIFY(SameBytes(sheet.Config(), loaded));
+    QVERIFY(SameBytes(sheet.Model().Config(), loaded));
 
     {
         const ModalWatch<OBrdPropertySheet> ok([&](OBrdPropertySheet& properties) {
@@ -251,9 +255,9 @@ void MainSheetTest::editPropertiesTakesChangesOnlyOnOk() {
         Press(page, "EditProperties");
         QVERIFY(ok.Driven());
     }
-    QCOMPARE(sheet.Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
+    QCOMPARE(sheet.Model().Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
     // Editing changes neither the loaded state nor the buttons, and nothing reaches the board.
-    QCOMPARE(Enabled(page), Expected(true, true, true));
+    QCOMPARE(Enabled(page), Expected(true, true));
     QCOMPARE(rig.boards.Boards[0].Image.Li[0].E1.LOSSensitivity, loaded.Image.Li[0].E1.LOSSensitivity);
 }
 
@@ -271,8 +275,8 @@ void MainSheetTest::fileDialogsAndTheChosenName() {
     QCOMPARE(options.Filters[0].Description, std::string("Config Files (*.cfg)"));
     QCOMPARE(options.Filters[1].Description, std::string("All Files (*)"));
     QVERIFY(options.HideReadOnly);
-    QVERIFY(page.ConfigFileName().empty());
-    QVERIFY(!sheet.ConfigLoaded());
+    QVERIFY(sheet.Model().BoardPage(0).ConfigFileName().empty());
+    QVERIFY(!sheet.Model().ConfigLoaded());
 
     Press(page, "LoadFromBoard");
     const QTemporaryDir dir;
@@ -281,10 +285,10 @@ void MainSheetTest::fileDialogsAndTheChosenName() {
     Press(page, "SaveToFile");
     QVERIFY(rig.prompts.SaveDialogs.at(0).ConfirmOverwrite);
     QCOMPARE(rig.prompts.SaveDialogs.at(0).DefaultExtension, std::string("cfg"));
-    QCOMPARE(page.ConfigFileName(), path);
+    QCOMPARE(sheet.Model().BoardPage(0).ConfigFileName(), path);
     QVERIFY(QFileInfo::exists(QString::fromStdString(path)));
     Press(page, "SaveToFile");
-    QCOMPARE(page.ConfigFileName(), path);
+    QCOMPARE(sheet.Model().BoardPage(0).ConfigFileName(), path);
     QVERIFY(rig.prompts.Messages.empty());
 }
 
@@ -303,7 +307,7 @@ void MainSheetTest::fileSavedOnOnePageLoadsOnAPageWithoutBoard() {
         rig.prompts.SaveChoices.push_back(path);
         Press(sheet.BoardPage(2), "SaveToFile");
         QVERIFY(rig.prompts.Messages.empty());
-        saved = sheet.Config();
+        saved = sheet.Model().Config();
     }
 
     Rig rig;
@@ -312,17 +316,17 @@ void MainSheetTest::fileSavedOnOnePageLoadsOnAPageWithoutBoard() {
     rig.prompts.OpenChoices.push_back(path);
     Press(page, "LoadFromFile");
     QVERIFY(rig.prompts.Messages.empty());
-    QVERIFY(sheet.ConfigLoaded());
-    QCOMPARE(Enabled(page), Expected(false, true, false));
-    QVERIFY(sheet.Config().General == saved.General);
+    QVERIFY(sheet.Model().ConfigLoaded());
+    QCOMPARE(Enabled(page), Expected(false, true));
+    QVERIFY(sheet.Model().Config().General == saved.General);
     for (std::size_t li = 0; li < 2; ++li) {
-        QVERIFY(sheet.Config().Image.Li[li].E1 == saved.Image.Li[li].E1);
-        QVERIFY(sheet.Config().Image.Li[li].T1 == saved.Image.Li[li].T1);
+        QVERIFY(sheet.Model().Config().Image.Li[li].E1 == saved.Image.Li[li].E1);
+        QVERIFY(sheet.Model().Config().Image.Li[li].T1 == saved.Image.Li[li].T1);
     }
-    QCOMPARE(sheet.Config().General.HdlcStartAddress, 0xA000u);
+    QCOMPARE(sheet.Model().Config().General.HdlcStartAddress, 0xA000u);
     // A board page that has a board may save what the file held.
     sheet.SetActivePage(2);
-    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true, true));
+    QCOMPARE(Enabled(sheet.BoardPage(1)), Expected(true, true));
 }
 
 void MainSheetTest::fileThatFailsToLoadChangesNothing() {
@@ -352,7 +356,7 @@ void MainSheetTest::fileThatFailsToLoadChangesNothing() {
 
     // A page whose board is 2 takes nothing from a file written for board 0.
     sheet.SetActivePage(2);
-    const BoardConfig before = sheet.Config();
+    const BoardConfig before = sheet.Model().Config();
     const OMainPropertyPgBrd& other = sheet.BoardPage(1);
     rig.prompts.Clear();
     rig.prompts.OpenChoices = {broken, missing, board0};
@@ -367,8 +371,8 @@ void MainSheetTest::fileThatFailsToLoadChangesNothing() {
     QCOMPARE(rig.prompts.Messages[1].Text, "Could not open file " + missing);
     QCOMPARE(rig.prompts.Messages[1].Icon, MessageIcon::None);
     QCOMPARE(rig.prompts.Messages[2].Icon, MessageIcon::Stop);
-    QCOMPARE(other.ConfigFileName(), board0);
-    QVERIFY(SameBytes(sheet.Config(), before));
+    QCOMPARE(sheet.Model().BoardPage(1).ConfigFileName(), board0);
+    QVERIFY(SameBytes(sheet.Model().Config(), before));
 }
 
 void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
@@ -379,7 +383,7 @@ void MainSheetTest::lpuBootOnlyTellsAndDiagnosticsStaysOff() {
     Press(sheet.BoardPage(0), "LpuBoot");
     QCOMPARE(rig.prompts.Timeline(),
              std::vector<std::string>{"info: " + std::string(texts::LpuNotSupported)});
-    QVERIFY(!sheet.ConfigLoaded());
+    QVERIFY(!sheet.Model().ConfigLoaded());
     QVERIFY(!PageButton(sheet.BoardPage(0), "Diagnostics")->isEnabled());
 }
 
@@ -425,7 +429,7 @@ void MainSheetTest::withoutDriverResourcesReportsTheMissingDriver() {
     // Every board page keeps its board buttons off; loading from a file stays possible.
     for (int board = 0; board < 4; ++board) {
         sheet.SetActivePage(1 + board);
-        QCOMPARE(Enabled(sheet.BoardPage(board)), Expected(false, false, false));
+        QCOMPARE(Enabled(sheet.BoardPage(board)), Expected(false, false));
     }
     QCOMPARE(rig.prompts.Messages.size(), std::size_t{1});
 }
@@ -445,7 +449,7 @@ void MainSheetTest::programEndsWithTheSheetWithoutWriting() {
                 });
                 Press(sheet.BoardPage(0), "EditProperties");
             }
-            QCOMPARE(sheet.Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
+            QCOMPARE(sheet.Model().Config().Image.Li[0].E1.LOSSensitivity, std::uint8_t{77});
             QTest::mouseClick(sheet.Button(button), Qt::LeftButton);
         });
         RunMainSheet(rig.driver, rig.prompts);

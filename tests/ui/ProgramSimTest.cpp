@@ -36,7 +36,7 @@ void ProgramSimTest::editLoadedFromBoard0IsSavedOnBoard1() {
     const ModalWatch<OMainPropertySheet> program([&](OMainPropertySheet& sheet) {
         sheet.SetActivePage(1);
         QTest::mouseClick(Find<QPushButton>(sheet.BoardPage(0), "LoadFromBoard"), Qt::LeftButton);
-        QVERIFY(sheet.ConfigLoaded());
+        QVERIFY(sheet.Model().ConfigLoaded());
         {
             const ModalWatch<OBrdPropertySheet> edit([](OBrdPropertySheet& properties) {
                 QVERIFY(properties.SetActivePage(OBrdPropertySheet::Li1T1));

@@ -49,7 +49,7 @@ void PropertySheetTest::captionAndPagesInOrder() {
     QCOMPARE(sheet.T1Page(0).LineInterface(), 0);
     for (auto which : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel, QDialogButtonBox::Help})
         QVERIFY(sheet.Button(which)->isEnabled());
-    QVERIFY(!sheet.IsChanged());
+    QVERIFY(!ApplyEnabled(sheet));
     // The first page shows its copy from the start.
     QCOMPARE(Find<QLineEdit>(sheet.Page(0), "LineLength")->text(), QStringLiteral("100"));
 }
@@ -120,7 +120,7 @@ void PropertySheetTest::copyFromOtherLiTakesTheLastStoredCopy() {
         QCOMPARE(Find<QLineEdit>(li1, "LOSSensitivity")->text(), QStringLiteral("77"));
         QCOMPARE(Find<QComboBox>(li1, "AisDetection")->currentText(), QStringLiteral("ETS300233"));
         QCOMPARE(Find<QComboBox>(li1, "TransmitFrameFormat")->currentText(), QStringLiteral("Double Frame"));
-        QVERIFY(sheet.IsChanged());
+        QVERIFY(ApplyEnabled(sheet));
         driven = true;
         Click(sheet.Button(QDialogButtonBox::Cancel));
     });
@@ -154,7 +154,7 @@ void PropertySheetTest::defaultValuesTouchOnlyTheirOwnPage() {
     sheet.show();
     QVERIFY(sheet.SetActivePage(OBrdPropertySheet::Li1E1));
     Click(Find<QPushButton>(sheet.Page(OBrdPropertySheet::Li1E1), "DefaultValues"));
-    QVERIFY(sheet.IsChanged());
+    QVERIFY(ApplyEnabled(sheet));
     QCOMPARE(Find<QComboBox>(sheet.Page(OBrdPropertySheet::Li1E1), "TransmitLineCode")->currentText(),
              QStringLiteral("HDB3"));
     QVERIFY(sheet.SetActivePage(OBrdPropertySheet::Li1T1));
@@ -174,9 +174,9 @@ void PropertySheetTest::applyStoresWithoutClosingAndCancelDiscards() {
     bool driven = false;
     const bool ok = RunEditProperties(config, prompts, [&](OBrdPropertySheet& sheet) {
         TypeInto(Find<QLineEdit>(sheet.Page(0), "LOSRecovery"), "9");
-        QVERIFY(sheet.IsChanged());
+        QVERIFY(ApplyEnabled(sheet));
         Click(sheet.Button(QDialogButtonBox::Apply));
-        QVERIFY(!sheet.IsChanged());
+        QVERIFY(!ApplyEnabled(sheet));
         QVERIFY(sheet.isVisible());
         QCOMPARE(sheet.E1Page(0).Settings().LOSRecovery, std::uint8_t{9});
         driven = true;
@@ -248,7 +248,7 @@ void PropertySheetTest::everyControlEnablesApply() {
     OBrdPropertySheet sheet(model);
     sheet.show();
     QVERIFY(sheet.SetActivePage(page));
-    QVERIFY(!sheet.IsChanged());
+    QVERIFY(!ApplyEnabled(sheet));
     QWidget* control = sheet.Page(page).findChild<QWidget*>(name);
     QVERIFY(control);
     if (auto* list = qobject_cast<QComboBox*>(control))
@@ -257,7 +257,7 @@ void PropertySheetTest::everyControlEnablesApply() {
         QTest::keyClicks(edit, "1");
     else if (auto* button = qobject_cast<QAbstractButton*>(control))
         Click(button);
-    QVERIFY(sheet.IsChanged());
+    QVERIFY(ApplyEnabled(sheet));
 }
 
 void PropertySheetTest::editPropertiesRunsModally() {

@@ -69,6 +69,11 @@ inline bool SameBytes(const BoardConfig& a, const BoardConfig& b) {
     return a.General == b.General && a.Image.toBytes() == b.Image.toBytes();
 }
 
+// Whether the sheet shows a change not applied yet: its Apply button is enabled.
+inline bool ApplyEnabled(const OBrdPropertySheet& sheet) {
+    return sheet.Button(QDialogButtonBox::Apply)->isEnabled();
+}
+
 template <typename Widget>
 Widget* Find(const QWidget& page, const char* name) {
     return page.findChild<Widget*>(QString::fromLatin1(name));

@@ -1,5 +1,5 @@
 // win32_grab <folder>: shows ruvasetw.exe's windows over two boards simulated in process and writes
-// each as Wine draws it, frame included, to <folder>/<name>.bmp: the main sheet's General page and the
+// each as Wine draws it, frame included, to <folder>/<name>.bmp: the main sheet's About page and the
 // page of board 0 after a load from the board, the five pages of the board properties sheet, and the
 // three information dialogs. scripts/screenshots-windows turns them into the pictures of
 // docs/screenshots/windows.

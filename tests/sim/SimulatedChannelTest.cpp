@@ -79,8 +79,8 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
     for (const auto& [args, expected] : cases)
         EXPECT_EQ(FindSimulatorOption(args), expected) << ::testing::PrintToString(args);
 
-    EXPECT_EQ(MakeDeviceChannel(std::nullopt)->SimulatorState(), "");
-    EXPECT_EQ(MakeDeviceChannel("a.json")->SimulatorState(), "a.json");
+    EXPECT_EQ(MakeDevice(std::nullopt).Traits.SimulatorState, "");
+    EXPECT_EQ(MakeDevice("a.json").Traits.SimulatorState, "a.json");
 }
 
 TEST(DeviceChoice, AWindowProgramTakesNoArgumentButTheSimulatorOptionOnce) {

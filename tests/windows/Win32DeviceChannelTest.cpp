@@ -105,7 +105,7 @@ TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
 TEST(Win32DeviceChannelTest, TheDriversTextsInTheAnsiCodePageBecomeUtf8) {
     if (::GetACP() != 1252)
         GTEST_SKIP() << "the test's text is in code page 1252";
-    EXPECT_EQ(Win32DeviceChannel().DeviceText("Caf\xe9 busy"), "Caf\xc3\xa9 busy");
+    EXPECT_EQ(MakePlatformDevice("").Traits.Text("Caf\xe9 busy"), "Caf\xc3\xa9 busy");
 }
 
 TEST(Win32DeviceChannelTest, WithoutTheDriverTheSystemOpenFails) {

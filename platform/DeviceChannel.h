@@ -41,6 +41,8 @@ struct DeviceTraits {
     // board's file names are appended, the same for every way to the same boards; empty for none.
     // Asked each time a board is taken, as a simulator may have begun to serve the device meanwhile.
     std::function<std::string()> FilesPrefix = [] { return std::string(); };
+    // Whether a simulator serves the device's boards (through the socket or the stand-in driver).
+    std::function<bool()> Served = [] { return false; };
     // A text that the device handed over (an error text) as UTF-8, the programs' texts.
     std::function<std::string(std::string)> Text = [](std::string bytes) { return bytes; };
 };

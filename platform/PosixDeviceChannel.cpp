@@ -164,7 +164,9 @@ std::string PosixDeviceChannel::Diagnosis() const {
 
 Device MakePlatformDevice(std::string_view devicePath) {
     const std::string lock = SocketLockPath(DeviceSocketPath(devicePath));
-    return {std::make_unique<PosixDeviceChannel>(), {.FilesPrefix = [lock] { return BoardFilesPrefix(lock); }}};
+    return {std::make_unique<PosixDeviceChannel>(),
+            {.FilesPrefix = [lock] { return BoardFilesPrefix(lock); },
+             .Served = [lock] { return !ServedState(lock).empty(); }}};
 }
 
 } // namespace ruva

@@ -93,6 +93,7 @@ Device MakePlatformDevice(std::string_view) {
     };
     return {std::make_unique<Win32DeviceChannel>(),
             {.FilesPrefix = files,
+             .Served = [] { return !ServedState(ServedStatePath()).empty(); },
              .Text = [](std::string bytes) { return AnsiToUtf8(bytes); }}};
 }
 

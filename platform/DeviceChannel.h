@@ -47,6 +47,7 @@ struct DeviceTraits {
     std::function<std::string(std::string)> Text = [](std::string bytes) { return bytes; };
 };
 
+// A chosen device: its channel, and the traits of the boards behind it.
 struct Device {
     std::unique_ptr<DeviceChannel> Channel{};
     DeviceTraits Traits{};

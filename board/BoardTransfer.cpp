@@ -61,11 +61,9 @@ void BringImageInLine(BoardConfig& config) {
 
 // The board's stored image read into a zero-filled buffer: a failed read leaves zeros, which never
 // equal an image of the current version. `readResult` receives the read's result.
-ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* readResult = nullptr) {
+ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t& readResult) {
     ImageBytes bytes{};
-    const std::int32_t r = driver.ReadStoredConfig(board, bytes);
-    if (readResult != nullptr)
-        *readResult = r;
+    readResult = driver.ReadStoredConfig(board, bytes);
     return bytes;
 }
 
@@ -129,22 +127,21 @@ public:
     // appended, then the driver's error with its text.
     void Refused(std::int32_t r, bool rolledBack) {
         error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)};
-        rolledBack_ = rolledBack;
-        Close(BoardSaveOutcome::DriverError);
+        Close(BoardSaveOutcome::DriverError, rolledBack);
         ReportDriverError(page_.BoardDriver, shown_, error_->Number, error_->Text);
     }
     void Changes(std::vector<std::string> lines) {
         changes_.insert(changes_.end(), lines.begin(), lines.end());
     }
-    void RolledBack() { rolledBack_ = true; }
 
-    // Appends the record when the save sent a write of its own (the check records its repair itself).
-    void Close(BoardSaveOutcome outcome) {
+    // Appends the record when the save sent a write of its own (the check records its repair itself);
+    // `rolledBack`: what the save changed was set back.
+    void Close(BoardSaveOutcome outcome, bool rolledBack = false) {
         AuditTrail* audit = writer_.Audit();
         if (audit == nullptr || writer_.Writes().size() == checkWrites_)
             return;
         const AuditKind kind = outcome == BoardSaveOutcome::Written ? AuditKind::Written
-                               : rolledBack_                        ? AuditKind::RolledBack
+                               : rolledBack                         ? AuditKind::RolledBack
                                                                     : AuditKind::Failed;
         AuditRecord record = BoardRecord(page_.BoardDriver, page_.BoardNumber,
                                          page_.Config.Image.SerialNumber, kind, page_.Source);
@@ -161,7 +158,6 @@ private:
     std::size_t checkWrites_;
     std::vector<std::string> changes_;
     std::optional<AuditDriverError> error_;
-    bool rolledBack_ = false;
 };
 
 // The board's configuration before a save: its stored image, with the HDLC start address it had.
@@ -223,10 +219,9 @@ std::optional<SaveEnd> SaveHdlcStartAddress(const TransferContext& page, BoardWr
 // the board's may differ, and reads it back. The save's end when the selection or the read-back failed.
 std::optional<SaveEnd> SaveImage(const TransferContext& page, BoardWriter& writer, BoardHold& hold,
                                  SaveRecord& audit, MessageList& shown, bool& changed) {
-    Driver& driver = page.BoardDriver;
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     std::int32_t read = result::Success;
-    const ImageBytes onBoard = ReadImageOrZeros(driver, board, &read);
+    const ImageBytes onBoard = ReadImageOrZeros(page.BoardDriver, board, read);
     BringImageInLine(page.Config);
     const ImageBytes wanted = page.Config.Image.toBytes();
     // A save that failed after selecting the clock may have left it apart from the stored image.
@@ -252,13 +247,12 @@ std::optional<SaveEnd> SaveImage(const TransferContext& page, BoardWriter& write
         // The write's own result is not trusted either way: the read-back decides (none in a dry run).
         writer.WriteStoredConfig(board, wanted);
         std::int32_t readBack = result::Success;
-        const ImageBytes stored = writer.IsDryRun() ? wanted : ReadImageOrZeros(driver, board, &readBack);
+        const ImageBytes stored =
+            writer.IsDryRun() ? wanted : ReadImageOrZeros(page.BoardDriver, board, readBack);
         if (stored != wanted) {
             const bool agree = clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
                                              page.Config.Image.ClockSource);
-            if (clock.Selects() && agree)
-                audit.RolledBack();
-            audit.Close(BoardSaveOutcome::VerifyFailed);
+            audit.Close(BoardSaveOutcome::VerifyFailed, clock.Selects() && agree);
             shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
             clock.WarnIfApart(agree, shown);
             return SaveEnd{BoardSaveOutcome::VerifyFailed};

@@ -10,7 +10,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace ruva {
 
@@ -56,6 +55,6 @@ struct Device {
 // The device of this platform at `devicePath`: DeviceIoControl on Windows, whose texts come in the
 // system's ANSI code page; the simulator's socket elsewhere. The programs choose between it and
 // simulated boards in sim/DeviceChoice.h.
-Device MakePlatformDevice(std::string_view devicePath);
+Device MakePlatformDevice(const std::string& devicePath);
 
 } // namespace ruva

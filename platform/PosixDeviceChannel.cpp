@@ -162,7 +162,7 @@ std::string PosixDeviceChannel::Diagnosis() const {
     return silent_ ? "The simulator at " + socketPath_ + " does not answer." : std::string();
 }
 
-Device MakePlatformDevice(std::string_view devicePath) {
+Device MakePlatformDevice(const std::string& devicePath) {
     const std::string lock = SocketLockPath(DeviceSocketPath(devicePath));
     return {std::make_unique<PosixDeviceChannel>(),
             {.FilesPrefix = [lock] { return BoardFilesPrefix(lock); },

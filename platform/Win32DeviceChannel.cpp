@@ -84,7 +84,7 @@ std::string ServedStatePath() {
     return MachineBoardFolder() + "\\ruva2-sim.lock";
 }
 
-Device MakePlatformDevice(std::string_view) {
+Device MakePlatformDevice(const std::string&) {
     // Boards that a simulator serves through the stand-in driver keep their files beside its state, as
     // every other path to those boards does; the machine's boards in the folder shared by every user.
     const auto files = [] {

@@ -29,7 +29,7 @@ AuditRecord BoardRecord(const Driver& driver, int board, std::uint16_t serialNum
     record.Board = board;
     record.SerialNumber = serialNumber;
     record.SerialNo = FormatSerialNumber(serialNumber);
-    record.Simulated = !driver.Channel().SimulatorState().empty();
+    record.Simulated = !driver.Traits().SimulatorState.empty() || driver.Traits().Served();
     record.File = source.File;
     record.Source = source.Source;
     record.Kind = kind;

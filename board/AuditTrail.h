@@ -54,7 +54,7 @@ private:
     bool warned_ = false;
 };
 
-// A record of board `board` of `driver` (simulated boards are marked), with its serial number.
+// A record of board `board` of `driver` (boards a simulator holds are marked), with its serial number.
 AuditRecord BoardRecord(const Driver& driver, int board, std::uint16_t serialNumber, AuditKind kind,
                         const ConfigSource& source);
 

@@ -7,7 +7,7 @@
 namespace ruva {
 
 BoardHold::BoardHold(Driver& driver, int board) : board_(board) {
-    const std::string prefix = driver.IsOpen() ? driver.BoardFilesPrefix() : std::string();
+    const std::string prefix = driver.IsOpen() ? driver.Traits().FilesPrefix() : std::string();
     if (!prefix.empty())
         status_ = file_.Lock(prefix, board, BoardWait);
     if (!IsBusy())

@@ -48,11 +48,9 @@ namespace {
 
 // The board's stored image read into a zero-filled buffer: a failed read leaves zeros, which never
 // equal an image of the current version. `readResult` receives the read's result.
-ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t* readResult = nullptr) {
+ImageBytes ReadImageOrZeros(Driver& driver, std::uint16_t board, std::int32_t& readResult) {
     ImageBytes bytes{};
-    const std::int32_t r = driver.ReadStoredConfig(board, bytes);
-    if (readResult != nullptr)
-        *readResult = r;
+    readResult = driver.ReadStoredConfig(board, bytes);
     return bytes;
 }
 
@@ -112,30 +110,30 @@ public:
     SaveRecord(const TransferContext& page, BoardWriter& writer, MessageList& shown)
         : page_(page), writer_(writer), shown_(shown), checkWrites_(writer.Writes().size()) {}
 
-    // A refused request, with the driver's text for it: added by ShowError.
-    void Refused(std::int32_t r) { error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)}; }
-    void ShowError() const {
-        if (error_)
-            ReportDriverError(page_.BoardDriver, shown_, error_->Number, error_->Text);
+    // A refused request ends the save (`rolledBack`: what it changed was set back): the record is
+    // appended, then the driver's error with its text.
+    void Refused(std::int32_t r, bool rolledBack) {
+        error_ = AuditDriverError{r, DriverErrorText(page_.BoardDriver, r)};
+        Close(BoardSaveOutcome::DriverError, rolledBack);
+        ReportDriverError(page_.BoardDriver, shown_, error_->Number, error_->Text);
     }
-    void Change(std::string line) { changes_.push_back(std::move(line)); }
     void Changes(std::vector<std::string> lines) {
         changes_.insert(changes_.end(), lines.begin(), lines.end());
     }
-    void RolledBack() { rolledBack_ = true; }
 
-    // Appends the record when the save sent a write of its own (the check records its repair itself).
-    void Close(BoardSaveOutcome outcome, std::string_view outcomeName) {
+    // Appends the record when the save sent a write of its own (the check records its repair itself);
+    // `rolledBack`: what the save changed was set back.
+    void Close(BoardSaveOutcome outcome, bool rolledBack = false) {
         AuditTrail* audit = writer_.Audit();
         if (audit == nullptr || writer_.Writes().size() == checkWrites_)
             return;
         const AuditKind kind = outcome == BoardSaveOutcome::Written ? AuditKind::Written
-                               : rolledBack_                        ? AuditKind::RolledBack
+                               : rolledBack                         ? AuditKind::RolledBack
                                                                     : AuditKind::Failed;
         AuditRecord record = BoardRecord(page_.BoardDriver, page_.BoardNumber,
                                          page_.Config.Image.SerialNumber, kind, page_.Source);
         record.Changes = std::move(changes_);
-        record.Outcome = outcomeName;
+        record.Outcome = SaveOutcomeName(outcome);
         record.DriverError = error_;
         audit->Append(std::move(record), shown_);
     }
@@ -147,7 +145,6 @@ private:
     std::size_t checkWrites_;
     std::vector<std::string> changes_;
     std::optional<AuditDriverError> error_;
-    bool rolledBack_ = false;
 };
 
 // The board's configuration before a save: its stored image, with the HDLC start address it had.
@@ -175,95 +172,98 @@ std::vector<std::string> ImageChanges(const BoardConfig& config, const ImageByte
     return lines;
 }
 
-BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown) {
-    std::optional<SaveRecord> audit;
-    // Appends the save's record (when it wrote), then the closing messages follow.
-    const auto close = [&](BoardSaveOutcome outcome) {
-        if (audit)
-            audit->Close(outcome, SaveOutcomeName(outcome));
-    };
-    const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
-        return BoardSaveResult{outcome, driverResult, writer.Writes(), std::move(shown.All)};
-    };
-    Driver& driver = page.BoardDriver;
+// How a save ended early: its outcome and the driver's result.
+struct SaveEnd {
+    BoardSaveOutcome Outcome;
+    std::int32_t DriverResult = result::Success;
+};
 
-    if (!CheckBoard(writer, shown, page.BoardNumber, page.Config))
-        return finish(BoardSaveOutcome::CheckFailed);
-    audit.emplace(page, writer, shown);
+// Writes the HDLC start address when it differs from the board's. The save's end when a request failed.
+std::optional<SaveEnd> SaveHdlcStartAddress(const TransferContext& page, BoardWriter& writer, SaveRecord& audit,
+                                            MessageList& shown, bool& changed) {
     const auto board = static_cast<std::uint16_t>(page.BoardNumber);
-    bool changed = false;
-
     BoardInfo info;
-    if (std::int32_t r = driver.ReadBoardInfo(board, info); r != result::Success) {
-        ReportDriverError(driver, shown, r);
-        return finish(BoardSaveOutcome::DriverError, r);
+    if (std::int32_t r = page.BoardDriver.ReadBoardInfo(board, info); r != result::Success) {
+        ReportDriverError(page.BoardDriver, shown, r);
+        return SaveEnd{BoardSaveOutcome::DriverError, r};
     }
-    const std::uint32_t hdlcBefore = info.HdlcStartAddress;
-    if (info.HdlcStartAddress != page.Config.General.HdlcStartAddress) {
-        info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
-        changed = true;
-        audit->Change(ChangeLine("HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, hdlcBefore),
-                                 FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress)));
-        if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
-            audit->Refused(r);
-            close(BoardSaveOutcome::DriverError);
-            audit->ShowError();
-            return finish(BoardSaveOutcome::DriverError, r);
-        }
+    if (info.HdlcStartAddress == page.Config.General.HdlcStartAddress)
+        return std::nullopt;
+    changed = true;
+    audit.Changes({ChangeLine("HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress),
+                              FormatFieldNumber(NumberStyle::Hex, page.Config.General.HdlcStartAddress))});
+    info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
+    if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
+        audit.Refused(r, false);
+        return SaveEnd{BoardSaveOutcome::DriverError, r};
     }
+    return std::nullopt;
+}
 
+// Writes the configuration's image when it differs from the board's, after selecting its clock where
+// the board's may differ, and reads it back. The save's end when the selection or the read-back failed.
+std::optional<SaveEnd> SaveImage(const TransferContext& page, BoardWriter& writer, BoardHold& hold,
+                                 SaveRecord& audit, MessageList& shown, bool& changed) {
+    const auto board = static_cast<std::uint16_t>(page.BoardNumber);
     std::int32_t read = result::Success;
-    const ImageBytes onBoard = ReadImageOrZeros(driver, board, &read);
+    const ImageBytes onBoard = ReadImageOrZeros(page.BoardDriver, board, read);
     page.Config.Image.Version = StoredConfig::CurrentVersion;
     const ImageBytes wanted = page.Config.Image.toBytes();
     // A save that failed after selecting the clock may have left it apart from the stored image.
     const bool clockUnsure = hold.ClockUnsure();
+    if (wanted == onBoard && !clockUnsure)
+        return std::nullopt;
 
-    if (wanted != onBoard || clockUnsure) {
-        changed = true;
-        audit->Changes(ImageChanges(page.Config, onBoard, read == result::Success, clockUnsure));
-        // Without the board's image its clock source is unknown, so the selection is sent.
-        ClockStep clock(page, writer, hold,
-                        clockUnsure || read != result::Success ||
-                            StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource);
-        // A refused selection stops the save before the image. Its reply may have been lost while the
-        // board carried it out, so the stored image's clock source is selected again.
-        if (std::int32_t r = clock.Select(); r != result::Success) {
-            const bool agree =
-                clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
-            audit->Refused(r);
-            if (agree)
-                audit->RolledBack();
-            close(BoardSaveOutcome::DriverError);
-            audit->ShowError();
-            clock.WarnIfApart(agree, shown);
-            return finish(BoardSaveOutcome::DriverError, r);
-        }
-        if (wanted != onBoard) {
-            // The write's own result is not trusted either way: the read-back decides.
-            writer.WriteStoredConfig(board, wanted);
-            if (!writer.IsDryRun()) {
-                std::int32_t readBack = result::Success;
-                if (const ImageBytes stored = ReadImageOrZeros(driver, board, &readBack); stored != wanted) {
-                    const bool agree =
-                        clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
-                                      page.Config.Image.ClockSource);
-                    if (clock.Selects() && agree)
-                        audit->RolledBack();
-                    close(BoardSaveOutcome::VerifyFailed);
-                    shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
-                    clock.WarnIfApart(agree, shown);
-                    return finish(BoardSaveOutcome::VerifyFailed);
-                }
-            }
-        }
-        clock.Agreed();
+    changed = true;
+    audit.Changes(ImageChanges(page.Config, onBoard, read == result::Success, clockUnsure));
+    // Without the board's image its clock source is unknown, so the selection is sent.
+    ClockStep clock(page, writer, hold,
+                    clockUnsure || read != result::Success ||
+                        StoredConfig::fromBytes(onBoard).ClockSource != page.Config.Image.ClockSource);
+    // A refused selection stops the save before the image. Its reply may have been lost while the
+    // board carried it out, so the stored image's clock source is selected again.
+    if (std::int32_t r = clock.Select(); r != result::Success) {
+        const bool agree = clock.SetBack(read == result::Success ? std::optional(onBoard) : std::nullopt, {});
+        audit.Refused(r, agree);
+        clock.WarnIfApart(agree, shown);
+        return SaveEnd{BoardSaveOutcome::DriverError, r};
     }
+    if (wanted != onBoard) {
+        // The write's own result is not trusted either way: the read-back decides (none in a dry run).
+        writer.WriteStoredConfig(board, wanted);
+        std::int32_t readBack = result::Success;
+        const ImageBytes stored =
+            writer.IsDryRun() ? wanted : ReadImageOrZeros(page.BoardDriver, board, readBack);
+        if (stored != wanted) {
+            const bool agree = clock.SetBack(readBack == result::Success ? std::optional(stored) : std::nullopt,
+                                             page.Config.Image.ClockSource);
+            audit.Close(BoardSaveOutcome::VerifyFailed, clock.Selects() && agree);
+            shown.Add("save_verify_failed", MessageIcon::Warning, texts::SaveVerifyFailed);
+            clock.WarnIfApart(agree, shown);
+            return SaveEnd{BoardSaveOutcome::VerifyFailed};
+        }
+    }
+    clock.Agreed();
+    return std::nullopt;
+}
 
+BoardSaveResult Save(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown) {
+    const auto finish = [&](BoardSaveOutcome outcome, std::int32_t driverResult = result::Success) {
+        return BoardSaveResult{outcome, driverResult, writer.Writes(), std::move(shown.All)};
+    };
+    if (!CheckBoard(writer, shown, page.BoardNumber, page.Config))
+        return finish(BoardSaveOutcome::CheckFailed);
+    SaveRecord audit(page, writer, shown);
+    bool changed = false;
+    std::optional<SaveEnd> end = SaveHdlcStartAddress(page, writer, audit, shown, changed);
+    if (!end)
+        end = SaveImage(page, writer, hold, audit, shown, changed);
+    if (end)
+        return finish(end->Outcome, end->DriverResult);
     if (writer.IsDryRun())
         return finish(changed ? BoardSaveOutcome::WouldWrite : BoardSaveOutcome::Unchanged);
     const BoardSaveOutcome outcome = changed ? BoardSaveOutcome::Written : BoardSaveOutcome::Unchanged;
-    close(outcome);
+    audit.Close(outcome);
     shown.Add(changed ? "saved_to_board" : "save_unchanged", MessageIcon::Information,
               changed ? texts::SaveSucceeded : texts::SaveUnchanged);
     return finish(outcome);

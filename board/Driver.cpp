@@ -81,7 +81,7 @@ std::optional<std::string> Driver::GetErrorText(std::uint32_t errorNumber) {
     Block<516> text;
     std::copy(reply.begin() + 4, reply.end(), text.begin());
     text.back() = 0;
-    return channel_.DeviceText(std::string(reinterpret_cast<const char*>(text.data())));
+    return traits_.Text(std::string(reinterpret_cast<const char*>(text.data())));
 }
 
 std::int32_t Driver::AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress) {

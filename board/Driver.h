@@ -29,20 +29,20 @@ inline constexpr std::int32_t NotOpen = 52;
 
 class Driver {
 public:
-    explicit Driver(DeviceChannel& channel) : channel_(channel) {}
+    explicit Driver(DeviceChannel& channel, DeviceTraits traits = {})
+        : channel_(channel), traits_(std::move(traits)) {}
 
     // True once OpenDriver has opened the device (the handle is then kept for the life of the object).
     bool IsOpen() const { return open_; }
-    // The device the requests go to: whether its boards are simulated, what it knows of failures.
+    // The device the requests go to, and what it knows of its last failure.
     const DeviceChannel& Channel() const { return channel_; }
+    // What is known of the boards behind it: whether they are simulated, where their files go.
+    const DeviceTraits& Traits() const { return traits_; }
     // Simulated boards that were asked for but could not be opened: why (naming the state file);
     // empty otherwise.
     std::string SimulatedBoardsProblem() const {
-        return !open_ && !channel_.SimulatorState().empty() ? channel_.Diagnosis() : std::string();
+        return !open_ && !traits_.SimulatorState.empty() ? channel_.Diagnosis() : std::string();
     }
-    // Where the files that the boards' transfers keep between processes live (see BoardHold); empty
-    // when the device keeps none.
-    std::string BoardFilesPrefix() const { return channel_.BoardFilesPrefix(); }
 
     std::int32_t OpenDriver(std::uint32_t value);
     // The driver's text for an error number, as UTF-8; empty when the driver gives none.
@@ -87,6 +87,7 @@ private:
     std::int32_t BoardRequest(Request request, std::uint16_t board);
 
     DeviceChannel& channel_;
+    DeviceTraits traits_;
     bool open_ = false;
 };
 

@@ -82,7 +82,7 @@ void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows
 }
 
 std::string MainPropertySheetModel::SimulatedBoardsLine() const {
-    const std::string state = driver_.Channel().SimulatorState();
+    const std::string& state = driver_.Traits().SimulatorState;
     if (std::string problem = driver_.SimulatedBoardsProblem(); !problem.empty())
         return problem;
     return state.empty() ? std::string() : FormatText(texts::SimulatedBoards, {state});

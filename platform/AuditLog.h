@@ -42,7 +42,7 @@ struct AuditRecord {
     int Board = 0;
     std::optional<std::uint16_t> SerialNumber; // the board's serial number, once it was read
     std::string SerialNo;                      // the same as the information dialog shows it
-    bool Simulated = false;                    // boards simulated in process
+    bool Simulated = false;                    // a simulator holds the board (in process or serving)
     std::optional<AuditFile> File;             // the configuration file the values came from
     // Where the values came from: "file" (File as it is), "edited in the program" (changed in the
     // program after it was loaded, from File or from a board), "board N" (board N's own values).

@@ -1,6 +1,6 @@
 #pragma once
 // The file that a board's transfers keep between processes, "<prefix>-board<N>.lock", where the prefix
-// is the device channel's BoardFilesPrefix. A process locks it while it works on the board, so that
+// is the chosen device's FilesPrefix. A process locks it while it works on the board, so that
 // one process at a time does; the lock goes with the process, however it ends. While locked, the file
 // also carries one mark: that the board's clock may differ from the clock source of its stored
 // configuration (its content is then not empty). One BoardFile per board and process: a second one

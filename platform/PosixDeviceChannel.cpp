@@ -53,6 +53,18 @@ void SetTimeouts(int fd, int seconds) {
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
+// For a simulator's boards, their state file as it names it in `lockPath`, as every way to them has;
+// otherwise "<state home>/ruvasetw/ruva2", made when missing, which outlives the session as boards do.
+std::string BoardFilesPrefix(const std::string& lockPath) {
+    if (std::string state = ServedState(lockPath); !state.empty())
+        return state;
+    const std::string folder = UserStateHome() + "/ruvasetw";
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
+    ::mkdir(folder.c_str(), 0700); // one that cannot be made shows when the lock file is opened
+    return folder + "/ruva2";
+}
+
 } // namespace
 
 PosixDeviceChannel::~PosixDeviceChannel() {
@@ -150,22 +162,11 @@ std::string PosixDeviceChannel::Diagnosis() const {
     return silent_ ? "The simulator at " + socketPath_ + " does not answer." : std::string();
 }
 
-std::string PosixDeviceChannel::BoardFilesPrefix() const {
-    if (socketPath_.empty())
-        return {};
-    // Simulated boards keep their files beside their state, whichever way they are reached.
-    if (std::string state = ServedState(SocketLockPath(socketPath_)); !state.empty())
-        return state;
-    // The machine's boards keep them where they outlive the session, unlike the runtime directory.
-    const std::string folder = UserStateHome() + "/ruvasetw";
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(folder).parent_path(), ignored);
-    ::mkdir(folder.c_str(), 0700); // one that cannot be made shows when the lock file is opened
-    return folder + "/ruva2";
-}
-
-std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {
-    return std::make_unique<PosixDeviceChannel>();
+Device MakePlatformDevice(const std::string& devicePath) {
+    const std::string lock = SocketLockPath(DeviceSocketPath(devicePath));
+    return {std::make_unique<PosixDeviceChannel>(),
+            {.FilesPrefix = [lock] { return BoardFilesPrefix(lock); },
+             .Served = [lock] { return !ServedState(lock).empty(); }}};
 }
 
 } // namespace ruva

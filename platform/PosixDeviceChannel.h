@@ -15,12 +15,6 @@ public:
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
-    // For a simulator's boards, their state file as the simulator names it beside its socket (see
-    // SocketLockPath), so that the boards' files are the same whichever way the boards are reached;
-    // otherwise "<state home>/ruvasetw/ruva2" (see UserStateHome), made when missing, which outlives the
-    // session as the boards do.
-    std::string BoardFilesPrefix() const override;
-
     // After a request that timed out: that the simulator at the socket does not answer.
     std::string Diagnosis() const override;
 

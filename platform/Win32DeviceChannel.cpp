@@ -84,20 +84,17 @@ std::string ServedStatePath() {
     return MachineBoardFolder() + "\\ruva2-sim.lock";
 }
 
-std::string Win32DeviceChannel::BoardFilesPrefix() const {
+Device MakePlatformDevice(const std::string&) {
     // Boards that a simulator serves through the stand-in driver keep their files beside its state, as
-    // every other path to those boards does.
-    if (std::string state = ServedState(ServedStatePath()); !state.empty())
-        return state;
-    return MachineBoardFolder() + "\\ruva2";
-}
-
-std::string Win32DeviceChannel::DeviceText(std::string bytes) const {
-    return AnsiToUtf8(bytes);
-}
-
-std::unique_ptr<DeviceChannel> MakePlatformDeviceChannel() {
-    return std::make_unique<Win32DeviceChannel>();
+    // every other path to those boards does; the machine's boards in the folder shared by every user.
+    const auto files = [] {
+        std::string state = ServedState(ServedStatePath());
+        return state.empty() ? MachineBoardFolder() + "\\ruva2" : state;
+    };
+    return {std::make_unique<Win32DeviceChannel>(),
+            {.FilesPrefix = files,
+             .Served = [] { return !ServedState(ServedStatePath()).empty(); },
+             .Text = [](std::string bytes) { return AnsiToUtf8(bytes); }}};
 }
 
 } // namespace ruva

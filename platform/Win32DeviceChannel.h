@@ -44,12 +44,6 @@ public:
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
-    // Beside the state file of the simulator that serves the device through the stand-in driver (see
-    // ServedStatePath); otherwise in the machine's common application data folder, shared by every
-    // user: "...\RuvasetW\ruva2".
-    std::string BoardFilesPrefix() const override;
-    // The driver's texts come in the system's ANSI code page.
-    std::string DeviceText(std::string bytes) const override;
 
 private:
     Win32DeviceCalls calls_;

@@ -1,5 +1,6 @@
 #include "DeviceChoice.h"
 
+#include "ControlCodes.h"
 #include "SimulatedChannel.h"
 #include "StateFile.h"
 
@@ -58,7 +59,7 @@ std::optional<std::string> FindUnknownArgument(std::span<const std::string> args
     return ReadArguments(args).Unknown;
 }
 
-std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string>& simulatorOption) {
+Device MakeDevice(const std::optional<std::string>& simulatorOption) {
     std::string statePath = simulatorOption ? *simulatorOption : SimulatorVariableValue();
     if (simulatorOption && statePath.empty()) {
         statePath = DefaultStatePath();
@@ -66,8 +67,10 @@ std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string
         CreateStateFolder(statePath);
     }
     if (statePath.empty())
-        return MakePlatformDeviceChannel();
-    return std::make_unique<SimulatedChannel>(std::move(statePath));
+        return MakePlatformDevice(DriverDevicePath);
+    auto channel = std::make_unique<SimulatedChannel>(statePath);
+    DeviceTraits traits{statePath, [prefix = channel->StatePath()] { return prefix; }};
+    return {std::move(channel), std::move(traits)};
 }
 
 } // namespace ruva::sim

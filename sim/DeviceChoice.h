@@ -6,7 +6,6 @@
 
 #include "DeviceChannel.h"
 
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,9 +29,9 @@ std::optional<std::string> FindSimulatorOption(std::span<const std::string> args
 std::optional<std::string> FindUnknownArgument(std::span<const std::string> args);
 inline constexpr int ExitUnknownOption = 2;
 
-// The channel the programs open: with `simulatorOption` (an empty text: DefaultStatePath(), whose
+// The device the programs open: with `simulatorOption` (an empty text: DefaultStatePath(), whose
 // folder is created), else with RUVA2_SIMULATOR set to a file name, boards simulated in process on that
-// state file; otherwise the platform's device.
-std::unique_ptr<DeviceChannel> MakeDeviceChannel(const std::optional<std::string>& simulatorOption);
+// state file, which keep their files beside it; otherwise the platform's device.
+Device MakeDevice(const std::optional<std::string>& simulatorOption);
 
 } // namespace ruva::sim

@@ -11,8 +11,8 @@
 
 namespace ruva::sim {
 
-SimulatedChannel::SimulatedChannel(std::string statePath) : given_(std::move(statePath)) {
-    path_ = ResolveStatePath(given_, unresolved_);
+SimulatedChannel::SimulatedChannel(const std::string& statePath) {
+    path_ = ResolveStatePath(statePath, unresolved_);
 }
 
 bool SimulatedChannel::Fail(const std::string& problem) {

@@ -16,7 +16,7 @@ class Simulator;
 class SimulatedChannel final : public DeviceChannel {
 public:
     // `statePath` as the user named it. A missing state file is created with two fresh boards.
-    explicit SimulatedChannel(std::string statePath);
+    explicit SimulatedChannel(const std::string& statePath);
 
     // Makes sure the state file serves (creating it when missing) and can be written; false, with
     // Diagnosis() saying that the boards cannot be used and why, when it cannot. The device path is not
@@ -25,10 +25,9 @@ public:
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
 
-    // The state file's full path: the boards' files between processes go beside it.
-    std::string BoardFilesPrefix() const override { return path_; }
     std::string Diagnosis() const override { return problem_; }
-    std::string SimulatorState() const override { return given_; }
+    // The state file's full path, beside which the boards' files go; empty when it cannot be resolved.
+    const std::string& StatePath() const { return path_; }
 
 private:
     // Runs `use` on a simulator over the newest state, under the lock. False, with problem_ set, when
@@ -36,8 +35,7 @@ private:
     bool WithSimulator(const std::function<void(Simulator&)>& use);
     bool Fail(const std::string& problem);
 
-    std::string given_;
-    std::string path_;       // empty when the name could not be resolved
+    std::string path_;
     std::string unresolved_; // why it could not
     std::string problem_;
     std::string reason_; // the last failure, as the state file's layer tells it

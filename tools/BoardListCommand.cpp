@@ -79,7 +79,7 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
         for (int b = 0; b < installed; ++b)
             boards.push_back(Survey(session, b, *parameters, failed));
         // Simulated boards are never taken for real ones.
-        const std::string simulatorState = session.BoardDriver().Channel().SimulatorState();
+        const std::string& simulatorState = session.BoardDriver().Traits().SimulatorState;
         if (options->Json) {
             nlohmann::ordered_json json = SurveyToJson(*parameters, boards);
             json["Simulated"] = !simulatorState.empty();

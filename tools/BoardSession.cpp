@@ -5,7 +5,8 @@
 namespace ruva::tool {
 
 BoardSession::BoardSession(const ToolContext& context)
-    : channel_(context.MakeChannel()), driver_(*channel_), prompts_(context.Err), audit_(context.Audit) {
+    : device_(context.MakeDevice()), driver_(*device_.Channel, device_.Traits), prompts_(context.Err),
+      audit_(context.Audit) {
     driver_.OpenDriver(0);
 }
 

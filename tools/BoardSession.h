@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -55,7 +54,7 @@ public:
     void ExplainFailedCheck(int board, std::size_t shownBefore);
 
 private:
-    std::unique_ptr<DeviceChannel> channel_;
+    Device device_;
     Driver driver_;
     ConsolePrompts prompts_;
     AuditTrail* audit_;

@@ -32,7 +32,7 @@ std::string TimeUpMessage(unsigned seconds) {
 } // namespace
 
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel, AuditLog* auditLog, TimeLimiter limitTime) {
+               DeviceMaker makeDevice, AuditLog* auditLog, TimeLimiter limitTime) {
     CLI::App program("Command-line companion of RuvasetW: checks and shows Ruva-2 configuration files and\n"
                      "moves configurations between files and boards.",
                      "ruvacfg");
@@ -45,10 +45,10 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
                    "'ruvacfg COMMAND --help' describes a command.");
     NoAuditLog noLog;
     AuditTrail audit(auditLog != nullptr ? *auditLog : noLog, "ruvacfg");
-    ToolContext context{out, err, in, std::move(makeChannel)};
+    ToolContext context{out, err, in, std::move(makeDevice)};
     context.Audit = &audit;
-    if (!context.MakeChannel)
-        context.MakeChannel = [&context] { return sim::MakeDeviceChannel(context.Simulator); };
+    if (!context.MakeDevice)
+        context.MakeDevice = [&context] { return sim::MakeDevice(context.Simulator); };
     // Before the command, and never a command's name as its file: "--simulator board list".
     program
         .add_option_function<std::string>(

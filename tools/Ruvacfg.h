@@ -13,11 +13,11 @@ namespace ruva::tool {
 
 // Runs ruvacfg with the arguments that follow the program name; returns the exit code. A FILE argument
 // "-" reads `in` (the first form: the standard input). The board commands reach the driver through the
-// platform's device channel, or through the channels that `makeChannel` makes. Their writes are
+// platform's device, or through the devices that `makeDevice` makes. Their writes are
 // recorded in the system's log (the first form) or in `auditLog` (none: in no log, only in --json).
 // --timeout is kept by `limitTime` (without one, it is accepted and has no effect).
 int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
-               ChannelMaker makeChannel = {}, AuditLog* auditLog = nullptr, TimeLimiter limitTime = {});
+               DeviceMaker makeDevice = {}, AuditLog* auditLog = nullptr, TimeLimiter limitTime = {});
 
 } // namespace ruva::tool

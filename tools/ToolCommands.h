@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <istream>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,7 +15,7 @@ class App;
 
 namespace ruva {
 class AuditTrail;
-class DeviceChannel;
+struct Device;
 }
 
 namespace ruva::tool {
@@ -27,8 +26,8 @@ inline constexpr int ExitUsage = 2;  // the command line was wrong (board diff: 
 // --timeout ran out (after a board transfer under way was finished or rolled back); as timeout(1) exits.
 inline constexpr int ExitTimedOut = 124;
 
-// Makes the channel that the board commands reach the driver through.
-using ChannelMaker = std::function<std::unique_ptr<DeviceChannel>()>;
+// Makes the device that the board commands reach the driver through.
+using DeviceMaker = std::function<Device()>;
 
 // Ends the process after `seconds` with `status` and `message`, as EndProcessAfter (TerminationHold.h)
 // does; the program passes that, tests their own.
@@ -40,7 +39,7 @@ struct ToolContext {
     std::istream& In; // what a FILE argument "-" reads
     // The device, or the simulated boards, that the command line and the environment choose; tests
     // put their own boards here.
-    ChannelMaker MakeChannel;
+    DeviceMaker MakeDevice;
     int ExitCode = ExitOk;
     // --simulator as given (an empty text without a file name); see DeviceChoice.h.
     std::optional<std::string> Simulator{};

@@ -48,8 +48,8 @@ int OConfigApp::InitInstance() {
         std::cerr << "ruvasetw: " << FormatText(texts::UnknownOption, {*unknown}) << '\n';
         return sim::ExitUnknownOption;
     }
-    channel_ = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
-    driver_ = std::make_unique<Driver>(*channel_);
+    device_ = sim::MakeDevice(sim::FindSimulatorOption(args));
+    driver_ = std::make_unique<Driver>(*device_.Channel, device_.Traits);
     prompts_ = std::make_unique<QtPrompts>();
     const std::unique_ptr<AuditLog> log = MakeSystemAuditLog("ruvasetw");
     AuditTrail audit(*log, "ruvasetw");

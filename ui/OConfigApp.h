@@ -2,13 +2,14 @@
 // The program: opens the board driver once and runs the main property sheet as its only window. The
 // program ends when the sheet closes, whichever way; nothing is saved and nothing is asked.
 
+#include "DeviceChannel.h"
+
 #include <QApplication>
 
 #include <memory>
 
 namespace ruva {
 
-class DeviceChannel;
 class AuditTrail;
 class Driver;
 class Prompts;
@@ -32,7 +33,7 @@ public:
     int InitInstance();
 
 private:
-    std::unique_ptr<DeviceChannel> channel_;
+    Device device_;
     std::unique_ptr<Driver> driver_;
     std::unique_ptr<QtPrompts> prompts_;
 };

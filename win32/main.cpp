@@ -40,8 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     // The driver (or the simulated boards that --simulator asks for) is opened once; without it the
     // program runs all the same, with the board buttons disabled.
-    const auto channel = sim::MakeDeviceChannel(sim::FindSimulatorOption(args));
-    Driver driver(*channel);
+    const Device device = sim::MakeDevice(sim::FindSimulatorOption(args));
+    Driver driver(*device.Channel, device.Traits);
     OpenDriverAtStart(driver);
 
     const auto help = [&prompts](HWND from) { win32::ShowHelpPage(from, prompts); };

@@ -376,13 +376,14 @@ struct HoldWatchingPrompts : RecordingPrompts {
 struct SimulatedPage {
     TempDir files;
     EndingChannel channel;
-    Driver driver{channel};
+    std::string filesPrefix;
+    Driver driver{channel, {.FilesPrefix = [this] { return filesPrefix; }}};
     HoldWatchingPrompts prompts;
     BoardConfig config;
     bool loaded = false;
 
     explicit SimulatedPage(sim::SimState state) : channel(std::move(state)) {
-        channel.FilesPrefix = prompts.Prefix = (files / "ruva2").string();
+        filesPrefix = prompts.Prefix = (files / "ruva2").string();
         driver.OpenDriver(0);
         Load();
     }
@@ -435,7 +436,7 @@ TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
 
     // Without its board file a save goes on, and says what it cannot promise.
     SimulatedPage page(sim::FreshState());
-    page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
+    page.filesPrefix = (page.files / "no" / "folder" / "ruva2").string();
     EXPECT_EQ(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
     EXPECT_THAT(page.prompts.Messages.at(0).Text, ::testing::StartsWith("The board's lock file '"));
 }
@@ -470,7 +471,7 @@ TEST(BoardHoldTest, MessagesWaitForTheUserWithTheBoardLetGo) {
         page.prompts.Messages.clear();
         page.prompts.BoardFree.clear();
         if (c.Do == Action::SaveWithoutBoardFile)
-            page.channel.FilesPrefix = (page.files / "no" / "folder" / "ruva2").string();
+            page.filesPrefix = (page.files / "no" / "folder" / "ruva2").string();
         if (c.Do == Action::Check)
             Shown(page.prompts, CheckBoard(page.driver, 0, page.config));
         else if (c.Do == Action::Load)

@@ -247,10 +247,10 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
 TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulatedAndWhyTheyCannotBeUsed) {
     RecordingPrompts prompts;
     ScriptedChannel channel;
-    Driver driver(channel);
+    Driver device(channel);
+    EXPECT_EQ(MainPropertySheetModel(device, prompts).SimulatedBoardsLine(), "");
+    Driver driver(channel, {.SimulatorState = "s.json"});
     MainPropertySheetModel sheet(driver, prompts);
-    EXPECT_EQ(sheet.SimulatedBoardsLine(), "");
-    channel.SimulatorStateText = "s.json";
     EXPECT_EQ(sheet.SimulatedBoardsLine(),
               "Simulated boards, kept in the state file s.json: no real board is used.");
 

@@ -122,9 +122,9 @@ TEST(PosixDeviceChannel, BoardFilesOfTheMachinesBoardsOutliveTheSession) {
     RuntimeDirGuard dir;
     ::setenv("XDG_STATE_HOME", (dir.Path() + "/state").c_str(), 1);
     FrameServer server(dir.Path() + "/ruva2.sock", [](const frame::Request&) { return std::nullopt; });
-    PosixDeviceChannel channel;
-    ASSERT_TRUE(channel.Open("\\\\.\\RUVA2"));
-    EXPECT_EQ(channel.BoardFilesPrefix(), dir.Path() + "/state/ruvasetw/ruva2");
+    const Device device = MakePlatformDevice("\\\\.\\RUVA2");
+    ASSERT_TRUE(device.Channel->Open("\\\\.\\RUVA2"));
+    EXPECT_EQ(device.Traits.FilesPrefix(), dir.Path() + "/state/ruvasetw/ruva2");
     struct stat st {};
     EXPECT_TRUE(::stat((dir.Path() + "/state/ruvasetw").c_str(), &st) == 0 && (st.st_mode & 0777) == 0700);
     ::unsetenv("XDG_STATE_HOME");

@@ -95,10 +95,10 @@ TEST(DeviceChoice, OnlyTheOptionOrTheVariableChoosesSimulatedBoards) {
 
     // The variable asks for simulated boards only without the option.
     SetSimulatorVariable("");
-    EXPECT_EQ(MakeDeviceChannel(std::nullopt)->SimulatorState(), "");
+    EXPECT_EQ(MakeDevice(std::nullopt).Traits.SimulatorState, "");
     SetSimulatorVariable("v.json");
-    EXPECT_EQ(MakeDeviceChannel(std::nullopt)->SimulatorState(), "v.json");
-    EXPECT_EQ(MakeDeviceChannel("a.json")->SimulatorState(), "a.json");
+    EXPECT_EQ(MakeDevice(std::nullopt).Traits.SimulatorState, "v.json");
+    EXPECT_EQ(MakeDevice("a.json").Traits.SimulatorState, "a.json");
     SetSimulatorVariable("");
 }
 

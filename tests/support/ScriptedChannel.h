@@ -38,8 +38,7 @@ public:
     using Handler = std::function<CannedReply(const RecordedRequest&)>;
 
     bool OpenSucceeds = true;
-    std::string DiagnosisText;      // what Diagnosis() tells
-    std::string SimulatorStateText; // what SimulatorState() tells
+    std::string DiagnosisText; // what Diagnosis() tells
     std::vector<std::string> OpenedPaths;
     std::vector<RecordedRequest> Requests;
 
@@ -57,7 +56,6 @@ public:
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
     std::string Diagnosis() const override { return DiagnosisText; }
-    std::string SimulatorState() const override { return SimulatorStateText; }
 
 private:
     std::map<std::uint32_t, std::deque<CannedReply>> queued_;

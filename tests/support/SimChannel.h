@@ -16,11 +16,6 @@ public:
 
     // False opens fail, as without an installed driver.
     bool DriverInstalled = true;
-    // Where the boards' files are kept; none without.
-    std::string FilesPrefix;
-
-    std::string BoardFilesPrefix() const override { return FilesPrefix; }
-
     bool Open(const std::string& devicePath) override;
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;

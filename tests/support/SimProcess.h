@@ -6,7 +6,7 @@
 //
 //     test::SimProcess sim({.StateJson = R"({"Boards": [{}, {"GdsId": "0x71"}]})"});
 //     ASSERT_TRUE(sim.Start()) << sim.LogText();
-//     ... Driver over MakePlatformDeviceChannel() ...
+//     ... Driver over MakePlatformDevice() ...
 //     EXPECT_EQ(sim.State()["Boards"][1]["Clock"], "LI0");
 
 #include <nlohmann/json.hpp>

@@ -309,6 +309,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(written["After"], after);
     EXPECT_EQ(written["Messages"][0]["Kind"], "note");
     EXPECT_EQ(written["Messages"][0]["Id"], "saved_to_board"); // which message, whatever its wording
+    EXPECT_EQ(written["audit"][0]["Simulated"], true);         // a simulator serves the socket's boards
     const auto again = json({"board", "write", "1", file, "--json"}, 0);
     EXPECT_EQ(again["Outcome"], "Unchanged");
     EXPECT_EQ(again["Messages"][0]["Id"], "save_unchanged");

@@ -24,11 +24,13 @@ struct Outcome {
 
 Outcome RunOn(const sim::SimState& state, const std::vector<std::string>& args, const std::string& prefix) {
     test::SimChannel boards(state);
-    boards.FilesPrefix = prefix;
     std::istringstream in;
     std::ostringstream out, err;
-    Outcome run{RunRuvacfg(args, in, out, err, [&boards] { return std::make_unique<test::SimChannel>(boards); }),
-                out.str(), boards.State().Boards[0]};
+    const auto device = [&] {
+        return Device{std::make_unique<test::SimChannel>(boards),
+                      {.FilesPrefix = [prefix] { return prefix; }}};
+    };
+    Outcome run{RunRuvacfg(args, in, out, err, device), out.str(), boards.State().Boards[0]};
     run.Board.Faults.clear();
     BoardFile file;
     if (file.Lock(prefix, 0, {}) == BoardFile::Status::Locked && (run.ClockUnsure = file.ClockUnsure()))

@@ -201,20 +201,21 @@ TEST(RuvacfgTest, ConsolePromptsWriteOneLinePerMessage) {
     EXPECT_FALSE(prompts.ChooseFileToSave({}));
 }
 
-// Simulated boards that count how often a program took one of them.
-struct CountingBoards : test::SimChannel {
-    using SimChannel::SimChannel;
-    std::shared_ptr<int> Takings = std::make_shared<int>(0);
-    std::string BoardFilesPrefix() const override { return ++*Takings, FilesPrefix; }
-};
-
 // `board write 0` of the fresh board 0's file with `options`: its JSON (discarded without --json).
-nlohmann::json WriteBoard0(CountingBoards& boards, const TempDir& dir, std::vector<std::string> options) {
-    boards.FilesPrefix = (dir / "ruva2").string();
+// `takings` counts how often the program took one of the boards.
+nlohmann::json WriteBoard0(test::SimChannel& boards, const TempDir& dir, std::vector<std::string> options,
+                           int* takings = nullptr) {
     options.insert(options.begin(), {"board", "write", "0", DataPath("tools/sim-board0.cfg").string()});
     std::istringstream in;
     std::ostringstream out, err;
-    EXPECT_EQ(RunRuvacfg(options, in, out, err, [&] { return std::make_unique<CountingBoards>(boards); }), 0);
+    const auto device = [&] {
+        return Device{std::make_unique<test::SimChannel>(boards), {.FilesPrefix = [&] {
+                          if (takings != nullptr)
+                              ++*takings;
+                          return (dir / "ruva2").string();
+                      }}};
+    };
+    EXPECT_EQ(RunRuvacfg(options, in, out, err, device), 0);
     return nlohmann::json::parse(out.str(), nullptr, false);
 }
 
@@ -227,7 +228,7 @@ TEST(BoardWriteTest, SettingsThatWouldNotLoadAgainAreNullWithTheReason) {
     lowHdlc.Boards[0].Info.HdlcStartAddress = 0x7000;
     for (const auto& [state, reason] : {std::pair{wordless, "Unexpected value for Transmit Line Code (E1)"},
                                         std::pair{lowHdlc, "HdlcStartAddress value must be >= 0x8000"}}) {
-        CountingBoards boards(state);
+        test::SimChannel boards(state);
         const nlohmann::json report = WriteBoard0(boards, dir, {"--json"});
         EXPECT_EQ(report["Outcome"], "Written");
         EXPECT_EQ(report["Before"], nullptr);
@@ -242,9 +243,10 @@ TEST(BoardWriteTest, SettingsThatWouldNotLoadAgainAreNullWithTheReason) {
 TEST(BoardWriteTest, TheSettingsBeforeAndTheSaveShareOneHoldOfTheBoard) {
     TempDir dir;
     for (const auto& options : {std::vector<std::string>{}, {"--json"}, {"--json", "--dry-run"}}) {
-        CountingBoards boards(sim::FreshState());
-        WriteBoard0(boards, dir, options);
-        EXPECT_EQ(*boards.Takings, 1) << ::testing::PrintToString(options);
+        test::SimChannel boards(sim::FreshState());
+        int takings = 0;
+        WriteBoard0(boards, dir, options, &takings);
+        EXPECT_EQ(takings, 1) << ::testing::PrintToString(options);
     }
 }
 

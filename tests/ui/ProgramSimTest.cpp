@@ -30,8 +30,8 @@ void ProgramSimTest::editLoadedFromBoard0IsSavedOnBoard1() {
     SimProcess sim;
     QVERIFY2(sim.Start(), sim.LogText().c_str());
 
-    auto channel = MakePlatformDeviceChannel();
-    Driver driver(*channel);
+    const Device device = MakePlatformDevice(DriverDevicePath);
+    Driver driver(*device.Channel, device.Traits);
     RecordingPrompts prompts;
     const ModalWatch<OMainPropertySheet> program([&](OMainPropertySheet& sheet) {
         sheet.SetActivePage(1);

@@ -106,7 +106,7 @@ TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
 TEST(Win32DeviceChannelTest, TheDriversTextsInTheAnsiCodePageBecomeUtf8) {
     EXPECT_EQ(AnsiToUtf8("Caf\xe9 busy", 1252), "Caf\xc3\xa9 busy");
     EXPECT_EQ(AnsiToUtf8("Caf\xe9 busy", 1251), "Caf\xd0\xb9 busy");
-    EXPECT_EQ(Win32DeviceChannel().DeviceText("Caf\xe9 busy"), AnsiToUtf8("Caf\xe9 busy", ::GetACP()));
+    EXPECT_EQ(MakePlatformDevice("").Traits.Text("Caf\xe9 busy"), AnsiToUtf8("Caf\xe9 busy", ::GetACP()));
 }
 
 TEST(Win32DeviceChannelTest, WithoutTheDriverTheSystemOpenFails) {

@@ -141,9 +141,9 @@ class ActionModule(RuvacfgAction):
             messages=messages,
             audit=audit_of(report),
         )
-        # The failure's own message (the last error or warning) is its error, not a warning.
-        failure = next((m for m in reversed(messages) if m["kind"] != "note"), None) if failed else None
-        warnings = [m["text"] for m in messages if m["id"] not in CLOSING_MESSAGES and m is not failure]
+        # The failure's own message is its error, not a warning.
+        warnings = [m["text"] for m in messages
+                    if m["id"] not in CLOSING_MESSAGES and not (failed and m["text"] == error)]
         before, after = report.get("Before"), report.get("After")
         # Why ruvacfg gave no settings: unreadable, or not a configuration file that would load again.
         problems = [p for p in (report.get("BeforeProblem"), report.get("AfterProblem")) if p]

@@ -16,45 +16,45 @@ namespace ruva {
 
 namespace {
 
-constexpr BoardPageButtonControl kButtons[] = {
-    {BoardPageButton::Resources, "Resources", "&Resources"},
-    {BoardPageButton::SerialNo, "SerialNo", "&Serial No"},
-    {BoardPageButton::Diagnostics, "Diagnostics", "&Diagnostics"},
-    {BoardPageButton::LpuBoot, "LpuBoot", "LPU &BOOT"},
-    {BoardPageButton::LoadFromFile, "LoadFromFile", "Load -->"},
-    {BoardPageButton::SaveToFile, "SaveToFile", "<-- Save"},
-    {BoardPageButton::EditProperties, "EditProperties", "    Edit\nP&roperties"},
-    {BoardPageButton::LoadFromBoard, "LoadFromBoard", "<-- Load"},
-    {BoardPageButton::SaveToBoard, "SaveToBoard", "Save -->"},
+constexpr MainPropertyPgBrdButtonControl kButtons[] = {
+    {MainPropertyPgBrdButton::Resources, "Resources", "&Resources"},
+    {MainPropertyPgBrdButton::SerialNo, "SerialNo", "&Serial No"},
+    {MainPropertyPgBrdButton::Diagnostics, "Diagnostics", "&Diagnostics"},
+    {MainPropertyPgBrdButton::LpuBoot, "LpuBoot", "LPU &BOOT"},
+    {MainPropertyPgBrdButton::LoadFromFile, "LoadFromFile", "Load -->"},
+    {MainPropertyPgBrdButton::SaveToFile, "SaveToFile", "<-- Save"},
+    {MainPropertyPgBrdButton::EditProperties, "EditProperties", "    Edit\nP&roperties"},
+    {MainPropertyPgBrdButton::LoadFromBoard, "LoadFromBoard", "<-- Load"},
+    {MainPropertyPgBrdButton::SaveToBoard, "SaveToBoard", "Save -->"},
 };
 
 } // namespace
 
-std::span<const BoardPageButtonControl> BoardPageButtons() {
+std::span<const MainPropertyPgBrdButtonControl> MainPropertyPgBrdButtons() {
     return kButtons;
 }
 
-bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded) {
+bool ButtonEnabled(MainPropertyPgBrdButton button, bool boardAvailable, bool configLoaded) {
     switch (button) {
-    case BoardPageButton::Resources:
-    case BoardPageButton::SerialNo:
-    case BoardPageButton::LpuBoot:
-    case BoardPageButton::LoadFromBoard:
+    case MainPropertyPgBrdButton::Resources:
+    case MainPropertyPgBrdButton::SerialNo:
+    case MainPropertyPgBrdButton::LpuBoot:
+    case MainPropertyPgBrdButton::LoadFromBoard:
         return boardAvailable;
-    case BoardPageButton::Diagnostics:
+    case MainPropertyPgBrdButton::Diagnostics:
         return false;
-    case BoardPageButton::LoadFromFile:
+    case MainPropertyPgBrdButton::LoadFromFile:
         return true;
-    case BoardPageButton::SaveToFile:
-    case BoardPageButton::EditProperties:
+    case MainPropertyPgBrdButton::SaveToFile:
+    case MainPropertyPgBrdButton::EditProperties:
         return configLoaded;
-    case BoardPageButton::SaveToBoard:
+    case MainPropertyPgBrdButton::SaveToBoard:
         return configLoaded && boardAvailable;
     }
     return false;
 }
 
-std::string BoardPageTitle(int board) {
+std::string MainPropertyPgBrdTitle(int board) {
     return FormatText(texts::BoardPageCaption, {board});
 }
 
@@ -92,43 +92,43 @@ void MainPropertyPgBrdModel::Initialise() {
     Show(prompts_, check.Messages);
 }
 
-bool MainPropertyPgBrdModel::IsEnabled(BoardPageButton button) const {
+bool MainPropertyPgBrdModel::IsEnabled(MainPropertyPgBrdButton button) const {
     if (!initialised_)
-        return button == BoardPageButton::LoadFromFile;
+        return button == MainPropertyPgBrdButton::LoadFromFile;
     return ButtonEnabled(button, boardAvailable_, configLoaded_);
 }
 
-void MainPropertyPgBrdModel::Press(BoardPageButton button, ModalWindows& windows) {
+void MainPropertyPgBrdModel::Press(MainPropertyPgBrdButton button, ModalWindows& windows) {
     if (!IsEnabled(button))
         return;
     switch (button) {
-    case BoardPageButton::Resources:
+    case MainPropertyPgBrdButton::Resources:
         if (const auto content = ReadBrdResources(driver_, prompts_, boardNumber_))
             windows.ShowInformation(*content);
         break;
-    case BoardPageButton::SerialNo:
+    case MainPropertyPgBrdButton::SerialNo:
         if (const auto content = ReadBrdSerialNo(driver_, prompts_, boardNumber_))
             windows.ShowInformation(*content);
         break;
-    case BoardPageButton::Diagnostics:
+    case MainPropertyPgBrdButton::Diagnostics:
         prompts_.ShowMessage(texts::NotImplementedYet, MessageIcon::Information);
         break;
-    case BoardPageButton::LpuBoot:
+    case MainPropertyPgBrdButton::LpuBoot:
         prompts_.ShowMessage(texts::LpuNotSupported, MessageIcon::Information);
         break;
-    case BoardPageButton::LoadFromFile:
+    case MainPropertyPgBrdButton::LoadFromFile:
         LoadFromFile();
         break;
-    case BoardPageButton::SaveToFile:
+    case MainPropertyPgBrdButton::SaveToFile:
         SaveToFile();
         break;
-    case BoardPageButton::EditProperties:
+    case MainPropertyPgBrdButton::EditProperties:
         EditProperties(windows);
         break;
-    case BoardPageButton::LoadFromBoard:
+    case MainPropertyPgBrdButton::LoadFromBoard:
         LoadFromBoard();
         break;
-    case BoardPageButton::SaveToBoard:
+    case MainPropertyPgBrdButton::SaveToBoard:
         SaveToBoard();
         break;
     }

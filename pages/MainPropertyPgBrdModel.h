@@ -21,7 +21,7 @@ namespace ruva {
 class Driver;
 class ModalWindows;
 
-enum class BoardPageButton {
+enum class MainPropertyPgBrdButton {
     Resources,
     SerialNo,
     Diagnostics,
@@ -33,18 +33,18 @@ enum class BoardPageButton {
     SaveToBoard,    // memory onto the board
 };
 
-using BoardPageButtonControl = PageButtonControl<BoardPageButton>;
+using MainPropertyPgBrdButtonControl = PageButtonControl<MainPropertyPgBrdButton>;
 
 // The page's buttons in the order of its form.
-std::span<const BoardPageButtonControl> BoardPageButtons();
+std::span<const MainPropertyPgBrdButtonControl> MainPropertyPgBrdButtons();
 
 // Whether a button is enabled on an initialised page. The board buttons (Resources, SerialNo,
 // LoadFromBoard, LpuBoot) need the board to have passed its check; EditProperties and SaveToFile a loaded
 // configuration; SaveToBoard both. LoadFromFile is always enabled, Diagnostics never.
-bool ButtonEnabled(BoardPageButton button, bool boardAvailable, bool configLoaded);
+bool ButtonEnabled(MainPropertyPgBrdButton button, bool boardAvailable, bool configLoaded);
 
 // The tab caption of a board's page: "Board %d" with the board number.
-std::string BoardPageTitle(int board);
+std::string MainPropertyPgBrdTitle(int board);
 
 // The file dialogs of LoadFromFile and SaveToFile: ".cfg" by default, config files or all files, and a
 // question before an existing file is replaced. On Windows all files are "*.*" and the name starts as
@@ -60,7 +60,7 @@ public:
                            Prompts& prompts, ConfigSource* source = nullptr, AuditTrail* audit = nullptr);
 
     int BoardNumber() const { return boardNumber_; }
-    std::string Title() const { return BoardPageTitle(boardNumber_); }
+    std::string Title() const { return MainPropertyPgBrdTitle(boardNumber_); }
     // The outcome of the board check; false until the page has been initialised.
     bool BoardAvailable() const { return boardAvailable_; }
     bool IsInitialised() const { return initialised_; }
@@ -70,11 +70,11 @@ public:
     // First showing: checks the board. Runs once; later calls do nothing.
     void Initialise();
     // Whether the button is enabled now. Before the page is initialised only LoadFromFile is.
-    bool IsEnabled(BoardPageButton button) const;
+    bool IsEnabled(MainPropertyPgBrdButton button) const;
 
     // Runs the button's command, when the button is enabled; sheets and dialogs open through `windows`.
     // A press of a button that is not enabled does nothing.
-    void Press(BoardPageButton button, ModalWindows& windows);
+    void Press(MainPropertyPgBrdButton button, ModalWindows& windows);
 
 private:
     void LoadFromFile();

@@ -11,8 +11,8 @@ namespace ruva {
 
 namespace {
 
-std::string_view BoardPageButtonLabel(BoardPageButton id) {
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+std::string_view MainPropertyPgBrdButtonLabel(MainPropertyPgBrdButton id) {
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         if (button.Id == id)
             return button.Label;
     return {};
@@ -20,10 +20,11 @@ std::string_view BoardPageButtonLabel(BoardPageButton id) {
 
 } // namespace
 
-std::span<const AboutPageButtonControl> AboutPageButtons() {
+std::span<const MainPropertyPgAboutButtonControl> MainPropertyPgAboutButtons() {
     // Resources has the text of the board pages' button that shows a board's own parameters.
-    static const AboutPageButtonControl buttons[] = {
-        {AboutPageButton::Resources, "Resources", BoardPageButtonLabel(BoardPageButton::Resources)},
+    static const MainPropertyPgAboutButtonControl buttons[] = {
+        {MainPropertyPgAboutButton::Resources, "Resources",
+         MainPropertyPgBrdButtonLabel(MainPropertyPgBrdButton::Resources)},
     };
     return buttons;
 }
@@ -46,7 +47,7 @@ std::string_view MainPropertySheetModel::Caption() {
 std::string MainPropertySheetModel::PageCaption(int index) {
     if (index < 1)
         return std::string(texts::GeneralPageCaption);
-    return BoardPageTitle(index - 1);
+    return MainPropertyPgBrdTitle(index - 1);
 }
 
 MainPropertyPgBrdModel& MainPropertySheetModel::BoardPage(int board) const {
@@ -72,9 +73,9 @@ void MainPropertySheetModel::Activate(int index) {
     BoardPage(*board).Initialise();
 }
 
-void MainPropertySheetModel::Press(AboutPageButton button, ModalWindows& windows) {
+void MainPropertySheetModel::Press(MainPropertyPgAboutButton button, ModalWindows& windows) {
     switch (button) {
-    case AboutPageButton::Resources:
+    case MainPropertyPgAboutButton::Resources:
         if (const auto content = ReadMainResources(driver_, prompts_))
             windows.ShowInformation(*content);
         break;

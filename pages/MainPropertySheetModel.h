@@ -21,11 +21,11 @@ class ModalWindows;
 class Prompts;
 
 // The buttons of the About page (the sheet's first page, with the program's version).
-enum class AboutPageButton { Resources };
-using AboutPageButtonControl = PageButtonControl<AboutPageButton>;
+enum class MainPropertyPgAboutButton { Resources };
+using MainPropertyPgAboutButtonControl = PageButtonControl<MainPropertyPgAboutButton>;
 
 // The About page's buttons in the order of its form.
-std::span<const AboutPageButtonControl> AboutPageButtons();
+std::span<const MainPropertyPgAboutButtonControl> MainPropertyPgAboutButtons();
 
 // The program's start: opens the board driver once, with the value 0, and does not look at the result;
 // without a driver every later request answers that the driver is not open.
@@ -58,7 +58,7 @@ public:
     void Activate(int index);
     // A button of the About page (always enabled). Resources shows the parameters that all boards
     // share.
-    void Press(AboutPageButton button, ModalWindows& windows);
+    void Press(MainPropertyPgAboutButton button, ModalWindows& windows);
     // The About page's line that the boards are simulated, and where they are kept, or why they
     // cannot be used; empty for the driver's boards.
     std::string SimulatedBoardsLine() const;

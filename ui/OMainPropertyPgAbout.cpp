@@ -21,7 +21,7 @@ OMainPropertyPgAbout::OMainPropertyPgAbout(MainPropertySheetModel& sheet, QWidge
     const std::string simulated = sheet.SimulatedBoardsLine();
     form_->SimulatedLine->setText(ToQString(simulated));
     form_->SimulatedLine->setVisible(!simulated.empty());
-    for (const AboutPageButtonControl& button : AboutPageButtons()) {
+    for (const MainPropertyPgAboutButtonControl& button : MainPropertyPgAboutButtons()) {
         auto* widget = findChild<QPushButton*>(ToQString(button.Name));
         Q_ASSERT(widget);
         widget->setText(ToQString(button.Label));

@@ -14,7 +14,7 @@ namespace ruva {
 
 namespace {
 
-QPushButton* Button(const QWidget& page, const BoardPageButtonControl& button) {
+QPushButton* Button(const QWidget& page, const MainPropertyPgBrdButtonControl& button) {
     auto* widget = page.findChild<QPushButton*>(ToQString(button.Name));
     Q_ASSERT(widget);
     return widget;
@@ -34,7 +34,7 @@ OMainPropertyPgBrd::OMainPropertyPgBrd(MainPropertyPgBrdModel& model, QWidget* p
     form_->FileLabel->setText(ToQString(texts::BoardPageFileLabel));
     form_->BoardLabel->setText(ToQString(texts::BoardPageBoardLabel));
 
-    for (const BoardPageButtonControl& button : BoardPageButtons()) {
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons()) {
         QPushButton* widget = Button(*this, button);
         widget->setText(ToQString(button.Label));
         connect(widget, &QPushButton::clicked, this, [this, id = button.Id] { Press(id); });
@@ -48,14 +48,14 @@ void OMainPropertyPgBrd::OnSetActive() {
     ShowEnabled();
 }
 
-void OMainPropertyPgBrd::Press(BoardPageButton button) {
+void OMainPropertyPgBrd::Press(MainPropertyPgBrdButton button) {
     model_.Press(button, *windows_);
     ShowEnabled();
     update();
 }
 
 void OMainPropertyPgBrd::ShowEnabled() {
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         Button(*this, button)->setEnabled(model_.IsEnabled(button.Id));
 }
 

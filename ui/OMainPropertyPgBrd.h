@@ -34,7 +34,7 @@ public:
 
 private:
     // A button of the page: runs its command, then shows which buttons are enabled.
-    void Press(BoardPageButton button);
+    void Press(MainPropertyPgBrdButton button);
     void ShowEnabled();
 
     std::unique_ptr<Ui::OMainPropertyPgBrd> form_;

@@ -67,7 +67,7 @@ void MainPropertySheet::InitPage(int index, HWND page) {
         SetItemText(page, IDC_PRODUCT_LINE, texts::AboutProductLine);
         SetItemText(page, IDC_PROGRAM_LINE, texts::AboutProgramLine);
         SetItemText(page, IDC_BOARD_LINE, texts::AboutBoardLine);
-        for (const AboutPageButtonControl& button : AboutPageButtons())
+        for (const MainPropertyPgAboutButtonControl& button : MainPropertyPgAboutButtons())
             SetItemText(page, ControlId(button.Name), button.Label);
         SetItemText(page, IDC_SIMULATED_LINE, model_.SimulatedBoardsLine());
         return;
@@ -75,7 +75,7 @@ void MainPropertySheet::InitPage(int index, HWND page) {
     SetItemText(page, IDC_INTRO, texts::BoardPageHelp);
     SetItemText(page, IDC_FILE_LABEL, texts::BoardPageFileLabel);
     SetItemText(page, IDC_BOARD_LABEL, texts::BoardPageBoardLabel);
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         SetItemText(page, ControlId(button.Name), button.Label);
 }
 
@@ -98,7 +98,7 @@ INT_PTR MainPropertySheet::OnCommand(int index, HWND page, WPARAM wParam) {
     const int id = LOWORD(wParam);
     const auto board = MainPropertySheetModel::BoardOfPage(index);
     if (!board) {
-        for (const AboutPageButtonControl& button : AboutPageButtons()) {
+        for (const MainPropertyPgAboutButtonControl& button : MainPropertyPgAboutButtons()) {
             if (id == ControlId(button.Name)) {
                 model_.Press(button.Id, windows_);
                 return TRUE;
@@ -106,7 +106,7 @@ INT_PTR MainPropertySheet::OnCommand(int index, HWND page, WPARAM wParam) {
         }
         return FALSE;
     }
-    for (const BoardPageButtonControl& button : BoardPageButtons()) {
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons()) {
         if (id != ControlId(button.Name))
             continue;
         model_.BoardPage(*board).Press(button.Id, windows_);
@@ -119,7 +119,7 @@ INT_PTR MainPropertySheet::OnCommand(int index, HWND page, WPARAM wParam) {
 
 void MainPropertySheet::ShowEnabled(int board, HWND page) {
     const MainPropertyPgBrdModel& model = model_.BoardPage(board);
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         EnableWindow(GetDlgItem(page, ControlId(button.Name)), model.IsEnabled(button.Id));
 }
 

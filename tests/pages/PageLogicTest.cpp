@@ -176,7 +176,7 @@ TEST(PageLogic, TheGeneralPageRefusesATypedHdlcStartAddressThatNoFileLoads) {
 }
 
 TEST(PageLogic, BoardPageButtonsNeedTheBoardTheConfigurationOrBoth) {
-    using B = BoardPageButton;
+    using B = MainPropertyPgBrdButton;
     for (const bool available : {false, true}) {
         for (const bool loaded : {false, true}) {
             const std::map<B, bool> expected = {{B::Resources, available},
@@ -223,8 +223,9 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
     Driver driver(channel);
     MainPropertyPgBrdModel page(1, config, loaded, driver, prompts);
     EXPECT_EQ(page.Title(), "Board 1");
-    for (const BoardPageButtonControl& button : BoardPageButtons())
-        EXPECT_EQ(page.IsEnabled(button.Id), button.Id == BoardPageButton::LoadFromFile) << button.Name;
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
+        EXPECT_EQ(page.IsEnabled(button.Id), button.Id == MainPropertyPgBrdButton::LoadFromFile)
+            << button.Name;
     // A press of a button that is not enabled does nothing.
     struct NoWindows : ModalWindows {
         bool RunBoardProperties(BrdPropertySheetModel&) override {
@@ -233,15 +234,15 @@ TEST(PageLogic, BoardPageEnablesOnlyLoadFromFileBeforeItsCheck) {
         }
         void ShowInformation(const InfoDialogContent&) override { ADD_FAILURE(); }
     } windows;
-    for (const BoardPageButtonControl& button : BoardPageButtons())
-        if (button.Id != BoardPageButton::LoadFromFile)
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
+        if (button.Id != MainPropertyPgBrdButton::LoadFromFile)
             page.Press(button.Id, windows);
     EXPECT_TRUE(channel.Requests.empty());
     EXPECT_TRUE(prompts.Messages.empty());
     page.Initialise(); // no driver: the board is unavailable
-    EXPECT_TRUE(page.IsEnabled(BoardPageButton::EditProperties));
-    EXPECT_FALSE(page.IsEnabled(BoardPageButton::SaveToBoard));
-    EXPECT_FALSE(page.IsEnabled(BoardPageButton::Resources));
+    EXPECT_TRUE(page.IsEnabled(MainPropertyPgBrdButton::EditProperties));
+    EXPECT_FALSE(page.IsEnabled(MainPropertyPgBrdButton::SaveToBoard));
+    EXPECT_FALSE(page.IsEnabled(MainPropertyPgBrdButton::Resources));
 }
 
 TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulatedAndWhyTheyCannotBeUsed) {
@@ -265,7 +266,7 @@ TEST(PageLogic, TheGeneralPageSaysWhenTheBoardsAreSimulatedAndWhyTheyCannotBeUse
         bool RunBoardProperties(BrdPropertySheetModel&) override { return false; }
         void ShowInformation(const InfoDialogContent&) override {}
     } windows;
-    sheet.Press(AboutPageButton::Resources, windows);
+    sheet.Press(MainPropertyPgAboutButton::Resources, windows);
     EXPECT_EQ(prompts.Messages,
               (std::vector<ShownMessage>{{channel.DiagnosisText, MessageIcon::Stop},
                                          {"Error #52: " + channel.DiagnosisText, MessageIcon::Stop}}));
@@ -297,8 +298,9 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
     } ok;
     sheet.Activate(2);
     MainPropertyPgBrdModel& page = sheet.BoardPage(1);
-    for (const BoardPageButton button :
-         {BoardPageButton::LoadFromFile, BoardPageButton::EditProperties, BoardPageButton::SaveToBoard})
+    for (const MainPropertyPgBrdButton button :
+         {MainPropertyPgBrdButton::LoadFromFile, MainPropertyPgBrdButton::EditProperties,
+          MainPropertyPgBrdButton::SaveToBoard})
         page.Press(button, ok);
     ASSERT_EQ(log.Records.size(), 1u);
     const AuditRecord& record = log.Records[0];

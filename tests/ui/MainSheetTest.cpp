@@ -63,14 +63,14 @@ QPushButton* PageButton(const QWidget& page, const char* name) {
     return button;
 }
 
-QString Name(const BoardPageButtonControl& button) {
+QString Name(const MainPropertyPgBrdButtonControl& button) {
     return QString::fromLatin1(button.Name.data(), static_cast<qsizetype>(button.Name.size()));
 }
 
 // The enabled state of every button of a board page, by object name.
 std::map<QString, bool> Enabled(const OMainPropertyPgBrd& page) {
     std::map<QString, bool> state;
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         state[Name(button)] = PageButton(page, std::string(button.Name).c_str())->isEnabled();
     return state;
 }
@@ -79,7 +79,7 @@ std::map<QString, bool> Enabled(const OMainPropertyPgBrd& page) {
 // configuration is loaded or not.
 std::map<QString, bool> Expected(bool available, bool loaded) {
     std::map<QString, bool> state;
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         state[Name(button)] = ButtonEnabled(button.Id, available, loaded);
     return state;
 }

@@ -148,8 +148,8 @@ void PropertyPagesTest::everyEntryOfTheTablesFindsItsControlWithItsText() {
     ScriptedChannel channel;
     Driver driver(channel);
     OMainPropertySheet sheet(driver, open.prompts);
-    ExpectBound(sheet.AboutPage(), {}, {}, AboutPageButtons());
-    ExpectBound(sheet.BoardPage(0), {}, {}, BoardPageButtons());
+    ExpectBound(sheet.AboutPage(), {}, {}, MainPropertyPgAboutButtons());
+    ExpectBound(sheet.BoardPage(0), {}, {}, MainPropertyPgBrdButtons());
     const DriverParameters parameters;
     for (const InfoDialogContent& content :
          {MainResourcesContent(parameters), BrdResourcesContent(parameters, 0), BrdSerialNoContent(0, {})}) {

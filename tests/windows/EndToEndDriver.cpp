@@ -116,7 +116,7 @@ HWND OpenTab(int index, std::string_view message = {}) {
     return PropSheet_GetCurrentPageHwnd(mainSheet);
 }
 
-void Press(HWND page, BoardPageButton button) {
+void Press(HWND page, MainPropertyPgBrdButton button) {
     Click(page, test::ButtonId(button));
 }
 
@@ -145,8 +145,8 @@ int main() {
 
     // Board 0: the check repairs the serial record; the configuration is loaded and saved to a file.
     HWND board0 = OpenTab(1, texts::SerialSchemeRestored);
-    Press(board0, BoardPageButton::LoadFromBoard);
-    Press(board0, BoardPageButton::SaveToFile);
+    Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
+    Press(board0, MainPropertyPgBrdButton::SaveToFile);
     // The file name box: a combo box in the Explorer-style dialog of newer systems, an edit box in older.
     const auto nameBox = [](HWND dialog) {
         HWND box = GetDlgItem(dialog, cmb13);
@@ -165,7 +165,7 @@ int main() {
     WaitGone(saveDialog);
 
     // Edit Properties: Li0 (E1 mode), the sheet's first page, gets the first transmit line code, AMI.
-    Press(board0, BoardPageButton::EditProperties);
+    Press(board0, MainPropertyPgBrdButton::EditProperties);
     HWND properties = Window(std::string(BrdPropertySheetModel::Caption()));
     HWND e1 = PropSheet_GetCurrentPageHwnd(properties);
     const int lineCode = win32::ControlId("TransmitLineCode");
@@ -177,7 +177,7 @@ int main() {
 
     // Board 1: its check passes, and the configuration is saved to it.
     HWND board1 = OpenTab(2);
-    Press(board1, BoardPageButton::SaveToBoard);
+    Press(board1, MainPropertyPgBrdButton::SaveToBoard);
     Answer(texts::SaveSucceeded);
 
     // OK ends the program.

@@ -27,8 +27,8 @@ inline std::string ItemText(HWND dialog, int id) {
 }
 
 // The control identifier of a board page's button.
-inline int ButtonId(BoardPageButton id) {
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+inline int ButtonId(MainPropertyPgBrdButton id) {
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         if (button.Id == id)
             return win32::ControlId(button.Name);
     return -1;

@@ -171,11 +171,11 @@ int main(int argc, char** argv) {
     PropSheet_SetCurSel(sheet.Window(), nullptr, 1);
     Pump();
     HWND board0 = sheet.Page(1);
-    Press(board0, ButtonId(BoardPageButton::LoadFromBoard));
+    Press(board0, ButtonId(MainPropertyPgBrdButton::LoadFromBoard));
     Grab(sheet.Window(), "main-board");
-    Press(board0, ButtonId(BoardPageButton::Resources));
-    Press(board0, ButtonId(BoardPageButton::SerialNo));
-    Press(board0, ButtonId(BoardPageButton::EditProperties));
+    Press(board0, ButtonId(MainPropertyPgBrdButton::Resources));
+    Press(board0, ButtonId(MainPropertyPgBrdButton::SerialNo));
+    Press(board0, ButtonId(MainPropertyPgBrdButton::EditProperties));
 
     DestroyWindow(sheet.Window());
     Pump();

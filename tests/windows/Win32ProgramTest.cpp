@@ -154,20 +154,20 @@ struct Rig {
         return Sheet.Page(index);
     }
     HWND OpenBoardPage(int board) { return OpenPage(1 + board); }
-    void Press(HWND page, BoardPageButton button) { Click(page, ButtonId(button)); }
+    void Press(HWND page, MainPropertyPgBrdButton button) { Click(page, ButtonId(button)); }
 
     // The enabled state of every button of a board page.
-    static std::map<BoardPageButton, bool> Enabled(HWND page) {
-        std::map<BoardPageButton, bool> state;
-        for (const BoardPageButtonControl& button : BoardPageButtons())
+    static std::map<MainPropertyPgBrdButton, bool> Enabled(HWND page) {
+        std::map<MainPropertyPgBrdButton, bool> state;
+        for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
             state[button.Id] = IsWindowEnabled(GetDlgItem(page, ButtonId(button.Id))) != FALSE;
         return state;
     }
 };
 
-std::map<BoardPageButton, bool> Expected(bool available, bool loaded) {
-    std::map<BoardPageButton, bool> state;
-    for (const BoardPageButtonControl& button : BoardPageButtons())
+std::map<MainPropertyPgBrdButton, bool> Expected(bool available, bool loaded) {
+    std::map<MainPropertyPgBrdButton, bool> state;
+    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
         state[button.Id] = ButtonEnabled(button.Id, available, loaded);
     return state;
 }
@@ -270,7 +270,7 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(rig.Model.BoardPage(1).IsInitialised());
     EXPECT_EQ(ItemText(page, IDC_INTRO), texts::BoardPageHelp);
-    EXPECT_EQ(ItemText(page, ButtonId(BoardPageButton::EditProperties)), "    Edit\nP&roperties");
+    EXPECT_EQ(ItemText(page, ButtonId(MainPropertyPgBrdButton::EditProperties)), "    Edit\nP&roperties");
     // The main sheet has OK, Cancel and Help, and no Apply.
     EXPECT_NE(GetDlgItem(sheet, IDOK), nullptr);
     EXPECT_NE(GetDlgItem(sheet, IDHELP), nullptr);
@@ -279,10 +279,10 @@ TEST(Win32MainSheet, OpensOnTheGeneralPageWithFiveTabsAndCreatesBoardPagesWhenFi
 
 TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
     Rig rig;
-    ExpectBoundByName(rig.OpenPage(0), {}, AboutPageButtons());
+    ExpectBoundByName(rig.OpenPage(0), {}, MainPropertyPgAboutButtons());
     HWND board0 = rig.OpenBoardPage(0);
-    ExpectBoundByName(board0, {}, BoardPageButtons());
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    ExpectBoundByName(board0, {}, MainPropertyPgBrdButtons());
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     int pages = 0;
     rig.Windows.Drive = [&pages](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
         for (int index = 0; index < BrdPropertySheetModel::PageCount; ++index, ++pages) {
@@ -292,7 +292,7 @@ TEST(Win32Binding, EveryEntryOfTheTablesFindsItsControlByNameInAnyOrder) {
             ExpectBoundByName(sheet.Page(index), page.Fields(), page.Buttons());
         }
     };
-    rig.Press(board0, BoardPageButton::EditProperties);
+    rig.Press(board0, MainPropertyPgBrdButton::EditProperties);
     EXPECT_EQ(pages, BrdPropertySheetModel::PageCount);
 }
 
@@ -319,7 +319,7 @@ TEST(Win32MainSheet, SystemMenuEndsWithASeparatorAndMinimizeWhichMinimisesTheShe
 TEST(Win32MainSheet, HelpAsksForTheHelpPageAndOkEndsTheSheetWithoutWritingAnything) {
     Rig rig;
     HWND sheet = rig.Sheet.Window();
-    rig.Press(rig.OpenBoardPage(0), BoardPageButton::LoadFromBoard);
+    rig.Press(rig.OpenBoardPage(0), MainPropertyPgBrdButton::LoadFromBoard);
     PropSheet_PressButton(sheet, PSBTN_HELP);
     Pump();
     HELPINFO f1{sizeof f1, HELPINFO_WINDOW, 0, nullptr, 0, {}};
@@ -351,10 +351,10 @@ TEST(Win32BoardPage, EnableRulesFollowTheBoardCheckAndTheLoadedConfiguration) {
 
     // A failed load from the board leaves everything as it was.
     rig.OpenBoardPage(0);
-    rig.Press(board0, BoardPageButton::LoadFromFile); // cancelled: no file chosen
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromFile); // cancelled: no file chosen
     EXPECT_EQ(Rig::Enabled(board0), Expected(true, false));
 
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     EXPECT_TRUE(rig.Model.ConfigLoaded());
     EXPECT_EQ(Rig::Enabled(board0), Expected(true, true));
     // Other pages take the new state when they become active.
@@ -364,7 +364,7 @@ TEST(Win32BoardPage, EnableRulesFollowTheBoardCheckAndTheLoadedConfiguration) {
     // "LPU &BOOT" only shows its message.
     HWND board1 = rig.OpenBoardPage(1);
     rig.Prompts.Messages.clear();
-    rig.Press(board1, BoardPageButton::LpuBoot);
+    rig.Press(board1, MainPropertyPgBrdButton::LpuBoot);
     EXPECT_EQ(rig.Prompts.Messages,
               (std::vector<ShownMessage>{{std::string(texts::LpuNotSupported), MessageIcon::Information}}));
 }
@@ -383,14 +383,14 @@ TEST(Win32BoardPage, WithoutTheDriverOnlyTheFileButtonsWorkAndResourcesReportsEr
 TEST(Win32BoardPage, TheFourTransfersCarryOneConfigurationFromBoard0ThroughAFileToBoard1) {
     Rig rig;
     HWND board0 = rig.OpenBoardPage(0);
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     EXPECT_EQ(rig.Model.Config().Image, rig.Channel.State().Boards[0].Image);
 
     // Saved to a file, with the config file dialog's options.
     const std::string file = TempFile("ruvasetw-win32-test.cfg");
     std::filesystem::remove(file);
     rig.Prompts.SaveChoices.push_back(file);
-    rig.Press(board0, BoardPageButton::SaveToFile);
+    rig.Press(board0, MainPropertyPgBrdButton::SaveToFile);
     ASSERT_EQ(rig.Prompts.SaveDialogs.size(), 1u);
     EXPECT_EQ(rig.Prompts.SaveDialogs[0].DefaultExtension, ConfigFileDialog().DefaultExtension);
     std::stringstream text;
@@ -402,14 +402,14 @@ TEST(Win32BoardPage, TheFourTransfersCarryOneConfigurationFromBoard0ThroughAFile
     rig.Model.Config() = {};
     rig.Prompts.OpenChoices.push_back(file);
     rig.Prompts.Messages.clear();
-    rig.Press(board0, BoardPageButton::LoadFromFile);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromFile);
     EXPECT_TRUE(rig.Prompts.Messages.empty()) << rig.Prompts.Messages[0].Text;
     EXPECT_EQ(rig.Model.Config().General, fromBoard0.General);
     EXPECT_EQ(rig.Model.Config().Image.Li, fromBoard0.Image.Li);
 
     // Saved to board 1 from its page.
     HWND board1 = rig.OpenBoardPage(1);
-    rig.Press(board1, BoardPageButton::SaveToBoard);
+    rig.Press(board1, MainPropertyPgBrdButton::SaveToBoard);
     EXPECT_EQ(rig.Prompts.Messages.back().Text, texts::SaveSucceeded);
     EXPECT_EQ(rig.Channel.State().Boards[1].Image.Li, fromBoard0.Image.Li);
     std::filesystem::remove(file);
@@ -418,7 +418,7 @@ TEST(Win32BoardPage, TheFourTransfersCarryOneConfigurationFromBoard0ThroughAFile
 TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) {
     Rig rig;
     HWND board0 = rig.OpenBoardPage(0);
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     const BoardConfig loaded = rig.Model.Config();
 
     // An edit on every kind of control of Li0 (E1 mode), then Apply, then Cancel: nothing reaches the
@@ -453,7 +453,7 @@ TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) 
             Pump();
             EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), nullptr) << "the sheet has closed";
         };
-        rig.Press(board0, BoardPageButton::EditProperties);
+        rig.Press(board0, MainPropertyPgBrdButton::EditProperties);
         if (!ok) {
             EXPECT_EQ(rig.Model.Config(), loaded) << "Cancel after Apply copies nothing back";
             continue;
@@ -471,7 +471,7 @@ TEST(Win32BoardProperties, OnlyOkCopiesTheEditsBackAndEveryControlEnablesApply) 
 TEST(Win32BoardProperties, ARefusedEntryIsReportedOnceAndKeepsTheSheetOpenOnItsField) {
     Rig rig;
     HWND board0 = rig.OpenBoardPage(0);
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     const BoardConfig loaded = rig.Model.Config();
     rig.Prompts.Messages.clear();
 
@@ -492,14 +492,14 @@ TEST(Win32BoardProperties, ARefusedEntryIsReportedOnceAndKeepsTheSheetOpenOnItsF
         Pump();
         EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet.Window()), page);
     };
-    rig.Press(board0, BoardPageButton::EditProperties);
+    rig.Press(board0, MainPropertyPgBrdButton::EditProperties);
     EXPECT_EQ(rig.Model.Config(), loaded);
 }
 
 TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGeneralPageReadsAnyBase) {
     Rig rig;
     HWND board0 = rig.OpenBoardPage(0);
-    rig.Press(board0, BoardPageButton::LoadFromBoard);
+    rig.Press(board0, MainPropertyPgBrdButton::LoadFromBoard);
     const BoardConfig loaded = rig.Model.Config();
 
     rig.Windows.Drive = [](win32::BrdPropertySheet& sheet, BrdPropertySheetModel& model) {
@@ -525,7 +525,7 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
         PropSheet_PressButton(sheet.Window(), PSBTN_OK);
         Pump();
     };
-    rig.Press(board0, BoardPageButton::EditProperties);
+    rig.Press(board0, MainPropertyPgBrdButton::EditProperties);
     BoardConfig expected = loaded;
     expected.Image.Li[0].E1.LOSRecovery = 7;
     expected.Image.Li[1].E1 = expected.Image.Li[0].E1;
@@ -546,7 +546,7 @@ TEST(Win32BoardProperties, CopyFromOtherLiAndDefaultValuesShowTheirCopyAndTheGen
         EXPECT_EQ(ItemText(page, lineLength), std::to_string(defaults.LineLength));
     };
     const BoardConfig before = rig.Model.Config();
-    rig.Press(board0, BoardPageButton::EditProperties);
+    rig.Press(board0, MainPropertyPgBrdButton::EditProperties);
     EXPECT_EQ(rig.Model.Config(), before);
 }
 
@@ -565,8 +565,8 @@ TEST(Win32InfoDialogs, ShowTheValuesOfTheSharedLogicForTheirBoard) {
 
     // Board 1's page shows board 1's entries of the per-board arrays, and its serial numbers.
     HWND board1 = rig.OpenBoardPage(1);
-    rig.Press(board1, BoardPageButton::Resources);
-    rig.Press(board1, BoardPageButton::SerialNo);
+    rig.Press(board1, MainPropertyPgBrdButton::Resources);
+    rig.Press(board1, MainPropertyPgBrdButton::SerialNo);
     ASSERT_EQ(rig.Windows.Dialogs.size(), 3u);
     const sim::SimBoard& board = rig.Channel.State().Boards[1];
     DriverParameters parameters;

@@ -93,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort(); // a loaded file has no bad codes
         const std::string text = std::move(written.Text);
         BoardConfig again = Sentinel();
-        MemorySource written(text);
-        Check(LoadConfig(written, board, again).Outcome == LoadOutcome::Loaded);
+        MemorySource source(text);
+        Check(LoadConfig(source, board, again).Outcome == LoadOutcome::Loaded);
         Check(again == fromFile);
     }
     return 0;

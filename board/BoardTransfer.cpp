@@ -2,6 +2,7 @@
 
 #include "BoardHold.h"
 #include "ConfigDifferences.h"
+#include "Fields.h"
 #include "Texts.h"
 
 #include <optional>
@@ -190,8 +191,9 @@ std::optional<SaveEnd> SaveHdlcStartAddress(const TransferContext& page, BoardWr
     if (info.HdlcStartAddress == page.Config.General.HdlcStartAddress)
         return std::nullopt;
     changed = true;
-    audit.Changes({ChangeLine("HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress),
-                              FormatFieldNumber(NumberStyle::Hex, page.Config.General.HdlcStartAddress))});
+    audit.Changes(
+        {ChangeLine(keys::HdlcStartAddress, FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress),
+                    FormatFieldNumber(NumberStyle::Hex, page.Config.General.HdlcStartAddress))});
     info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
     if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {
         audit.Refused(r, false);

@@ -1,5 +1,6 @@
 #include "ConfigWriter.h"
 
+#include "Fields.h"
 #include "MessageFormat.h"
 #include "Texts.h"
 
@@ -148,16 +149,16 @@ ConfigText FormatConfigFile(const BoardConfig& config, int board, const DriverPa
     out.Line();
 
     const GeneralSettings& general = config.General;
-    out.Key(2, "ClockSource", 27);
+    out.Key(2, keys::ClockSource, 27);
     out.Word(ClockSourceCode, config.Image.ClockSource, texts::UnexpectedClockSource);
-    out.Key(2, "HdlcStartAddress", 27);
+    out.Key(2, keys::HdlcStartAddress, 27);
     out.Number(NumberStyle::Hex, general.HdlcStartAddress, " ");
     out.Line();
 
     for (std::size_t li = 0; li < 2; ++li) {
         const LineInterfaceSettings& settings = config.Image.Li[li];
         out.Line("  LI " + std::to_string(li) + " {");
-        out.Key(4, "DefaultMode", 29);
+        out.Key(4, keys::DefaultMode, 29);
         out.Word(LiMode, settings.DefaultMode, texts::UnexpectedDefaultMode, false);
         out.Line("           // E1, T1");
         out.ModeBlock("E1", E1Fields(), settings.E1);

@@ -30,15 +30,15 @@ std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const
     const StoredConfig& x = first.Image;
     const StoredConfig& y = second.Image;
     if (x.ClockSource != y.ClockSource)
-        out.push_back({"ClockSource", WordText(ClockSourceCode, x.ClockSource),
+        out.push_back({std::string(keys::ClockSource), WordText(ClockSourceCode, x.ClockSource),
                        WordText(ClockSourceCode, y.ClockSource)});
     if (const std::uint32_t a = first.General.HdlcStartAddress, b = second.General.HdlcStartAddress; a != b)
-        out.push_back({"HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, a),
+        out.push_back({std::string(keys::HdlcStartAddress), FormatFieldNumber(NumberStyle::Hex, a),
                        FormatFieldNumber(NumberStyle::Hex, b)});
     for (std::size_t i = 0; i < 2; ++i) {
         const std::string li = "Li" + std::to_string(i) + ".";
         if (x.Li[i].DefaultMode != y.Li[i].DefaultMode)
-            out.push_back({li + "DefaultMode", WordText(LiMode, x.Li[i].DefaultMode),
+            out.push_back({li + std::string(keys::DefaultMode), WordText(LiMode, x.Li[i].DefaultMode),
                            WordText(LiMode, y.Li[i].DefaultMode)});
         BlockDifferences(out, li + "E1.", E1Fields(), x.Li[i].E1, y.Li[i].E1);
         BlockDifferences(out, li + "T1.", T1Fields(), x.Li[i].T1, y.Li[i].T1);

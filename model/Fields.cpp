@@ -181,7 +181,7 @@ constexpr GeneralField DefaultMode(std::string_view name, std::string_view label
 }
 
 constexpr GeneralField kGeneralFields[] = {
-    {"ClockSource",
+    {keys::ClockSource,
      &ClockSourceCode,
      16,
      0,
@@ -195,7 +195,7 @@ constexpr GeneralField kGeneralFields[] = {
      [](BoardConfig& c, std::int64_t v) { c.Image.ClockSource = static_cast<std::int16_t>(v); }},
     // A page accepts only an address that a configuration file may hold, so that a save to a file is
     // not refused.
-    {"HdlcStartAddress",
+    {keys::HdlcStartAddress,
      nullptr,
      32,
      0,

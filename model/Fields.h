@@ -74,6 +74,15 @@ std::span<const E1Field> E1Fields();
 std::span<const T1Field> T1Fields();
 std::span<const GeneralField> GeneralFields();
 
+// The file keys of the general settings, which the file, comparisons, listings and records print each in
+// a place of its own: the board's section (clock source, HDLC start address) and each line interface's
+// (default mode).
+namespace keys {
+inline constexpr std::string_view ClockSource = "ClockSource";
+inline constexpr std::string_view HdlcStartAddress = "HdlcStartAddress";
+inline constexpr std::string_view DefaultMode = "DefaultMode";
+} // namespace keys
+
 // A number as the writer prints it: "0x1F", "128" or "0x000012".
 std::string FormatFieldNumber(NumberStyle style, std::uint32_t value);
 

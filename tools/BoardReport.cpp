@@ -2,6 +2,7 @@
 
 #include "ConfigWriter.h"
 #include "ControlCodes.h"
+#include "Fields.h"
 #include "InfoDialogs.h"
 #include "InfoFormat.h"
 #include "MessageFormat.h"
@@ -182,7 +183,7 @@ std::string DescribeWrite(const BoardWrite& write) {
                                      ", serial number " + FormatSerialNumber(r.SerialNumber);
                           },
                           [](const BoardInfo& info) {
-                              return "board information: HdlcStartAddress " +
+                              return "board information: " + std::string(keys::HdlcStartAddress) + " " +
                                      FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress);
                           },
                           [](const ClockSelection& clock) {

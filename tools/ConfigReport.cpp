@@ -78,9 +78,9 @@ nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board) {
     json["board"] = board;
     nlohmann::ordered_json general = nlohmann::ordered_json::object();
     const auto& li = config.Image.Li;
-    general["ClockSource"] = WordOrNumber(ClockSourceCode, config.Image.ClockSource);
-    general["HdlcStartAddress"] = config.General.HdlcStartAddress;
-    general["DefaultMode"] = nlohmann::ordered_json::array(
+    general[std::string(keys::ClockSource)] = WordOrNumber(ClockSourceCode, config.Image.ClockSource);
+    general[std::string(keys::HdlcStartAddress)] = config.General.HdlcStartAddress;
+    general[std::string(keys::DefaultMode)] = nlohmann::ordered_json::array(
         {WordOrNumber(LiMode, li[0].DefaultMode), WordOrNumber(LiMode, li[1].DefaultMode)});
     json["General"] = general;
     nlohmann::ordered_json blocksOfLi = nlohmann::ordered_json::array();
@@ -99,11 +99,13 @@ std::string ConfigListing(const BoardConfig& config, int board) {
     const GeneralSettings& general = config.General;
     const auto& li = config.Image.Li;
     std::string out = "Board " + std::to_string(board) + "\n";
-    Row(out, "  ClockSource", WordText(ClockSourceCode, config.Image.ClockSource));
-    Row(out, "  HdlcStartAddress", FormatFieldNumber(NumberStyle::Hex, general.HdlcStartAddress));
+    Row(out, "  " + std::string(keys::ClockSource), WordText(ClockSourceCode, config.Image.ClockSource));
+    Row(out, "  " + std::string(keys::HdlcStartAddress),
+        FormatFieldNumber(NumberStyle::Hex, general.HdlcStartAddress));
     out += '\n';
     Row(out, "", "Li0", "Li1");
-    Row(out, "  DefaultMode", WordText(LiMode, li[0].DefaultMode), WordText(LiMode, li[1].DefaultMode));
+    Row(out, "  " + std::string(keys::DefaultMode), WordText(LiMode, li[0].DefaultMode),
+        WordText(LiMode, li[1].DefaultMode));
     BlockRows(out, "E1", E1Fields(), li[0].E1, li[1].E1);
     BlockRows(out, "T1", T1Fields(), li[0].T1, li[1].T1);
     return out;

@@ -2,7 +2,7 @@
 # Writes the control identifiers of ruvasetw.exe's dialog templates from the names in the settings
 # catalogue of model/ and the tables of pages/: each field and button named there (`List("Name", …`,
 # `Check("Name", …`, `Number("Name", …`, `Address("Name", …`, `Bits("Name", …`, `Template<…>("Name", …`,
-# `{"Name", …` or `{…Button::Id, "Name", …`) gets IDC_<Name> and
+# `{"Name", …`, `{keys::Name, …` or `{…Button::Id, "Name", …`) gets IDC_<Name> and
 # IDC_<Name>Label (its label, or the group box of a bit field); the check box of bit b of a bit field
 # is IDC_<Name> + b. The identifiers follow from the names alone, whatever the order of the tables, so
 # the templates and the code name each control as the tables do.
@@ -15,6 +15,12 @@ foreach(table IN LISTS TABLES)
     string(REGEX MATCHALL "Button::[A-Za-z0-9]+, \"[A-Za-z][A-Za-z0-9]*\",[ \n]" buttons "${text}")
     foreach(match IN LISTS fields entries buttons)
         string(REGEX REPLACE ".*\"([A-Za-z0-9]+)\",.$" "\\1" name "${match}")
+        list(APPEND names ${name})
+    endforeach()
+    # A setting whose file key is a named constant (keys::Name, spelled "Name").
+    string(REGEX MATCHALL "{keys::[A-Za-z][A-Za-z0-9]*,[ \n]" keyed "${text}")
+    foreach(match IN LISTS keyed)
+        string(REGEX REPLACE "{keys::([A-Za-z0-9]+),.$" "\\1" name "${match}")
         list(APPEND names ${name})
     endforeach()
 endforeach()

@@ -29,6 +29,8 @@ DWORD EventId(AuditKind kind) {
         return RUVA_EVENT_FAILED;
     case AuditKind::RolledBack:
         return RUVA_EVENT_ROLLED_BACK;
+    case AuditKind::Begun:
+        return RUVA_EVENT_BEGUN;
     }
     return RUVA_EVENT_WRITTEN;
 }
@@ -41,6 +43,7 @@ WORD EventType(AuditKind kind) {
         return EVENTLOG_WARNING_TYPE;
     case AuditKind::Written:
     case AuditKind::Repaired:
+    case AuditKind::Begun:
         break;
     }
     return EVENTLOG_INFORMATION_TYPE;

@@ -290,6 +290,9 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(sim->StateText(), state);
     EXPECT_EQ(dry["Outcome"], "WouldWrite");
     EXPECT_EQ(dry["Changed"], true);
+    const nlohmann::json planned = {"HdlcStartAddress: 0x9000 → 0x8000", "ClockSource: INTERNAL → LI1"};
+    EXPECT_EQ(dry["OnBoard"], planned); // would be
+    EXPECT_EQ(dry["TimedOut"], false);
     std::vector<std::string> requests;
     for (const auto& w : dry["Writes"])
         requests.push_back(w["Request"]);
@@ -307,6 +310,8 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(written["Outcome"], "Written");
     EXPECT_EQ(written["Before"], before);
     EXPECT_EQ(written["After"], after);
+    EXPECT_EQ(written["OnBoard"], planned);
+    EXPECT_EQ(written["NotOnBoard"], nlohmann::json::array());
     EXPECT_EQ(written["Messages"][0]["Kind"], "note");
     EXPECT_EQ(written["Messages"][0]["Id"], "saved_to_board"); // which message, whatever its wording
     EXPECT_EQ(written["audit"][0]["Simulated"], true);         // a simulator serves the socket's boards
@@ -314,6 +319,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(again["Outcome"], "Unchanged");
     EXPECT_EQ(again["Messages"][0]["Id"], "save_unchanged");
     EXPECT_EQ(again["Changed"], false);
+    EXPECT_EQ(again["OnBoard"], nlohmann::json::array());
     EXPECT_EQ(again["Before"], after);
     EXPECT_EQ(json({"board", "diff", "1", file, "--json"}, 0)["Differences"], nlohmann::json::array());
 
@@ -329,11 +335,35 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(refused["Error"], "Error #7: Board busy");
     EXPECT_EQ(refused["DriverResult"], 7);
     EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
-    EXPECT_EQ(refused["After"], nullptr);
+    // The clock was set back: the board holds what it held, as read back.
+    EXPECT_EQ(refused["Changed"], false);
+    EXPECT_EQ(refused["NotOnBoard"], nlohmann::json({"ClockSource: INTERNAL → LI1"}));
+    EXPECT_EQ(refused["After"], refused["Before"]);
+    EXPECT_EQ(refused["audit"][1]["Kind"], "rolled back");
     const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
     EXPECT_EQ(unattached["Equal"], nullptr);
     EXPECT_EQ(unattached["DriverResult"], 63);
     EXPECT_EQ(json({"board", "write", "0", file, "--json"}, 1)["Outcome"], "FileFailed");
+
+    // An image write refused after the HDLC start address was written: the read-back decides, the
+    // driver's error is named all the same, and the result says what the board holds.
+    sim->Stop();
+    sim->WriteState(R"({"Boards": [{}, {"Faults": {"WriteStoredConfig": {"Status": 7}}}],
+                        "ErrorTexts": {"7": "Board busy"}})");
+    ASSERT_TRUE(sim->Start());
+    const ToolRun busy = Ruvacfg({"board", "write", "1", file, "--json"});
+    EXPECT_EQ(busy.Code, 1);
+    EXPECT_THAT(busy.Err, HasSubstr("\nerror: Error #7: Board busy\n"));
+    const auto partly = nlohmann::json::parse(busy.Out);
+    EXPECT_EQ(partly["Outcome"], "VerifyFailed");
+    EXPECT_EQ(partly["DriverResult"], 7);
+    EXPECT_EQ(partly["Changed"], true);
+    EXPECT_EQ(partly["OnBoard"], nlohmann::json({planned[0]}));
+    EXPECT_EQ(partly["NotOnBoard"], nlohmann::json({planned[1]}));
+    EXPECT_EQ(partly["audit"][1]["Kind"], "failed");
+    EXPECT_EQ(partly["audit"][1]["DriverError"], nlohmann::json({{"Number", 7}, {"Text", "Board busy"}}));
+    EXPECT_THAT(std::string(partly["After"]), HasSubstr("HdlcStartAddress           = 0x8000"));
+    EXPECT_EQ(Board(1)["BoardInfo"]["HdlcStartAddress"], "0x8000");
 
     // Several boards from one reading of the file: a result per board, each with its own messages;
     // one board's failure leaves the next written.
@@ -344,6 +374,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     const ToolRun both = Ruvacfg({"board", "write", "0,1", file, "--section", "1", "--json"});
     EXPECT_EQ(both.Code, 1);
     EXPECT_EQ(both.Err, "error: board 0: Error #7: Board busy\nnote: board 1: " + Written.substr(6));
+    EXPECT_EQ(nlohmann::json::parse(both.Out)["TimedOut"], false);
     const auto boards = nlohmann::json::parse(both.Out)["Boards"];
     ASSERT_EQ(boards.size(), 2u);
     EXPECT_EQ(boards[0]["Outcome"], "DriverError");
@@ -614,8 +645,11 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          {"board", "write", "0", board0},
          1,
          "warning: Errors occured when saving the Configuration Data to the board. The data was NOT stored "
-         "on "
-         "the board. Rerun RuvasetW.\n",
+         "on the board. Rerun RuvasetW.\n"
+         "warning: This save failed, but board 0 holds these of its changes: Li0.E1.TransmitLineCode: HDB3 → "
+         "AMI. Not on the board: nothing.\n"
+         "warning: Board 0 also holds what this save did not ask for: Li1.T1.ClearChannels: 0x000000 → "
+         "0xFF000000.\n",
          false,
          true},
         {"diff: file cannot be opened",
@@ -694,12 +728,25 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
 
 TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
     const std::string victim = File("victim.txt", "precious\n"), state = (files / "s.json").string();
+    // A lock file that is not the board's own refuses the transfer: without it, no save and no load.
     std::filesystem::create_hard_link(victim, state + "-board0.lock");
-    const ToolRun write =
-        Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
-    EXPECT_EQ(write.Code, 0);
-    EXPECT_THAT(write.Err, StartsWith("warning: The board's lock file '" + state +
-                                      "-board0.lock' cannot be used (it has more than one hard link)"));
+    const std::string file = File("f.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}}));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"board", "write", "0", file}, {"board", "read", "0"}}) {
+        std::vector<std::string> args{"--simulator", state};
+        args.insert(args.end(), command.begin(), command.end());
+        const ToolRun refused = Ruvacfg(args);
+        EXPECT_EQ(refused.Code, 1);
+        EXPECT_EQ(refused.Err, "error: The board's lock file '" + state +
+                                   "-board0.lock' cannot be used (it has more than one hard link). Nothing was "
+                                   "done: without its lock, other programs could work on board 0 at the same "
+                                   "time.\n");
+    }
+    EXPECT_EQ(nlohmann::json::parse(ReadFileBytes(state))["Boards"][0]["Clock"], "INTERNAL");
+    if (::geteuid() == 0 && ::chown(File("s.json-board1.lock", "").c_str(), 65534, 65534) == 0) {
+        EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "write", "1", file, "--section", "0"}).Err,
+                    HasSubstr("-board1.lock' cannot be used (it belongs to another user"));
+    }
     // The state itself, and the lock files (here ruva2-sim's on its socket), are refused.
     std::filesystem::create_hard_link(state, files / "other.json");
     EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,

@@ -3,12 +3,14 @@
 #include "Ruvacfg.h"
 
 #include "CfgTestSupport.h"
+#include "DelayingProxy.h"
 #include "SimProcess.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -513,6 +515,93 @@ TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredC
     EXPECT_EQ(late.Code, 124);
     EXPECT_EQ(late.Err, "error: the time limit of 1 second (--timeout) ran out\n");
     EXPECT_EQ(sim->StateText(), state);
+}
+
+// Saves slowed down by a proxy that holds each write request: the programs reach it instead of the
+// simulator (XDG_RUNTIME_DIR) until the end of the test.
+class SlowedSaveTest : public BoardCommandsTest {
+protected:
+    void StartSlowed(std::chrono::milliseconds delay) {
+        Start();
+        proxy.emplace(sim->SocketPath(), sim->StatePath(), delay);
+        ::setenv("XDG_RUNTIME_DIR", proxy->RuntimeDir().c_str(), 1);
+    }
+    void TearDown() override {
+        if (sim)
+            ::setenv("XDG_RUNTIME_DIR", sim->RuntimeDir().c_str(), 1);
+    }
+    // Board 0's HDLC start address, clock, stored clock source and a line code: all of `news` (1), all
+    // of what it had (0), or a mix (-1).
+    int Holds() const {
+        const nlohmann::json board = Board(0);
+        const bool parts[] = {board["BoardInfo"]["HdlcStartAddress"] == "0x8800", board["Clock"] == "LI1",
+                              board["Image"]["ClockSource"] == "LI1",
+                              board["Image"]["Li0"]["E1"]["TransmitLineCode"] == "AMI"};
+        const auto news = std::count(std::begin(parts), std::end(parts), true);
+        return news == 4 ? 1 : news == 0 ? 0 : -1;
+    }
+    // The fresh board 0 as a file, and a file that changes all four.
+    std::array<std::string, 2> Files() {
+        return {File("old.cfg", FreshBoard0File(0)),
+                File("new.cfg", FreshBoard0File(0, {{"HdlcStartAddress", "0x8800"},
+                                                    {"ClockSource", "LI1"},
+                                                    {"TransmitLineCode", "AMI"}}))};
+    }
+    std::optional<test::DelayingProxy> proxy;
+};
+
+// As GNU timeout sends SIGTERM to the child and then to its group: however many signals come during a
+// save, it is finished, so the board holds all of the old configuration or all of the new, never a mix.
+TEST_F(SlowedSaveTest, TwoSigtermsAtAnyMomentOfASaveLeaveAllOldOrAllNew) {
+    StartSlowed(std::chrono::milliseconds(250)); // three writes: a save of some 800 ms
+    const auto files2 = Files();
+    int holding = 0;
+    for (int moment = 0; moment < 8; ++moment) {
+        const pid_t writer = Spawn({"board", "write", "0", files2[1 - holding]}, "/dev/null", "/dev/null");
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 130 * moment));
+        ::kill(writer, SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(writer, SIGTERM);
+        EXPECT_THAT(ExitCode(writer), ::testing::AnyOf(0, 128 + SIGTERM)) << moment;
+        const int now = Holds();
+        EXPECT_NE(now, -1) << "a mix after signals at moment " << moment;
+        if (now >= 0)
+            holding = now;
+    }
+}
+
+// At the time limit a save under way is finished; its whole result is printed, then the limit's line,
+// and the exit status is 124. Boards not begun are said so.
+TEST_F(SlowedSaveTest, TheTimeLimitDuringASaveLetsItFinishAndPrintsTheWholeResult) {
+    StartSlowed(std::chrono::milliseconds(450)); // three writes: a save of some 1.4 s
+    const auto files2 = Files();
+    const std::string timeUp = "error: the time limit of 1 second (--timeout) ran out\n";
+
+    const ToolRun json = Ruvacfg({"--timeout", "1", "board", "write", "0", files2[1], "--json"});
+    EXPECT_EQ(json.Code, 124);
+    EXPECT_EQ(json.Err, Written + timeUp);
+    const nlohmann::json result = nlohmann::json::parse(json.Out); // one whole object
+    EXPECT_EQ(result["TimedOut"], true);
+    EXPECT_EQ(result["Outcome"], "Written");
+    EXPECT_EQ(Holds(), 1);
+    EXPECT_EQ(result["Changed"], true);
+    EXPECT_EQ(result["OnBoard"].size(), 3u);
+
+    const ToolRun text = Ruvacfg({"--timeout", "1", "board", "write", "0", files2[0]});
+    EXPECT_EQ(text.Code, 124);
+    EXPECT_EQ(text.Err, Written + timeUp); // the outcome first
+    EXPECT_EQ(Holds(), 0);
+
+    const nlohmann::json board1 = Board(1);
+    const ToolRun both =
+        Ruvacfg({"--timeout", "1", "board", "write", "0,1", files2[1], "--section", "0", "--json"});
+    EXPECT_EQ(both.Code, 124);
+    const nlohmann::json boards = nlohmann::json::parse(both.Out);
+    EXPECT_EQ(boards["TimedOut"], true);
+    EXPECT_EQ(boards["Boards"][0]["Outcome"], "Written");
+    EXPECT_EQ(std::tie(boards["Boards"][1]["Outcome"], boards["Boards"][1]["Failed"], boards["Boards"][1]["Changed"]),
+              std::tuple("NotStarted", true, false));
+    EXPECT_EQ(Board(1), board1);
 }
 
 // The mark that a board's clock may differ from its stored configuration belongs to the boards: one

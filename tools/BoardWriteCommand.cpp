@@ -166,13 +166,15 @@ int WriteBoard(BoardSession& session, int board, const LoadedInput& input, const
     }
     const BoardSaveResult save =
         SaveToBoard(page.Transfer(), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
-    hold.Release();
+    // Printed before the board is let go of, as the save's own messages are: a time limit or a signal
+    // that waited for the save ends the program there.
     if (save.Outcome == BoardSaveOutcome::CheckFailed)
         session.ExplainFailedCheck(page.BoardNumber, shown);
     // A refused image write is judged by the read-back, as the board page judges it; its error is
     // named all the same.
     if (save.UnreportedError)
         session.ReportError(save.UnreportedError->Number, save.UnreportedError->Text);
+    hold.Release();
     report.Writes = save.Writes;
     report.Changed = save.Changed;
     report.OnBoard = save.OnBoard;

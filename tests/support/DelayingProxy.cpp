@@ -49,21 +49,6 @@ std::uint32_t Word(const std::uint8_t* bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-bool ChangesABoard(std::uint32_t code) {
-    switch (static_cast<Request>(code)) {
-    case Request::WriteStoredConfig:
-    case Request::WriteBoardInfo:
-    case Request::WriteSerialRecord:
-    case Request::SetClockInternal:
-    case Request::SetClockLi0:
-    case Request::SetClockLi1:
-    case Request::SetClockExternal2M:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 DelayingProxy::DelayingProxy(std::string simulatorSocket, const std::string& statePath,
@@ -126,7 +111,7 @@ void DelayingProxy::Serve(int client) {
             frame.resize(frame::RequestHeaderSize + length);
             if (!ReadAll(client, frame.data() + frame::RequestHeaderSize, length))
                 break;
-            if (ChangesABoard(code))
+            if (ChangesBoard(static_cast<Request>(code)))
                 std::this_thread::sleep_for(delay_);
             std::uint8_t header[frame::ReplyHeaderSize];
             if (!WriteAll(simulator, frame.data(), frame.size()) ||

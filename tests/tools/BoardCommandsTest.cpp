@@ -2,6 +2,8 @@
 
 #include "Ruvacfg.h"
 
+#include "AuditTrail.h"
+
 #include "CfgTestSupport.h"
 #include "SimProcess.h"
 
@@ -11,6 +13,8 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <map>
+#include <poll.h>
 #include <functional>
 #include <optional>
 #include <random>
@@ -19,6 +23,8 @@
 #include <sstream>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -71,11 +77,13 @@ protected:
     }
 
     // How the next programs start: the program (ruvacfg), with what goes before its arguments, and what
-    // is done to its descriptors once the standard ones are set: Closed, Input.
+    // is done to its descriptors once the standard ones are set: Closed, Input; how long they may run
+    // before they are killed (the test's own bound on a program that would hang; none when 0).
     using Actions = std::function<void(posix_spawn_file_actions_t&)>;
     struct Launch {
         std::vector<std::string> Program{RUVACFG_PATH};
         Actions Descriptors;
+        std::chrono::seconds Limit{0};
     } launch;
     static Actions Closed(int fd) {
         return [fd](auto& actions) { posix_spawn_file_actions_addclose(&actions, fd); };
@@ -108,9 +116,18 @@ protected:
         return pid;
     }
 
-    static int ExitCode(pid_t pid) {
+    int ExitCode(pid_t pid) const {
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        const auto deadline = std::chrono::steady_clock::now() + launch.Limit;
+        while (::waitpid(pid, &status, launch.Limit.count() > 0 ? WNOHANG : 0) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "still running after " << launch.Limit.count() << " s: killed";
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -707,7 +724,7 @@ TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
     std::filesystem::remove(files / "other.json");
     if (::geteuid() == 0 && ::chown(state.c_str(), 65534, 65534) == 0) {
         EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
-                    HasSubstr(state + " is refused: it belongs to another user"));
+                    HasSubstr(state + " is refused: it belongs to another user (nobody)"));
     }
     sim.emplace();
     std::filesystem::create_hard_link(victim, sim->SocketPath() + ".lock");
@@ -790,6 +807,168 @@ TEST_F(BoardCommandsTest, SimulatedBoardsThatCannotBeUsedSaySoOnceWithTheCause) 
         launch.Program.insert(launch.Program.begin(), {"/usr/bin/timeout", "10"}); // should it serve
         EXPECT_THAT(Ruvacfg({"--foreground", "--state", path}).Err, StartsWith("ruva2-sim: " + cause));
     }
+}
+
+// A log of the test's own, a socket of `type` at `path` (RUVA_TEST_JOURNAL_SOCKET and
+// RUVA_TEST_SYSLOG_SOCKET point the programs at it while it lives). Stalled: it never reads, and what
+// it would take is filled (a datagram socket's queue, a stream socket's backlog); else Next reads.
+class TestLog {
+public:
+    TestLog(std::string variable, const std::filesystem::path& path, int type, bool stalled)
+        : variable_(std::move(variable)), path_(path), fd_(::socket(AF_UNIX, type | SOCK_CLOEXEC, 0)) {
+        ::setenv(variable_.c_str(), path_.c_str(), 1);
+        const sockaddr_un address = Address();
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        if (type == SOCK_STREAM)
+            ::listen(fd_, 0);
+        while (stalled) {
+            const int filler = ::socket(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fillers_.push_back(filler);
+            if (::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+                break; // the backlog is full
+            while (type == SOCK_DGRAM && ::send(filler, "x", 1, MSG_DONTWAIT) == 1) {
+            }
+            stalled = type == SOCK_STREAM;
+        }
+    }
+    ~TestLog() {
+        ::unsetenv(variable_.c_str());
+        for (const int fd : fillers_)
+            ::close(fd);
+        ::close(fd_);
+        std::filesystem::remove(path_);
+    }
+    const std::string& Path() const { return path_.native(); }
+    // The next datagram; nothing when none came within 5 seconds.
+    std::optional<std::string> Next() const {
+        pollfd p{fd_, POLLIN, 0};
+        std::string datagram(1 << 20, '\0');
+        const ssize_t n = ::poll(&p, 1, 5000) == 1 ? ::recv(fd_, datagram.data(), datagram.size(), 0) : -1;
+        if (n < 0)
+            return std::nullopt;
+        datagram.resize(static_cast<std::size_t>(n));
+        return datagram;
+    }
+
+private:
+    sockaddr_un Address() const {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
+        return address;
+    }
+    std::string variable_;
+    std::filesystem::path path_;
+    int fd_;
+    std::vector<int> fillers_;
+};
+
+constexpr const char* JournalVariable = "RUVA_TEST_JOURNAL_SOCKET";
+constexpr const char* SyslogVariable = "RUVA_TEST_SYSLOG_SOCKET";
+
+// The fields of a journal datagram: "NAME=value\n", or "NAME\n", a 64-bit length, the value and "\n".
+std::multimap<std::string, std::string> JournalFields(const std::string& datagram) {
+    std::multimap<std::string, std::string> fields;
+    for (std::size_t at = 0; at < datagram.size();) {
+        const std::size_t end = datagram.find_first_of("=\n", at);
+        if (end == std::string::npos)
+            break;
+        const std::string name = datagram.substr(at, end - at);
+        if (datagram[end] == '=') {
+            const std::size_t line = datagram.find('\n', end);
+            fields.emplace(name, datagram.substr(end + 1, line - end - 1));
+            at = line + 1;
+        } else {
+            std::uint64_t size = 0;
+            for (int i = 7; i >= 0; --i)
+                size = size << 8 | static_cast<unsigned char>(datagram[end + 1 + i]);
+            fields.emplace(name, datagram.substr(end + 9, size));
+            at = end + 9 + size + 1;
+        }
+    }
+    return fields;
+}
+
+TEST_F(BoardCommandsTest, ALogThatStopsReadingNeverHoldsASave) {
+    const std::string state = (files / "s.json").string(), file = File("f.cfg", FreshBoard0File(0));
+    launch.Limit = std::chrono::seconds(20);
+    // A full journal queue (nothing at /dev/log); a full datagram /dev/log; a stream /dev/log whose
+    // backlog is full (no journal). Each names the log that did not take the record.
+    const std::tuple<const char*, int> stalled[] = {
+        {JournalVariable, SOCK_DGRAM}, {SyslogVariable, SOCK_DGRAM}, {SyslogVariable, SOCK_STREAM}};
+    int address = 0x8800;
+    for (const auto& [variable, type] : stalled) {
+        const TestLog log(variable, files / "log.sock", type, true);
+        const std::string other = variable == JournalVariable ? SyslogVariable : JournalVariable;
+        ::setenv(other.c_str(), (files / "none").c_str(), 1);
+        const std::string hdlc = WordHex(static_cast<std::uint16_t>(address += 0x100));
+        File("f.cfg", FreshBoard0File(0, {{"HdlcStartAddress", hdlc}}));
+        const ToolRun write = Ruvacfg({"--simulator", state, "board", "write", "0", file, "--json"});
+        ::unsetenv(other.c_str());
+        EXPECT_EQ(write.Code, 0) << write.Err;
+        EXPECT_EQ(write.Err, "warning: The record of this change to the board could not be added to the system "
+                             "log (" +
+                                 std::string(variable == JournalVariable ? "the journal" : "the system log") +
+                                 " at " + log.Path() +
+                                 " does not answer: it took no record within a quarter of a second). Changes "
+                                 "made to boards in this run may not be on record.\n" +
+                                 Written);
+        const auto json = nlohmann::json::parse(write.Out.empty() ? "{}" : write.Out);
+        EXPECT_EQ(json["Outcome"], "Written");
+        EXPECT_EQ(json["audit"].size(), 1u);
+        // The board holds it, and is free for the next program at once.
+        const ToolRun diff = Ruvacfg({"--simulator", state, "board", "diff", "0", file});
+        EXPECT_EQ(diff.Code, 0) << diff.Out << diff.Err;
+    }
+}
+
+TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
+    const std::string state = (files / "s.json").string();
+    const std::string forged = "site.cfg\n<13>May  2 10:41:07 ruvacfg[1]: board 0 written by root from "
+                               "\"approved.cfg\": ; outcome Written\x1b[2J\xff";
+    const std::string escaped = "site.cfg\\n<13>May  2 10:41:07 ruvacfg[1]: board 0 written by root from "
+                                "\\\"approved.cfg\\\": ; outcome Written\\x1b[2J\\xff";
+    const std::string huge(110000, 'n'), cut = std::string(4096, 'n') + "\u2026 [cut]";
+    // Each write changes the board, so that each is recorded.
+    int address = 0x8800;
+    const auto write = [&](const std::string& name) {
+        const std::string hdlc = WordHex(static_cast<std::uint16_t>(address += 0x100));
+        const std::string file = File("f.cfg", FreshBoard0File(0, {{"HdlcStartAddress", hdlc}}));
+        const ToolRun run = Ruvacfg({"--simulator", state, "board", "write", "0", file, "--file-name", name, "--json"});
+        EXPECT_EQ(run.Code, 0) << run.Err;
+        EXPECT_EQ(run.Err.find("warning"), std::string::npos) << run.Err;
+        return nlohmann::json::parse(run.Out.empty() ? "{}" : run.Out)["audit"][0]["File"]["Name"];
+    };
+    ::setenv(SyslogVariable, (files / "none").c_str(), 1);
+    {
+        // The journal: one line in MESSAGE, the name escaped and quoted; the true name in RUVA_FILE and
+        // in --json (where the byte that is no UTF-8 is U+FFFD).
+        const TestLog journal(JournalVariable, files / "journal.sock", SOCK_DGRAM, false);
+        EXPECT_EQ(write(forged), forged.substr(0, forged.size() - 1) + "\uFFFD");
+        auto fields = JournalFields(journal.Next().value_or(""));
+        ASSERT_EQ(fields.count("MESSAGE"), 1u);
+        EXPECT_THAT(fields.find("MESSAGE")->second, HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
+        EXPECT_EQ(fields.find("MESSAGE")->second.find('\n'), std::string::npos);
+        EXPECT_EQ(fields.find("RUVA_FILE")->second, forged);
+
+        // A name too long for a datagram: cut visibly, the other fields whole.
+        EXPECT_EQ(write(huge), huge);
+        fields = JournalFields(journal.Next().value_or(""));
+        ASSERT_EQ(fields.count("MESSAGE") + fields.count("RUVA_FILE"), 2u);
+        EXPECT_EQ(fields.find("RUVA_FILE")->second, cut);
+        EXPECT_THAT(fields.find("MESSAGE")->second, HasSubstr(" from \"" + cut + "\" (SHA-256 "));
+        for (const char* field : {"RUVA_BOARD", "RUVA_FILE_SHA256", "RUVA_CHANGE", "RUVA_OUTCOME", "PRIORITY"})
+            EXPECT_EQ(fields.count(field), 1u) << field;
+    }
+    ::unsetenv(SyslogVariable);
+    ::setenv(JournalVariable, (files / "none").c_str(), 1);
+    const TestLog syslog(SyslogVariable, files / "log.sock", SOCK_DGRAM, false);
+    write(forged);
+    const std::string line = syslog.Next().value_or("");
+    EXPECT_THAT(line, StartsWith("<13>"));
+    EXPECT_THAT(line, HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    ::unsetenv(JournalVariable);
 }
 
 // The usage of the board commands, run in process.

@@ -971,6 +971,52 @@ TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
     ::unsetenv(JournalVariable);
 }
 
+TEST_F(BoardCommandsTest, ALinkPlantedInASharedFolderMakesNoFileAnywhere) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: a link of another user is made with chown -h";
+    // A /tmp of the test's own, where user nobody (65534) planted links: to a file of root's (as
+    // /etc/passwd), and to a folder of root's as a folder on the way to the state.
+    const std::filesystem::path shared = files / "shared", target = files / "etc";
+    std::filesystem::create_directories(target);
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    File("etc/passwd", "root:x:0:0:root:/root:/bin/bash\n");
+    const auto plant = [](const std::filesystem::path& to, const std::filesystem::path& link) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    };
+    plant(target / "passwd", shared / "boards.json");
+    plant(target, shared / "boards");
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& folder : {shared, target})
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    for (const std::string state : {shared / "boards.json", shared / "boards/new.json"}) {
+        const std::string refused = "the state file " + state + " is refused: ";
+        const ToolRun option = Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
+        EXPECT_THAT(option.Err, StartsWith("error: Error #52: The simulated boards cannot be used: " + refused));
+        EXPECT_THAT(option.Err, HasSubstr("that belongs to another user (nobody)"));
+        ::setenv("RUVA2_SIMULATOR", state.c_str(), 1);
+        EXPECT_THAT(Ruvacfg({"board", "list"}).Err, HasSubstr(refused));
+        ::unsetenv("RUVA2_SIMULATOR");
+        launch.Program = {"/usr/bin/timeout", "10", SimProcess::Binary()};
+        EXPECT_THAT(Ruvacfg({"--foreground", "--state", state}).Err, StartsWith("ruva2-sim: " + refused));
+        launch.Program = {RUVACFG_PATH};
+    }
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(ReadFileBytes(target / "passwd"), "root:x:0:0:root:/root:/bin/bash\n");
+
+    // In a shared folder of theirs, the same link is followed, as the kernel follows it.
+    ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Ruvacfg({"--simulator", (shared / "boards/new.json").string(), "board", "list"}).Code, 0);
+    EXPECT_TRUE(std::filesystem::exists(target / "new.json"));
+}
+
 // The usage of the board commands, run in process.
 ToolRun InProcess(const std::vector<std::string>& args) {
     std::ostringstream out, err;

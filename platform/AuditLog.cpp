@@ -104,8 +104,8 @@ std::string AuditSummary(const AuditRecord& r) {
     text += " by " + AuditLineText(r.User) + " on " + AuditLineText(r.Host) + " with " +
             AuditLineText(r.Program) + " at " + AuditLineText(r.Time);
     if (r.File)
-        text += " from \"" + AuditLineText(r.File->Name, true) + "\" (SHA-256 " + AuditLineText(r.File->Sha256) +
-                ")";
+        text += " from \"" + AuditLineText(r.File->Name, true) + "\" (SHA-256 " +
+                AuditLineText(r.File->Sha256) + ")";
     if (r.Source != "file")
         text += (r.File ? ", " : " from ") + AuditLineText(r.Source);
     text += ':';

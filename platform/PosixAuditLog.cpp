@@ -126,7 +126,8 @@ int Send(const std::string& path, int type, std::string_view message, Clock::tim
         error = 0;
     }
     for (std::size_t sent = 0; error == 0 && sent < message.size();) {
-        const ssize_t n = ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0)
             sent += static_cast<std::size_t>(n);
         else if (errno == EAGAIN && !WaitWritable(fd, deadline))

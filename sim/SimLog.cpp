@@ -65,7 +65,8 @@ bool WriteOut(const std::string& text) {
     }
     // Without /proc: only when there is room now.
     pollfd p{STDERR_FILENO, POLLOUT, 0};
-    return ::poll(&p, 1, 0) == 1 && p.revents == POLLOUT && whole(::write(STDERR_FILENO, text.data(), text.size()));
+    return ::poll(&p, 1, 0) == 1 && p.revents == POLLOUT &&
+           whole(::write(STDERR_FILENO, text.data(), text.size()));
 }
 #endif
 

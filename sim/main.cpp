@@ -236,7 +236,8 @@ int main(int argc, char** argv) {
     if (path.empty())
         return Fail(error);
     // Nothing is made (folder, lock, log) for a state that cannot serve.
-    constexpr const char* LeftAsItIs = "\nThe file was left as it is; correct it, or move it away to start afresh.";
+    constexpr const char* LeftAsItIs =
+        "\nThe file was left as it is; correct it, or move it away to start afresh.";
     if (error = CheckStateUsable(path); !error.empty())
         return Fail(error + LeftAsItIs);
     if (defaultPath && !(error = CreateStateFolder(path)).empty())

@@ -13,10 +13,9 @@
 
 #include <fcntl.h>
 #include <fstream>
-#include <map>
-#include <poll.h>
 #include <functional>
 #include <optional>
+#include <poll.h>
 #include <random>
 #include <regex>
 #include <spawn.h>
@@ -866,29 +865,6 @@ private:
 constexpr const char* JournalVariable = "RUVA_TEST_JOURNAL_SOCKET";
 constexpr const char* SyslogVariable = "RUVA_TEST_SYSLOG_SOCKET";
 
-// The fields of a journal datagram: "NAME=value\n", or "NAME\n", a 64-bit length, the value and "\n".
-std::multimap<std::string, std::string> JournalFields(const std::string& datagram) {
-    std::multimap<std::string, std::string> fields;
-    for (std::size_t at = 0; at < datagram.size();) {
-        const std::size_t end = datagram.find_first_of("=\n", at);
-        if (end == std::string::npos)
-            break;
-        const std::string name = datagram.substr(at, end - at);
-        if (datagram[end] == '=') {
-            const std::size_t line = datagram.find('\n', end);
-            fields.emplace(name, datagram.substr(end + 1, line - end - 1));
-            at = line + 1;
-        } else {
-            std::uint64_t size = 0;
-            for (int i = 7; i >= 0; --i)
-                size = size << 8 | static_cast<unsigned char>(datagram[end + 1 + i]);
-            fields.emplace(name, datagram.substr(end + 9, size));
-            at = end + 9 + size + 1;
-        }
-    }
-    return fields;
-}
-
 TEST_F(BoardCommandsTest, ALogThatStopsReadingNeverHoldsASave) {
     const std::string state = (files / "s.json").string(), file = File("f.cfg", FreshBoard0File(0));
     launch.Limit = std::chrono::seconds(20);
@@ -906,13 +882,13 @@ TEST_F(BoardCommandsTest, ALogThatStopsReadingNeverHoldsASave) {
         const ToolRun write = Ruvacfg({"--simulator", state, "board", "write", "0", file, "--json"});
         ::unsetenv(other.c_str());
         EXPECT_EQ(write.Code, 0) << write.Err;
-        EXPECT_EQ(write.Err, "warning: The record of this change to the board could not be added to the system "
-                             "log (" +
-                                 std::string(variable == JournalVariable ? "the journal" : "the system log") +
-                                 " at " + log.Path() +
-                                 " does not answer: it took no record within a quarter of a second). Changes "
-                                 "made to boards in this run may not be on record.\n" +
-                                 Written);
+        const std::string named = variable == JournalVariable ? "the journal" : "the system log";
+        EXPECT_EQ(write.Err,
+                  "warning: The record of this change to the board could not be added to the system log (" +
+                      named + " at " + log.Path() +
+                      " does not answer: it took no record within a quarter "
+                      "of a second). Changes made to boards in this run may not be on record.\n" +
+                      Written);
         const auto json = nlohmann::json::parse(write.Out.empty() ? "{}" : write.Out);
         EXPECT_EQ(json["Outcome"], "Written");
         EXPECT_EQ(json["audit"].size(), 1u);
@@ -934,31 +910,32 @@ TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
     const auto write = [&](const std::string& name) {
         const std::string hdlc = WordHex(static_cast<std::uint16_t>(address += 0x100));
         const std::string file = File("f.cfg", FreshBoard0File(0, {{"HdlcStartAddress", hdlc}}));
-        const ToolRun run = Ruvacfg({"--simulator", state, "board", "write", "0", file, "--file-name", name, "--json"});
+        const ToolRun run =
+            Ruvacfg({"--simulator", state, "board", "write", "0", file, "--file-name", name, "--json"});
         EXPECT_EQ(run.Code, 0) << run.Err;
         EXPECT_EQ(run.Err.find("warning"), std::string::npos) << run.Err;
         return nlohmann::json::parse(run.Out.empty() ? "{}" : run.Out)["audit"][0]["File"]["Name"];
     };
     ::setenv(SyslogVariable, (files / "none").c_str(), 1);
     {
-        // The journal: one line in MESSAGE, the name escaped and quoted; the true name in RUVA_FILE and
-        // in --json (where the byte that is no UTF-8 is U+FFFD).
+        // The journal: MESSAGE in its one-line form, the name escaped and quoted; the true name in
+        // RUVA_FILE and in --json (where the byte that is no UTF-8 is U+FFFD).
         const TestLog journal(JournalVariable, files / "journal.sock", SOCK_DGRAM, false);
         EXPECT_EQ(write(forged), forged.substr(0, forged.size() - 1) + "\uFFFD");
-        auto fields = JournalFields(journal.Next().value_or(""));
-        ASSERT_EQ(fields.count("MESSAGE"), 1u);
-        EXPECT_THAT(fields.find("MESSAGE")->second, HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
-        EXPECT_EQ(fields.find("MESSAGE")->second.find('\n'), std::string::npos);
-        EXPECT_EQ(fields.find("RUVA_FILE")->second, forged);
+        std::string datagram = journal.Next().value_or("");
+        EXPECT_THAT(datagram, StartsWith("MESSAGE=board 0 "));
+        EXPECT_THAT(datagram.substr(0, datagram.find('\n')),
+                    HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
+        EXPECT_THAT(datagram, HasSubstr(forged + "\nRUVA_FILE_SHA256="));
 
         // A name too long for a datagram: cut visibly, the other fields whole.
         EXPECT_EQ(write(huge), huge);
-        fields = JournalFields(journal.Next().value_or(""));
-        ASSERT_EQ(fields.count("MESSAGE") + fields.count("RUVA_FILE"), 2u);
-        EXPECT_EQ(fields.find("RUVA_FILE")->second, cut);
-        EXPECT_THAT(fields.find("MESSAGE")->second, HasSubstr(" from \"" + cut + "\" (SHA-256 "));
-        for (const char* field : {"RUVA_BOARD", "RUVA_FILE_SHA256", "RUVA_CHANGE", "RUVA_OUTCOME", "PRIORITY"})
-            EXPECT_EQ(fields.count(field), 1u) << field;
+        datagram = journal.Next().value_or("");
+        EXPECT_THAT(datagram.substr(0, datagram.find('\n')), HasSubstr(" from \"" + cut + "\" (SHA-256 "));
+        for (const std::string& field :
+             {"\nRUVA_FILE=" + cut + "\n", std::string("\nRUVA_BOARD=0\n"),
+              std::string("\nRUVA_KIND=written\n"), std::string("\nRUVA_OUTCOME=Written\n")})
+            EXPECT_THAT(datagram, HasSubstr(field));
     }
     ::unsetenv(SyslogVariable);
     ::setenv(JournalVariable, (files / "none").c_str(), 1);
@@ -998,8 +975,10 @@ TEST_F(BoardCommandsTest, ALinkPlantedInASharedFolderMakesNoFileAnywhere) {
     const std::vector<std::string> before = listing();
     for (const std::string state : {shared / "boards.json", shared / "boards/new.json"}) {
         const std::string refused = "the state file " + state + " is refused: ";
-        const ToolRun option = Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
-        EXPECT_THAT(option.Err, StartsWith("error: Error #52: The simulated boards cannot be used: " + refused));
+        const ToolRun option =
+            Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
+        EXPECT_THAT(option.Err,
+                    StartsWith("error: Error #52: The simulated boards cannot be used: " + refused));
         EXPECT_THAT(option.Err, HasSubstr("that belongs to another user (nobody)"));
         ::setenv("RUVA2_SIMULATOR", state.c_str(), 1);
         EXPECT_THAT(Ruvacfg({"board", "list"}).Err, HasSubstr(refused));

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 #include <string>
 
 #ifdef _WIN32
@@ -26,19 +25,19 @@ namespace {
 constexpr std::size_t PieceLimit = 4096;
 
 #ifdef _WIN32
-// Whether standard error took `text` whole. A pipe is switched to not waiting (then a write that does
-// not fit is refused at once); a file or console takes the line as it comes.
+// Whether standard error took `text` whole. A pipe is switched to not waiting, where the system lets
+// it (Windows does for its pipes; Wine not for a pipe of the host's), so that a write that does not fit
+// is refused at once; a file or console takes the line as it comes.
 bool WriteOut(const std::string& text) {
     const HANDLE out = ::GetStdHandle(STD_ERROR_HANDLE);
     if (out == nullptr || out == INVALID_HANDLE_VALUE)
         return false;
-    if (::GetFileType(out) == FILE_TYPE_PIPE) {
-        static bool noWait = false;
+    static bool switched = false;
+    if (!switched && ::GetFileType(out) == FILE_TYPE_PIPE) {
         DWORD mode = PIPE_READMODE_BYTE | PIPE_NOWAIT;
-        if (!noWait && !::SetNamedPipeHandleState(out, &mode, nullptr, nullptr))
-            return false; // a pipe that cannot be written to without waiting is not written to
-        noWait = true;
+        ::SetNamedPipeHandleState(out, &mode, nullptr, nullptr);
     }
+    switched = true;
     DWORD written = 0;
     return ::WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
@@ -86,9 +85,7 @@ std::string Stamped(std::string_view line) {
 } // namespace
 
 void Log(std::string_view line) {
-    static std::mutex guard;
-    static unsigned long dropped = 0;
-    const std::lock_guard hold(guard);
+    static unsigned long dropped = 0; // the simulator serves, and logs, on one thread
     std::string text;
     if (dropped > 0)
         text = Stamped(std::to_string(dropped) + " log lines before this one were dropped: the log did not "

@@ -130,9 +130,9 @@ int Send(const std::string& path, int type, std::string_view message, Clock::tim
             ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0)
             sent += static_cast<std::size_t>(n);
-        else if (errno == EAGAIN && !WaitWritable(fd, deadline))
-            error = ETIMEDOUT;
-        else if (errno != EAGAIN && errno != EINTR)
+        else if (errno == EAGAIN)
+            error = WaitWritable(fd, deadline) ? 0 : ETIMEDOUT;
+        else if (errno != EINTR)
             error = errno;
     }
     ::close(fd);

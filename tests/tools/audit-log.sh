@@ -56,7 +56,7 @@ receive /dev/log syslog.txt
 sha=$(sha256sum site.cfg | cut -d' ' -f1)
 [[ $(records syslog.txt) == 1 ]] || fail "not one record in syslog: $(cat syslog.txt)"
 for part in '<13>' ' ruvacfg[' 'board 1 (serial number 9803069 (0x2345), simulated) written by ' \
-    "from site.cfg (SHA-256 $sha):" ' ClockSource: INTERNAL → LI1;' \
+    "from \"site.cfg\" (SHA-256 $sha):" ' ClockSource: INTERNAL → LI1;' \
     ' Li0.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' ' Li1.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' \
     ' outcome Written'; do
     grep -qF -- "$part" syslog.txt || fail "syslog record without '$part': $(cat syslog.txt)"

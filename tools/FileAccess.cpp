@@ -56,15 +56,8 @@ private:
     bool starts_ = true;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 LoadResult CannotRead(std::error_code error) {
-    LoadResult result;
-    result.Outcome = LoadOutcome::CannotOpen;
-    result.OpenError = error;
-    return result;
+    return {.Outcome = LoadOutcome::CannotOpen, .Error = {}, .OpenError = error};
 }
 
 template <typename Source>
@@ -96,7 +89,8 @@ LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfig
                            bool* byteOrderMark) {
     if (file.Path != StandardInput) {
         std::error_code error;
-        const std::unique_ptr<std::FILE, FileCloser> opened(filereplace::OpenToRead(file.Path, error));
+        const auto close = [](std::FILE* f) { std::fclose(f); };
+        const std::unique_ptr<std::FILE, decltype(close)> opened(filereplace::OpenToRead(file.Path, error), close);
         if (!opened)
             return CannotRead(error);
         FileSource source(opened.get());

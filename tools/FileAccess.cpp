@@ -90,7 +90,8 @@ LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfig
     if (file.Path != StandardInput) {
         std::error_code error;
         const auto close = [](std::FILE* f) { std::fclose(f); };
-        const std::unique_ptr<std::FILE, decltype(close)> opened(filereplace::OpenToRead(file.Path, error), close);
+        const std::unique_ptr<std::FILE, decltype(close)> opened(filereplace::OpenToRead(file.Path, error),
+                                                                 close);
         if (!opened)
             return CannotRead(error);
         FileSource source(opened.get());

@@ -31,7 +31,6 @@ SERIALS = {"pc1": (0x2345, "9803069"), "pc2": (0x3456, "9904086"), "pc3": (0x456
 # The folder as words: wine would quote an argument with spaces, and the installer takes /D= unquoted.
 INSTALL_FOLDERS = {"pc2": ["/D=C:\\Boards", "&", "Tools\\Ruva"]}
 RECAP = re.compile(r"^(\S+)\s*: ok=(\d+)\s+changed=(\d+)\s+unreachable=(\d+)\s+failed=(\d+)", re.M)
-SSHD = "/usr/sbin/sshd"
 
 
 COLLECTION = None  # the collection's folder, set with ARGS
@@ -251,45 +250,37 @@ def ssh_server(folder):
     """sshd on 127.0.0.1 at a free port, with a host key, configuration and client key of its own, for root:
     the inventory variables of Ansible's ssh connection to it, as Linux PCs are reached. Afterwards sshd
     and Ansible's shared connections to it end."""
-    if os.geteuid() != 0 or not os.access(SSHD, os.X_OK):
-        raise unittest.SkipTest("sshd runs only as root, from %s (Debian's openssh-server)" % SSHD)
-    folder = os.path.join(folder, "sshd")
-    os.makedirs(os.path.join(folder, "cp"), mode=0o700)
-    keys = {}
+    sshd = "/usr/sbin/sshd"  # by its full path, which it needs to run
+    if os.geteuid() != 0 or not os.access(sshd, os.X_OK):
+        raise unittest.SkipTest("sshd runs only as root, from %s (Debian's openssh-server)" % sshd)
+    at = lambda name: os.path.join(folder, "sshd", name)
+    os.makedirs(at("cp"), mode=0o700)
     for name in ("host", "client"):
-        keys[name] = os.path.join(folder, name)
-        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", keys[name]], check=True)
+        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", at(name)], check=True)
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         port = probe.getsockname()[1]
-    with open(keys["host"] + ".pub") as f:
-        known = "[127.0.0.1]:%d %s\n" % (port, " ".join(f.read().split()[:2]))
-    files = {"known_hosts": known, "sshd_config": "".join("%s %s\n" % item for item in [
-        ("ListenAddress", "127.0.0.1:%d" % port), ("HostKey", keys["host"]),
-        ("AuthorizedKeysFile", keys["client"] + ".pub"), ("PidFile", os.path.join(folder, "pid")),
-        ("UsePAM", "no"), ("StrictModes", "no"), ("PasswordAuthentication", "no"),
-        ("KbdInteractiveAuthentication", "no"), ("PermitRootLogin", "prohibit-password")])}
-    for name, text in files.items():
-        with open(os.path.join(folder, name), "w") as f:
-            f.write(text)
+    with open(at("host.pub")) as key, open(at("known_hosts"), "w") as known, open(at("sshd_config"), "w") as config:
+        known.write("[127.0.0.1]:%d %s\n" % (port, " ".join(key.read().split()[:2])))
+        config.write("ListenAddress 127.0.0.1:%d\nHostKey %s\nAuthorizedKeysFile %s\nPidFile %s\nUsePAM no\n"
+                     "StrictModes no\n" % (port, at("host"), at("client.pub"), at("pid")))
     made = not os.path.isdir("/run/sshd")  # sshd's privilege separation folder
     os.makedirs("/run/sshd", mode=0o755, exist_ok=True)
-    with open(os.path.join(folder, "log"), "w") as log:
-        server = subprocess.Popen([SSHD, "-D", "-e", "-f", os.path.join(folder, "sshd_config")], stderr=log)
+    with open(at("log"), "w") as log:
+        server = subprocess.Popen([sshd, "-D", "-e", "-f", at("sshd_config")], stderr=log)
     try:
         for _ in range(100):
-            assert server.poll() is None, open(os.path.join(folder, "log")).read()
             with socket.socket() as client:
-                if client.connect_ex(("127.0.0.1", port)) == 0:
+                if server.poll() is not None or client.connect_ex(("127.0.0.1", port)) == 0:
                     break
             time.sleep(0.1)
+        assert server.poll() is None, open(at("log")).read()
         yield {"ansible_connection": "ssh", "ansible_host": "127.0.0.1", "ansible_port": port,
-               "ansible_user": "root", "ansible_ssh_private_key_file": keys["client"],
-               "ansible_control_path_dir": os.path.join(folder, "cp"),
-               "ansible_ssh_common_args": "-F /dev/null -o UserKnownHostsFile=%s" % os.path.join(folder, "known_hosts")}
+               "ansible_user": "root", "ansible_ssh_private_key_file": at("client"), "ansible_control_path_dir": at("cp"),
+               "ansible_ssh_common_args": "-F /dev/null -o UserKnownHostsFile=" + at("known_hosts")}
     finally:
-        for master in os.listdir(os.path.join(folder, "cp")):
-            subprocess.run(["ssh", "-o", "ControlPath=" + os.path.join(folder, "cp", master), "-O", "exit", "127.0.0.1"],
+        for master in os.listdir(at("cp")):
+            subprocess.run(["ssh", "-o", "ControlPath=" + at("cp/" + master), "-O", "exit", "127.0.0.1"],
                            capture_output=True, timeout=30)
         server.terminate()
         server.wait(timeout=30)
@@ -559,8 +550,7 @@ class FleetTest(Fleet, unittest.TestCase):
                                   "-e", "ruva2_config=" + config, "-e", "ruva2_section=0", "-e", "ruva2_ruvacfg=" + stub,
                                   "-e", "ruva2_backup=false", "-e", "ruva2_audit_log=" + audit_log],
                                  env=self.env, cwd=self.root, stdout=subprocess.PIPE, text=True) for _ in range(2)]
-        for run in runs:
-            output = run.communicate(timeout=300)[0]
+        for output, run in [(run.communicate(timeout=300)[0], run) for run in runs]:
             self.assertEqual(run.returncode, 0, output)
         with open(audit_log) as f:
             lines = f.read().splitlines()
@@ -569,12 +559,10 @@ class FleetTest(Fleet, unittest.TestCase):
         self.assertEqual(records, sorted([(host, board) for host in HOSTS for board in (0, 1)] * 2))
 
     def test_operator_mistakes_are_named(self):
-        """A relative ruva2_config is found where the operator runs the playbook; a folder as src, a
-        negative timeout, a byte-order mark and (without ruvacfg on the control node) a file's error each
-        read as what they are; a stop for max_fail_percentage says so."""
+        """A relative ruva2_config is found where the operator runs the playbook; a folder as src, a negative
+        timeout, a byte-order mark, a file's error found on the host and a max_fail_percentage stop say so."""
         os.makedirs(os.path.join(self.root, "files"))
-        with open(os.path.join(self.root, "files", "site.cfg"), "w", newline="") as f:
-            f.write(board_file(0, {}))
+        self.write(os.path.join("files", "site.cfg"), board_file(0, {}))
         run, recap = self.playbook("ruva.ruva2.apply_config", "--check", "-e", "ruva2_hosts=pc1",
                                    "-e", "ruva2_config=site.cfg", "-e", "ruva2_section=0")
         self.assertEqual(recap["pc1"]["failed"], 0, run.stdout + run.stderr)
@@ -605,9 +593,8 @@ class FleetTest(Fleet, unittest.TestCase):
         self.assertIn("Stopping: 1 of 2 PCs of this batch failed, more than ruva2_max_fail_percentage (0 %)", run.stdout)
 
     def test_errors_over_ssh(self):
-        """Over SSH, where Ansible's -tt merges the error stream into the output, every failure reads as
-        ruvacfg reported it, not as ssh's closing line: the inventory's CSV rows, board_info's warnings and
-        a remote_src write."""
+        """Over SSH (-tt merges the error stream into the output) failures read as ruvacfg reported them, not
+        as ssh's closing line: in the inventory's CSV rows, board_info's warnings and a remote_src write."""
         with ssh_server(self.root) as connection:
             path = os.pathsep.join([os.path.dirname(ARGS.ruvacfg), "/usr/bin", "/bin"])
             hosts = {name: {"ruva2_environment": dict(host.environment, PATH=path)} for name, host in self.hosts.items()}

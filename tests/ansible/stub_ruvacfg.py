@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""A stand-in for `ruvacfg [--timeout T] board write N[,N...] - --json ...` that prints a fixed result, for
-what the collection does with results that the real boards give only under a slowed driver. RUVA2_STUB:
-  written  every board written, one audit record each (always the same record)
-  limit    ruvacfg at its time limit: it finishes a transfer for a second beyond its limit, then reports
-           the first board partly written, the others not begun, and exits 124; every signal it gets
-           meanwhile is appended to the file RUVA2_STUB_SIGNALS
-  stuck    never ends
-"""
+"""A stand-in for `ruvacfg [--timeout T] board write N[,N...] - --json ...` with a fixed result. RUVA2_STUB:
+written: every board written, one (always the same) audit record each; limit: at its time limit, a second
+spent finishing a transfer (signals meanwhile appended to the file RUVA2_STUB_SIGNALS), then the first
+board partly written, the others not begun, exit 124; stuck: never ends."""
 
 import json
 import os

@@ -664,58 +664,43 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
 TEST_F(BoardCommandsTest, AFailedJsonCommandStillPrintsItsObjectWithTheError) {
     // What a script reads when the error stream is lost (merged into the output over a terminal): the
     // command's fields, those that could not be read null, with the error and the driver's result.
-    const std::string file = File("board0.cfg", FreshBoard0File(0));
     struct Case {
-        const char* Name;
-        std::optional<std::string> State; // none: no driver
+        const char* State; // nullptr: no driver
         std::vector<std::string> Args;
         std::optional<int> DriverResult;
-        const char* Field; // one of the command's usual fields
+        const char* Field; // one of the command's usual fields, and whether it is null
         bool FieldNull;
     };
     const Case cases[] = {
-        {"no driver: list", std::nullopt, {"board", "list", "--json"}, 52, "Boards", true},
-        {"no driver: info", std::nullopt, {"board", "info", "0", "--json"}, 52, "Revisions", true},
-        {"no driver: diff", std::nullopt, {"board", "diff", "0", file, "--json"}, 52, "Differences", true},
-        {"parameters refused",
-         R"({"Faults": {"GetDriverParameters": {"Fail": true}}})",
-         {"board", "list", "--json"},
-         51,
-         "NumberOfBoards",
-         true},
-        {"a value unreadable",
-         R"({"Boards": [{}, {"Faults": {"ReadSerialRecord": {"Status": 7}}}]})",
+        {nullptr, {"board", "list", "--json"}, 52, "Boards", true},
+        {nullptr, {"board", "info", "0", "--json"}, 52, "Revisions", true},
+        {R"({"Boards": [{}, {"Faults": {"ReadSerialRecord": {"Status": 7}}}]})",
          {"board", "list", "--json"},
          7,
          "NumberOfBoards",
          false},
-        {"board not installed", "{}", {"board", "info", "2", "--json"}, std::nullopt, "SerialNo", true},
-        {"attach refused",
-         R"({"Boards": [{"Faults": {"AttachBoard": {"Status": 63}}}]})",
+        {"{}", {"board", "info", "2", "--json"}, std::nullopt, "SerialNo", true},
+        {R"({"Boards": [{"Faults": {"AttachBoard": {"Status": 63}}}]})",
          {"board", "info", "0", "--json"},
          63,
          "Irq",
          true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.Args[1] + " " + (c.State ? c.State : "without a driver"));
         sim.reset();
         if (c.State)
-            Start(*c.State);
+            Start(c.State);
         else
             sim.emplace(); // nothing listens in its runtime directory
         const ToolRun run = Ruvacfg(c.Args);
-        EXPECT_EQ(run.Code, c.Args[1] == "diff" ? 2 : 1);
+        EXPECT_EQ(run.Code, 1);
         const auto json = nlohmann::json::parse(run.Out);
         EXPECT_EQ("error: " + json.value("Error", std::string("(none)")) + "\n", run.Err);
         EXPECT_EQ(json["DriverResult"], c.DriverResult ? nlohmann::json(*c.DriverResult) : nlohmann::json());
         EXPECT_TRUE(json.contains(c.Field));
         EXPECT_EQ(json[c.Field].is_null(), c.FieldNull);
     }
-    // Success says that nothing failed.
-    sim.reset();
-    Start();
-    EXPECT_EQ(nlohmann::json::parse(Ruvacfg({"board", "info", "0", "--json"}).Out)["Error"], nullptr);
 }
 
 TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {

@@ -116,7 +116,7 @@ class ActionModule(RuvacfgAction):
         if report is None or not isinstance(reports, list) or len(reports) != len(boards):
             raise AnsibleActionFail(error_of(report, messages, "ruvacfg printed no result"),
                                     result=dict(rc=rc, stderr=messages))
-        timed_out = rc in STOPPED or bool(report.get("TimedOut"))
+        timed_out = bool(args["timeout"]) and (rc in STOPPED or bool(report.get("TimedOut")))
 
         # One board's failure is its own; ruvacfg's exit status speaks for a single board.
         alone = None if several else (rc != 0, last_error_line(messages))

@@ -665,7 +665,7 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
     sim.emplace(); // a private runtime directory with nothing listening in it
     const std::string file = File("board0.cfg", FreshBoard0File(0));
     for (const auto& args : std::vector<std::vector<std::string>>{{"board", "list"},
-                                                                  {"board", "info", "0", "--json"},
+                                                                  {"board", "info", "0"},
                                                                   {"board", "read", "0"},
                                                                   {"board", "write", "0", file},
                                                                   {"board", "write", "0", file, "--dry-run"},
@@ -674,6 +674,48 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
         EXPECT_EQ(run.Code, args[1] == "diff" ? 2 : 1) << args[1];
         EXPECT_EQ(run.Err, NoDriver);
         EXPECT_EQ(run.Out, "");
+    }
+}
+
+TEST_F(BoardCommandsTest, AFailedJsonCommandStillPrintsItsObjectWithTheError) {
+    // What a script reads when the error stream is lost (merged into the output over a terminal): the
+    // command's fields, those that could not be read null, with the error and the driver's result.
+    struct Case {
+        const char* State; // nullptr: no driver
+        std::vector<std::string> Args;
+        std::optional<int> DriverResult;
+        const char* Field; // one of the command's usual fields, and whether it is null
+        bool FieldNull;
+    };
+    const Case cases[] = {
+        {nullptr, {"board", "list", "--json"}, 52, "Boards", true},
+        {nullptr, {"board", "info", "0", "--json"}, 52, "Revisions", true},
+        {R"({"Boards": [{}, {"Faults": {"ReadSerialRecord": {"Status": 7}}}]})",
+         {"board", "list", "--json"},
+         7,
+         "NumberOfBoards",
+         false},
+        {"{}", {"board", "info", "2", "--json"}, std::nullopt, "SerialNo", true},
+        {R"({"Boards": [{"Faults": {"AttachBoard": {"Status": 63}}}]})",
+         {"board", "info", "0", "--json"},
+         63,
+         "Irq",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args[1] + " " + (c.State ? c.State : "without a driver"));
+        sim.reset();
+        if (c.State)
+            Start(c.State);
+        else
+            sim.emplace(); // nothing listens in its runtime directory
+        const ToolRun run = Ruvacfg(c.Args);
+        EXPECT_EQ(run.Code, 1);
+        const auto json = nlohmann::json::parse(run.Out);
+        EXPECT_EQ("error: " + json.value("Error", std::string("(none)")) + "\n", run.Err);
+        EXPECT_EQ(json["DriverResult"], c.DriverResult ? nlohmann::json(*c.DriverResult) : nlohmann::json());
+        EXPECT_TRUE(json.contains(c.Field));
+        EXPECT_EQ(json[c.Field].is_null(), c.FieldNull);
     }
 }
 

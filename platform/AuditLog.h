@@ -55,9 +55,26 @@ struct AuditRecord {
 };
 
 // The record on one line, as syslog carries it: "board 1 (serial number 9803069, simulated) written
-// by alice on pc1 with ruvacfg at 2024-05-02T10:41:07Z from site.cfg (SHA-256 ...): ClockSource:
-// INTERNAL → LI1; ...; outcome Written".
+// by alice on pc1 with ruvacfg at 2024-05-02T10:41:07Z from "site.cfg" (SHA-256 ...): ClockSource:
+// INTERNAL → LI1; ...; outcome Written". Every part as AuditLineText has it, the file name quoted, so
+// that no name can end the line early, forge a second record or send a terminal a sequence.
 std::string AuditSummary(const AuditRecord& record);
+
+// How long a value of a record may be in the logs: a file name, a user's name, a change, a driver's
+// text. Longer ones are cut visibly, so that a record stays far below what a log takes in one piece
+// (a datagram, an event's string).
+inline constexpr std::size_t AuditValueLimit = 4096;
+// What ends a value that was cut.
+inline constexpr std::string_view AuditCutMarker = "\u2026 [cut]";
+
+// `value` cut to at most `limit` bytes (and the marker), never inside a UTF-8 sequence; as it is when
+// it fits.
+std::string AuditCut(std::string_view value, std::size_t limit = AuditValueLimit);
+
+// `value` for a one-line form: a backslash, control characters (newline, ESC, DEL, C1 ...) and bytes
+// that are not UTF-8 written as escapes ("\\", "\n", "\x1b"), and a double quote as "\"" when
+// `quoted` (then within double quotes); cut as AuditCut does, after escaping.
+std::string AuditLineText(std::string_view value, bool quoted = false, std::size_t limit = AuditValueLimit);
 
 // The serial number as the information dialog shows it, and as a number: "9803069 (0x2345)"; empty
 // when the record has none.

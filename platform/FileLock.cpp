@@ -11,6 +11,7 @@ FileLock::Status FileLock::Lock(const std::string& path, std::chrono::millisecon
     for (;;) {
         failure_ = Failure::None;
         error_.clear();
+        owner_.clear();
         const Status status = TryLock(options);
         if (status != Status::Busy || std::chrono::steady_clock::now() >= deadline)
             return status;

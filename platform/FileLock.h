@@ -46,6 +46,9 @@ public:
     Failure FailedAt() const { return failure_; }
     // The system's reason, "not a regular file", or why the file is not the programs' own.
     const std::string& Error() const { return error_; }
+    // Who owns a file refused as another user's (FailedAt() is Foreign): the user's name, or "uid N"
+    // when the system knows none; empty otherwise (on Windows always: owners are not compared there).
+    const std::string& Owner() const { return owner_; }
 
     // Whether the held file has content; true when it cannot be read.
     bool HasContent() const;
@@ -66,6 +69,7 @@ private:
     std::string path_;
     Failure failure_ = Failure::None;
     std::string error_;
+    std::string owner_;
 };
 
 } // namespace ruva

@@ -15,8 +15,12 @@ namespace ruva {
 // owner is compared.
 std::string ForeignFileReason(void* handle);
 #else
-// Why the open file `fd` may not be used as one of the programs' own files; empty when it may.
+// Why the open file `fd` may not be used as one of the programs' own files; empty when it may. One that
+// belongs to another user is "it belongs to another user (NAME)", NAME as OwnerName has it.
 std::string ForeignFileReason(int fd);
+
+// The name of user `uid`, or "uid N" when the system knows no name for it.
+std::string OwnerName(unsigned uid);
 #endif
 
 } // namespace ruva

@@ -1,41 +1,61 @@
 // The audit log on Linux: the journal's own socket, where the journal runs, so that each part of a
 // record is a field of its own (RUVA_BOARD, RUVA_FILE_SHA256, one RUVA_CHANGE per change ...); else
-// syslog(3), whose daemon (rsyslog, or the journal behind /dev/log) stores the one-line summary.
+// the syslog socket /dev/log (rsyslog, or the journal behind it), which stores the one-line summary.
 // Facility user: the records are the program's own messages, not authentication (authpriv, readable
 // by root only) nor a site's choice (local0-7); the identifier is the program's name, so a filter on
 // it finds them wherever the site sends user messages.
+//
+// A record is appended inside the board hold, so a log that stops reading must never hold the save:
+// both protocols are written here on non-blocking sockets (syslog(3) would wait for ever on a full
+// /dev/log), and all the sends of one record share a deadline of SendBudget (a quarter of a second).
+// A log that has not taken the record by then is given up for this record.
 
 #include "AuditLog.h"
+#include "ForeignFile.h"
 
-#include <pwd.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <syslog.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <thread>
 
 namespace ruva {
 
 namespace {
 
-constexpr const char* JournalSocket = "/run/systemd/journal/socket";
-constexpr const char* SyslogSocket = "/dev/log"; // where syslog(3) sends
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds SendBudget{250};
+
+// Where the logs listen. The variables are for tests only, which point the programs at logs of their
+// own; they are not meant for use otherwise.
+std::string SocketPath(const char* variable, const char* path) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' ? value : path;
+}
 
 // One journal field: "NAME=value\n"; a value with a line end as "NAME\n", its length (64 bits,
-// little-endian), the value and "\n".
-void Field(std::string& out, std::string_view name, std::string_view value) {
+// little-endian), the value and "\n". Values the user or the system chose are cut to AuditValueLimit;
+// the journal's own fields and the record's numbers, kinds and digests stay whole.
+void Field(std::string& out, std::string_view name, std::string_view value, bool cut = false) {
+    const std::string text = cut ? AuditCut(value) : std::string(value);
     out += name;
-    if (value.find('\n') == std::string_view::npos) {
+    if (text.find('\n') == std::string::npos) {
         out += '=';
     } else {
         out += '\n';
         for (int i = 0; i < 8; ++i)
-            out += static_cast<char>((static_cast<std::uint64_t>(value.size()) >> (8 * i)) & 0xFF);
+            out += static_cast<char>((static_cast<std::uint64_t>(text.size()) >> (8 * i)) & 0xFF);
     }
-    out += value;
+    out += text;
     out += '\n';
 }
 
@@ -70,43 +90,99 @@ int Priority(AuditKind kind) {
     return LOG_NOTICE;
 }
 
-sockaddr_un Address(const char* path) {
+// Whether `fd` can be written to before `deadline`.
+bool WaitWritable(int fd, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        pollfd p{fd, POLLOUT, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left));
+        if (ready != 0 && !(ready < 0 && errno == EINTR))
+            return ready > 0;
+    }
+}
+
+// A socket's outcome: 0 once the log took the whole message, else the error; ETIMEDOUT when it did
+// not take it before the deadline.
+int Send(const std::string& path, int type, std::string_view message, Clock::time_point deadline) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path, sizeof address.sun_path - 1);
-    return address;
+    if (path.size() >= sizeof address.sun_path)
+        return ENAMETOOLONG;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    const int fd = ::socket(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    // Connected, a datagram socket waits for room in the log's own queue, and a stream socket's connect
+    // fails at once (EAGAIN) while the log's backlog is full: tried again until the deadline.
+    while (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        error = errno;
+        if (error != EAGAIN && error != EINTR)
+            break;
+        if (Clock::now() >= deadline) {
+            error = ETIMEDOUT;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        error = 0;
+    }
+    for (std::size_t sent = 0; error == 0 && sent < message.size();) {
+        const ssize_t n =
+            ::send(fd, message.data() + sent, message.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            sent += static_cast<std::size_t>(n);
+        else if (errno == EAGAIN)
+            error = WaitWritable(fd, deadline) ? 0 : ETIMEDOUT;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    ::close(fd);
+    return error;
+}
+
+// Why a log did not take the record, as the warning says it.
+std::string Problem(std::string_view log, const std::string& path, int error) {
+    return std::string(log) + " at " + path + " does not answer: " +
+           (error == ETIMEDOUT ? "it took no record within a quarter of a second" : std::strerror(error));
 }
 
 class SystemLog final : public AuditLog {
 public:
     explicit SystemLog(std::string_view program) : program_(program) {}
-    ~SystemLog() override {
-        if (opened_)
-            closelog();
-    }
 
     std::optional<std::string> Append(const AuditRecord& record) override {
+        const Clock::time_point deadline = Clock::now() + SendBudget;
         const std::string message = AuditSummary(record);
-        if (ToJournal(record, message))
+        const std::string journal = SocketPath("RUVA_TEST_JOURNAL_SOCKET", "/run/systemd/journal/socket");
+        const int toJournal = Send(journal, SOCK_DGRAM, JournalDatagram(record, message), deadline);
+        if (toJournal == 0)
             return std::nullopt;
-        // syslog(3) tells no failure: whether its socket takes messages is asked first. A system that
-        // keeps no log at all (no journal, nothing at /dev/log) loses the record as it loses every
-        // program's syslog(3) messages; a log that is there but refuses it is a failure.
-        if (const int error = SyslogUnreachable(); error == ENOENT)
-            return std::nullopt;
-        else if (error != 0)
-            return std::string("the system log at ") + SyslogSocket +
-                   " does not answer: " + std::strerror(error);
-        if (!opened_) {
-            openlog(program_.c_str(), LOG_PID, LOG_USER);
-            opened_ = true;
+        const std::string syslog = SocketPath("RUVA_TEST_SYSLOG_SOCKET", "/dev/log");
+        std::string line = SyslogLine(record, message);
+        int toSyslog = Send(syslog, SOCK_DGRAM, line, deadline);
+        if (toSyslog == EPROTOTYPE) { // a stream socket, whose messages end with a NUL
+            line += '\0';
+            toSyslog = Send(syslog, SOCK_STREAM, line, deadline);
         }
-        syslog(LOG_USER | Priority(record.Kind), "%s", message.c_str());
-        return std::nullopt;
+        if (toSyslog == 0)
+            return std::nullopt;
+        // A system that keeps no log at all (no journal, nothing at /dev/log) loses the record as it
+        // loses every program's syslog messages; a log that is there but does not take it is named.
+        const bool noJournal = toJournal == ENOENT, noSyslog = toSyslog == ENOENT;
+        if (noJournal && noSyslog)
+            return std::nullopt;
+        if (noSyslog)
+            return Problem("the journal", journal, toJournal);
+        std::string problem = Problem("the system log", syslog, toSyslog);
+        if (!noJournal)
+            problem = Problem("the journal", journal, toJournal) + "; " + problem;
+        return problem;
     }
 
 private:
-    bool ToJournal(const AuditRecord& r, const std::string& message) const {
+    std::string JournalDatagram(const AuditRecord& r, const std::string& message) const {
         std::string datagram;
         Field(datagram, "MESSAGE", message);
         Field(datagram, "MESSAGE_ID", MessageId(r.Kind));
@@ -114,9 +190,9 @@ private:
         Field(datagram, "SYSLOG_FACILITY", std::to_string(LOG_USER >> 3));
         Field(datagram, "SYSLOG_IDENTIFIER", program_);
         Field(datagram, "RUVA_TIME", r.Time);
-        Field(datagram, "RUVA_USER", r.User);
-        Field(datagram, "RUVA_HOST", r.Host);
-        Field(datagram, "RUVA_PROGRAM", r.Program);
+        Field(datagram, "RUVA_USER", r.User, true);
+        Field(datagram, "RUVA_HOST", r.Host, true);
+        Field(datagram, "RUVA_PROGRAM", r.Program, true);
         Field(datagram, "RUVA_BOARD", std::to_string(r.Board));
         if (r.SerialNumber) {
             Field(datagram, "RUVA_SERIAL_NUMBER", std::to_string(*r.SerialNumber));
@@ -124,49 +200,37 @@ private:
         }
         Field(datagram, "RUVA_SIMULATED", r.Simulated ? "1" : "0");
         if (r.File) {
-            Field(datagram, "RUVA_FILE", r.File->Name);
+            Field(datagram, "RUVA_FILE", r.File->Name, true);
             Field(datagram, "RUVA_FILE_SHA256", r.File->Sha256);
         }
-        Field(datagram, "RUVA_SOURCE", r.Source);
+        Field(datagram, "RUVA_SOURCE", r.Source, true);
         Field(datagram, "RUVA_KIND", AuditKindName(r.Kind));
         for (const std::string& change : r.Changes)
-            Field(datagram, "RUVA_CHANGE", change);
-        Field(datagram, "RUVA_OUTCOME", r.Outcome);
+            Field(datagram, "RUVA_CHANGE", change, true);
+        Field(datagram, "RUVA_OUTCOME", r.Outcome, true);
         if (r.DriverError) {
             Field(datagram, "RUVA_DRIVER_ERROR", std::to_string(r.DriverError->Number));
-            Field(datagram, "RUVA_DRIVER_ERROR_TEXT", r.DriverError->Text);
+            Field(datagram, "RUVA_DRIVER_ERROR_TEXT", r.DriverError->Text, true);
         }
-        const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return false;
-        const sockaddr_un address = Address(JournalSocket);
-        const bool sent = ::sendto(fd, datagram.data(), datagram.size(), MSG_NOSIGNAL,
-                                   reinterpret_cast<const sockaddr*>(&address),
-                                   sizeof address) == static_cast<ssize_t>(datagram.size());
-        ::close(fd);
-        return sent;
+        return datagram;
     }
 
-    // 0 when a datagram or stream socket at /dev/log accepts a connection, else the error.
-    static int SyslogUnreachable() {
-        const sockaddr_un address = Address(SyslogSocket);
-        int error = 0;
-        for (const int type : {SOCK_DGRAM, SOCK_STREAM}) {
-            const int fd = ::socket(AF_UNIX, type | SOCK_CLOEXEC, 0);
-            if (fd < 0)
-                return errno;
-            const bool connected =
-                ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-            error = connected ? 0 : errno;
-            ::close(fd);
-            if (error != EPROTOTYPE)
-                return error;
-        }
-        return error;
+    // The syslog protocol's line, as syslog(3) writes it: "<13>May  2 12:41:07 ruvacfg[4242]: ...",
+    // the time local, the month's name in English whatever the locale.
+    std::string SyslogLine(const AuditRecord& r, const std::string& message) const {
+        static constexpr const char* Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        ::localtime_r(&now, &local);
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%s %2d %02d:%02d:%02d", Months[local.tm_mon % 12], local.tm_mday,
+                      local.tm_hour, local.tm_min, local.tm_sec);
+        return "<" + std::to_string(LOG_USER | Priority(r.Kind)) + ">" + stamp + " " + program_ + "[" +
+               std::to_string(::getpid()) + "]: " + message;
     }
 
-    std::string program_; // kept: openlog keeps a pointer to it
-    bool opened_ = false;
+    std::string program_;
 };
 
 } // namespace
@@ -176,11 +240,7 @@ std::unique_ptr<AuditLog> MakeSystemAuditLog(std::string_view program) {
 }
 
 std::string CurrentUserName() {
-    std::string name;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_name != nullptr)
-        name = entry->pw_name;
-    else
-        name = "uid " + std::to_string(::getuid());
+    std::string name = OwnerName(::getuid());
     // Run through sudo (Ansible's become), root acts for the user who asked.
     if (const char* sudo = std::getenv("SUDO_USER"); ::getuid() == 0 && sudo != nullptr && *sudo != '\0')
         name += std::string(" (sudo from ") + sudo + ")";

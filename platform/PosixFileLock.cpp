@@ -33,8 +33,11 @@ FileLock::Status FileLock::TryLock(const Options& options) {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return fail(Failure::NotRegular, "not a regular file");
     // Nor through a hard link, nor another user's file: what it holds, and clearing it, would be theirs.
-    if (std::string foreign = ForeignFileReason(fd); !foreign.empty())
+    if (std::string foreign = ForeignFileReason(fd); !foreign.empty()) {
+        if (st.st_uid != ::geteuid())
+            owner_ = OwnerName(st.st_uid);
         return fail(Failure::Foreign, std::move(foreign));
+    }
     int locked;
     while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }

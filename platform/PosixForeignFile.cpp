@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,8 +16,14 @@ std::string ForeignFileReason(int fd) {
     if (st.st_nlink > 1)
         return "it has more than one hard link";
     if (st.st_uid != ::geteuid())
-        return "it belongs to another user";
+        return "it belongs to another user (" + OwnerName(st.st_uid) + ")";
     return {};
+}
+
+std::string OwnerName(unsigned uid) {
+    if (const passwd* entry = ::getpwuid(uid); entry != nullptr && entry->pw_name != nullptr)
+        return entry->pw_name;
+    return "uid " + std::to_string(uid);
 }
 
 } // namespace ruva

@@ -1,6 +1,10 @@
 // The audit log on Windows: the Application event log, source "RuvasetW" (which the installer
 // registers, naming the programs' message table), one event ID per kind of record and the record's
-// parts as the event's insertion strings, in the order of RuvaEvents.mc.
+// parts as the event's insertion strings, in the order of RuvaEvents.mc. Each string is one line of
+// the event's text, as AuditLineText has it (the changes one a line), so that no name can forge a line
+// of its own. ReportEventW hands the event to the local event log service and returns: it is called
+// once a record, never tried again nor waited for, so a log that does not take a record never holds
+// the save.
 
 #include "AuditLog.h"
 
@@ -63,22 +67,25 @@ public:
             return "the event log cannot be opened: " + SystemErrorText(::GetLastError());
         std::string changes;
         for (const std::string& change : r.Changes)
-            changes += (changes.empty() ? "" : "\r\n") + change;
+            changes += (changes.empty() ? "" : "\r\n") + AuditLineText(change);
+        const auto line = [](std::string_view text) { return Widen(AuditLineText(text)); };
         const std::array<std::wstring, 12> strings = {
             Widen(std::to_string(r.Board)),
             Widen(r.SerialNumber ? AuditSerialText(r) : "unknown"),
             r.Simulated ? L", simulated" : L"",
-            Widen(r.User),
-            Widen(r.Host),
-            Widen(r.Program),
-            Widen(r.Time),
-            r.File ? Widen(r.File->Name + " (SHA-256 " + r.File->Sha256 + ")") : L"none",
-            Widen(r.Source),
+            line(r.User),
+            line(r.Host),
+            line(r.Program),
+            line(r.Time),
+            r.File ? Widen("\"" + AuditLineText(r.File->Name, true) + "\" (SHA-256 " +
+                           AuditLineText(r.File->Sha256) + ")")
+                   : L"none",
+            line(r.Source),
             changes.empty() ? L"none" : Widen(changes),
-            Widen(r.Outcome),
-            r.DriverError
-                ? Widen("Error #" + std::to_string(r.DriverError->Number) + ": " + r.DriverError->Text)
-                : L"none"};
+            line(r.Outcome),
+            r.DriverError ? Widen("Error #" + std::to_string(r.DriverError->Number) + ": " +
+                                  AuditLineText(r.DriverError->Text))
+                          : L"none"};
         std::array<const wchar_t*, strings.size()> pointers{};
         for (std::size_t i = 0; i < strings.size(); ++i)
             pointers[i] = strings[i].c_str();

@@ -61,14 +61,13 @@ std::optional<std::string> FindUnknownArgument(std::span<const std::string> args
 
 Device MakeDevice(const std::optional<std::string>& simulatorOption) {
     std::string statePath = simulatorOption ? *simulatorOption : SimulatorVariableValue();
-    if (simulatorOption && statePath.empty()) {
+    // The default state's folder is made once the state was found usable.
+    const bool defaultState = simulatorOption && statePath.empty();
+    if (defaultState)
         statePath = DefaultStatePath();
-        // A folder that cannot be made shows when the state is stored.
-        CreateStateFolder(statePath);
-    }
     if (statePath.empty())
         return MakePlatformDevice(DriverDevicePath);
-    auto channel = std::make_unique<SimulatedChannel>(statePath);
+    auto channel = std::make_unique<SimulatedChannel>(statePath, defaultState);
     DeviceTraits traits{statePath, [prefix = channel->StatePath()] { return prefix; }};
     return {std::move(channel), std::move(traits)};
 }

@@ -11,7 +11,8 @@
 
 namespace ruva::sim {
 
-SimulatedChannel::SimulatedChannel(const std::string& statePath) {
+SimulatedChannel::SimulatedChannel(const std::string& statePath, bool createFolder)
+    : createFolder_(createFolder) {
     path_ = ResolveStatePath(statePath, unresolved_);
 }
 
@@ -24,6 +25,15 @@ bool SimulatedChannel::Fail(const std::string& problem) {
 bool SimulatedChannel::WithSimulator(const std::function<void(Simulator&)>& use) {
     if (path_.empty())
         return Fail(unresolved_);
+    // Nothing is made (the folder, the lock) before the state was found usable.
+    if (!usable_) {
+        if (std::string error = CheckStateUsable(path_); !error.empty())
+            return Fail(error);
+        // A folder that cannot be made shows when the lock is made.
+        if (createFolder_)
+            CreateStateFolder(path_);
+        usable_ = true;
+    }
     StateLock lock;
     if (std::string error = lock.Acquire(path_, BesideState(path_, ".lock")); !error.empty())
         return Fail(error);

@@ -15,8 +15,9 @@ class Simulator;
 
 class SimulatedChannel final : public DeviceChannel {
 public:
-    // `statePath` as the user named it. A missing state file is created with two fresh boards.
-    explicit SimulatedChannel(const std::string& statePath);
+    // `statePath` as the user named it. A missing state file is created with two fresh boards, and with
+    // `createFolder` its folder too.
+    explicit SimulatedChannel(const std::string& statePath, bool createFolder = false);
 
     // Makes sure the state file serves (creating it when missing) and can be written; false, with
     // Diagnosis() saying that the boards cannot be used and why, when it cannot. The device path is not
@@ -39,6 +40,8 @@ private:
     std::string unresolved_; // why it could not
     std::string problem_;
     std::string reason_; // the last failure, as the state file's layer tells it
+    bool createFolder_;
+    bool usable_ = false; // the state was found usable (CheckStateUsable), so its files may be made
 };
 
 } // namespace ruva::sim

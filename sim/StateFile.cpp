@@ -111,6 +111,13 @@ std::string CheckStateWritable(const std::string& path) {
     return {};
 }
 
+std::string CheckStateUsable(const std::string& path) {
+    const LoadedState loaded = LoadStateFile(path);
+    if (loaded.Missing)
+        return {};
+    return loaded.State ? CheckStateWritable(path) : loaded.Error;
+}
+
 std::string SaveStateFile(const std::string& path, const SimState& state) {
     const std::string text = StateToJson(state);
     if (text.size() > MaxStateFileSize)

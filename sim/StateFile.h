@@ -21,7 +21,9 @@ std::string DefaultStatePath();
 std::string CreateStateFolder(const std::string& statePath);
 
 // `path` made absolute and, for a symbolic link, the file it points to: the state, beside which its lock
-// and log go. Empty with `error` set when the path cannot be resolved.
+// and log go. Empty with `error` set when the path cannot be resolved, or when it leads through a link
+// that may have been planted (on POSIX systems: a link in a sticky folder that anyone may write to,
+// made by another user than this process's and the folder's owner). Creates nothing.
 std::string ResolveStatePath(const std::string& path, std::string& error);
 
 // A file beside the state, named after it: state.json -> state.lock.
@@ -34,6 +36,11 @@ struct LoadedState {
 };
 
 LoadedState LoadStateFile(const std::string& path);
+
+// Whether the state at `path` can serve, checked before anything is made for it (its folder, its lock):
+// a missing one, or one that is sound and could be replaced now. Empty when it can, otherwise the
+// reason. Creates nothing.
+std::string CheckStateUsable(const std::string& path);
 
 // Whether the state at `path` could be replaced now (the file and its folder writable), without
 // changing anything. Empty when it could, otherwise the reason.

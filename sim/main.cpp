@@ -235,6 +235,11 @@ int main(int argc, char** argv) {
     const std::string path = ResolveStatePath(defaultPath ? DefaultStatePath() : options.StatePath, error);
     if (path.empty())
         return Fail(error);
+    // Nothing is made (folder, lock, log) for a state that cannot serve.
+    constexpr const char* LeftAsItIs =
+        "\nThe file was left as it is; correct it, or move it away to start afresh.";
+    if (error = CheckStateUsable(path); !error.empty())
+        return Fail(error + LeftAsItIs);
     if (defaultPath && !(error = CreateStateFolder(path)).empty())
         return Fail(error);
 #ifdef _WIN32
@@ -252,8 +257,7 @@ int main(int argc, char** argv) {
     if (loaded.State)
         loaded.Error = CheckStateWritable(path);
     if (!loaded.Missing && (!loaded.State || !loaded.Error.empty()))
-        return Fail(loaded.Error +
-                    "\nThe file was left as it is; correct it, or move it away to start afresh.");
+        return Fail(loaded.Error + LeftAsItIs);
     if (loaded.State && options.Boards != 0)
         std::fprintf(stderr,
                      "ruva2-sim: --boards applies to a fresh state only; %s already holds %zu boards\n",

@@ -37,21 +37,27 @@ void AddBoardInfoCommand(CLI::App& board, ToolContext& context) {
     CLI::App* info =
         board.add_subcommand("info", "Show a board's communication parameters, serial number and revisions");
     info->footer("The serial number is the copy kept in the board's stored configuration. Nothing is\n"
-                 "written. Exits 1 after reporting a driver error or a board that is not installed.");
+                 "written. Exits 1 after reporting a driver error or a board that is not installed;\n"
+                 "--json then prints the same fields, null, with the error and the driver's result.");
     AddBoardNumber(*info, options->Board);
-    info->add_flag("--json", options->Json, "print one JSON object instead of the listing");
+    info->add_flag("--json", options->Json,
+                   "print one JSON object instead of the listing, also after an error (its values null)");
     info->callback([options, &context] {
         BoardSession session(context);
         const auto information = ReadInformation(session, options->Board);
-        if (!information) {
-            context.ExitCode = ExitFailed;
-            return;
-        }
-        if (options->Json)
-            PrintJson(context.Out, InformationToJson(*information));
-        else
+        if (options->Json) {
+            // After a failure the same fields, null, beside the error.
+            nlohmann::ordered_json json = information ? InformationToJson(*information)
+                                                      : NullValues(InformationToJson(BoardInformation{}));
+            json["Board"] = options->Board;
+            FailureToJson(json, information ? FailureReport{}
+                                            : FailureReport{FailureMessage(session.User().Messages()),
+                                                            session.LastDriverResult()});
+            PrintJson(context.Out, json);
+        } else if (information) {
             context.Out << InformationListing(*information);
-        context.ExitCode = ExitOk;
+        }
+        context.ExitCode = information ? ExitOk : ExitFailed;
     });
 }
 

@@ -65,28 +65,31 @@ void AddBoardListCommand(CLI::App& board, ToolContext& context) {
                  "and nothing repaired. Exits 0 when everything could be read, 1 otherwise; what a\n"
                  "board's State column names (wrong GDS ID, a blank serial record, an old version)\n"
                  "does not change the exit code.");
-    list->add_flag("--json", options->Json, "print one JSON object instead of the listing");
+    list->add_flag("--json", options->Json,
+                   "print one JSON object instead of the listing, also after an error (its values null)");
     list->callback([options, &context] {
         BoardSession session(context);
         const auto parameters = session.Parameters();
-        if (!parameters) {
-            context.ExitCode = ExitFailed;
-            return;
-        }
-        bool failed = false;
+        bool failed = !parameters;
         std::vector<BoardSurvey> boards;
-        const int installed = std::clamp<int>(parameters->NumberOfBoards, 0, DriverParameters::MaxBoards);
+        const int installed =
+            parameters ? std::clamp<int>(parameters->NumberOfBoards, 0, DriverParameters::MaxBoards) : 0;
         for (int b = 0; b < installed; ++b)
             boards.push_back(Survey(session, b, *parameters, failed));
         // Simulated boards are never taken for real ones.
         const std::string& simulatorState = session.BoardDriver().Traits().SimulatorState;
         if (options->Json) {
-            nlohmann::ordered_json json = SurveyToJson(*parameters, boards);
+            // Without the parameters there is nothing to list: the same fields, null.
+            nlohmann::ordered_json json = parameters ? SurveyToJson(*parameters, boards)
+                                                     : NullValues(SurveyToJson(DriverParameters{}, {}));
             json["Simulated"] = !simulatorState.empty();
             json["StateFile"] =
                 simulatorState.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(simulatorState);
+            FailureToJson(json, failed ? FailureReport{FailureMessage(session.User().Messages()),
+                                                       session.LastDriverResult()}
+                                       : FailureReport{});
             PrintJson(context.Out, json);
-        } else {
+        } else if (parameters) {
             if (!simulatorState.empty())
                 context.Out << FormatText(texts::SimulatedBoards, {simulatorState}) << "\n\n";
             context.Out << SurveyListing(*parameters, boards);

@@ -225,11 +225,6 @@ std::string_view KindName(MessageIcon icon) {
     return "message";
 }
 
-void FailureToJson(nlohmann::ordered_json& json, const FailureReport& failure) {
-    json["Error"] = OrNull(failure.Error, [](const std::string& text) { return text; });
-    json["DriverResult"] = OrNull(failure.DriverResult, [](std::int32_t r) { return r; });
-}
-
 nlohmann::ordered_json TextOrNull(const std::optional<std::string>& text) {
     return OrNull(text, [](const std::string& t) { return t; });
 }
@@ -244,6 +239,17 @@ std::optional<std::string> FailureMessage(std::span<const Message> messages) {
     if (!messages.empty())
         return messages.back().Text;
     return std::nullopt;
+}
+
+void FailureToJson(nlohmann::ordered_json& json, const FailureReport& failure) {
+    json["Error"] = OrNull(failure.Error, [](const std::string& text) { return text; });
+    json["DriverResult"] = OrNull(failure.DriverResult, [](std::int32_t r) { return r; });
+}
+
+nlohmann::ordered_json NullValues(nlohmann::ordered_json json) {
+    for (auto& value : json)
+        value = nullptr;
+    return json;
 }
 
 nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {

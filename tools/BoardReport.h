@@ -60,6 +60,11 @@ struct FailureReport {
     std::optional<std::int32_t> DriverResult{};
 };
 std::optional<std::string> FailureMessage(std::span<const Message> messages);
+// Error and DriverResult, null when there was no failure: every --json object ends with them.
+void FailureToJson(nlohmann::ordered_json& json, const FailureReport& failure);
+// A command's JSON object with every value null: what it prints, with FailureToJson, when it has
+// nothing to show, so that a script finds the command's usual fields (and the error) after a failure.
+nlohmann::ordered_json NullValues(nlohmann::ordered_json json);
 
 // What `board write --json` prints. Outcome is the save's outcome, or the step before the save that
 // failed: "FileFailed" (the file's section did not load) or "BoardUnavailable" (not installed, or

@@ -22,7 +22,8 @@ void AddCheckCommand(CLI::App& program, ToolContext& context) {
     check->footer(
         "Prints nothing and exits 0 when the file is correct (and, with --board, has a section for\n"
         "that board). Otherwise exits 1 with one line on the error stream:\n"
-        "  FILE:LINE: MESSAGE            the first error in the file\n"
+        "  FILE:LINE: MESSAGE            the first error in the file (in line 1 of a file that\n"
+        "                                starts with a UTF-8 byte-order mark, naming the mark)\n"
         "  FILE: cannot open: REASON\n"
         "  FILE: no settings for board N");
     AddFileArgument(*check, options->File);

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -35,19 +36,44 @@ private:
     std::unique_ptr<char[]> buffer_;
 };
 
+// Passes another source's blocks on, noting whether the input starts with a UTF-8 byte-order mark.
+class ByteOrderMarkWatch final : public ByteSource {
+public:
+    explicit ByteOrderMarkWatch(ByteSource& source) : source_(source) {}
+
+    std::optional<std::span<const unsigned char>> NextBlock() override {
+        auto block = source_.NextBlock();
+        for (std::size_t i = 0; block && i < block->size() && seen_ < Mark.size(); ++i, ++seen_)
+            starts_ = starts_ && (*block)[i] == Mark[seen_];
+        return block;
+    }
+    bool Found() const { return seen_ == Mark.size() && starts_; }
+
+private:
+    static constexpr std::array<unsigned char, 3> Mark{0xEF, 0xBB, 0xBF};
+    ByteSource& source_;
+    std::size_t seen_ = 0;
+    bool starts_ = true;
+};
+
+LoadResult CannotRead(std::error_code error) {
+    return {.Outcome = LoadOutcome::CannotOpen, .Error = {}, .OpenError = error};
+}
+
 template <typename Source>
-LoadResult Parse(Source& source, ParsedConfigFile& parsed, Sha256* digest) {
+LoadResult Parse(Source& source, ParsedConfigFile& parsed, Sha256* digest, bool* byteOrderMark) {
     LoadResult result;
+    ByteOrderMarkWatch watch(source);
     std::optional<DigestingSource> digesting;
     if (digest != nullptr)
-        digesting.emplace(source, *digest);
-    if (!ParseConfigFile(digesting ? static_cast<ByteSource&>(*digesting) : source, parsed, result.Error))
+        digesting.emplace(watch, *digest);
+    if (!ParseConfigFile(digesting ? static_cast<ByteSource&>(*digesting) : watch, parsed, result.Error))
         result.Outcome = LoadOutcome::HasError;
+    if (byteOrderMark != nullptr)
+        *byteOrderMark = watch.Found();
     // A read error is no error of the file's text.
-    if (const std::error_code error = source.Error()) {
-        result.Outcome = LoadOutcome::CannotOpen;
-        result.OpenError = error;
-    }
+    if (const std::error_code error = source.Error())
+        return CannotRead(error);
     return result;
 }
 
@@ -59,24 +85,29 @@ void AddFileArgument(CLI::App& command, InputFile& file) {
                        "the name that messages give FILE (e.g. the file that the standard input comes from)");
 }
 
-LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfigFile& parsed, Sha256* digest) {
-    if (file.Path != StandardInput)
-        return ReadConfigFile(file.Path, parsed, digest);
+LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfigFile& parsed, Sha256* digest,
+                           bool* byteOrderMark) {
+    if (file.Path != StandardInput) {
+        std::error_code error;
+        const auto close = [](std::FILE* f) { std::fclose(f); };
+        const std::unique_ptr<std::FILE, decltype(close)> opened(filereplace::OpenToRead(file.Path, error),
+                                                                 close);
+        if (!opened)
+            return CannotRead(error);
+        FileSource source(opened.get());
+        return Parse(source, parsed, digest, byteOrderMark);
+    }
     if (&in != &std::cin) {
         StreamSource source(in);
-        return Parse(source, parsed, digest);
+        return Parse(source, parsed, digest, byteOrderMark);
     }
     // The process's own standard input is read through its file, which tells a read error and its reason
     // (std::cin takes one for the end of the input). One that the program was not started with stays
     // closed, whatever now holds its number.
-    if (!filereplace::Inherited(0)) {
-        LoadResult result;
-        result.Outcome = LoadOutcome::CannotOpen;
-        result.OpenError = std::make_error_code(std::errc::bad_file_descriptor);
-        return result;
-    }
+    if (!filereplace::Inherited(0))
+        return CannotRead(std::make_error_code(std::errc::bad_file_descriptor));
     FileSource source(stdin);
-    return Parse(source, parsed, digest);
+    return Parse(source, parsed, digest, byteOrderMark);
 }
 
 std::string DescribeLoadFailure(const LoadResult& result, const InputFile& file, int board) {
@@ -98,12 +129,18 @@ std::string DescribeLoadFailure(const LoadResult& result, const InputFile& file,
 bool LoadFileForCommand(const InputFile& file, std::istream& in, std::optional<int> board,
                         BoardConfig& config, std::ostream& err) {
     ParsedConfigFile parsed;
-    LoadResult result = ReadConfigInput(file, in, parsed);
+    bool byteOrderMark = false;
+    LoadResult result = ReadConfigInput(file, in, parsed, nullptr, &byteOrderMark);
     if (result.Outcome == LoadOutcome::Loaded && board)
         result.Outcome = TakeBoardSection(parsed, *board, config);
     if (result.Outcome == LoadOutcome::Loaded)
         return true;
-    err << DescribeLoadFailure(result, file, board.value_or(0)) << '\n';
+    err << DescribeLoadFailure(result, file, board.value_or(0));
+    // The parser sees the mark as text that belongs nowhere; editors add it unasked.
+    if (byteOrderMark && result.Outcome == LoadOutcome::HasError && result.Error.Line() == 1)
+        err << " (the file starts with a UTF-8 byte-order mark, which a configuration file must not have: "
+               "save it without one)";
+    err << '\n';
     return false;
 }
 

@@ -39,13 +39,14 @@ struct InputFile {
 void AddFileArgument(CLI::App& command, InputFile& file);
 
 // Parses the file, or `in` for "-", into `parsed`; `in` is read in blocks, as a file is, never held
-// whole. A read error of the standard input is CannotOpen, with its reason. `digest`, when given,
-// receives the bytes read.
+// whole. A read error is CannotOpen, with its reason. `digest`, when given, receives the bytes read;
+// `byteOrderMark`, whether they start with a UTF-8 byte-order mark.
 LoadResult ReadConfigInput(const InputFile& file, std::istream& in, ParsedConfigFile& parsed,
-                           Sha256* digest = nullptr);
+                           Sha256* digest = nullptr, bool* byteOrderMark = nullptr);
 
 // Parses the file and, with a board, takes that board's section into `config` as the board page
-// would. False after printing the failure.
+// would. False after printing the failure (an error in line 1 of a file that starts with a UTF-8
+// byte-order mark names the mark).
 bool LoadFileForCommand(const InputFile& file, std::istream& in, std::optional<int> board,
                         BoardConfig& config, std::ostream& err);
 

@@ -16,6 +16,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -244,6 +245,49 @@ def wine_prefix(arch=None):
     return prefix
 
 
+@contextlib.contextmanager
+def ssh_server(folder):
+    """sshd on 127.0.0.1 at a free port, with a host key, configuration and client key of its own, for root:
+    the inventory variables of Ansible's ssh connection to it, as Linux PCs are reached. Afterwards sshd
+    and Ansible's shared connections to it end."""
+    sshd = "/usr/sbin/sshd"  # by its full path, which it needs to run
+    if os.geteuid() != 0 or not os.access(sshd, os.X_OK):
+        raise unittest.SkipTest("sshd runs only as root, from %s (Debian's openssh-server)" % sshd)
+    at = lambda name: os.path.join(folder, "sshd", name)
+    os.makedirs(at("cp"), mode=0o700)
+    for name in ("host", "client"):
+        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f", at(name)], check=True)
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    with open(at("host.pub")) as key, open(at("known_hosts"), "w") as known, open(at("sshd_config"), "w") as config:
+        known.write("[127.0.0.1]:%d %s\n" % (port, " ".join(key.read().split()[:2])))
+        config.write("ListenAddress 127.0.0.1:%d\nHostKey %s\nAuthorizedKeysFile %s\nPidFile %s\nUsePAM no\n"
+                     "StrictModes no\n" % (port, at("host"), at("client.pub"), at("pid")))
+    made = not os.path.isdir("/run/sshd")  # sshd's privilege separation folder
+    os.makedirs("/run/sshd", mode=0o755, exist_ok=True)
+    with open(at("log"), "w") as log:
+        server = subprocess.Popen([sshd, "-D", "-e", "-f", at("sshd_config")], stderr=log)
+    try:
+        for _ in range(100):
+            with socket.socket() as client:
+                if server.poll() is not None or client.connect_ex(("127.0.0.1", port)) == 0:
+                    break
+            time.sleep(0.1)
+        assert server.poll() is None, open(at("log")).read()
+        yield {"ansible_connection": "ssh", "ansible_host": "127.0.0.1", "ansible_port": port,
+               "ansible_user": "root", "ansible_ssh_private_key_file": at("client"), "ansible_control_path_dir": at("cp"),
+               "ansible_ssh_common_args": "-F /dev/null -o UserKnownHostsFile=" + at("known_hosts")}
+    finally:
+        for master in os.listdir(at("cp")):
+            subprocess.run(["ssh", "-o", "ControlPath=" + at("cp/" + master), "-O", "exit", "127.0.0.1"],
+                           capture_output=True, timeout=30)
+        server.terminate()
+        server.wait(timeout=30)
+        if made:
+            shutil.rmtree("/run/sshd", ignore_errors=True)
+
+
 def ansible_env(root):
     """ansible's environment: its configuration, home and temporary files under root, the collection from
     the source tree, the Wine connection, and the ruvacfg under test first on the PATH."""
@@ -302,6 +346,13 @@ class Fleet:
         return run, {m.group(1): {"changed": int(m.group(3)), "failed": int(m.group(5))}
                      for m in RECAP.finditer(run.stdout)}
 
+    def adhoc(self, host, module, args, *options, env=None):
+        """`ansible HOST -m MODULE -a ARGS`: the run and the task's result."""
+        run = subprocess.run(["ansible", host, "-m", module, "-a", json.dumps(args)] + list(options),
+                             env=env or self.env, cwd=self.root, capture_output=True, text=True, timeout=300)
+        match = re.search(r"=> (\{.*\})", run.stdout, re.S)
+        return run, json.loads(match.group(1)) if match else {}
+
     def states(self):
         return {name: host.read_state() for name, host in self.hosts.items()}
 
@@ -320,12 +371,9 @@ class Fleet:
         run, recap = self.playbook(apply, "-vvv", "-e", "board=1", "-e", "config=" + bad)
         self.assertEqual(recap, {name: {"changed": 0, "failed": 1} for name in HOSTS}, run.stdout + run.stderr)
         self.assertNotIn("An exception occurred", run.stdout)
+        self.assertEqual(run.stdout.count('"msg": "%s:31: syntax error"' % bad), 3, run.stdout)
         if shutil.which("ruvacfg", path=self.env["PATH"]):
-            self.assertEqual(run.stdout.count('"msg": "%s:31: syntax error"' % bad), 3, run.stdout)
             self.assertNotIn("EXEC", run.stdout)
-        else:
-            self.assertEqual(run.stdout.count('"msg": "board 1: Error near line 31: syntax error (in Configuration File '
-                                              '%s)"' % bad), 3, run.stdout)
         self.assertEqual(self.states(), before)
 
         # Check mode reports the change, shows the changed lines and writes nothing.
@@ -471,12 +519,104 @@ class FleetTest(Fleet, unittest.TestCase):
         return {"ansible_connection": "local", "ansible_python_interpreter": "{{ ansible_playbook_python }}"}
 
     def test_time_limit(self):
-        """A ruvacfg that does not finish is stopped on the host at the time limit and fails the task."""
-        stuck = self.write("stuck.sh", "#!/bin/sh\nsleep 30\n")
-        os.chmod(stuck, 0o755)
-        run = subprocess.run(["ansible", "pc1", "-m", "ruva.ruva2.board_info", "-a", "ruvacfg=%s timeout=1" % stuck],
-                             env=self.env, cwd=self.root, capture_output=True, text=True, timeout=60)
-        self.assertIn("ruvacfg did not finish within 1 seconds and was stopped", run.stdout)
+        """At its time limit ruvacfg finishes a transfer under way, unsignalled, and reports what the boards
+        hold: the task fails saying so, with the change, backup and audit record of what was written. One
+        that never ends is stopped on the host once a transfer would have had its time."""
+        stub = os.path.join(ARGS.source, "tests", "ansible", "stub_ruvacfg.py")
+        signals, audit_log = os.path.join(self.root, "signals"), os.path.join(self.root, "audit.jsonl")
+        env = dict(self.env, RUVA2_STUB="limit", RUVA2_STUB_SIGNALS=signals)
+        held = "board 0 now holds: ClockSource: INTERNAL → LI1; not written: HdlcStartAddress: 0x9000 → 0x8800"
+        for boards, told in [([0], held), ([0, 1], held + "; board 1 was not begun")]:
+            run, result = self.adhoc("pc1", "ruva.ruva2.board", {
+                "boards": boards, "content": board_file(0, {}), "section": "0", "ruvacfg": stub, "timeout": 1,
+                "backup": True, "backup_options": {"dir_path": os.path.join(self.root, "backup")},
+                "audit_log": audit_log}, env=env)
+            self.assertEqual(result.get("msg"), "ruvacfg did not finish within 1 seconds and was stopped (option "
+                             "timeout); " + told, run.stdout + run.stderr)
+            self.assertTrue(result["changed"])
+            self.assertFalse(os.path.exists(signals), "signalled at its own time limit")
+        self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 2)
+        with open(audit_log) as f:
+            self.assertEqual([json.loads(line)["Kind"] for line in f], ["failed", "failed"])
+
+        run, result = self.adhoc("pc1", "ruva.ruva2.board_info", {"ruvacfg": stub, "timeout": 1},
+                                 env=dict(env, RUVA2_STUB="stuck"))
+        self.assertEqual(result.get("msg"), "ruvacfg did not finish within 1 seconds and was stopped (option timeout)")
+
+    def test_audit_log_keeps_every_record(self):
+        """Two runs at once append every record to the audit log, identical ones too; a line that an
+        earlier run left without its end stays apart."""
+        stub = os.path.join(ARGS.source, "tests", "ansible", "stub_ruvacfg.py")
+        config, audit_log = self.write("board.cfg", board_file(0, {})), self.write("audit.jsonl", '{"cut')
+        runs = [subprocess.Popen(["ansible-playbook", "ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs",
+                                  "-e", "ruva2_config=" + config, "-e", "ruva2_section=0", "-e", "ruva2_ruvacfg=" + stub,
+                                  "-e", "ruva2_backup=false", "-e", "ruva2_audit_log=" + audit_log],
+                                 env=self.env, cwd=self.root, stdout=subprocess.PIPE, text=True) for _ in range(2)]
+        for output, run in [(run.communicate(timeout=300)[0], run) for run in runs]:
+            self.assertEqual(run.returncode, 0, output)
+        with open(audit_log) as f:
+            lines = f.read().splitlines()
+        self.assertEqual(lines[0], '{"cut')
+        records = sorted((r["InventoryHost"], r["Board"]) for r in map(json.loads, lines[1:]))
+        self.assertEqual(records, sorted([(host, board) for host in HOSTS for board in (0, 1)] * 2))
+
+    def test_operator_mistakes_are_named(self):
+        """A relative ruva2_config is found where the operator runs the playbook; a folder as src, a negative
+        timeout, a byte-order mark, a file's error found on the host and a max_fail_percentage stop say so."""
+        os.makedirs(os.path.join(self.root, "files"))
+        self.write(os.path.join("files", "site.cfg"), board_file(0, {}))
+        run, recap = self.playbook("ruva.ruva2.apply_config", "--check", "-e", "ruva2_hosts=pc1",
+                                   "-e", "ruva2_config=site.cfg", "-e", "ruva2_section=0")
+        self.assertEqual(recap["pc1"]["failed"], 0, run.stdout + run.stderr)
+
+        elsewhere = dict(self.env, PATH=os.pathsep.join(p for p in self.env["PATH"].split(os.pathsep)
+                                                       if not os.path.exists(os.path.join(p, "ruvacfg"))))
+        line31 = board_file(1, {"TransmitLineCode": "HDB4"})
+        for module, args, env, msg in [
+            ("board", {"board": 0, "src": "files"}, None,
+             "src files is a folder (%s), not a configuration file" % os.path.join(self.root, "files")),
+            ("board_info", {"timeout": -1}, None,
+             "timeout must be a number of seconds from 1 to 1000000, or 0 for no limit; not -1"),
+            ("board", {"board": 0, "content": "\ufeff" + board_file(0, {})}, None,
+             "content:1: syntax error (the file starts with a UTF-8 byte-order mark, which a configuration file "
+             "must not have: save it without one)"),
+            ("board", {"board": 1, "content": line31, "ruvacfg": ARGS.ruvacfg}, elsewhere, "content:31: syntax error"),
+            ("board", {"boards": [0, 1], "content": line31, "section": "1", "ruvacfg": ARGS.ruvacfg}, elsewhere,
+             "content:31: syntax error"),
+        ]:
+            run, result = self.adhoc("pc1", "ruva.ruva2." + module, args, env=env)
+            self.assertEqual(result.get("msg"), msg, run.stdout + run.stderr)
+
+        with self.hosts["pc1"].without_driver():
+            run, recap = self.playbook("ruva.ruva2.apply_config", "-e", "ruva2_hosts=pcs", "-e", "ruva2_serial=2",
+                                       "-e", "ruva2_max_fail_percentage=0", "-e", "ruva2_section=0",
+                                       "-e", "ruva2_config=site.cfg")
+        self.assertEqual(sorted(recap), ["pc1", "pc2"], run.stdout)
+        self.assertIn("Stopping: 1 of 2 PCs of this batch failed, more than ruva2_max_fail_percentage (0 %)", run.stdout)
+
+    def test_errors_over_ssh(self):
+        """Over SSH (-tt merges the error stream into the output) failures read as ruvacfg reported them, not
+        as ssh's closing line: in the inventory's CSV rows, board_info's warnings and a remote_src write."""
+        with ssh_server(self.root) as connection:
+            path = os.pathsep.join([os.path.dirname(ARGS.ruvacfg), "/usr/bin", "/bin"])
+            hosts = {name: {"ruva2_environment": dict(host.environment, PATH=path)} for name, host in self.hosts.items()}
+            inventory = self.write("ssh.yml", json.dumps({"pcs": {"hosts": hosts, "vars": connection}}))
+            self.hosts["pc1"].change(lambda b: b[1].update(Faults={"ReadBoardInfo": {"Status": 7, "Count": 1}}))
+            csv = os.path.join(self.root, "boards.csv")
+            with self.hosts["pc3"].without_driver():
+                run, recap = self.playbook("ruva.ruva2.inventory", "-i", inventory, "-e", "ruva2_inventory=" + csv)
+            self.assertEqual({name: r["failed"] for name, r in recap.items()}, {"pc1": 0, "pc2": 0, "pc3": 1},
+                             run.stdout + run.stderr)
+            self.assertRegex(" ".join((run.stdout + run.stderr).split()), r"WARNING\]: board 1: Error #7: Board busy")
+            with open(csv) as f:
+                lines = f.read().splitlines()
+            self.assertTrue(lines[2].startswith("pc1,1,") and lines[2].endswith(',"Error #7: Board busy"'), lines[2])
+            self.assertRegex(lines[5], r'^pc3,,,,,,"","Error #52: Failed to open the Ruva-2 driver')
+
+            bad = self.write("site.cfg", board_file(1, {"TransmitLineCode": "HDB4"}))
+            run, result = self.adhoc("pc2", "ruva.ruva2.board", {"board": 1, "src": bad, "remote_src": True,
+                                                                  "ruvacfg": ARGS.ruvacfg}, "-i", inventory)
+            self.assertEqual(result.get("msg"), bad + ":31: syntax error", run.stdout + run.stderr)
 
 
 class WineFleetTest(Fleet, unittest.TestCase):

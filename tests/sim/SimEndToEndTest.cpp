@@ -19,6 +19,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -520,12 +521,13 @@ TEST_F(SimEndToEndTest, TheLockGoesByTheStateFileNotItsName) {
     Start();
     const std::string dir = sim->Directory();
     std::filesystem::create_symlink(sim->StatePath(), dir + "/link.json");
-    std::filesystem::create_hard_link(sim->StatePath(), dir + "/hard.json");
     const std::string secondDir = dir + "/run2";
     ASSERT_EQ(::mkdir(secondDir.c_str(), 0700), 0);
     // A hard link is refused outright, as no state of the simulator's own.
     for (const auto& [name, refusal] : {std::pair{"/link.json", "another simulator keeps its state in"},
                                         std::pair{"/hard.json", "it has more than one hard link"}}) {
+        if (name == std::string("/hard.json"))
+            std::filesystem::create_hard_link(sim->StatePath(), dir + name);
         const auto run = sim->Run({"--foreground", "--state", dir + name}, {{"XDG_RUNTIME_DIR", secondDir}});
         EXPECT_EQ(run.ExitStatus, 1) << name;
         EXPECT_THAT(run.Output, HasSubstr(refusal)) << name;
@@ -578,6 +580,27 @@ TEST_F(SimEndToEndTest, PlantedLinksAndFifosAreNotFollowed) {
     run = process.Run({"--foreground", "--state", fifo});
     EXPECT_EQ(run.ExitStatus, 1);
     EXPECT_THAT(run.Output, HasSubstr("is not a regular file"));
+}
+
+TEST_F(SimEndToEndTest, ALogThatNobodyReadsNeverStopsTheSimulator) {
+    // Standard error a pipe that is never read: far more lines (one a request) than it holds.
+    sim.emplace();
+    const std::string log = sim->Directory() + "/sim.log";
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_TRUE(sim->Start());
+    ASSERT_EQ(driver.OpenDriver(0), result::Success);
+    std::uint8_t id = 0;
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(driver.ReadGdsId(0, id), result::Success) << "request " << i;
+    // Read again, the log says what it dropped.
+    std::string text(1 << 16, '\0');
+    while (::read(reader, text.data(), text.size()) > 0) {
+    }
+    ASSERT_EQ(driver.ReadGdsId(0, id), result::Success);
+    text.resize(static_cast<std::size_t>(std::max<ssize_t>(::read(reader, text.data(), text.size()), 0)));
+    EXPECT_THAT(text, HasSubstr(" log lines before this one were dropped: "));
+    ::close(reader);
 }
 
 TEST_F(SimEndToEndTest, AFileSizeLimitFailsTheChangeWithStatus64) {

@@ -2,6 +2,8 @@
 
 #include "Ruvacfg.h"
 
+#include "AuditTrail.h"
+
 #include "CfgTestSupport.h"
 #include "DelayingProxy.h"
 #include "SimProcess.h"
@@ -15,12 +17,15 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <poll.h>
 #include <random>
 #include <regex>
 #include <spawn.h>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -73,11 +78,13 @@ protected:
     }
 
     // How the next programs start: the program (ruvacfg), with what goes before its arguments, and what
-    // is done to its descriptors once the standard ones are set: Closed, Input.
+    // is done to its descriptors once the standard ones are set: Closed, Input; how long they may run
+    // before they are killed (the test's own bound on a program that would hang; none when 0).
     using Actions = std::function<void(posix_spawn_file_actions_t&)>;
     struct Launch {
         std::vector<std::string> Program{RUVACFG_PATH};
         Actions Descriptors;
+        std::chrono::seconds Limit{0};
     } launch;
     static Actions Closed(int fd) {
         return [fd](auto& actions) { posix_spawn_file_actions_addclose(&actions, fd); };
@@ -110,9 +117,18 @@ protected:
         return pid;
     }
 
-    static int ExitCode(pid_t pid) {
+    int ExitCode(pid_t pid) const {
         int status = 0;
-        ::waitpid(pid, &status, 0);
+        const auto deadline = std::chrono::steady_clock::now() + launch.Limit;
+        while (::waitpid(pid, &status, launch.Limit.count() > 0 ? WNOHANG : 0) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "still running after " << launch.Limit.count() << " s: killed";
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -772,7 +788,7 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
     sim.emplace(); // a private runtime directory with nothing listening in it
     const std::string file = File("board0.cfg", FreshBoard0File(0));
     for (const auto& args : std::vector<std::vector<std::string>>{{"board", "list"},
-                                                                  {"board", "info", "0", "--json"},
+                                                                  {"board", "info", "0"},
                                                                   {"board", "read", "0"},
                                                                   {"board", "write", "0", file},
                                                                   {"board", "write", "0", file, "--dry-run"},
@@ -781,6 +797,48 @@ TEST_F(BoardCommandsTest, WithoutADriverEveryCommandReportsError52) {
         EXPECT_EQ(run.Code, args[1] == "diff" ? 2 : 1) << args[1];
         EXPECT_EQ(run.Err, NoDriver);
         EXPECT_EQ(run.Out, "");
+    }
+}
+
+TEST_F(BoardCommandsTest, AFailedJsonCommandStillPrintsItsObjectWithTheError) {
+    // What a script reads when the error stream is lost (merged into the output over a terminal): the
+    // command's fields, those that could not be read null, with the error and the driver's result.
+    struct Case {
+        const char* State; // nullptr: no driver
+        std::vector<std::string> Args;
+        std::optional<int> DriverResult;
+        const char* Field; // one of the command's usual fields, and whether it is null
+        bool FieldNull;
+    };
+    const Case cases[] = {
+        {nullptr, {"board", "list", "--json"}, 52, "Boards", true},
+        {nullptr, {"board", "info", "0", "--json"}, 52, "Revisions", true},
+        {R"({"Boards": [{}, {"Faults": {"ReadSerialRecord": {"Status": 7}}}]})",
+         {"board", "list", "--json"},
+         7,
+         "NumberOfBoards",
+         false},
+        {"{}", {"board", "info", "2", "--json"}, std::nullopt, "SerialNo", true},
+        {R"({"Boards": [{"Faults": {"AttachBoard": {"Status": 63}}}]})",
+         {"board", "info", "0", "--json"},
+         63,
+         "Irq",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args[1] + " " + (c.State ? c.State : "without a driver"));
+        sim.reset();
+        if (c.State)
+            Start(c.State);
+        else
+            sim.emplace(); // nothing listens in its runtime directory
+        const ToolRun run = Ruvacfg(c.Args);
+        EXPECT_EQ(run.Code, 1);
+        const auto json = nlohmann::json::parse(run.Out);
+        EXPECT_EQ("error: " + json.value("Error", std::string("(none)")) + "\n", run.Err);
+        EXPECT_EQ(json["DriverResult"], c.DriverResult ? nlohmann::json(*c.DriverResult) : nlohmann::json());
+        EXPECT_TRUE(json.contains(c.Field));
+        EXPECT_EQ(json[c.Field].is_null(), c.FieldNull);
     }
 }
 
@@ -843,7 +901,7 @@ TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
     std::filesystem::remove(files / "other.json");
     if (::geteuid() == 0 && ::chown(state.c_str(), 65534, 65534) == 0) {
         EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
-                    HasSubstr(state + " is refused: it belongs to another user"));
+                    HasSubstr(state + " is refused: it belongs to another user (nobody)"));
     }
     sim.emplace();
     std::filesystem::create_hard_link(victim, sim->SocketPath() + ".lock");
@@ -926,6 +984,197 @@ TEST_F(BoardCommandsTest, SimulatedBoardsThatCannotBeUsedSaySoOnceWithTheCause) 
         launch.Program.insert(launch.Program.begin(), {"/usr/bin/timeout", "10"}); // should it serve
         EXPECT_THAT(Ruvacfg({"--foreground", "--state", path}).Err, StartsWith("ruva2-sim: " + cause));
     }
+}
+
+// A log of the test's own, a socket of `type` at `path` (RUVA_TEST_JOURNAL_SOCKET and
+// RUVA_TEST_SYSLOG_SOCKET point the programs at it while it lives). Stalled: it never reads, and what
+// it would take is filled (a datagram socket's queue, a stream socket's backlog); else Next reads.
+class TestLog {
+public:
+    TestLog(std::string variable, const std::filesystem::path& path, int type, bool stalled)
+        : variable_(std::move(variable)), path_(path), fd_(::socket(AF_UNIX, type | SOCK_CLOEXEC, 0)) {
+        ::setenv(variable_.c_str(), path_.c_str(), 1);
+        const sockaddr_un address = Address();
+        EXPECT_EQ(::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        if (type == SOCK_STREAM)
+            ::listen(fd_, 0);
+        while (stalled) {
+            const int filler = ::socket(AF_UNIX, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fillers_.push_back(filler);
+            if (::connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+                break; // the backlog is full
+            while (type == SOCK_DGRAM && ::send(filler, "x", 1, MSG_DONTWAIT) == 1) {
+            }
+            stalled = type == SOCK_STREAM;
+        }
+    }
+    ~TestLog() {
+        ::unsetenv(variable_.c_str());
+        for (const int fd : fillers_)
+            ::close(fd);
+        ::close(fd_);
+        std::filesystem::remove(path_);
+    }
+    const std::string& Path() const { return path_.native(); }
+    // The next datagram; nothing when none came within 5 seconds.
+    std::optional<std::string> Next() const {
+        pollfd p{fd_, POLLIN, 0};
+        std::string datagram(1 << 20, '\0');
+        const ssize_t n = ::poll(&p, 1, 5000) == 1 ? ::recv(fd_, datagram.data(), datagram.size(), 0) : -1;
+        if (n < 0)
+            return std::nullopt;
+        datagram.resize(static_cast<std::size_t>(n));
+        return datagram;
+    }
+
+private:
+    sockaddr_un Address() const {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
+        return address;
+    }
+    std::string variable_;
+    std::filesystem::path path_;
+    int fd_;
+    std::vector<int> fillers_;
+};
+
+constexpr const char* JournalVariable = "RUVA_TEST_JOURNAL_SOCKET";
+constexpr const char* SyslogVariable = "RUVA_TEST_SYSLOG_SOCKET";
+
+TEST_F(BoardCommandsTest, ALogThatStopsReadingNeverHoldsASave) {
+    const std::string state = (files / "s.json").string(), file = File("f.cfg", FreshBoard0File(0));
+    launch.Limit = std::chrono::seconds(20);
+    // A full journal queue (nothing at /dev/log); a full datagram /dev/log; a stream /dev/log whose
+    // backlog is full (no journal). Each names the log that did not take the record.
+    const std::tuple<const char*, int> stalled[] = {
+        {JournalVariable, SOCK_DGRAM}, {SyslogVariable, SOCK_DGRAM}, {SyslogVariable, SOCK_STREAM}};
+    int address = 0x8800;
+    for (const auto& [variable, type] : stalled) {
+        const TestLog log(variable, files / "log.sock", type, true);
+        const std::string other = variable == JournalVariable ? SyslogVariable : JournalVariable;
+        ::setenv(other.c_str(), (files / "none").c_str(), 1);
+        const std::string hdlc = WordHex(static_cast<std::uint16_t>(address += 0x100));
+        File("f.cfg", FreshBoard0File(0, {{"HdlcStartAddress", hdlc}}));
+        const ToolRun write = Ruvacfg({"--simulator", state, "board", "write", "0", file, "--json"});
+        ::unsetenv(other.c_str());
+        EXPECT_EQ(write.Code, 0) << write.Err;
+        const std::string named = variable == JournalVariable ? "the journal" : "the system log";
+        EXPECT_EQ(write.Err,
+                  "warning: The record of this change to the board could not be added to the system log (" +
+                      named + " at " + log.Path() +
+                      " does not answer: it took no record within a quarter "
+                      "of a second). Changes made to boards in this run may not be on record.\n" +
+                      Written);
+        const auto json = nlohmann::json::parse(write.Out.empty() ? "{}" : write.Out);
+        EXPECT_EQ(json["Outcome"], "Written");
+        EXPECT_EQ(json["audit"].size(), 2u); // that it has begun, and its outcome
+        // The board holds it, and is free for the next program at once.
+        const ToolRun diff = Ruvacfg({"--simulator", state, "board", "diff", "0", file});
+        EXPECT_EQ(diff.Code, 0) << diff.Out << diff.Err;
+    }
+}
+
+TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
+    const std::string state = (files / "s.json").string();
+    const std::string forged = "site.cfg\n<13>May  2 10:41:07 ruvacfg[1]: board 0 written by root from "
+                               "\"approved.cfg\": ; outcome Written\x1b[2J\xff";
+    const std::string escaped = "site.cfg\\n<13>May  2 10:41:07 ruvacfg[1]: board 0 written by root from "
+                                "\\\"approved.cfg\\\": ; outcome Written\\x1b[2J\\xff";
+    const std::string huge(110000, 'n'), cut = std::string(4096, 'n') + "\u2026 [cut]";
+    // Each write changes the board, so that each is recorded.
+    int address = 0x8800;
+    const auto write = [&](const std::string& name) {
+        const std::string hdlc = WordHex(static_cast<std::uint16_t>(address += 0x100));
+        const std::string file = File("f.cfg", FreshBoard0File(0, {{"HdlcStartAddress", hdlc}}));
+        const ToolRun run =
+            Ruvacfg({"--simulator", state, "board", "write", "0", file, "--file-name", name, "--json"});
+        EXPECT_EQ(run.Code, 0) << run.Err;
+        EXPECT_EQ(run.Err.find("warning"), std::string::npos) << run.Err;
+        return nlohmann::json::parse(run.Out.empty() ? "{}" : run.Out)["audit"][0]["File"]["Name"];
+    };
+    ::setenv(SyslogVariable, (files / "none").c_str(), 1);
+    {
+        // The journal: MESSAGE in its one-line form, the name escaped and quoted; the true name in
+        // RUVA_FILE and in --json (where the byte that is no UTF-8 is U+FFFD).
+        const TestLog journal(JournalVariable, files / "journal.sock", SOCK_DGRAM, false);
+        EXPECT_EQ(write(forged), forged.substr(0, forged.size() - 1) + "\uFFFD");
+        journal.Next(); // the record that the write has begun; then its outcome
+        std::string datagram = journal.Next().value_or("");
+        EXPECT_THAT(datagram, StartsWith("MESSAGE=board 0 "));
+        EXPECT_THAT(datagram.substr(0, datagram.find('\n')),
+                    HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
+        EXPECT_THAT(datagram, HasSubstr(forged + "\nRUVA_FILE_SHA256="));
+
+        // A name too long for a datagram: cut visibly, the other fields whole.
+        EXPECT_EQ(write(huge), huge);
+        journal.Next();
+        datagram = journal.Next().value_or("");
+        EXPECT_THAT(datagram.substr(0, datagram.find('\n')), HasSubstr(" from \"" + cut + "\" (SHA-256 "));
+        for (const std::string& field :
+             {"\nRUVA_FILE=" + cut + "\n", std::string("\nRUVA_BOARD=0\n"),
+              std::string("\nRUVA_KIND=written\n"), std::string("\nRUVA_OUTCOME=Written\n")})
+            EXPECT_THAT(datagram, HasSubstr(field));
+    }
+    ::unsetenv(SyslogVariable);
+    ::setenv(JournalVariable, (files / "none").c_str(), 1);
+    const TestLog syslog(SyslogVariable, files / "log.sock", SOCK_DGRAM, false);
+    write(forged);
+    syslog.Next();
+    const std::string line = syslog.Next().value_or("");
+    EXPECT_THAT(line, StartsWith("<13>"));
+    EXPECT_THAT(line, HasSubstr(" from \"" + escaped + "\" (SHA-256 "));
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    ::unsetenv(JournalVariable);
+}
+
+TEST_F(BoardCommandsTest, ALinkPlantedInASharedFolderMakesNoFileAnywhere) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: a link of another user is made with chown -h";
+    // A /tmp of the test's own, where user nobody (65534) planted links: to a file of root's (as
+    // /etc/passwd), and to a folder of root's as a folder on the way to the state.
+    const std::filesystem::path shared = files / "shared", target = files / "etc";
+    std::filesystem::create_directories(target);
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    File("etc/passwd", "root:x:0:0:root:/root:/bin/bash\n");
+    const auto plant = [](const std::filesystem::path& to, const std::filesystem::path& link) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    };
+    plant(target / "passwd", shared / "boards.json");
+    plant(target, shared / "boards");
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& folder : {shared, target})
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                names.push_back(entry.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    for (const std::string state : {shared / "boards.json", shared / "boards/new.json"}) {
+        const std::string refused = "the state file " + state + " is refused: ";
+        const ToolRun option =
+            Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
+        EXPECT_THAT(option.Err,
+                    StartsWith("error: Error #52: The simulated boards cannot be used: " + refused));
+        EXPECT_THAT(option.Err, HasSubstr("that belongs to another user (nobody)"));
+        ::setenv("RUVA2_SIMULATOR", state.c_str(), 1);
+        EXPECT_THAT(Ruvacfg({"board", "list"}).Err, HasSubstr(refused));
+        ::unsetenv("RUVA2_SIMULATOR");
+        launch.Program = {"/usr/bin/timeout", "10", SimProcess::Binary()};
+        EXPECT_THAT(Ruvacfg({"--foreground", "--state", state}).Err, StartsWith("ruva2-sim: " + refused));
+        launch.Program = {RUVACFG_PATH};
+    }
+    EXPECT_EQ(listing(), before);
+    EXPECT_EQ(ReadFileBytes(target / "passwd"), "root:x:0:0:root:/root:/bin/bash\n");
+
+    // In a shared folder of theirs, the same link is followed, as the kernel follows it.
+    ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Ruvacfg({"--simulator", (shared / "boards/new.json").string(), "board", "list"}).Code, 0);
+    EXPECT_TRUE(std::filesystem::exists(target / "new.json"));
 }
 
 // The usage of the board commands, run in process.

@@ -56,7 +56,15 @@ TEST(RuvacfgTest, FileProblemsAreOneLineAndExitOne) {
     const std::string board2 = Data("golden/defaults-board2.cfg");
     TempDir dir;
     const std::string missing = (dir / "missing.cfg").string();
+    // A byte-order mark (as editors add it) is named; an error in line 1 without one is not.
+    const std::string marked = (dir / "marked.cfg").string(), unmarked = (dir / "unmarked.cfg").string();
+    test::WriteFileBytes(marked, "\xEF\xBB\xBF" + test::ReadFileBytes(board2));
+    test::WriteFileBytes(unmarked, "\xEF\xBB" + test::ReadFileBytes(board2));
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"check", marked},
+         marked + ":1: syntax error (the file starts with a UTF-8 byte-order mark, which a "
+                  "configuration file must not have: save it without one)\n"},
+        {{"check", unmarked}, unmarked + ":1: syntax error\n"},
         {{"check", bad}, bad + ":14: SaBits value must be in the range 0x00 - 0x1F\n"},
         {{"check", board2, "--board", "1"}, board2 + ": no settings for board 1\n"},
         {{"check", missing}, missing + ": cannot open: No such file or directory\n"},

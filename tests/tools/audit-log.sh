@@ -60,7 +60,7 @@ head -2 syslog.txt | grep -qF ') begun by ' || fail "no begun record first: $(ca
 grep -qF 'outcome none yet: until one is recorded, the board may be partly written' syslog.txt ||
     fail "the begun record does not say it may be partly written: $(cat syslog.txt)"
 for part in '<13>' ' ruvacfg[' 'board 1 (serial number 9803069 (0x2345), simulated) written by ' \
-    "from site.cfg (SHA-256 $sha):" ' ClockSource: INTERNAL → LI1;' \
+    "from \"site.cfg\" (SHA-256 $sha):" ' ClockSource: INTERNAL → LI1;' \
     ' Li0.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' ' Li1.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' \
     ' outcome Written'; do
     grep -qF -- "$part" syslog.txt || fail "syslog record without '$part': $(cat syslog.txt)"

@@ -22,7 +22,7 @@ sha=$(sha256sum site.cfg | cut -d' ' -f1)
 grep -qF 'RegisterEventSourceW ((null),L"RuvasetW")' <<<"$trace" || fail "no event source RuvasetW: $trace"
 grep -qE 'ReportEventW \([0-9A-F]+,0x0004,0x0000,0x00000005,' <<<"$trace" || fail "no information event 5: $trace"
 grep -qE 'ReportEventW \([0-9A-F]+,0x0004,0x0000,0x00000001,' <<<"$trace" || fail "no information event 1: $trace"
-for string in 1 '9803069 (0x2345)' ', simulated' ruvacfg "site.cfg (SHA-256 $sha)" file \
+for string in 1 '9803069 (0x2345)' ', simulated' ruvacfg '\"site.cfg\" (SHA-256 '"$sha)" file \
     'ClockSource: INTERNAL \2192 LI1' Written none; do
     grep -qF "trace:eventlog:ReportEventW L\"$string\"" <<<"$trace" || fail "no string \"$string\": $trace"
 done

@@ -9,7 +9,7 @@ __metaclass__ = type
 
 from ansible.errors import AnsibleActionFail
 from ansible_collections.ruva.ruva2.plugins.plugin_utils.ruvacfg import (
-    COMMON_OPTIONS, Ruvacfg, RuvacfgAction, last_error_line, on_host, snake_case)
+    COMMON_OPTIONS, Ruvacfg, RuvacfgAction, error_of, on_host, snake_case)
 
 ARGUMENT_SPEC = dict(set_facts=dict(type="bool", default=False), **COMMON_OPTIONS)
 SHARED = ("Irq", "IoBaseAddress", "NumberOfBoards", "InfoBufferSize")
@@ -39,23 +39,25 @@ def listed_board(entry):
 class ActionModule(RuvacfgAction):
 
     def run_ruvacfg(self, result, task_vars):
-        _, args = self.validate_argument_spec(ARGUMENT_SPEC)
+        args = self.validated(ARGUMENT_SPEC)
         ruvacfg = Ruvacfg(self, task_vars, args["ruvacfg"], args["timeout"])
-        rc, survey, err = ruvacfg.run_json(["board", "list", "--json"])
-        if survey is None:
-            raise AnsibleActionFail(last_error_line(err) or "ruvacfg printed no result", result=dict(rc=rc, stderr=err))
+        rc, survey, messages = ruvacfg.run_json(["board", "list", "--json"])
+        # Without the driver's parameters ruvacfg lists nothing (its fields null beside the error).
+        if survey is None or survey.get("NumberOfBoards") is None:
+            raise AnsibleActionFail(error_of(survey, messages, "ruvacfg printed no result"),
+                                    result=dict(rc=rc, stderr=messages))
         warnings = []
         if rc != 0:
-            warnings.append("ruvacfg board list: %s" % (last_error_line(err) or "a value could not be read"))
+            warnings.append("ruvacfg board list: %s" % error_of(survey, messages, "a value could not be read"))
         boards = [listed_board(entry) for entry in survey.get("Boards") or []]
         for board in boards:
             if board["problems"]:
                 warnings.append("board %d: %s" % (board["board"], ", ".join(board["problems"])))
             if not board["attached"]:
                 continue
-            rc, info, err = ruvacfg.run_json(["board", "info", str(board["board"]), "--json"])
+            rc, info, messages = ruvacfg.run_json(["board", "info", str(board["board"]), "--json"])
             if rc != 0 or info is None:
-                board["error"] = last_error_line(err) or "ruvacfg board info failed"
+                board["error"] = error_of(info, messages, "ruvacfg board info failed")
                 warnings.append("board %d: %s" % (board["board"], board["error"]))
                 continue
             board.update(serial_no=info.get("SerialNo"), serial_number=info.get("SerialNumber"),

@@ -23,10 +23,13 @@ options:
       - The longest each ruvacfg run may take, in seconds; the task fails when it takes longer. C(0)
         waits without limit.
       - C(ruvacfg) keeps the limit itself on every host (its option C(--timeout)). At the limit it
-        finishes or rolls back a board transfer under way, lets go of the board and ends, so nothing
-        stays running, on Windows hosts too. On a POSIX host that has C(timeout) (coreutils, BusyBox),
-        that stops it too, and kills it if a transfer takes more than 10 seconds longer. The control
-        node waits 20 seconds more for that before it gives up.
+        finishes or rolls back a board transfer under way, reports what the boards then hold, lets go of
+        the board and ends, so nothing stays running, on Windows hosts too.
+      - On a POSIX host that has C(timeout) (coreutils, BusyBox), that stops a C(ruvacfg) that is still
+        running 60 seconds after its limit (a transfer under way takes far less, as each driver request has
+        its own deadline) and kills it 10 seconds later; only C(ruvacfg) itself is signalled
+        (C(timeout --foreground)). The control node waits 80 seconds beyond the limit before it gives up.
+      - From 0 to 1000000; a negative number is refused.
     type: int
     default: 60
 requirements:

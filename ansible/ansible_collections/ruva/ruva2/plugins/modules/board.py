@@ -22,21 +22,25 @@ description:
   - The configuration comes from the control node (I(src) or I(content)) and reaches C(ruvacfg) on its
     standard input; nothing is copied to the host. With I(remote_src) C(ruvacfg) reads a file already
     on the host.
-  - Where the control node has C(ruvacfg) on its PATH, the configuration is checked there once for the
+  - 'Where the control node has C(ruvacfg) on its PATH, the configuration is checked there once for the
     run of the playbook, before any host is touched (each of the sections to be written); a faulty one
-    fails every host with the error naming the file as given, for example C(site.cfg:31 syntax error). Without
-    it, C(ruvacfg) on each host finds the fault, and its message names the file so too.
-  - Reports a change only when something was written to the board; a board that already holds the
-    settings stays untouched ("The Configuration Data remains the same"). A failed write reports a
-    change when a write was sent, even one that the driver refused.
+    fails every host with the error naming the file as given, for example C(site.cfg:31: syntax error).
+    Without it, C(ruvacfg) on each host finds the fault, and the task''s message names the file so too.'
+  - Reports a change exactly when the board holds something different after the run; a board that
+    already holds the settings stays untouched ("The Configuration Data remains the same").
   - In check mode the same check and compare run with C(--dry-run); nothing is written and the result
     is what the real run would then report.
   - In diff mode the board's settings before and after are shown as configuration file text.
-  - Every message the board gives (a repaired serial record, a stored configuration of an old version)
+  - 'Every message the board gives (a repaired serial record, a stored configuration of an old version)
     is shown as a warning that begins with the board and ends with the host, for example
-    "board 0 - The board had a corrupt Serial Number scheme ... (host pc1)" with a colon after the board.
+    "board 0: The board had a corrupt Serial Number scheme ... (host pc1)".'
   - Fails the host with ruvacfg's message, naming the board, when the configuration, the board check, a
-    driver request or the read-back fails; the other hosts go on.
+    driver request or the read-back fails; the other hosts go on. When only part of the planned changes
+    is on the board, the message says which are and which are not (I(on_board), I(not_on_board)).
+  - 'When the time limit (I(timeout)) ends the run, the task fails with a message that says what each
+    board now holds ("ruvacfg did not finish within 60 seconds and was stopped (option timeout); board 0
+    now holds: ...; not written: ..."); what was written is reported all the same, with its backup and
+    audit records.'
 version_added: 1.0.0
 author: RuvasetW developers (!UNKNOWN)
 extends_documentation_fragment:
@@ -58,7 +62,10 @@ options:
   src:
     description:
       - The configuration file on the control node, found as C(ansible.builtin.copy) finds its I(src)
-        (a relative path in the role's or playbook's C(files) folder).
+        (a relative path in the role's or playbook's C(files) folder, then in the playbook's folder).
+      - In a playbook that comes with a collection (C(ruva.ruva2.apply_config)) a relative path is looked for
+        first in the C(files) folder of the playbook given to C(ansible-playbook) and in that folder (the
+        current folder's when the playbook is given by its collection name).
       - With I(remote_src), a file on the managed host.
       - Exactly one of I(src) and I(content) is required.
     type: str
@@ -103,6 +110,17 @@ options:
           - The file's name. By default C(<inventory_hostname>_board<board>.<date>@<time>.cfg).
           - A name that is taken is made unique (see I(backup)).
         type: str
+  audit_log:
+    description:
+      - A file on the control node to which the task appends the audit records of its boards (see I(audit)),
+        one JSON object a line with C(InventoryHost) added, also when a write failed. The file is made
+        when missing.
+      - Each task appends its records under an exclusive lock of the file (C(flock)), at the file's end, so
+        tasks of several hosts and several runs at once keep every record, identical ones too, and each
+        append takes the same time however long the file is. A lock that another program keeps for 60
+        seconds fails the task.
+      - When the records cannot be appended the task fails, saying so; they are in its result all the same.
+    type: path
 attributes:
   check_mode:
     description: Runs the write with C(--dry-run), which writes nothing and reports what would change.
@@ -152,8 +170,9 @@ board:
 boards:
   description:
     - A result per board, in the order of I(boards), each with the keys that a task with I(board) returns
-      (I(board), I(section), I(changed), I(outcome), I(writes), I(messages), I(backup_path), I(date),
-      I(time), I(driver_result)), and I(failed) and I(msg) for a board that failed.
+      (I(board), I(section), I(changed), I(outcome), I(writes), I(messages), I(audit), I(on_board),
+      I(not_on_board), I(backup_path), I(date), I(time), I(driver_result)), and I(failed) and I(msg) for a
+      board that failed.
   returned: with I(boards)
   type: list
   elements: dict
@@ -167,7 +186,7 @@ outcome:
   description:
     - What the write came to. C(Written), C(Unchanged) or, in check mode, C(WouldWrite) on success;
       C(FileFailed), C(BoardUnavailable), C(CheckFailed), C(DriverError), C(VerifyFailed) or C(Busy) on
-      failure.
+      failure; C(NotStarted) for a board that the time limit left unbegun.
   returned: with I(board)
   type: str
   sample: Written
@@ -204,6 +223,20 @@ messages:
       type: str
   sample: [{"kind": "note", "id": "saved_to_board",
             "text": "The Configuration Data was successfully written to the board."}]
+on_board:
+  description:
+    - "The planned changes (each C(name: old → new)) that are on the board after the run, as ruvacfg read
+      it back; null when the host's ruvacfg does not say."
+  returned: with I(board)
+  type: list
+  elements: str
+  sample: ["ClockSource: INTERNAL → LI1"]
+not_on_board:
+  description: The planned changes that are not on the board after the run; empty after a complete write.
+  returned: with I(board)
+  type: list
+  elements: str
+  sample: []
 backup_path:
   description: The file on the control node that holds the board's settings from before the write.
   returned: when I(backup) is set and the board was written to

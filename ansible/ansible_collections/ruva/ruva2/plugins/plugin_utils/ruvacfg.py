@@ -3,9 +3,11 @@
 # Running ruvacfg on a managed host from an action plugin: the command line in the host's own shell
 # (a POSIX shell, Windows cmd or PowerShell), the installed ruvacfg.exe on Windows (located once per host
 # and play), a time limit that ruvacfg keeps itself on every host (--timeout; on a POSIX host `timeout`
-# stands behind it), and ruvacfg's JSON read on the control node. The configuration goes to ruvacfg on
-# its standard input (the file "-"); under PowerShell, which re-encodes what it pipes to a program, in a
-# temporary file.
+# stands behind it), and ruvacfg's JSON read on the control node, errors included: over SSH with a
+# terminal (Ansible's -tt when nothing goes to the standard input) the error stream arrives merged into
+# the output, and only ssh's own "Shared connection to ... closed." on the error stream. The
+# configuration goes to ruvacfg on its standard input (the file "-"); under PowerShell, which re-encodes
+# what it pipes to a program, in a temporary file.
 
 from __future__ import absolute_import, division, print_function
 
@@ -22,8 +24,10 @@ import shutil
 import subprocess
 import tempfile
 import threading
+import time
 
 from ansible import constants as C
+from ansible import context
 from ansible.errors import AnsibleActionFail
 from ansible.module_utils.common.text.converters import to_bytes, to_text
 from ansible.plugins.action import ActionBase
@@ -40,12 +44,21 @@ POWERSHELL_CONNECTIONS = ("ssh", "winrm", "psrp")
 # The closing messages of a write, by identity: its outcome, not something the operator has to be warned about.
 CLOSING_MESSAGES = ("saved_to_board", "save_unchanged")
 STDIN = "-"
-# What a ruvacfg at its time limit has to finish or roll back a board transfer before it ends (on a POSIX
-# host `timeout` kills it then). The control node waits for that, twice.
+# How long a board transfer that runs when ruvacfg's time limit falls may take to finish or roll back:
+# each of its driver requests is bounded by its deadline (the simulator's socket 10 s, 1 s once one
+# timed out; the Windows device 10 s, then at once), see ruvacfg(1); this is well beyond their sum. On a
+# POSIX host `timeout` stops ruvacfg only that long after its own limit, so that no save is cut.
+TRANSFER_BOUND = 60
+# How long `timeout` waits after its SIGTERM before it kills ruvacfg. The control node waits for the
+# limit, the transfer bound and twice this before it gives up on the host.
 STOP_GRACE = 10
 # The exit status of ruvacfg at its time limit (and of `timeout` for a command it stopped), and of one
 # that `timeout` killed after the grace.
 STOPPED = (124, 128 + 9)
+# The longest time limit ruvacfg takes (--timeout).
+MAX_TIMEOUT = 1000000
+# How long appending to a file on the control node waits for another program's lock of it.
+LOCK_WAIT = 60
 
 COMMON_OPTIONS = dict(
     ruvacfg=dict(type="str"),
@@ -109,8 +122,13 @@ def command_line(shell, program, args, env, data=None, timeout=0):
         return prefix + '"%s" ' % program + " ".join(cmd_quote(a) for a in args), data
     prefix = "".join("%s=%s " % (k, shlex.quote(v)) for k, v in env.items())
     if timeout:
-        prefix = ('if command -v timeout >/dev/null 2>&1; then set -- timeout -k %d %d; else set --; fi; %s"$@" '
-                  % (STOP_GRACE, timeout, prefix))
+        # GNU timeout signals the process group unless --foreground, and ruvacfg takes a second SIGTERM
+        # for "end now"; BusyBox's signals the program alone and has no --foreground. Either stops
+        # ruvacfg only once a transfer under way at its own limit has had its time.
+        outer = (STOP_GRACE, timeout + TRANSFER_BOUND)
+        prefix = ('if timeout --foreground -k 1 1 true 2>/dev/null; then set -- timeout --foreground -k %d %d; '
+                  'elif timeout -k 1 1 true 2>/dev/null; then set -- timeout -k %d %d; else set --; fi; %s"$@" '
+                  % (outer + outer + (prefix,)))
     return prefix + " ".join(shlex.quote(a) for a in [program] + list(args)), data
 
 
@@ -135,12 +153,81 @@ def located_program(output):
     return r"C:\Program Files\RuvasetW\ruvacfg.exe"
 
 
-def last_error_line(err):
-    """The last line ruvacfg printed on the error stream, without its kind's prefix."""
-    lines = [line for line in to_text(err).splitlines() if line.strip()]
+# What ssh adds when a session on a terminal ends.
+_SSH_CLOSED = re.compile(r"^(Shared connection|Connection) to \S+ closed\.$")
+
+
+def last_error_line(text):
+    """The last line of ruvacfg's messages, without its kind's prefix (ssh's own closing line skipped)."""
+    lines = [line.strip() for line in to_text(text).splitlines() if line.strip()]
+    lines = [line for line in lines if not _SSH_CLOSED.match(line)]
     if not lines:
         return None
-    return re.sub(r"^(error|warning|note): ", "", lines[-1].strip())
+    return re.sub(r"^(error|warning|note): ", "", lines[-1])
+
+
+def split_output(out):
+    """ruvacfg's JSON object in its output (None when there is no whole one), and the output's other
+    text: its messages, where the error stream was merged into the output. The object starts a line;
+    its inner lines are indented."""
+    text = to_text(out)
+    decoder = json.JSONDecoder()
+    for match in re.finditer(r"(?m)^\{", text):
+        try:
+            value, end = decoder.raw_decode(text, match.start())
+        except ValueError:
+            continue
+        if isinstance(value, dict):
+            return value, text[:match.start()] + text[end:]
+    return None, text
+
+
+def error_of(report, messages, default):
+    """Why a ruvacfg run failed: the Error of its JSON object, else the last line of its messages."""
+    return (report or {}).get("Error") or last_error_line(messages) or default
+
+
+_LOAD_ERROR = re.compile(r"^Error near line (\d+): (.*) \(in Configuration File (.*)\)$", re.S)
+_NO_SECTION = re.compile(r"^Configuration File (.*) has no settings for board (\d)\.$", re.S)
+
+
+def file_message(text):
+    """A board command's message about a configuration file in the form `ruvacfg check` gives it
+    (site.cfg:31: syntax error), so that it reads the same whether the control node or the host found it."""
+    match = _LOAD_ERROR.match(text or "")
+    if match:
+        return "%s:%s: %s" % (match.group(3), match.group(1), match.group(2))
+    match = _NO_SECTION.match(text or "")
+    if match:
+        return "%s: no settings for board %s" % match.groups()
+    return text
+
+
+def append_lines(path, data):
+    """Appends the bytes `data` (whole lines) to the file `path`, made when missing, under an exclusive
+    lock of the file (flock), so that runs at once lose nothing and never mix their lines: one append at
+    the file's end, whatever its size. A last line left without its end (a run that was cut off) is
+    ended first. Waits up to LOCK_WAIT seconds for another program's lock."""
+    fd = os.open(path, os.O_RDWR | os.O_APPEND | os.O_CREAT | getattr(os, "O_CLOEXEC", 0), 0o644)
+    try:
+        deadline = time.monotonic() + LOCK_WAIT
+        while True:
+            try:
+                fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                break
+            except BlockingIOError:
+                if time.monotonic() > deadline:
+                    raise OSError("another program has kept it locked for %d seconds" % LOCK_WAIT)
+                time.sleep(0.05)
+        size = os.fstat(fd).st_size
+        if size and os.pread(fd, 1, size - 1) != b"\n":
+            data = b"\n" + data
+        view = memoryview(data)
+        while view:
+            view = view[os.write(fd, view):]
+        os.fsync(fd)
+    finally:
+        os.close(fd)
 
 
 def snake_case(name):
@@ -206,10 +293,29 @@ def control_node_check(data, name, sections):
     return remembered("check", key, check)
 
 
+def operator_folders():
+    """Where the operator keeps the files of this run of ansible-playbook: the folder of each playbook it
+    was given by its path, and the current folder for one given by its collection name."""
+    folders = []
+    for playbook in context.CLIARGS.get("args") or ():
+        folder = os.path.dirname(os.path.abspath(playbook)) if os.path.isfile(playbook) else os.getcwd()
+        if folder not in folders:
+            folders.append(folder)
+    return folders
+
+
 class RuvacfgAction(ActionBase):
     """An action plugin that runs ruvacfg: its failures are the task's result, without the traceback
     of an exception that nobody raised."""
     TRANSFERS_FILES = False
+
+    def validated(self, spec, **kwargs):
+        """The task's arguments, checked against `spec` and the options that every module shares."""
+        _, args = self.validate_argument_spec(spec, **kwargs)
+        if not 0 <= args["timeout"] <= MAX_TIMEOUT:
+            raise AnsibleActionFail("timeout must be a number of seconds from 1 to %d, or 0 for no limit; not %d"
+                                    % (MAX_TIMEOUT, args["timeout"]))
+        return args
 
     def run(self, tmp=None, task_vars=None):
         result = super(RuvacfgAction, self).run(tmp, task_vars)
@@ -254,17 +360,22 @@ class Ruvacfg:
 
         worker = threading.Thread(target=target, daemon=True)
         worker.start()
-        worker.join(self.timeout + 2 * STOP_GRACE)
+        grace = TRANSFER_BOUND + 2 * STOP_GRACE
+        worker.join(self.timeout + grace)
         if worker.is_alive():
             raise AnsibleActionFail("ruvacfg did not finish within %d seconds (option timeout), nor stop %d seconds "
-                                    "later; it may still run on the host" % (self.timeout, 2 * STOP_GRACE))
+                                    "later; it may still run on the host" % (self.timeout, grace))
         if "error" in done:
             raise done["error"]
         return done["result"]
 
-    def run_json(self, args, data=None):
-        """Runs ruvacfg with args; its exit status, its JSON object (None when it printed none) and its
-        error stream."""
+    def stopped(self):
+        return "ruvacfg did not finish within %d seconds and was stopped (option timeout)" % self.timeout
+
+    def run_json(self, args, data=None, result_at_limit=False):
+        """Runs ruvacfg with args; its exit status, its JSON object (None when it printed no whole one)
+        and its messages. A run that the time limit ended fails, unless `result_at_limit` and it printed
+        its whole result."""
         if self.program is None:
             self.program = remembered("location", self.host_key, lambda: located_program(
                 to_text(self._execute(locate_command(self.shell), None)["stdout"])))
@@ -272,14 +383,7 @@ class Ruvacfg:
             args = ["--timeout", str(self.timeout)] + list(args)
         cmd, in_data = command_line(self.shell, self.program, args, self.env, data, self.timeout)
         result = self._execute(cmd, in_data)
-        if self.timeout and result.get("rc") in STOPPED:
-            raise AnsibleActionFail("ruvacfg did not finish within %d seconds and was stopped (option timeout)"
-                                    % self.timeout)
-        out = result.get("stdout", "")
-        try:
-            report = json.loads(out) if out.strip() else None
-        except ValueError:
-            report = None
-        if not isinstance(report, dict):
-            report = None
-        return result.get("rc", 1), report, result.get("stderr", "")
+        report, messages = split_output(result.get("stdout", ""))
+        if self.timeout and result.get("rc") in STOPPED and (report is None or not result_at_limit):
+            raise AnsibleActionFail(self.stopped())
+        return result.get("rc", 1), report, messages + to_text(result.get("stderr", ""))

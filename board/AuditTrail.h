@@ -56,7 +56,8 @@ private:
 
 // The outcome that a begun record gives: until the record of its outcome follows, the board may hold
 // part of the write.
-inline constexpr std::string_view BegunOutcome = "none yet: until one is recorded, the board may be partly written";
+inline constexpr std::string_view BegunOutcome =
+    "none yet: until one is recorded, the board may be partly written";
 
 // `record` made the record that its write has begun.
 AuditRecord BegunRecord(AuditRecord record);

@@ -108,7 +108,8 @@ bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t bo
                        WordHex(record.SerialNumber)),
             ChangeLine("SerialRecord.RestoreCount", std::to_string(blank.RestoreCount),
                        std::to_string(record.RestoreCount))};
-        const std::string clockLine = ChangeLine("Clock", "unknown", WordText(ClockSourceCode, stored.ClockSource));
+        const std::string clockLine =
+            ChangeLine("Clock", "unknown", WordText(ClockSourceCode, stored.ClockSource));
         if (AuditTrail* audit = writer.Audit()) {
             AuditRecord begun = repair;
             if (ClockSourceCode.Find(stored.ClockSource) != nullptr)

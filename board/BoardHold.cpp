@@ -49,7 +49,8 @@ Message BoardHold::RefusedMessage() const {
         return {"board_lock_unusable", MessageIcon::Stop,
                 FormatText(texts::BoardLockUnusable, {file_.Path(), file_.Error(), board_})};
     case Refusal::TimeUp:
-        return {"time_limit_before_transfer", MessageIcon::Stop, FormatText(texts::TimeUpBeforeTransfer, {board_})};
+        return {"time_limit_before_transfer", MessageIcon::Stop,
+                FormatText(texts::TimeUpBeforeTransfer, {board_})};
     case Refusal::None:
         break;
     }

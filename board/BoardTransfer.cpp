@@ -67,7 +67,8 @@ namespace {
 // Whether the board check's repair wrote the serial record (in a dry run: would write it).
 bool RepairWritten(const BoardWriter& writer) {
     for (std::size_t i = 0; i < writer.Writes().size(); ++i)
-        if (std::holds_alternative<SerialRecord>(writer.Writes()[i]) && writer.Results()[i] == result::Success)
+        if (std::holds_alternative<SerialRecord>(writer.Writes()[i]) &&
+            writer.Results()[i] == result::Success)
             return true;
     return false;
 }
@@ -95,9 +96,13 @@ class SaveExecution {
 public:
     SaveExecution(const TransferContext& page, BoardWriter& writer, BoardHold& hold, MessageList& shown,
                   const BoardSnapshot& before)
-        : page_(page), writer_(writer), hold_(hold), shown_(shown), board_(static_cast<std::uint16_t>(page.BoardNumber)),
-          checkWrites_(writer.Writes().size()), before_(before), plan_(PlanSave(before, page.Config)),
-          found_{before.Info, before.ImageRead ? std::optional(before.Image) : std::nullopt, false, std::nullopt} {}
+        : page_(page), writer_(writer), hold_(hold), shown_(shown),
+          board_(static_cast<std::uint16_t>(page.BoardNumber)), checkWrites_(writer.Writes().size()),
+          before_(before),
+          plan_(PlanSave(before, page.Config)), found_{before.Info,
+                                                       before.ImageRead ? std::optional(before.Image)
+                                                                        : std::nullopt,
+                                                       false, std::nullopt} {}
 
     BoardSaveResult Run() {
         Driver& driver = page_.BoardDriver;
@@ -107,7 +112,7 @@ public:
                 // A refusal may come after the board stored it: what it holds is read back.
                 BoardInfo info;
                 found_.Info = driver.ReadBoardInfo(board_, info) == result::Success ? std::optional(info)
-                                                                                      : std::nullopt;
+                                                                                    : std::nullopt;
                 return Refused(r, true);
             }
             found_.Info = plan_.Info;
@@ -137,7 +142,8 @@ public:
         }
         if (writer_.IsDryRun())
             return Finish(plan_.Empty() ? BoardSaveOutcome::Unchanged : BoardSaveOutcome::WouldWrite);
-        const BoardSaveOutcome outcome = plan_.Empty() ? BoardSaveOutcome::Unchanged : BoardSaveOutcome::Written;
+        const BoardSaveOutcome outcome =
+            plan_.Empty() ? BoardSaveOutcome::Unchanged : BoardSaveOutcome::Written;
         Close(outcome);
         shown_.Add(plan_.Empty() ? "save_unchanged" : "saved_to_board", MessageIcon::Information,
                    plan_.Empty() ? texts::SaveUnchanged : texts::SaveSucceeded);
@@ -252,8 +258,8 @@ private:
         const Placed placed = Place();
         const bool asBefore = placed.On.empty() && placed.Unknown.empty();
         AuditRecord record = Record(outcome == BoardSaveOutcome::Written ? AuditKind::Written
-                                    : setBack_ && asBefore             ? AuditKind::RolledBack
-                                                                       : AuditKind::Failed);
+                                    : setBack_ && asBefore               ? AuditKind::RolledBack
+                                                                         : AuditKind::Failed);
         for (const PlannedChange& change : plan_.Changes) {
             std::string line = change.Line;
             if (outcome != BoardSaveOutcome::Written)
@@ -322,7 +328,8 @@ private:
         result.NotOnBoard = std::move(placed.Off);
         result.Unknown = std::move(placed.Unknown);
         const bool imageChanged = found_.Image && *found_.Image != before_.Image;
-        const bool infoChanged = found_.Info && found_.Info->HdlcStartAddress != before_.Info.HdlcStartAddress;
+        const bool infoChanged =
+            found_.Info && found_.Info->HdlcStartAddress != before_.Info.HdlcStartAddress;
         result.Changed = !result.OnBoard.empty() || !result.Unknown.empty() || imageChanged || infoChanged ||
                          RepairWritten(writer_);
         if (found_.Info && found_.Image) {

@@ -69,7 +69,8 @@ SavePlan PlanSave(const BoardSnapshot& board, const BoardConfig& config) {
     if (wanted != onBoard) {
         plan.Image = wanted;
         if (!board.ImageRead) {
-            plan.Changes.push_back({ChangeLine("Image", "unreadable", "written whole"), ChangeCarrier::WholeImage});
+            plan.Changes.push_back(
+                {ChangeLine("Image", "unreadable", "written whole"), ChangeCarrier::WholeImage});
         } else {
             const std::string clockPrefix = std::string(keys::ClockSource) + ": ";
             std::vector<std::string> lines = ImageLines(onBoard, wanted);
@@ -80,15 +81,17 @@ SavePlan PlanSave(const BoardSnapshot& board, const BoardConfig& config) {
             }
             // Bytes that no setting names still count.
             if (lines.empty())
-                plan.Changes.push_back({ChangeLine("Image", "other bytes", "rewritten"), ChangeCarrier::WholeImage});
+                plan.Changes.push_back(
+                    {ChangeLine("Image", "other bytes", "rewritten"), ChangeCarrier::WholeImage});
         }
     }
     // A save that failed after selecting the clock may have left it apart from the stored image.
     if (board.ClockUnsure)
-        plan.Changes.push_back(
-            {ChangeLine("Clock", "unknown", WordText(ClockSourceCode, image.ClockSource)), ChangeCarrier::Clock});
+        plan.Changes.push_back({ChangeLine("Clock", "unknown", WordText(ClockSourceCode, image.ClockSource)),
+                                ChangeCarrier::Clock});
     // Without the board's image its clock source is unknown, so the clock is selected.
-    const bool clockDiffers = !board.ImageRead || StoredConfig::fromBytes(onBoard).ClockSource != image.ClockSource;
+    const bool clockDiffers =
+        !board.ImageRead || StoredConfig::fromBytes(onBoard).ClockSource != image.ClockSource;
     if ((plan.Image && clockDiffers) || board.ClockUnsure)
         if (ClockSourceCode.Find(image.ClockSource) != nullptr)
             plan.Clock = image.ClockSource;

@@ -113,7 +113,8 @@ bool PosixDeviceChannel::Connect(std::chrono::steady_clock::time_point deadline)
         return false;
     // A simulator that is stuck, its queue of new connections full, makes connect wait; the send
     // time limit bounds that wait (EAGAIN once it is over).
-    const auto limit = Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ConnectTimeoutSeconds);
+    const auto limit =
+        Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ConnectTimeoutSeconds);
     if (!SetTimeouts(fd, std::min(deadline, limit))) {
         ::close(fd);
         return false;
@@ -155,7 +156,8 @@ std::optional<std::size_t> PosixDeviceChannel::Control(std::uint32_t code,
     // The device stays open for the life of the process. When the simulator was restarted since the
     // last request, connect again before sending: nothing of this request has reached anyone yet.
     // One deadline for the whole request, connecting included.
-    const auto deadline = Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ReplyTimeoutSeconds);
+    const auto deadline =
+        Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ReplyTimeoutSeconds);
     if (fd_ >= 0 && PeerHasClosed())
         Disconnect();
     if (fd_ < 0 && !Connect(deadline))

@@ -27,8 +27,8 @@ struct TimeLimit {
 // that a thread stopped in the middle holds. Only the one that moved the guard to its end calls it.
 [[noreturn]] void EndForTime() {
     DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), limit.Message.data(), static_cast<DWORD>(limit.Message.size()),
-                &written, nullptr);
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), limit.Message.data(),
+                static_cast<DWORD>(limit.Message.size()), &written, nullptr);
     ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(limit.Status));
     for (;;)
         ::Sleep(INFINITE);

@@ -137,8 +137,9 @@ int WriteBoard(BoardSession& session, int board, const LoadedInput& input, const
             if (failed)
                 report.Failure = {FailureMessage(report.Messages), driverResult};
             if (!report.After && !report.AfterProblem)
-                report.AfterProblem = "nothing was read back: the write ended before it had read the board (" +
-                                      std::string(outcome) + ")";
+                report.AfterProblem =
+                    "nothing was read back: the write ended before it had read the board (" +
+                    std::string(outcome) + ")";
             json = WriteReportToJson(report);
         }
         return failed ? ExitFailed : ExitOk;
@@ -227,9 +228,9 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
         reports.push_back(std::move(json));
     }
     if (options.Json)
-        PrintJson(context.Out, several ? nlohmann::ordered_json{{"Boards", std::move(reports)},
-                                                                {"TimedOut", TimeIsUp()}}
-                                       : reports[0]);
+        PrintJson(context.Out,
+                  several ? nlohmann::ordered_json{{"Boards", std::move(reports)}, {"TimedOut", TimeIsUp()}}
+                          : reports[0]);
     return code;
 }
 

@@ -152,22 +152,38 @@ TEST(AuditTrailTest, AFailedSaveSaysWhatTheBoardHoldsAndRolledBackOnlyWhenItIsAs
     const Case cases[] = {
         {"(a) a read-back that differs after a clock change: the board keeps the new clock source",
          [](AuditRig& rig) { rig.Board(0).CorruptImageWrites = true; },
-         AuditKind::Failed, {clock}, {}, {}, false},
+         AuditKind::Failed,
+         {clock},
+         {},
+         {},
+         false},
         {"(b) the clock refused after the HDLC start address was written",
          [](AuditRig& rig) {
              rig.config.General.HdlcStartAddress = 0x8800;
              rig.boards.Fault(Request::SetClockLi1, StatusReply(7));
          },
-         AuditKind::Failed, {hdlc}, {clock}, 7, true},
+         AuditKind::Failed,
+         {hdlc},
+         {clock},
+         7,
+         true},
         {"(c) the image write refused with status 7 after the HDLC start address was written",
          [](AuditRig& rig) {
              rig.config.General.HdlcStartAddress = 0x8800;
              rig.boards.Fault(Request::WriteStoredConfig, StatusReply(7));
          },
-         AuditKind::Failed, {hdlc}, {clock}, 7, true},
+         AuditKind::Failed,
+         {hdlc},
+         {clock},
+         7,
+         true},
         {"the image write refused alone: the clock set back, the board as before",
          [](AuditRig& rig) { rig.boards.Fault(Request::WriteStoredConfig, StatusReply(7)); },
-         AuditKind::RolledBack, {}, {clock}, 7, true},
+         AuditKind::RolledBack,
+         {},
+         {clock},
+         7,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -190,11 +206,14 @@ TEST(AuditTrailTest, AFailedSaveSaysWhatTheBoardHoldsAndRolledBackOnlyWhenItIsAs
         std::vector<std::string> recorded = outcome.Changes;
         std::sort(recorded.begin(), recorded.end());
         EXPECT_EQ(recorded, placed);
-        EXPECT_EQ(outcome.DriverError ? std::optional(outcome.DriverError->Number) : std::nullopt, c.DriverError);
+        EXPECT_EQ(outcome.DriverError ? std::optional(outcome.DriverError->Number) : std::nullopt,
+                  c.DriverError);
         EXPECT_EQ(!rig.channel.RequestsWith(Request::SetClockInternal).empty(), c.SetBack);
         // A board that holds some of the changes says so, after the description's own message.
-        const bool told = std::any_of(rig.prompts.Messages.begin(), rig.prompts.Messages.end(),
-                                      [](const ShownMessage& m) { return m.Text.find(" holds these of its changes: ") != std::string::npos; });
+        const bool told =
+            std::any_of(rig.prompts.Messages.begin(), rig.prompts.Messages.end(), [](const ShownMessage& m) {
+                return m.Text.find(" holds these of its changes: ") != std::string::npos;
+            });
         EXPECT_EQ(told, !c.OnBoard.empty());
     }
 }
@@ -216,7 +235,8 @@ TEST(AuditTrailTest, ASaveCutShortLeavesItsBegunRecord) {
     ASSERT_EQ(rig.log.Records.size(), 1u);
     const AuditRecord& begun = rig.log.Records[0];
     EXPECT_EQ(begun.Kind, AuditKind::Begun);
-    EXPECT_THAT(begun.Changes, ElementsAre("HdlcStartAddress: 0x8000 → 0x8800", "ClockSource: INTERNAL → LI1"));
+    EXPECT_THAT(begun.Changes,
+                ElementsAre("HdlcStartAddress: 0x8000 → 0x8800", "ClockSource: INTERNAL → LI1"));
     EXPECT_THAT(AuditSummary(begun), ::testing::EndsWith("outcome " + std::string(BegunOutcome)));
     EXPECT_THAT(std::string(BegunOutcome), ::testing::HasSubstr("may be partly written"));
 }

@@ -116,14 +116,14 @@ TEST_F(BoardTransferTest, ReadBackThatDiffersWarnsAndKeepsTheAlignedImageInMemor
     const BoardSaveResult save = SaveToBoard(Page(0));
     EXPECT_EQ(save.Outcome, BoardSaveOutcome::VerifyFailed);
     // The board holds the clock source and another value all the same: it says so.
-    EXPECT_THAT(Timeline(),
-                ElementsAreArray(Then(CheckRequests,
-                                      {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi0", "WriteStoredConfig",
-                                       "ReadStoredConfig", Warning(texts::SaveVerifyFailed),
-                                       Warning(FormatText(texts::SavePartlyOnBoard,
-                                                          {0, "ClockSource: INTERNAL → LI0", "nothing"})),
-                                       Warning(FormatText(texts::SaveUnplanned,
-                                                          {0, "Li1.T1.ClearChannels: 0x000000 → 0x000001"}))})));
+    EXPECT_THAT(
+        Timeline(),
+        ElementsAreArray(Then(
+            CheckRequests,
+            {"ReadBoardInfo", "ReadStoredConfig", "SetClockLi0", "WriteStoredConfig", "ReadStoredConfig",
+             Warning(texts::SaveVerifyFailed),
+             Warning(FormatText(texts::SavePartlyOnBoard, {0, "ClockSource: INTERNAL → LI0", "nothing"})),
+             Warning(FormatText(texts::SaveUnplanned, {0, "Li1.T1.ClearChannels: 0x000000 → 0x000001"}))})));
     EXPECT_EQ(config.Image.ClockSource, code::ClockSource::LI0);
     EXPECT_EQ(config.Image.Version, 9);
 }
@@ -434,7 +434,8 @@ TEST(ClockAgreementTest, ASaveThatFailsAfterTheClockSelectionLeavesNoDrift) {
             EXPECT_NE(page.SaveClock(code::ClockSource::LI1), BoardSaveOutcome::Written);
         page.channel.EndsAt.reset();
         const auto& shown = page.prompts.Messages;
-        EXPECT_EQ(std::count(shown.begin(), shown.end(), ShownMessage{std::string(texts::ClockDiffers), MessageIcon::Warning}),
+        EXPECT_EQ(std::count(shown.begin(), shown.end(),
+                             ShownMessage{std::string(texts::ClockDiffers), MessageIcon::Warning}),
                   c.Warned ? 1 : 0);
         EXPECT_EQ(page.Load().ClockUnsure, c.Warned || c.EndsAt); // the board is marked
 

@@ -59,7 +59,8 @@ DelayingProxy::DelayingProxy(std::string simulatorSocket, const std::string& sta
         throw std::runtime_error("no directory for the proxy");
     dir_ = pattern;
     const std::string socket = dir_ + "/ruva2.sock";
-    if (served_.Lock(socket + ".lock", {}) != FileLock::Status::Locked || !served_.Store(statePath + "\n").empty())
+    if (served_.Lock(socket + ".lock", {}) != FileLock::Status::Locked ||
+        !served_.Store(statePath + "\n").empty())
         throw std::runtime_error("the proxy cannot name the simulator's state");
     listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_un address = Address(socket);

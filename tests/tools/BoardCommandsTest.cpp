@@ -355,7 +355,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
     // The clock was set back: the board holds what it held, as read back.
     EXPECT_EQ(refused["Changed"], false);
-    EXPECT_EQ(refused["NotOnBoard"], nlohmann::json({"ClockSource: INTERNAL → LI1"}));
+    EXPECT_EQ(refused["NotOnBoard"], nlohmann::json::array({"ClockSource: INTERNAL → LI1"}));
     EXPECT_EQ(refused["After"], refused["Before"]);
     EXPECT_EQ(refused["audit"][1]["Kind"], "rolled back");
     const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
@@ -376,8 +376,8 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(partly["Outcome"], "VerifyFailed");
     EXPECT_EQ(partly["DriverResult"], 7);
     EXPECT_EQ(partly["Changed"], true);
-    EXPECT_EQ(partly["OnBoard"], nlohmann::json({planned[0]}));
-    EXPECT_EQ(partly["NotOnBoard"], nlohmann::json({planned[1]}));
+    EXPECT_EQ(partly["OnBoard"], nlohmann::json::array({planned[0]}));
+    EXPECT_EQ(partly["NotOnBoard"], nlohmann::json::array({planned[1]}));
     EXPECT_EQ(partly["audit"][1]["Kind"], "failed");
     EXPECT_EQ(partly["audit"][1]["DriverError"], nlohmann::json({{"Number", 7}, {"Text", "Board busy"}}));
     EXPECT_THAT(std::string(partly["After"]), HasSubstr("HdlcStartAddress           = 0x8000"));

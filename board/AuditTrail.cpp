@@ -23,6 +23,13 @@ void AuditTrail::Append(AuditRecord record, MessageList& shown) {
     }
 }
 
+AuditRecord BegunRecord(AuditRecord record) {
+    record.Kind = AuditKind::Begun;
+    record.Outcome = BegunOutcome;
+    record.DriverError.reset();
+    return record;
+}
+
 AuditRecord BoardRecord(const Driver& driver, int board, std::uint16_t serialNumber, AuditKind kind,
                         const ConfigSource& source) {
     AuditRecord record;

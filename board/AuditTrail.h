@@ -54,6 +54,14 @@ private:
     bool warned_ = false;
 };
 
+// The outcome that a begun record gives: until the record of its outcome follows, the board may hold
+// part of the write.
+inline constexpr std::string_view BegunOutcome =
+    "none yet: until one is recorded, the board may be partly written";
+
+// `record` made the record that its write has begun.
+AuditRecord BegunRecord(AuditRecord record);
+
 // A record of board `board` of `driver` (boards a simulator holds are marked), with its serial number.
 AuditRecord BoardRecord(const Driver& driver, int board, std::uint16_t serialNumber, AuditKind kind,
                         const ConfigSource& source);

@@ -10,34 +10,36 @@
 
 namespace ruva {
 
+std::int32_t BoardWriter::Sent(BoardWrite write, const std::function<std::int32_t()>& send) {
+    writes_.push_back(std::move(write));
+    results_.push_back(IsDryRun() ? result::Success : send());
+    return results_.back();
+}
+
 std::int32_t BoardWriter::WriteSerialRecord(std::uint16_t board, const SerialRecord& record) {
-    writes_.emplace_back(record);
-    return IsDryRun() ? result::Success : driver_.WriteSerialRecord(board, record);
+    return Sent(record, [&] { return driver_.WriteSerialRecord(board, record); });
 }
 
 std::int32_t BoardWriter::WriteBoardInfo(std::uint16_t board, const BoardInfo& info) {
-    writes_.emplace_back(info);
-    return IsDryRun() ? result::Success : driver_.WriteBoardInfo(board, info);
+    return Sent(info, [&] { return driver_.WriteBoardInfo(board, info); });
 }
 
 std::int32_t BoardWriter::SetClockSource(std::uint16_t board, std::int16_t clockSource) {
     if (ClockSourceCode.Find(clockSource) == nullptr)
         return result::Success;
-    writes_.emplace_back(ClockSelection{clockSource});
-    return IsDryRun() ? result::Success : driver_.SelectClockSource(board, clockSource);
+    return Sent(ClockSelection{clockSource}, [&] { return driver_.SelectClockSource(board, clockSource); });
 }
 
 std::int32_t BoardWriter::WriteStoredConfig(std::uint16_t board, const ImageBytes& image) {
-    writes_.emplace_back(image);
-    return IsDryRun() ? result::Success : driver_.WriteStoredConfig(board, image);
+    return Sent(image, [&] { return driver_.WriteStoredConfig(board, image); });
 }
 
 BoardCheckResult CheckBoard(Driver& driver, int board, BoardConfig& config, AuditTrail* audit,
                             MessageWatcher watcher) {
     MessageList shown{{}, std::move(watcher)};
     BoardHold hold(driver, board);
-    if (hold.IsBusy()) {
-        shown.Add(hold.Busy());
+    if (hold.Refused() != BoardHold::Refusal::None) {
+        shown.Add(hold.RefusedMessage());
         return {false, std::move(shown.All)};
     }
     BoardWriter writer(driver, WriteMode::Send, audit);
@@ -45,7 +47,7 @@ BoardCheckResult CheckBoard(Driver& driver, int board, BoardConfig& config, Audi
     return {passed, std::move(shown.All)};
 }
 
-bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config) {
+bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config, ImageBytes* stored) {
     Driver& driver = writer.BoardDriver();
     DriverParameters parameters;
     if (driver.GetDriverParameters(parameters) != result::Success)
@@ -55,7 +57,7 @@ bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig&
     const auto index = static_cast<std::uint16_t>(board);
     if (driver.AttachBoard(index, static_cast<std::uint16_t>(parameters.IoBaseAddress)) != result::Success)
         return false;
-    return CheckStoredConfig(writer, shown, index, config);
+    return CheckStoredConfig(writer, shown, index, config, stored);
 }
 
 bool CheckStoredConfig(Driver& driver, MessageList& shown, std::uint16_t board, BoardConfig& config) {
@@ -63,7 +65,8 @@ bool CheckStoredConfig(Driver& driver, MessageList& shown, std::uint16_t board, 
     return CheckStoredConfig(writer, shown, board, config);
 }
 
-bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config) {
+bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config,
+                       ImageBytes* storedBytes) {
     Driver& driver = writer.BoardDriver();
 
     ImageBytes bytes{};
@@ -71,6 +74,8 @@ bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t bo
         ReportDriverError(driver, shown, r);
         return false;
     }
+    if (storedBytes != nullptr)
+        *storedBytes = bytes;
     const StoredConfig stored = StoredConfig::fromBytes(bytes);
 
     if (const std::uint8_t gdsId = driver.ReadGdsId(board); gdsId != RuvaGdsId) {
@@ -103,6 +108,14 @@ bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t bo
                        WordHex(record.SerialNumber)),
             ChangeLine("SerialRecord.RestoreCount", std::to_string(blank.RestoreCount),
                        std::to_string(record.RestoreCount))};
+        const std::string clockLine =
+            ChangeLine("Clock", "unknown", WordText(ClockSourceCode, stored.ClockSource));
+        if (AuditTrail* audit = writer.Audit()) {
+            AuditRecord begun = repair;
+            if (ClockSourceCode.Find(stored.ClockSource) != nullptr)
+                begun.Changes.push_back(clockLine);
+            audit->Append(BegunRecord(std::move(begun)), shown);
+        }
         // The record comes before the error, so that the error stays the last message of the failure.
         const auto fail = [&](std::int32_t r) {
             const std::string text = DriverErrorText(driver, r);
@@ -121,8 +134,7 @@ bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t bo
         const std::size_t written = writer.Writes().size();
         const std::int32_t clock = writer.SetClockSource(board, stored.ClockSource);
         if (writer.Writes().size() != written)
-            repair.Changes.push_back(
-                ChangeLine("Clock", "unknown", WordText(ClockSourceCode, stored.ClockSource)));
+            repair.Changes.push_back(clockLine);
         if (clock != result::Success)
             return fail(clock);
         if (AuditTrail* audit = writer.Audit()) {

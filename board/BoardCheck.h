@@ -13,6 +13,7 @@
 #include "Message.h"
 
 #include <cstdint>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -44,8 +45,10 @@ public:
     bool IsDryRun() const { return mode_ == WriteMode::DryRun; }
     // Where the transfers record what they wrote; none in a dry run, or when nothing records it.
     AuditTrail* Audit() const { return IsDryRun() ? nullptr : audit_; }
-    // The writes made so far (in a dry run: the writes that would have been made), in order.
+    // The writes made so far (in a dry run: the writes that would have been made), in order, and the
+    // result of each (in a dry run: 1).
     const std::vector<BoardWrite>& Writes() const { return writes_; }
+    const std::vector<std::int32_t>& Results() const { return results_; }
 
     std::int32_t WriteSerialRecord(std::uint16_t board, const SerialRecord& record);
     std::int32_t WriteBoardInfo(std::uint16_t board, const BoardInfo& info);
@@ -59,6 +62,9 @@ private:
     WriteMode mode_;
     AuditTrail* audit_;
     std::vector<BoardWrite> writes_;
+    std::vector<std::int32_t> results_;
+
+    std::int32_t Sent(BoardWrite write, const std::function<std::int32_t()>& send);
 };
 
 struct BoardCheckResult {
@@ -70,17 +76,20 @@ struct BoardCheckResult {
 // is not below NumberOfBoards or the board cannot be attached; otherwise yields the outcome of
 // CheckStoredConfig. A failed check never changes the board's stored image.
 // The first form holds the board while it runs (see BoardHold) and fails, saying so, when another
-// process keeps it; `watcher` sees its messages as they come. A serial repair, and a repair that failed,
-// are recorded in `audit`. The second form runs within a transfer that holds the board.
+// process keeps it; `watcher` sees its messages as they come. A serial repair is recorded in `audit`:
+// a record that it has begun before its first write, then its outcome. The second form runs within a
+// transfer that holds the board; `stored`, when given, receives the stored image it read.
 BoardCheckResult CheckBoard(Driver& driver, int board, BoardConfig& config, AuditTrail* audit = nullptr,
                             MessageWatcher watcher = {});
-bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config);
+bool CheckBoard(BoardWriter& writer, MessageList& shown, int board, BoardConfig& config,
+                ImageBytes* stored = nullptr);
 
 // The second half of CheckBoard, for an attached board: reads the stored image, the GDS ID and the
 // serial record, restores a blank record from a copy that is not blank (and re-applies the stored clock
 // source), copies the board's serial number into config.Image and notes a serial copy or a version that
 // differs. Every failure, a refused restore or clock re-apply included, has its message.
 bool CheckStoredConfig(Driver& driver, MessageList& shown, std::uint16_t board, BoardConfig& config);
-bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config);
+bool CheckStoredConfig(BoardWriter& writer, MessageList& shown, std::uint16_t board, BoardConfig& config,
+                       ImageBytes* stored = nullptr);
 
 } // namespace ruva

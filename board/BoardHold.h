@@ -1,9 +1,11 @@
 #pragma once
 // A board held by one transfer. One process at a time works on a board: a transfer waits a short while
-// for another process to let go of its board, and fails without doing anything when it does not. The
-// board's file (see BoardFile) keeps, between processes, the mark that the board's clock may differ
-// from the clock source of its stored configuration, which makes the next save select the clock again.
-// While a board is held, requests to end the process are held off (see TerminationHold).
+// for another process to let go of its board, and fails without doing anything when it does not. No
+// transfer runs without the board's lock: a lock file that cannot be used (another user's, a link, not
+// a regular file) refuses it, naming the file and why. Nor does one begin once the time limit has
+// fallen (see TerminationHold). The board's file (see BoardFile) keeps, between processes, the mark that
+// the board's clock may differ from the clock source of its stored configuration, which makes the next
+// save select the clock again. While a board is held, requests to end the process are held off.
 //
 // No message waits for the user while the board is held: a transfer returns its messages, and its
 // caller shows them once the hold has let go of the board and of the requests to end the process. So
@@ -18,6 +20,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace ruva {
 
@@ -34,14 +37,15 @@ public:
     BoardHold(const BoardHold&) = delete;
     BoardHold& operator=(const BoardHold&) = delete;
 
-    // Another process kept the board all the time: the transfer must not start, and says why with
-    // this message (stop icon).
-    bool IsBusy() const { return status_ == BoardFile::Status::Busy; }
-    Message Busy() const;
-
-    // When the board's file could not be used, says that the transfer goes on without the lock and
-    // the mark (warning icon).
-    void WarnWithoutFile(MessageList& shown) const;
+    enum class Refusal {
+        None,         // held, or nothing to hold: the transfer may run
+        Busy,         // another process kept the board all the time
+        LockUnusable, // the board's lock file could not be used
+        TimeUp,       // the time limit fell before the board was taken
+    };
+    // Why the transfer must not start; it then says so with Refused()'s message (stop icon).
+    Refusal Refused() const { return refusal_; }
+    Message RefusedMessage() const;
 
     bool ClockUnsure() const { return file_.ClockUnsure(); }
     // Stores or clears the mark; false when it could not be stored.
@@ -54,7 +58,7 @@ public:
 private:
     int board_;
     BoardFile file_;
-    std::optional<BoardFile::Status> status_; // none: nothing to hold
+    Refusal refusal_ = Refusal::None;
     std::optional<TerminationHold> termination_;
 };
 

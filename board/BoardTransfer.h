@@ -35,6 +35,8 @@ enum class BoardLoadOutcome {
     BoardUnavailable, // the board's check failed: nothing was done
     DriverError,      // with the driver's error; memory unchanged
     Busy,             // another process kept the board (with a message saying so): nothing was done
+    LockUnusable,     // the board's lock file could not be used (with a message saying so): nothing was done
+    NotStarted,       // the time limit fell before the board was taken: nothing was done
 };
 
 struct BoardLoadResult {
@@ -60,10 +62,12 @@ enum class BoardSaveOutcome {
     CheckFailed,  // the board check failed (with its own message or none)
     DriverError,  // a board information read or write or the clock selection failed (with its error)
     Busy,         // another process kept the board (with a message saying so): nothing was done
+    LockUnusable, // the board's lock file could not be used (with a message saying so): nothing was done
+    NotStarted,   // the time limit fell before the board was taken: nothing was done
 };
 
 // The outcome's name: "Written", "Unchanged", "WouldWrite", "VerifyFailed", "CheckFailed",
-// "DriverError", "Busy".
+// "DriverError", "Busy", "LockUnusable", "NotStarted".
 std::string_view SaveOutcomeName(BoardSaveOutcome outcome);
 
 struct BoardSaveResult {
@@ -73,13 +77,30 @@ struct BoardSaveResult {
     // included.
     std::vector<BoardWrite> Writes;
     std::vector<Message> Messages{};
+    // The save's planned changes ("name: old → new", as its records give them) by where they are after
+    // it, as read back: on the board, not on it, or unknown (the board could not be read back). After a
+    // dry run, all would be on the board.
+    std::vector<std::string> OnBoard{};
+    std::vector<std::string> NotOnBoard{};
+    std::vector<std::string> Unknown{};
+    // The board holds something other than before (its HDLC start address, stored image or clock, or
+    // the serial record the check repaired), or may: as far as it was read back (dry run: would).
+    bool Changed = false;
+    // What the board holds after the save, as read back (dry run: would hold); none when a part of it
+    // is not known or the save did not get as far as reading it.
+    std::optional<BoardConfig> After{};
+    // The driver's error of a request whose failure no message names: the image's write or read-back,
+    // whose results the read-back's compare decides.
+    std::optional<AuditDriverError> UnreportedError{};
 };
 
-// Checks the board again, writes the HDLC start address if it changed, brings config.Image in line
-// with config.General (version 9), and where the image differs from the board's selects the new clock
-// source if it changed (or the board's image could not be read), writes the image and verifies it by
-// reading it back. Closes with one message. A refused clock selection has its error and ends the save
-// before the image is written.
+// Checks the board again, reads its board information, and plans the save from what the check and the
+// reads found (see SavePlan.h); then, under the hold, writes the HDLC start address if it changed,
+// brings config.Image in line (version 9), reads the image again (a read that differs makes the plan's
+// image part anew), and where the image differs from the board's selects the new clock source if it
+// changed (or the board's image could not be read), writes the image and verifies it by reading it
+// back. Closes with one message. A refused clock selection has its error and ends the save before the
+// image is written.
 //
 // The board's clock and the clock source of its stored image are kept in agreement: a save that
 // selected the clock and then fails before the new image is stored (the selection itself refused or
@@ -88,9 +109,12 @@ struct BoardSaveResult {
 // marked board selects the clock even when the images are equal, and when the clock cannot be set
 // back the user is told that board and stored configuration may differ.
 //
-// Each save that wrote, or tried to write, appends one record to page.Audit: written, failed, or rolled
-// back (the clock set back after a failure), with the changed values; the check's serial repair is a
-// record of its own. A record is appended before the messages of the failure it records.
+// Each save that writes appends a record to page.Audit that it has begun, with its planned changes,
+// before its first write, and one of its outcome after its last: written, failed, or rolled back (what
+// it changed was set back and the board read back as it was before), with each change marked as on
+// the board or not, as read back after a failure, and the driver's error. The check's serial repair
+// has records of its own. A record is appended before the messages of the failure it records; after a
+// failure, a message says which changes the board holds all the same.
 //
 // A dry run goes through the same check and compare and the same messages, but sends no write, skips
 // the read-back and the closing message, and leaves the configuration in memory untouched; its result

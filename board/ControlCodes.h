@@ -72,4 +72,20 @@ constexpr const RequestLayout& LayoutOf(Request request) {
     return *FindRequest(static_cast<std::uint32_t>(request));
 }
 
+// Requests that change a board: the writes and the clock selections.
+constexpr bool ChangesBoard(Request request) {
+    switch (request) {
+    case Request::WriteStoredConfig:
+    case Request::WriteBoardInfo:
+    case Request::WriteSerialRecord:
+    case Request::SetClockInternal:
+    case Request::SetClockLi0:
+    case Request::SetClockLi1:
+    case Request::SetClockExternal2M:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace ruva

@@ -81,6 +81,8 @@ std::string_view AuditKindName(AuditKind kind) {
         return "failed";
     case AuditKind::RolledBack:
         return "rolled back";
+    case AuditKind::Begun:
+        return "begun";
     }
     return "written";
 }

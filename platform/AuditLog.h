@@ -17,11 +17,12 @@ namespace ruva {
 enum class AuditKind {
     Written,    // a save wrote to the board and read it back equal
     Repaired,   // the board check restored a blank serial number record
-    Failed,     // a write was refused or did not read back, and nothing was set back
-    RolledBack, // a save failed after selecting the clock, which was then set back
+    Failed,     // a write was refused or did not read back, and the board was not found as it was before
+    RolledBack, // a save failed, what it had changed was set back, and the board read back as before
+    Begun,      // a save or a repair is about to write: without its outcome's record, it may be partly written
 };
 
-// "written", "repaired", "failed", "rolled back".
+// "written", "repaired", "failed", "rolled back", "begun".
 std::string_view AuditKindName(AuditKind kind);
 
 struct AuditFile {

@@ -70,6 +70,8 @@ std::string_view MessageId(AuditKind kind) {
         return "c47e9a1b3d5f4e2a8c6b0d2f4a6c8e0b";
     case AuditKind::RolledBack:
         return "5e2d8b4a6c0f41e3a7b9d1f3e5a7c9b1";
+    case AuditKind::Begun:
+        return "9a41c7e25b3d4f86a0e2c4b6d8f1a3c5";
     }
     return {};
 }
@@ -82,6 +84,7 @@ int Priority(AuditKind kind) {
         return LOG_WARNING;
     case AuditKind::Written:
     case AuditKind::Repaired:
+    case AuditKind::Begun:
         break;
     }
     return LOG_NOTICE;

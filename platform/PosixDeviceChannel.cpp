@@ -3,7 +3,9 @@
 #include "DeviceFrame.h"
 #include "DevicePath.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -18,8 +20,29 @@ namespace ruva {
 
 namespace {
 
-bool WriteAll(int fd, std::span<const std::uint8_t> data) {
+using Clock = std::chrono::steady_clock;
+
+// Gives the socket's sends and receives the time left until `deadline`; false when none is left.
+bool SetTimeouts(int fd, Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+        errno = EAGAIN;
+        return false;
+    }
+    timeval timeout{};
+    timeout.tv_sec = static_cast<time_t>(left.count() / 1'000'000);
+    timeout.tv_usec = static_cast<suseconds_t>(left.count() % 1'000'000);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    return true;
+}
+
+// Each call waits at most until `deadline`, so that a peer that trickles its bytes cannot stretch a
+// request beyond it.
+bool WriteAll(int fd, std::span<const std::uint8_t> data, Clock::time_point deadline) {
     while (!data.empty()) {
+        if (!SetTimeouts(fd, deadline))
+            return false;
         ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
@@ -32,8 +55,10 @@ bool WriteAll(int fd, std::span<const std::uint8_t> data) {
     return true;
 }
 
-bool ReadAll(int fd, std::span<std::uint8_t> data) {
+bool ReadAll(int fd, std::span<std::uint8_t> data, Clock::time_point deadline) {
     while (!data.empty()) {
+        if (!SetTimeouts(fd, deadline))
+            return false;
         ssize_t n = ::recv(fd, data.data(), data.size(), 0);
         if (n < 0 && errno == EINTR)
             continue;
@@ -44,13 +69,6 @@ bool ReadAll(int fd, std::span<std::uint8_t> data) {
         data = data.subspan(static_cast<std::size_t>(n));
     }
     return true;
-}
-
-void SetTimeouts(int fd, int seconds) {
-    timeval timeout{};
-    timeout.tv_sec = seconds;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
 
 // For a simulator's boards, their state file as it names it in `lockPath`, as every way to them has;
@@ -75,10 +93,10 @@ bool PosixDeviceChannel::Open(const std::string& devicePath) {
     Disconnect();
     socketPath_ = DeviceSocketPath(devicePath);
     fallbackDir_ = DeviceRuntimeDir().Fallback;
-    return Connect();
+    return Connect(Clock::now() + std::chrono::seconds(ConnectTimeoutSeconds));
 }
 
-bool PosixDeviceChannel::Connect() {
+bool PosixDeviceChannel::Connect(std::chrono::steady_clock::time_point deadline) {
     if (socketPath_.empty())
         return false;
     // A shared /tmp directory is only trusted when it is this user's own.
@@ -95,7 +113,12 @@ bool PosixDeviceChannel::Connect() {
         return false;
     // A simulator that is stuck, its queue of new connections full, makes connect wait; the send
     // time limit bounds that wait (EAGAIN once it is over).
-    SetTimeouts(fd, silent_ ? SilentTimeoutSeconds : ConnectTimeoutSeconds);
+    const auto limit =
+        Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ConnectTimeoutSeconds);
+    if (!SetTimeouts(fd, std::min(deadline, limit))) {
+        ::close(fd);
+        return false;
+    }
     int connected;
     while ((connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address)) != 0 &&
            errno == EINTR) {
@@ -132,21 +155,23 @@ std::optional<std::size_t> PosixDeviceChannel::Control(std::uint32_t code,
         return std::nullopt;
     // The device stays open for the life of the process. When the simulator was restarted since the
     // last request, connect again before sending: nothing of this request has reached anyone yet.
+    // One deadline for the whole request, connecting included.
+    const auto deadline =
+        Clock::now() + std::chrono::seconds(silent_ ? SilentTimeoutSeconds : ReplyTimeoutSeconds);
     if (fd_ >= 0 && PeerHasClosed())
         Disconnect();
-    if (fd_ < 0 && !Connect())
+    if (fd_ < 0 && !Connect(deadline))
         return std::nullopt;
 
-    SetTimeouts(fd_, silent_ ? SilentTimeoutSeconds : ReplyTimeoutSeconds);
     const auto request = frame::EncodeRequest(code, input, static_cast<std::uint32_t>(output.size()));
     std::uint8_t header[frame::ReplyHeaderSize];
     frame::ReplyHeader reply;
     errno = 0;
-    if (!WriteAll(fd_, request) || !ReadAll(fd_, header) ||
+    if (!WriteAll(fd_, request, deadline) || !ReadAll(fd_, header, deadline) ||
         frame::DecodeReplyHeader(std::span<const std::uint8_t, frame::ReplyHeaderSize>(header),
                                  static_cast<std::uint32_t>(output.size()),
                                  reply) != frame::DecodeStatus::Complete ||
-        !ReadAll(fd_, output.first(reply.Count))) {
+        !ReadAll(fd_, output.first(reply.Count), deadline)) {
         silent_ = errno == EAGAIN || errno == EWOULDBLOCK;
         // A broken or confused connection is dropped; the next request connects afresh.
         Disconnect();

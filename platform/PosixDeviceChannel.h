@@ -3,6 +3,8 @@
 
 #include "DeviceChannel.h"
 
+#include <chrono>
+
 namespace ruva {
 
 class PosixDeviceChannel final : public DeviceChannel {
@@ -18,16 +20,17 @@ public:
     // After a request that timed out: that the simulator at the socket does not answer.
     std::string Diagnosis() const override;
 
-    // How long one request may wait for its answer before it counts as failed.
+    // How long one request may take in all (connecting, sending, waiting for its whole answer) before
+    // it counts as failed.
     static constexpr int ReplyTimeoutSeconds = 10;
-    // How long connecting may take before the request counts as failed.
+    // How long connecting may take of that.
     static constexpr int ConnectTimeoutSeconds = 5;
     // Both limits once a request has timed out, until the simulator answers again: a stuck simulator
     // is not waited for in full on every request.
     static constexpr int SilentTimeoutSeconds = 1;
 
 private:
-    bool Connect();
+    bool Connect(std::chrono::steady_clock::time_point deadline);
     void Disconnect();
     bool PeerHasClosed() const;
 

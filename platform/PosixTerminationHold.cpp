@@ -1,3 +1,4 @@
+#include "TerminationGuard.h"
 #include "TerminationHold.h"
 
 #include <csignal>
@@ -13,13 +14,11 @@ namespace {
 constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 bool enabled = false;
-// Read by the time limit's signal handler, which runs on the thread that takes and ends the holds.
-volatile std::sig_atomic_t depth = 0;
+// The first request to end the process that came while a transfer ran; set by the handler.
 volatile std::sig_atomic_t pending = 0;
 struct sigaction previous[std::size(Signals)];
 
 // The time limit: set once before it is armed, then only read.
-volatile std::sig_atomic_t timeUp = 0;
 std::string timeUpMessage;
 int timeUpStatus = 0;
 
@@ -35,9 +34,8 @@ int timeUpStatus = 0;
 }
 
 void TimeUp(int) {
-    if (depth == 0)
+    if (guard::LimitFalls())
         EndForTime();
-    timeUp = 1;
 }
 
 void Restore() {
@@ -45,16 +43,16 @@ void Restore() {
         ::sigaction(Signals[i], &previous[i], nullptr);
 }
 
+// Every request waits for the transfer's end, however many come: the first is kept.
 void Held(int signal) {
-    if (pending == 0) {
+    if (pending == 0)
         pending = signal;
-        return;
-    }
-    // Asked twice: the process ends now, as the signal ends it.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    ::sigaction(signal, &fallback, nullptr);
-    ::raise(signal);
+}
+
+// The limit's handler, on this thread, is ending the process.
+[[noreturn]] void AwaitTheEnd() {
+    for (;;)
+        ::pause();
 }
 
 } // namespace
@@ -74,11 +72,21 @@ void EndProcessAfter(unsigned seconds, int status, std::string message) {
     ::alarm(seconds);
 }
 
+void OweResult() {
+    if (!guard::Add(guard::Owed))
+        AwaitTheEnd();
+}
+
+bool TimeIsUp() {
+    return guard::timeUp.load();
+}
+
 TerminationHold::TerminationHold() : active_(enabled) {
     if (!active_)
         return;
-    depth = depth + 1;
-    if (depth > 1)
+    if (!guard::Add(guard::OneHold))
+        AwaitTheEnd();
+    if (guard::Holds() > 1)
         return;
     pending = 0;
     struct sigaction hold {};
@@ -95,17 +103,17 @@ TerminationHold::TerminationHold() : active_(enabled) {
 TerminationHold::~TerminationHold() {
     if (!active_)
         return;
-    depth = depth - 1;
-    if (depth > 0)
-        return;
-    Restore();
-    if (timeUp) {
+    const bool last = guard::Holds() == 1;
+    if (last) {
+        Restore();
+        if (const int signal = pending; signal != 0) {
+            std::fflush(nullptr);
+            ::raise(signal);
+        }
+    }
+    if (guard::Leave()) {
         std::fflush(nullptr);
         EndForTime();
-    }
-    if (const int signal = pending; signal != 0) {
-        std::fflush(nullptr);
-        ::raise(signal);
     }
 }
 

@@ -33,6 +33,8 @@ DWORD EventId(AuditKind kind) {
         return RUVA_EVENT_FAILED;
     case AuditKind::RolledBack:
         return RUVA_EVENT_ROLLED_BACK;
+    case AuditKind::Begun:
+        return RUVA_EVENT_BEGUN;
     }
     return RUVA_EVENT_WRITTEN;
 }
@@ -45,6 +47,7 @@ WORD EventType(AuditKind kind) {
         return EVENTLOG_WARNING_TYPE;
     case AuditKind::Written:
     case AuditKind::Repaired:
+    case AuditKind::Begun:
         break;
     }
     return EVENTLOG_INFORMATION_TYPE;

@@ -1,3 +1,4 @@
+#include "TerminationGuard.h"
 #include "TerminationHold.h"
 
 #include <atomic>
@@ -12,7 +13,6 @@ namespace ruva {
 namespace {
 
 std::atomic<bool> enabled{false};
-std::atomic<int> depth{0};
 std::atomic<bool> pending{false};
 HANDLE idle = nullptr; // set while no transfer runs
 
@@ -22,36 +22,39 @@ struct TimeLimit {
     int Status = 0;
     std::string Message;
 } limit;
-std::atomic<bool> timeUp{false};
-std::atomic<bool> ending{false};
 
 // Ends the process at once, from any thread: without the runtime's exit, which could wait for a lock
-// that a thread stopped in the middle holds. The first caller ends it; another waits for that.
+// that a thread stopped in the middle holds. Only the one that moved the guard to its end calls it.
 [[noreturn]] void EndForTime() {
-    if (!ending.exchange(true)) {
-        DWORD written = 0;
-        ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), limit.Message.data(),
-                    static_cast<DWORD>(limit.Message.size()), &written, nullptr);
-        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(limit.Status));
-    }
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), limit.Message.data(),
+                static_cast<DWORD>(limit.Message.size()), &written, nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(limit.Status));
     for (;;)
         ::Sleep(INFINITE);
 }
 
-// The limit's thread. A hold taken meanwhile sees timeUp when it starts or ends.
+// Another thread is ending the process.
+[[noreturn]] void AwaitTheEnd() {
+    for (;;)
+        ::Sleep(INFINITE);
+}
+
+// The limit's thread.
 DWORD WINAPI WatchTime(void*) {
     ::Sleep(limit.Milliseconds);
-    timeUp.store(true);
-    if (depth.load() == 0)
+    if (guard::LimitFalls())
         EndForTime();
     return 0;
 }
 
-// Runs on a thread of its own. While a transfer runs, the first event waits for its end, which then
-// ends the process; otherwise the system's own handling ends it at once.
+// Runs on a thread of its own for each event. While a transfer runs, every event waits for its end,
+// which then ends the process; otherwise the system's own handling ends it at once, and no transfer
+// can begin meanwhile. (Closing the console leaves a program only a few seconds, whatever it does.)
 BOOL WINAPI Held(DWORD) {
-    if (depth.load() == 0 || pending.exchange(true))
+    if (guard::EndUnlessHeld())
         return FALSE;
+    pending.store(true);
     ::WaitForSingleObject(idle, INFINITE);
     return FALSE;
 }
@@ -71,25 +74,40 @@ void EndProcessAfter(unsigned seconds, int status, std::string message) {
         ::CloseHandle(thread);
 }
 
+void OweResult() {
+    if (!guard::Add(guard::Owed))
+        AwaitTheEnd();
+}
+
+bool TimeIsUp() {
+    return guard::timeUp.load();
+}
+
 TerminationHold::TerminationHold() : active_(enabled.load()) {
-    if (active_ && depth++ == 0)
+    if (!active_)
+        return;
+    // Before the hold counts, so that an event that sees it waits.
+    if (guard::Holds() == 0)
         ::ResetEvent(idle);
-    // The time was up before the transfer started: none is begun.
-    if (active_ && timeUp.load())
-        EndForTime();
+    if (!guard::Add(guard::OneHold))
+        AwaitTheEnd();
 }
 
 TerminationHold::~TerminationHold() {
-    if (!active_ || --depth > 0)
+    if (!active_)
         return;
-    ::SetEvent(idle);
-    if (timeUp.load()) {
+    const bool last = guard::Holds() == 1;
+    const bool endForTime = guard::Leave();
+    if (last) {
+        ::SetEvent(idle);
+        if (pending.load()) {
+            std::fflush(nullptr);
+            ::ExitProcess(STATUS_CONTROL_C_EXIT);
+        }
+    }
+    if (endForTime) {
         std::fflush(nullptr);
         EndForTime();
-    }
-    if (pending.load()) {
-        std::fflush(nullptr);
-        ::ExitProcess(STATUS_CONTROL_C_EXIT);
     }
 }
 

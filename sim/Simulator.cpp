@@ -28,22 +28,6 @@ Answer RecordAnswer(const RequestLayout& layout, const std::array<std::uint8_t, 
     return answer;
 }
 
-// Requests that change a board; a status fault keeps them from being carried out.
-bool ChangesBoard(Request request) {
-    switch (request) {
-    case Request::WriteStoredConfig:
-    case Request::WriteBoardInfo:
-    case Request::WriteSerialRecord:
-    case Request::SetClockInternal:
-    case Request::SetClockLi0:
-    case Request::SetClockLi1:
-    case Request::SetClockExternal2M:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Where the board number sits in a request's input: behind the access code in the identity writes.
 std::size_t BoardOffset(Request request) {
     return request == Request::WriteBoardInfo || request == Request::WriteSerialRecord ? 4 : 0;

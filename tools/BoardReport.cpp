@@ -259,7 +259,11 @@ nlohmann::ordered_json WriteReportToJson(const WriteReport& report) {
     json["DryRun"] = report.DryRun;
     json["Outcome"] = report.Outcome;
     json["Failed"] = report.Failed;
-    json["Changed"] = !report.Writes.empty();
+    json["TimedOut"] = report.TimedOut;
+    json["Changed"] = report.Changed;
+    json["OnBoard"] = report.OnBoard;
+    json["NotOnBoard"] = report.NotOnBoard;
+    json["Unknown"] = report.Unknown;
     nlohmann::ordered_json writes = nlohmann::ordered_json::array();
     for (const BoardWrite& w : report.Writes)
         writes.push_back({{"Request", RequestName(w)}, {"Text", DescribeWrite(w)}});

@@ -75,11 +75,18 @@ struct WriteReport {
     bool DryRun = false;
     std::string Outcome{};
     bool Failed = false;
+    bool TimedOut = false; // the time limit fell during the run, or before this board's turn
+    // What the board holds other than before, as read back (see BoardSaveResult), and the planned
+    // changes by where they are.
+    bool Changed = false;
+    std::vector<std::string> OnBoard{};
+    std::vector<std::string> NotOnBoard{};
+    std::vector<std::string> Unknown{};
     std::vector<BoardWrite> Writes{};         // sent (dry run: would be sent), in order
     std::span<const Message> Messages{};      // everything printed on the error stream
     FailureReport Failure{};
     std::optional<std::string> Before{}; // the board's settings before, as configuration file text
-    std::optional<std::string> After{};  // what it holds after the save (dry run: would hold)
+    std::optional<std::string> After{};  // what it holds after the save, read back (dry run: would hold)
     // Why Before or After has no text although it was to have one: unreadable, or not a text that
     // would load again.
     std::optional<std::string> BeforeProblem{};
@@ -89,7 +96,8 @@ struct WriteReport {
 nlohmann::ordered_json WriteReportToJson(const WriteReport& report);
 // {"Time": ..., "User", "Host", "Program", "Board", "SerialNumber", "SerialNo", "Simulated",
 // "File": {"Name", "Sha256"} or null, "Source", "Kind", "Changes": [...], "Outcome",
-// "DriverError": {"Number", "Text"} or null}.
+// "DriverError": {"Number", "Text"} or null}. A failed save's Changes say of each whether it is on the
+// board.
 nlohmann::ordered_json AuditRecordToJson(const AuditRecord& record);
 
 // What `board diff --json` prints; Differences has no value after a failure.

@@ -50,6 +50,12 @@ void BoardSession::ReportError(std::int32_t result) {
     ReportDriverError(driver_, shown, result);
 }
 
+void BoardSession::ReportError(std::int32_t result, std::string_view text) {
+    lastResult_ = result;
+    MessageList shown{{}, Printing()};
+    ReportDriverError(driver_, shown, result, text);
+}
+
 void BoardSession::Error(std::string_view id, std::string_view text) {
     prompts_.Show({id, MessageIcon::Stop, std::string(text)});
 }

@@ -43,6 +43,8 @@ public:
 
     // The failure of a driver request, as the program reports it ("Error #n: text").
     void ReportError(std::int32_t result);
+    // The same with the driver's text for it, already asked for.
+    void ReportError(std::int32_t result, std::string_view text);
     // The result last reported by ReportError.
     std::optional<std::int32_t> LastDriverResult() const { return lastResult_; }
     // An error of the command's own.

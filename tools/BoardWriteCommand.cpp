@@ -8,7 +8,10 @@
 #include "BoardReport.h"
 #include "BoardSession.h"
 #include "ConfigWriter.h"
+#include "MessageFormat.h"
 #include "Sha256.h"
+#include "TerminationHold.h"
+#include "Texts.h"
 
 #include <CLI/CLI.hpp>
 
@@ -64,6 +67,8 @@ int ExitCodeOf(BoardSaveOutcome outcome) {
     case BoardSaveOutcome::CheckFailed:
     case BoardSaveOutcome::DriverError:
     case BoardSaveOutcome::Busy:
+    case BoardSaveOutcome::LockUnusable:
+    case BoardSaveOutcome::NotStarted:
         break;
     }
     return ExitFailed;
@@ -122,71 +127,95 @@ int WriteBoard(BoardSession& session, int board, const LoadedInput& input, const
         return session.Audit() != nullptr ? std::span(session.Audit()->Records()).subspan(recorded)
                                           : std::span<const AuditRecord>();
     };
-    const auto failed = [&](std::string_view outcome, std::optional<std::int32_t> driverResult) {
+    const auto finish = [&](std::string_view outcome, bool failed, std::optional<std::int32_t> driverResult) {
         if (options.Json) {
             report.Audit = records();
             report.Outcome = outcome;
-            report.Failed = true;
+            report.Failed = failed;
+            report.TimedOut = TimeIsUp();
             report.Messages = messages();
-            report.Failure = {FailureMessage(report.Messages), driverResult};
+            if (failed)
+                report.Failure = {FailureMessage(report.Messages), driverResult};
+            if (!report.After && !report.AfterProblem)
+                report.AfterProblem =
+                    "nothing was read back: the write ended before it had read the board (" +
+                    std::string(outcome) + ")";
             json = WriteReportToJson(report);
         }
-        return ExitFailed;
+        return failed ? ExitFailed : ExitOk;
     };
+    // Once the time limit has fallen, no board is begun.
+    if (TimeIsUp()) {
+        session.Error("time_limit_before_transfer", FormatText(texts::TimeUpBeforeTransfer, {board}));
+        return finish(SaveOutcomeName(BoardSaveOutcome::NotStarted), true, std::nullopt);
+    }
     if (!TakeFileSection(options.File, input.Read, input.Parsed, report.Section, page.Config, session.User()))
-        return failed("FileFailed", std::nullopt);
+        return finish("FileFailed", true, std::nullopt);
     page.Source = ConfigSource::FromFile(input.File);
     const auto parameters = session.AttachedBoard(page.BoardNumber);
     if (!parameters)
-        return failed("BoardUnavailable", session.LastDriverResult());
+        return finish("BoardUnavailable", true, session.LastDriverResult());
     page.ConfigLoaded = true;
 
     // The settings before and the save under one hold, so that no other program writes in between.
     const std::size_t shown = session.MessagesShown();
     BoardHold hold(session.BoardDriver(), page.BoardNumber);
-    if (options.Json && !hold.IsBusy()) {
+    if (options.Json && hold.Refused() == BoardHold::Refusal::None) {
         SettingsText before = BoardSettings(session.BoardDriver(), hold, page.BoardNumber, *parameters);
         report.Before = std::move(before.Text);
         report.BeforeProblem = std::move(before.Problem);
     }
     const BoardSaveResult save =
         SaveToBoard(page.Transfer(), hold, options.DryRun ? WriteMode::DryRun : WriteMode::Send);
-    hold.Release();
+    // Printed before the board is let go of, as the save's own messages are: a time limit or a signal
+    // that waited for the save ends the program there.
     if (save.Outcome == BoardSaveOutcome::CheckFailed)
         session.ExplainFailedCheck(page.BoardNumber, shown);
+    // A refused image write is judged by the read-back, as the board page judges it; its error is
+    // named all the same.
+    if (save.UnreportedError)
+        session.ReportError(save.UnreportedError->Number, save.UnreportedError->Text);
+    hold.Release();
     report.Writes = save.Writes;
-    const int code = ExitCodeOf(save.Outcome);
-    if (code != ExitOk)
-        return failed(SaveOutcomeName(save.Outcome),
-                      save.DriverResult != result::Success ? save.DriverResult : session.LastDriverResult());
-
-    if (options.Json) {
-        report.Outcome = SaveOutcomeName(save.Outcome);
-        report.Messages = messages();
-        report.Audit = records();
-        SettingsText after =
-            LoadableText(page.Config, page.BoardNumber, *parameters, "the settings after the write");
+    report.Changed = save.Changed;
+    report.OnBoard = save.OnBoard;
+    report.NotOnBoard = save.NotOnBoard;
+    report.Unknown = save.Unknown;
+    if (save.After && options.Json) {
+        SettingsText after = LoadableText(*save.After, page.BoardNumber, *parameters,
+                                          options.DryRun ? "the settings the write would leave"
+                                                         : "the settings after the write");
         report.After = std::move(after.Text);
         report.AfterProblem = std::move(after.Problem);
-        json = WriteReportToJson(report);
-    } else if (options.DryRun) {
+    } else if (!save.After && !save.Writes.empty()) {
+        report.AfterProblem = "what the board holds after the write is not known: it could not be read back";
+    }
+    const int code = ExitCodeOf(save.Outcome);
+    if (code != ExitOk)
+        return finish(SaveOutcomeName(save.Outcome), true,
+                      save.DriverResult != result::Success ? save.DriverResult : session.LastDriverResult());
+    if (!options.Json && options.DryRun) {
         const std::string subject = options.Boards.size() > 1 ? "board " + std::to_string(board) + ": " : "";
         for (const BoardWrite& w : save.Writes)
             out << subject << "would write: " << DescribeWrite(w) << '\n';
         if (save.Writes.empty())
             out << subject << "nothing would be written\n";
     }
-    return code;
+    return finish(SaveOutcomeName(save.Outcome), false, std::nullopt);
 }
 
 // The boards one after another, each under its own hold, from one reading of the file. One board's
-// failure leaves the others to be written.
+// failure leaves the others to be written. With --json the object is owed from the moment the file
+// has been read: the time limit then lets the run print it whole (boards not begun when it fell are
+// "NotStarted"), and every wait that remains is bounded.
 int RunWrite(const WriteOptions& options, ToolContext& context) {
     BoardSession session(context);
     LoadedInput input;
     Sha256 digest;
     input.Read = ReadConfigInput(options.File, context.In, input.Parsed, &digest);
     input.File = {options.File.Name(), digest.HexDigest()};
+    if (options.Json)
+        OweResult();
     const bool several = options.Boards.size() > 1;
     nlohmann::ordered_json reports = nlohmann::ordered_json::array();
     int code = ExitOk;
@@ -199,7 +228,9 @@ int RunWrite(const WriteOptions& options, ToolContext& context) {
         reports.push_back(std::move(json));
     }
     if (options.Json)
-        PrintJson(context.Out, several ? nlohmann::ordered_json{{"Boards", std::move(reports)}} : reports[0]);
+        PrintJson(context.Out,
+                  several ? nlohmann::ordered_json{{"Boards", std::move(reports)}, {"TimedOut", TimeIsUp()}}
+                          : reports[0]);
     return code;
 }
 

@@ -2,10 +2,13 @@
 
 #include "AuditTrail.h"
 #include "DeviceChoice.h"
+#include "TerminationHold.h"
 
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <optional>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -18,18 +21,61 @@ int RunRuvacfg(std::span<const std::string> args, std::ostream& out, std::ostrea
 
 namespace {
 
-// What the program prints when its time limit ends it, on a line of its own.
-std::string TimeUpMessage(unsigned seconds) {
-#ifdef _WIN32
-    constexpr const char* lineEnd = "\r\n"; // written past the C runtime's text mode
-#else
-    constexpr const char* lineEnd = "\n";
-#endif
+// What the program prints when its time limit ends it, on a line of its own: `lineEnd` "\r\n" when it
+// is written past the C runtime's text mode on Windows.
+std::string TimeUpMessage(unsigned seconds, std::string_view lineEnd = "\n") {
     return "error: the time limit of " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
-           " (--timeout) ran out" + lineEnd;
+           " (--timeout) ran out" + std::string(lineEnd);
 }
 
+// A buffer that hands everything to another one and, at the first byte, tells the time limit that a
+// result has begun (see OweResult).
+class FirstByteWatch final : public std::streambuf {
+public:
+    explicit FirstByteWatch(std::streambuf* next) : next_(next) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        Begun();
+        return next_->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        if (count > 0)
+            Begun();
+        return next_->sputn(data, count);
+    }
+    int sync() override { return next_->pubsync(); }
+
+private:
+    void Begun() {
+        if (!begun_)
+            OweResult();
+        begun_ = true;
+    }
+
+    std::streambuf* next_;
+    bool begun_ = false;
+};
+
 } // namespace
+
+struct ResultOutput::Watch {
+    explicit Watch(std::ostream& out) : Stream(out), Old(out.rdbuf()), Buffer(Old) {}
+    std::ostream& Stream;
+    std::streambuf* Old;
+    FirstByteWatch Buffer;
+};
+
+ResultOutput::ResultOutput(std::ostream& out) : watch_(std::make_unique<Watch>(out)) {
+    out.rdbuf(&watch_->Buffer);
+}
+
+ResultOutput::~ResultOutput() {
+    watch_->Stream.flush();
+    watch_->Stream.rdbuf(watch_->Old);
+}
 
 int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err,
                DeviceMaker makeDevice, AuditLog* auditLog, TimeLimiter limitTime) {
@@ -43,6 +89,8 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
                    "1 a file or a board failed, 2 the command line was wrong, 124 --timeout ran out;\n"
                    "'board diff' exits 1 when the settings differ and 2 on any error.\n"
                    "'ruvacfg COMMAND --help' describes a command.");
+    // The time limit, once armed: the whole result is printed before the program ends for it.
+    std::optional<unsigned> limit;
     NoAuditLog noLog;
     AuditTrail audit(auditLog != nullptr ? *auditLog : noLog, "ruvacfg");
     ToolContext context{out, err, in, std::move(makeDevice)};
@@ -61,12 +109,18 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
     program
         .add_option_function<unsigned>(
             "--timeout",
-            [&limitTime](unsigned seconds) {
-                if (seconds > 0 && limitTime)
-                    limitTime(seconds, ExitTimedOut, TimeUpMessage(seconds));
+            [&limitTime, &limit](unsigned seconds) {
+                if (seconds == 0 || !limitTime)
+                    return;
+                limit = seconds;
+#ifdef _WIN32
+                limitTime(seconds, ExitTimedOut, TimeUpMessage(seconds, "\r\n"));
+#else
+                limitTime(seconds, ExitTimedOut, TimeUpMessage(seconds));
+#endif
             },
-            "end after SECONDS (0: no limit) with exit code 124, once a board transfer under way has been "
-            "finished or rolled back and the board let go")
+            "end after SECONDS (0: no limit) with exit code 124; a board transfer under way is first "
+            "finished or rolled back, and a result begun (board write --json: its object) printed whole")
         ->check(CLI::Range(0u, 1'000'000u))
         ->type_name("SECONDS");
     for (AddCommand add : Commands)
@@ -86,10 +140,16 @@ int RunRuvacfg(std::span<const std::string> args, std::istream& in, std::ostream
         return ExitUsage;
     }
     // A result that never reached the standard output (a full disk, say) is no success.
-    if (!out.flush()) {
+    const bool written = static_cast<bool>(out.flush());
+    if (!written)
         err << "ruvacfg: the standard output could not be written\n";
-        return context.ExitCode == ExitOk ? ExitFailed : context.ExitCode;
+    // The limit fell while the result was owed: it has been printed whole, and the limit has its say.
+    if (limit && TimeIsUp()) {
+        err << TimeUpMessage(*limit);
+        return ExitTimedOut;
     }
+    if (!written)
+        return context.ExitCode == ExitOk ? ExitFailed : context.ExitCode;
     return context.ExitCode;
 }
 

@@ -31,6 +31,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i)
         args.push_back(ruva::Narrow(argv[i]));
     const ruva::tool::Utf16Console out(std::cout, STD_OUTPUT_HANDLE), err(std::cerr, STD_ERROR_HANDLE);
+    const ruva::tool::ResultOutput result(std::cout);
     const std::unique_ptr<ruva::AuditLog> log = ruva::MakeSystemAuditLog("ruvacfg");
     return ruva::tool::RunRuvacfg(args, std::cin, std::cout, std::cerr, {}, log.get(), ruva::EndProcessAfter);
 }
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     // A board transfer is finished, or rolled back, before SIGINT or SIGTERM ends the program.
     ruva::HoldTerminationDuringTransfers();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ruva::tool::ResultOutput result(std::cout);
     const std::unique_ptr<ruva::AuditLog> log = ruva::MakeSystemAuditLog("ruvacfg");
     return ruva::tool::RunRuvacfg(args, std::cin, std::cout, std::cerr, {}, log.get(), ruva::EndProcessAfter);
 }

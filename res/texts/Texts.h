@@ -130,9 +130,17 @@ inline constexpr Text SaveSucceeded = "The Configuration Data was successfully w
 inline constexpr Text SaveUnchanged = "The Configuration Data remains the same. Action ignored.";
 inline constexpr Text BoardBusy = "Board %1!d! is in use by another program, which did not let go of it "
                                   "within %2!d! seconds. Nothing was done: try again once it has finished.";
-inline constexpr Text BoardFileUnavailable =
-    "The board's lock file '%1!s!' cannot be used (%2!s!): other programs are not kept off the board "
-    "during this save, and a clock selection that fails is not remembered for the next save.";
+inline constexpr Text BoardLockUnusable =
+    "The board's lock file '%1!s!' cannot be used (%2!s!). Nothing was done: without its lock, other "
+    "programs could work on board %3!d! at the same time.";
+inline constexpr Text TimeUpBeforeTransfer =
+    "Nothing was done on board %1!d!: the time limit ran out before its transfer began.";
+// After a save that failed: which of its changes ("name: old -> new") the board holds, as read back.
+inline constexpr Text SavePartlyOnBoard =
+    "This save failed, but board %1!d! holds these of its changes: %2!s!. Not on the board: %3!s!.";
+inline constexpr Text SaveUnplanned = "Board %1!d! also holds what this save did not ask for: %2!s!.";
+inline constexpr Text SaveNotReadBack =
+    "Board %1!d! could not be read back after this failed save, so it may or may not hold: %2!s!.";
 inline constexpr Text ClockDiffers =
     "The board's clock could not be set back to the clock source of its stored Configuration Data, so "
     "the two may differ. The next save to this board selects the clock again.";

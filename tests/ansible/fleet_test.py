@@ -489,25 +489,27 @@ class Fleet:
         self.assertRegex(run.stdout, r"fatal: \[pc2\]: FAILED!.*board 0: Error #7: Board busy")
         self.assertRegex(run.stdout + run.stderr, r"WARNING\]: .*[Ss]erial")
         self.assertEqual(self.hosts["pc2"].board(0), pc2_board0)
-        self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 4)  # beside the inventory
+        # Beside the inventory; pc2's refused write left its board as it was: no backup.
+        self.assertEqual(len(os.listdir(os.path.join(self.root, "backup"))), 3)
         for name in ("pc1", "pc3"):
             self.assertEqual(self.hosts[name].board(0)["Clock"], "LI1")
             self.assertEqual(self.hosts[name].board(0)["Image"]["SerialNumber"], "0x1234")
         self.assertEqual(sorted(re.findall(r"WARNING\]: board 0: .*?[Ss]erial.*?\(host (\w+)\)",
                                            " ".join((run.stdout + run.stderr).split()))), ["pc1", "pc3"])
         with open(audit_log) as f:
-            # In host order; each host's own records in the order they were made. The failed write of pc2
-            # is on record too.
+            # In host order; each host's own records in the order they were made, each write's outcome
+            # after the record that it has begun. The failed write of pc2 is on record too.
             records = sorted((json.loads(line) for line in f), key=lambda r: (r["InventoryHost"], r["Board"]))
         self.assertEqual([(r["InventoryHost"], r["Board"], r["Kind"]) for r in records],
-                         [("pc1", 0, "repaired"), ("pc1", 0, "written"), ("pc1", 1, "written"),
-                          ("pc2", 0, "failed"), ("pc3", 0, "repaired"), ("pc3", 0, "written")])
+                         [("pc1", 0, "begun"), ("pc1", 0, "repaired"), ("pc1", 0, "begun"), ("pc1", 0, "written"),
+                          ("pc1", 1, "begun"), ("pc1", 1, "written"), ("pc2", 0, "begun"), ("pc2", 0, "failed"),
+                          ("pc3", 0, "begun"), ("pc3", 0, "repaired"), ("pc3", 0, "begun"), ("pc3", 0, "written")])
         with open(config, "rb") as f:
             digest = hashlib.sha256(f.read()).hexdigest()
-        self.assertEqual(records[1]["File"], {"Name": config, "Sha256": digest})
-        self.assertIn("ClockSource: LI0 → LI1", records[1]["Changes"])
-        self.assertEqual((records[0]["File"], records[0]["SerialNumber"]), (None, 0x1234))
-        self.assertEqual(records[3]["DriverError"]["Number"], 7)
+        self.assertEqual(records[3]["File"], {"Name": config, "Sha256": digest})
+        self.assertIn("ClockSource: LI0 → LI1", records[3]["Changes"])
+        self.assertEqual((records[1]["File"], records[1]["SerialNumber"]), (None, 0x1234))
+        self.assertEqual(records[7]["DriverError"]["Number"], 7)
 
 
 class FleetTest(Fleet, unittest.TestCase):

@@ -167,8 +167,11 @@ TEST_F(BoardEndToEndTest, ReadBackThatDiffersWarnsWithoutSuccess) {
     EXPECT_EQ(SaveToBoard(Page(0)).Outcome, BoardSaveOutcome::VerifyFailed);
     EXPECT_THAT(Served(), ElementsAreArray(Then(Check, {"ReadBoardInfo", "ReadStoredConfig",
                                                         "WriteStoredConfig", "ReadStoredConfig"})));
-    EXPECT_THAT(prompts.Messages,
-                ElementsAre(ShownMessage{std::string(texts::SaveVerifyFailed), MessageIcon::Warning}));
+    // The board holds the line length all the same, and a byte that was not asked for.
+    ASSERT_EQ(prompts.Messages.size(), 3u);
+    EXPECT_EQ(prompts.Messages[0], (ShownMessage{std::string(texts::SaveVerifyFailed), MessageIcon::Warning}));
+    EXPECT_THAT(prompts.Messages[1].Text, ::testing::HasSubstr("Li1.T1.LineLength: 100 → 200. Not on the board: nothing."));
+    EXPECT_THAT(prompts.Messages[2].Text, ::testing::HasSubstr("Li1.T1.ClearChannels"));
     EXPECT_EQ(config.Image.Li[1].T1.LineLength, 200);
 }
 

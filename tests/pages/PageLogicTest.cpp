@@ -302,8 +302,8 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
          {MainPropertyPgBrdButton::LoadFromFile, MainPropertyPgBrdButton::EditProperties,
           MainPropertyPgBrdButton::SaveToBoard})
         page.Press(button, ok);
-    ASSERT_EQ(log.Records.size(), 1u);
-    const AuditRecord& record = log.Records[0];
+    ASSERT_EQ(log.Records.size(), 2u); // that the save has begun, then its outcome
+    const AuditRecord& record = log.Records[1];
     EXPECT_EQ(record.Source, "file");
     ASSERT_TRUE(record.File);
     EXPECT_EQ(record.File->Name, path);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,7 +33,7 @@ std::pair<int, std::string> RunWithTimeLimit(void (*body)()) {
     ::close(pipe[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), err};
 }
 
 TEST(TimeLimitTest, EndsAtOnceOutsideATransferAndAfterOneUnderWay) {
@@ -43,6 +44,23 @@ TEST(TimeLimitTest, EndsAtOnceOutsideATransferAndAfterOneUnderWay) {
                   ::write(STDERR_FILENO, "finished\n", 9);
               }),
               std::make_pair(124, std::string("finished\ntime up\n")));
+    // A result that is owed is never cut: the program sees the time up and ends itself.
+    EXPECT_EQ(RunWithTimeLimit([] {
+                  OweResult();
+                  ::usleep(1'500'000);
+                  ::write(STDERR_FILENO, TimeIsUp() ? "up\n" : "not up\n", TimeIsUp() ? 3 : 7);
+              }),
+              std::make_pair(0, std::string("up\nnot ended\n")));
+}
+
+TEST(TerminationHoldTest, EveryRequestToEndWaitsForTheTransfer) {
+    EXPECT_EQ(RunWithTimeLimit([] {
+                  TerminationHold transfer;
+                  for (int signal : {SIGTERM, SIGINT, SIGTERM, SIGHUP})
+                      ::raise(signal);
+                  ::write(STDERR_FILENO, "finished\n", 9);
+              }),
+              std::make_pair(128 + SIGTERM, std::string("finished\n")));
 }
 
 } // namespace

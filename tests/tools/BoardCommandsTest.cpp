@@ -5,12 +5,14 @@
 #include "AuditTrail.h"
 
 #include "CfgTestSupport.h"
+#include "DelayingProxy.h"
 #include "SimProcess.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -306,6 +308,9 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(sim->StateText(), state);
     EXPECT_EQ(dry["Outcome"], "WouldWrite");
     EXPECT_EQ(dry["Changed"], true);
+    const nlohmann::json planned = {"HdlcStartAddress: 0x9000 → 0x8000", "ClockSource: INTERNAL → LI1"};
+    EXPECT_EQ(dry["OnBoard"], planned); // would be
+    EXPECT_EQ(dry["TimedOut"], false);
     std::vector<std::string> requests;
     for (const auto& w : dry["Writes"])
         requests.push_back(w["Request"]);
@@ -323,6 +328,8 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(written["Outcome"], "Written");
     EXPECT_EQ(written["Before"], before);
     EXPECT_EQ(written["After"], after);
+    EXPECT_EQ(written["OnBoard"], planned);
+    EXPECT_EQ(written["NotOnBoard"], nlohmann::json::array());
     EXPECT_EQ(written["Messages"][0]["Kind"], "note");
     EXPECT_EQ(written["Messages"][0]["Id"], "saved_to_board"); // which message, whatever its wording
     EXPECT_EQ(written["audit"][0]["Simulated"], true);         // a simulator serves the socket's boards
@@ -330,6 +337,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(again["Outcome"], "Unchanged");
     EXPECT_EQ(again["Messages"][0]["Id"], "save_unchanged");
     EXPECT_EQ(again["Changed"], false);
+    EXPECT_EQ(again["OnBoard"], nlohmann::json::array());
     EXPECT_EQ(again["Before"], after);
     EXPECT_EQ(json({"board", "diff", "1", file, "--json"}, 0)["Differences"], nlohmann::json::array());
 
@@ -345,11 +353,35 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     EXPECT_EQ(refused["Error"], "Error #7: Board busy");
     EXPECT_EQ(refused["DriverResult"], 7);
     EXPECT_EQ(refused["Writes"].back()["Request"], "SetClockSource");
-    EXPECT_EQ(refused["After"], nullptr);
+    // The clock was set back: the board holds what it held, as read back.
+    EXPECT_EQ(refused["Changed"], false);
+    EXPECT_EQ(refused["NotOnBoard"], nlohmann::json::array({"ClockSource: INTERNAL → LI1"}));
+    EXPECT_EQ(refused["After"], refused["Before"]);
+    EXPECT_EQ(refused["audit"][1]["Kind"], "rolled back");
     const auto unattached = json({"board", "diff", "1", file, "--json"}, 2);
     EXPECT_EQ(unattached["Equal"], nullptr);
     EXPECT_EQ(unattached["DriverResult"], 63);
     EXPECT_EQ(json({"board", "write", "0", file, "--json"}, 1)["Outcome"], "FileFailed");
+
+    // An image write refused after the HDLC start address was written: the read-back decides, the
+    // driver's error is named all the same, and the result says what the board holds.
+    sim->Stop();
+    sim->WriteState(R"({"Boards": [{}, {"Faults": {"WriteStoredConfig": {"Status": 7}}}],
+                        "ErrorTexts": {"7": "Board busy"}})");
+    ASSERT_TRUE(sim->Start());
+    const ToolRun busy = Ruvacfg({"board", "write", "1", file, "--json"});
+    EXPECT_EQ(busy.Code, 1);
+    EXPECT_THAT(busy.Err, HasSubstr("\nerror: Error #7: Board busy\n"));
+    const auto partly = nlohmann::json::parse(busy.Out);
+    EXPECT_EQ(partly["Outcome"], "VerifyFailed");
+    EXPECT_EQ(partly["DriverResult"], 7);
+    EXPECT_EQ(partly["Changed"], true);
+    EXPECT_EQ(partly["OnBoard"], nlohmann::json::array({planned[0]}));
+    EXPECT_EQ(partly["NotOnBoard"], nlohmann::json::array({planned[1]}));
+    EXPECT_EQ(partly["audit"][1]["Kind"], "failed");
+    EXPECT_EQ(partly["audit"][1]["DriverError"], nlohmann::json({{"Number", 7}, {"Text", "Board busy"}}));
+    EXPECT_THAT(std::string(partly["After"]), HasSubstr("HdlcStartAddress           = 0x8000"));
+    EXPECT_EQ(Board(1)["BoardInfo"]["HdlcStartAddress"], "0x8000");
 
     // Several boards from one reading of the file: a result per board, each with its own messages;
     // one board's failure leaves the next written.
@@ -360,6 +392,7 @@ TEST_F(BoardCommandsTest, WriteAndDiffReportInJsonWhatChangedAndWhatFailed) {
     const ToolRun both = Ruvacfg({"board", "write", "0,1", file, "--section", "1", "--json"});
     EXPECT_EQ(both.Code, 1);
     EXPECT_EQ(both.Err, "error: board 0: Error #7: Board busy\nnote: board 1: " + Written.substr(6));
+    EXPECT_EQ(nlohmann::json::parse(both.Out)["TimedOut"], false);
     const auto boards = nlohmann::json::parse(both.Out)["Boards"];
     ASSERT_EQ(boards.size(), 2u);
     EXPECT_EQ(boards[0]["Outcome"], "DriverError");
@@ -500,6 +533,93 @@ TEST_F(BoardCommandsTest, ConcurrentAndInterruptedWritesKeepTheClockOnTheStoredC
     EXPECT_EQ(sim->StateText(), state);
 }
 
+// Saves slowed down by a proxy that holds each write request: the programs reach it instead of the
+// simulator (XDG_RUNTIME_DIR) until the end of the test.
+class SlowedSaveTest : public BoardCommandsTest {
+protected:
+    void StartSlowed(std::chrono::milliseconds delay) {
+        Start();
+        proxy.emplace(sim->SocketPath(), sim->StatePath(), delay);
+        ::setenv("XDG_RUNTIME_DIR", proxy->RuntimeDir().c_str(), 1);
+    }
+    void TearDown() override {
+        if (sim)
+            ::setenv("XDG_RUNTIME_DIR", sim->RuntimeDir().c_str(), 1);
+    }
+    // Board 0's HDLC start address, clock, stored clock source and a line code: all of `news` (1), all
+    // of what it had (0), or a mix (-1).
+    int Holds() const {
+        const nlohmann::json board = Board(0);
+        const bool parts[] = {board["BoardInfo"]["HdlcStartAddress"] == "0x8800", board["Clock"] == "LI1",
+                              board["Image"]["ClockSource"] == "LI1",
+                              board["Image"]["Li0"]["E1"]["TransmitLineCode"] == "AMI"};
+        const auto news = std::count(std::begin(parts), std::end(parts), true);
+        return news == 4 ? 1 : news == 0 ? 0 : -1;
+    }
+    // The fresh board 0 as a file, and a file that changes all four.
+    std::array<std::string, 2> Files() {
+        return {File("old.cfg", FreshBoard0File(0)),
+                File("new.cfg", FreshBoard0File(0, {{"HdlcStartAddress", "0x8800"},
+                                                    {"ClockSource", "LI1"},
+                                                    {"TransmitLineCode", "AMI"}}))};
+    }
+    std::optional<test::DelayingProxy> proxy;
+};
+
+// As GNU timeout sends SIGTERM to the child and then to its group: however many signals come during a
+// save, it is finished, so the board holds all of the old configuration or all of the new, never a mix.
+TEST_F(SlowedSaveTest, TwoSigtermsAtAnyMomentOfASaveLeaveAllOldOrAllNew) {
+    StartSlowed(std::chrono::milliseconds(250)); // three writes: a save of some 800 ms
+    const auto files2 = Files();
+    int holding = 0;
+    for (int moment = 0; moment < 8; ++moment) {
+        const pid_t writer = Spawn({"board", "write", "0", files2[1 - holding]}, "/dev/null", "/dev/null");
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 130 * moment));
+        ::kill(writer, SIGTERM);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(writer, SIGTERM);
+        EXPECT_THAT(ExitCode(writer), ::testing::AnyOf(0, 128 + SIGTERM)) << moment;
+        const int now = Holds();
+        EXPECT_NE(now, -1) << "a mix after signals at moment " << moment;
+        if (now >= 0)
+            holding = now;
+    }
+}
+
+// At the time limit a save under way is finished; its whole result is printed, then the limit's line,
+// and the exit status is 124. Boards not begun are said so.
+TEST_F(SlowedSaveTest, TheTimeLimitDuringASaveLetsItFinishAndPrintsTheWholeResult) {
+    StartSlowed(std::chrono::milliseconds(450)); // three writes: a save of some 1.4 s
+    const auto files2 = Files();
+    const std::string timeUp = "error: the time limit of 1 second (--timeout) ran out\n";
+
+    const ToolRun json = Ruvacfg({"--timeout", "1", "board", "write", "0", files2[1], "--json"});
+    EXPECT_EQ(json.Code, 124);
+    EXPECT_EQ(json.Err, Written + timeUp);
+    const nlohmann::json result = nlohmann::json::parse(json.Out); // one whole object
+    EXPECT_EQ(result["TimedOut"], true);
+    EXPECT_EQ(result["Outcome"], "Written");
+    EXPECT_EQ(Holds(), 1);
+    EXPECT_EQ(result["Changed"], true);
+    EXPECT_EQ(result["OnBoard"].size(), 3u);
+
+    const ToolRun text = Ruvacfg({"--timeout", "1", "board", "write", "0", files2[0]});
+    EXPECT_EQ(text.Code, 124);
+    EXPECT_EQ(text.Err, Written + timeUp); // the outcome first
+    EXPECT_EQ(Holds(), 0);
+
+    const nlohmann::json board1 = Board(1);
+    const ToolRun both =
+        Ruvacfg({"--timeout", "1", "board", "write", "0,1", files2[1], "--section", "0", "--json"});
+    EXPECT_EQ(both.Code, 124);
+    const nlohmann::json boards = nlohmann::json::parse(both.Out);
+    EXPECT_EQ(boards["TimedOut"], true);
+    EXPECT_EQ(boards["Boards"][0]["Outcome"], "Written");
+    EXPECT_EQ(std::tie(boards["Boards"][1]["Outcome"], boards["Boards"][1]["Failed"], boards["Boards"][1]["Changed"]),
+              std::tuple("NotStarted", true, false));
+    EXPECT_EQ(Board(1), board1);
+}
+
 // The mark that a board's clock may differ from its stored configuration belongs to the boards: one
 // left on simulated boards in process is seen, and healed, through the simulator on the same state.
 TEST_F(BoardCommandsTest, AClockMarkLeftInProcessIsHealedThroughTheSimulator) {
@@ -630,8 +750,11 @@ TEST_F(BoardCommandsTest, EachFailureIsReportedOnceAndExitsNonZero) {
          {"board", "write", "0", board0},
          1,
          "warning: Errors occured when saving the Configuration Data to the board. The data was NOT stored "
-         "on "
-         "the board. Rerun RuvasetW.\n",
+         "on the board. Rerun RuvasetW.\n"
+         "warning: This save failed, but board 0 holds these of its changes: Li0.E1.TransmitLineCode: HDB3 → "
+         "AMI. Not on the board: nothing.\n"
+         "warning: Board 0 also holds what this save did not ask for: Li1.T1.ClearChannels: 0x000000 → "
+         "0xFF000000.\n",
          false,
          true},
         {"diff: file cannot be opened",
@@ -752,12 +875,25 @@ TEST_F(BoardCommandsTest, SimulatedBoardsOnlyWhenAskedForAndMarkedAsSuch) {
 
 TEST_F(BoardCommandsTest, AHardLinkOrAnotherUsersFileIsNeverALockOrStateFile) {
     const std::string victim = File("victim.txt", "precious\n"), state = (files / "s.json").string();
+    // A lock file that is not the board's own refuses the transfer: without it, no save and no load.
     std::filesystem::create_hard_link(victim, state + "-board0.lock");
-    const ToolRun write =
-        Ruvacfg({"--simulator", state, "board", "write", "0", File("f.cfg", FreshBoard0File(0))});
-    EXPECT_EQ(write.Code, 0);
-    EXPECT_THAT(write.Err, StartsWith("warning: The board's lock file '" + state +
-                                      "-board0.lock' cannot be used (it has more than one hard link)"));
+    const std::string file = File("f.cfg", FreshBoard0File(0, {{"ClockSource", "LI1"}}));
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"board", "write", "0", file}, {"board", "read", "0"}}) {
+        std::vector<std::string> args{"--simulator", state};
+        args.insert(args.end(), command.begin(), command.end());
+        const ToolRun refused = Ruvacfg(args);
+        EXPECT_EQ(refused.Code, 1);
+        EXPECT_EQ(refused.Err, "error: The board's lock file '" + state +
+                                   "-board0.lock' cannot be used (it has more than one hard link). Nothing was "
+                                   "done: without its lock, other programs could work on board 0 at the same "
+                                   "time.\n");
+    }
+    EXPECT_EQ(nlohmann::json::parse(ReadFileBytes(state))["Boards"][0]["Clock"], "INTERNAL");
+    if (::geteuid() == 0 && ::chown(File("s.json-board1.lock", "").c_str(), 65534, 65534) == 0) {
+        EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "write", "1", file, "--section", "0"}).Err,
+                    HasSubstr("-board1.lock' cannot be used (it belongs to another user"));
+    }
     // The state itself, and the lock files (here ruva2-sim's on its socket), are refused.
     std::filesystem::create_hard_link(state, files / "other.json");
     EXPECT_THAT(Ruvacfg({"--simulator", state, "board", "list"}).Err,
@@ -933,7 +1069,7 @@ TEST_F(BoardCommandsTest, ALogThatStopsReadingNeverHoldsASave) {
                       Written);
         const auto json = nlohmann::json::parse(write.Out.empty() ? "{}" : write.Out);
         EXPECT_EQ(json["Outcome"], "Written");
-        EXPECT_EQ(json["audit"].size(), 1u);
+        EXPECT_EQ(json["audit"].size(), 2u); // that it has begun, and its outcome
         // The board holds it, and is free for the next program at once.
         const ToolRun diff = Ruvacfg({"--simulator", state, "board", "diff", "0", file});
         EXPECT_EQ(diff.Code, 0) << diff.Out << diff.Err;
@@ -964,6 +1100,7 @@ TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
         // RUVA_FILE and in --json (where the byte that is no UTF-8 is U+FFFD).
         const TestLog journal(JournalVariable, files / "journal.sock", SOCK_DGRAM, false);
         EXPECT_EQ(write(forged), forged.substr(0, forged.size() - 1) + "\uFFFD");
+        journal.Next(); // the record that the write has begun; then its outcome
         std::string datagram = journal.Next().value_or("");
         EXPECT_THAT(datagram, StartsWith("MESSAGE=board 0 "));
         EXPECT_THAT(datagram.substr(0, datagram.find('\n')),
@@ -972,6 +1109,7 @@ TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
 
         // A name too long for a datagram: cut visibly, the other fields whole.
         EXPECT_EQ(write(huge), huge);
+        journal.Next();
         datagram = journal.Next().value_or("");
         EXPECT_THAT(datagram.substr(0, datagram.find('\n')), HasSubstr(" from \"" + cut + "\" (SHA-256 "));
         for (const std::string& field :
@@ -983,6 +1121,7 @@ TEST_F(BoardCommandsTest, ANameInARecordNeitherForgesOneNorIsLost) {
     ::setenv(JournalVariable, (files / "none").c_str(), 1);
     const TestLog syslog(SyslogVariable, files / "log.sock", SOCK_DGRAM, false);
     write(forged);
+    syslog.Next();
     const std::string line = syslog.Next().value_or("");
     EXPECT_THAT(line, StartsWith("<13>"));
     EXPECT_THAT(line, HasSubstr(" from \"" + escaped + "\" (SHA-256 "));

@@ -50,11 +50,15 @@ records() { grep -c '^--$' "$1" 2>/dev/null || true; }
 write site.cfg ClockSource LI1
 write site.cfg TransmitFrameFormat CRC4_MULTI_FRAME
 
-# syslog(3): one line, facility user, identifier ruvacfg; --json has the same record.
+# syslog(3): one line, facility user, identifier ruvacfg; --json has the same records: that the write
+# has begun, with its changes, then its outcome.
 receive /dev/log syslog.txt
 "$ruvacfg" --simulator state.json board write 1 site.cfg --json >write.json 2>write.err || fail "write: $(cat write.err)"
 sha=$(sha256sum site.cfg | cut -d' ' -f1)
-[[ $(records syslog.txt) == 1 ]] || fail "not one record in syslog: $(cat syslog.txt)"
+[[ $(records syslog.txt) == 2 ]] || fail "not two records in syslog: $(cat syslog.txt)"
+head -2 syslog.txt | grep -qF ') begun by ' || fail "no begun record first: $(cat syslog.txt)"
+grep -qF 'outcome none yet: until one is recorded, the board may be partly written' syslog.txt ||
+    fail "the begun record does not say it may be partly written: $(cat syslog.txt)"
 for part in '<13>' ' ruvacfg[' 'board 1 (serial number 9803069 (0x2345), simulated) written by ' \
     "from \"site.cfg\" (SHA-256 $sha):" ' ClockSource: INTERNAL → LI1;' \
     ' Li0.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' ' Li1.E1.TransmitFrameFormat: DOUBLE_FRAME → CRC4_MULTI_FRAME;' \
@@ -65,9 +69,9 @@ done
 python3 - "$sha" write.json <<'PY' || fail "--json's audit is not the record"
 import json, sys
 audit = json.load(open(sys.argv[2]))["audit"]
-assert len(audit) == 1 and audit[0]["Kind"] == "written" and audit[0]["Board"] == 1, audit
-assert audit[0]["File"] == {"Name": "site.cfg", "Sha256": sys.argv[1]} and audit[0]["Simulated"], audit
-assert audit[0]["Changes"][0] == "ClockSource: INTERNAL → LI1", audit
+assert [r["Kind"] for r in audit] == ["begun", "written"] and audit[1]["Board"] == 1, audit
+assert audit[1]["File"] == {"Name": "site.cfg", "Sha256": sys.argv[1]} and audit[1]["Simulated"], audit
+assert audit[0]["Changes"] == audit[1]["Changes"] and audit[1]["Changes"][0] == "ClockSource: INTERNAL → LI1", audit
 PY
 
 # A refused write is a "failed" record, priority error, with the driver's error.
@@ -79,8 +83,8 @@ json.dump(state, open(sys.argv[1], "w"))
 PY
 write site.cfg HdlcStartAddress 0x8800
 "$ruvacfg" --simulator state.json board write 1 site.cfg 2>/dev/null && fail "the refused write succeeded"
-[[ $(records syslog.txt) == 2 ]] || fail "no second record: $(cat syslog.txt)"
-tail -2 syslog.txt | grep -q '^<11>.*board 1 (serial number 9803069 (0x2345), simulated) failed .*HdlcStartAddress: 0x9000 → 0x8800; outcome DriverError; driver error #7: ' ||
+[[ $(records syslog.txt) == 4 ]] || fail "no second write's records: $(cat syslog.txt)"
+tail -2 syslog.txt | grep -q '^<11>.*board 1 (serial number 9803069 (0x2345), simulated) failed .*HdlcStartAddress: 0x9000 → 0x8800 (not on the board); outcome DriverError; driver error #7: ' ||
     fail "no failed record: $(tail -2 syslog.txt)"
 
 # The journal, where it runs, gets the record instead, one field for each part.
@@ -92,10 +96,10 @@ json.dump(state, open(sys.argv[1], "w"))
 PY
 receive /run/systemd/journal/socket journal.txt
 "$ruvacfg" --simulator state.json board write 1 site.cfg 2>/dev/null || fail "write with the journal failed"
-[[ $(records journal.txt) == 1 && $(records syslog.txt) == 2 ]] || fail "not one record in the journal"
+[[ $(records journal.txt) == 2 && $(records syslog.txt) == 4 ]] || fail "not two records in the journal"
 sha=$(sha256sum site.cfg | cut -d' ' -f1)
 for field in SYSLOG_IDENTIFIER=ruvacfg PRIORITY=5 RUVA_BOARD=1 RUVA_SERIAL_NUMBER=9029 RUVA_SIMULATED=1 \
-    RUVA_FILE=site.cfg "RUVA_FILE_SHA256=$sha" RUVA_SOURCE=file RUVA_KIND=written \
+    RUVA_FILE=site.cfg "RUVA_FILE_SHA256=$sha" RUVA_SOURCE=file RUVA_KIND=begun RUVA_KIND=written \
     'RUVA_CHANGE=HdlcStartAddress: 0x9000 → 0x8800' RUVA_OUTCOME=Written; do
     grep -qxF -- "$field" journal.txt || fail "journal record without $field: $(cat journal.txt)"
 done
@@ -115,4 +119,4 @@ PY
 [[ $(grep -c '^warning: .*could not be added to the system log (the system log at /dev/log does not answer: ' \
     nolog.err) == 1 && $(grep -c 'Serial Number scheme' nolog.err) == 1 ]] || fail "not one warning: $(cat nolog.err)"
 "$ruvacfg" --simulator state.json board diff 1 site.cfg >/dev/null || fail "not written without a log"
-echo "one record a write: syslog, the journal's fields, a failed write; a log that does not answer: one warning"
+echo "a begun record and an outcome a write: syslog, the journal's fields, a failed write; a log that does not answer: one warning"

@@ -74,9 +74,10 @@ void ProgramSimTest::editLoadedFromBoard0IsSavedOnBoard1() {
     QCOMPARE(board0["Image"]["ClockSource"].get<std::string>(), std::string("INTERNAL"));
     QCOMPARE(board0["BoardInfo"]["HdlcStartAddress"].get<std::string>(), std::string("0x8000"));
 
-    // One record: board 1, from board 0's configuration edited in the program, each value it changed.
-    QCOMPARE(log.Records.size(), std::size_t{1});
-    const AuditRecord& record = log.Records[0];
+    // That the save has begun, then its outcome: board 1, from board 0's configuration edited in the
+    // program, each value it changed.
+    QCOMPARE(log.Records.size(), std::size_t{2});
+    const AuditRecord& record = log.Records[1];
     QCOMPARE(record.Board, 1);
     QCOMPARE(record.Kind, AuditKind::Written);
     QCOMPARE(record.Program + " " + record.Source, std::string("ruvasetw edited in the program"));

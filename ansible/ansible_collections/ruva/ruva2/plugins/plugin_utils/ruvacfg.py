@@ -122,9 +122,9 @@ def command_line(shell, program, args, env, data=None, timeout=0):
         return prefix + '"%s" ' % program + " ".join(cmd_quote(a) for a in args), data
     prefix = "".join("%s=%s " % (k, shlex.quote(v)) for k, v in env.items())
     if timeout:
-        # GNU timeout signals the process group unless --foreground, and ruvacfg takes a second SIGTERM
-        # for "end now"; BusyBox's signals the program alone and has no --foreground. Either stops
-        # ruvacfg only once a transfer under way at its own limit has had its time.
+        # GNU timeout signals the process group unless --foreground (ruvacfg holds every signal until a
+        # transfer under way has ended); BusyBox's signals the program alone and has no --foreground.
+        # Either stops ruvacfg only once a transfer under way at its own limit has had its time.
         outer = (STOP_GRACE, timeout + TRANSFER_BOUND)
         prefix = ('if timeout --foreground -k 1 1 true 2>/dev/null; then set -- timeout --foreground -k %d %d; '
                   'elif timeout -k 1 1 true 2>/dev/null; then set -- timeout -k %d %d; else set --; fi; %s"$@" '

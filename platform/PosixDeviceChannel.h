@@ -17,6 +17,7 @@ public:
                                        std::span<std::uint8_t> output) override;
     // After a request that timed out: that the simulator at the socket does not answer.
     std::string Diagnosis() const override;
+    bool Unanswered() const override { return silent_; }
 
     // How long one request may wait for its answer before it counts as failed.
     static constexpr int ReplyTimeoutSeconds = 10;

@@ -60,10 +60,12 @@ bool Win32DeviceChannel::Reopen() {
 
 namespace {
 
-// The request reached nothing that could carry it out: the driver behind the handle has stopped, or the
-// stand-in refused it as no simulator was attached. It may be sent again on a new handle.
+// The request reached nothing that could carry it out: the driver behind the handle has stopped (Wine
+// then refuses the handle's requests as access denied), or the stand-in refused it as no simulator was
+// attached. It may be sent again on a new handle.
 bool DeviceGone(std::uint32_t error) {
-    return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_DEV_NOT_EXIST || error == ERROR_INVALID_HANDLE;
+    return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_DEV_NOT_EXIST || error == ERROR_INVALID_HANDLE ||
+           error == ERROR_ACCESS_DENIED;
 }
 
 // No answer came: the request timed out or was cancelled, the simulator behind the stand-in went away

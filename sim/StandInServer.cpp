@@ -67,7 +67,7 @@ std::string StandInServer::Listen(const std::string& statePath) {
     // The state is named before \\.\RUVA2 appears, so that every program finds it and keeps the boards'
     // files beside it; a simulator that serves already holds the file.
     const std::string served = ServedStatePath();
-    switch (served_.Lock(served, LockPatience, {.Everyone = true})) {
+    switch (served_.Lock(served, LockPatience, {.Access = FileLock::Machine::Administrators})) {
     case FileLock::Status::Locked:
         break;
     case FileLock::Status::Busy:

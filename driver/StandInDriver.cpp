@@ -76,12 +76,13 @@ StandIn& StateOf(PDEVICE_OBJECT device) {
     return *static_cast<Extension*>(device->DeviceExtension)->State;
 }
 
-// Transfer methods: buffered (0), direct with the reply locked for reading (1, "in direct"), and
-// neither (3): the caller's own buffers, reachable only in its context.
+// Transfer methods: buffered (0), direct with the reply locked for reading (1, "in direct") or for
+// writing (2, "out direct"), and neither (3): the caller's own buffers, reachable only in its context.
 constexpr ULONG MethodOf(ULONG code) {
     return code & 3;
 }
 constexpr ULONG MethodInDirect = 1;
+constexpr ULONG MethodOutDirect = 2;
 constexpr ULONG MethodNeither = 3;
 
 // A pending board request keeps its id, the tick it arrived at, the input of a method-3 request (at
@@ -183,9 +184,12 @@ void ReleaseReplyPages(PIRP irp) {
 }
 
 // The board request's reply block: the system buffer for buffered codes, the pages locked for writing
-// otherwise.
+// otherwise (by the I/O manager for "out direct" codes, here for the others).
 void* ReplyBlock(PIRP irp) {
-    const PMDL pages = ReplyPagesOf(irp);
+    PMDL pages = ReplyPagesOf(irp);
+    if (pages == nullptr && MethodOf(IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.IoControlCode) ==
+                                MethodOutDirect)
+        pages = irp->MdlAddress;
     if (pages == nullptr)
         return irp->AssociatedIrp.SystemBuffer;
     void* mapped = MmGetSystemAddressForMdlSafe(pages, NormalPagePriority);
@@ -452,8 +456,7 @@ NTSTATUS BoardRequest(StandIn& s, PIRP irp, PIO_STACK_LOCATION stack) {
         stack->Parameters.DeviceIoControl.OutputBufferLength != layout->ReplySize ||
         (method == MethodNeither ? layout->InputSize > sizeof(PVOID) || irp->UserBuffer == nullptr ||
                                        stack->Parameters.DeviceIoControl.Type3InputBuffer == nullptr
-         : method == MethodInDirect ? irp->MdlAddress == nullptr
-                                    : false) ||
+                                 : method != 0 && irp->MdlAddress == nullptr) ||
         (method != MethodNeither && layout->InputSize > 0 && irp->AssociatedIrp.SystemBuffer == nullptr))
         return Complete(irp, STATUS_INVALID_PARAMETER);
     KIRQL irql;

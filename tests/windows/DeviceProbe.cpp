@@ -265,12 +265,8 @@ int Flood() {
     return 0;
 }
 
-int Reopen(const char* marker) {
-    Win32DeviceChannel channel;
-    Driver driver(channel);
-    DriverParameters parameters;
-    if (driver.OpenDriver(0) != 1 || driver.GetDriverParameters(parameters) != 1)
-        Fail("no device at first", 0);
+// Says that the first request was answered, then waits (two minutes at most) for the file `marker`.
+void AwaitMarker(const char* marker) {
     std::printf("answered; waiting for %s\n", marker);
     std::fflush(stdout);
     for (int i = 0; GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES; ++i) {
@@ -278,6 +274,15 @@ int Reopen(const char* marker) {
             Fail("no marker within two minutes", 0);
         Sleep(100);
     }
+}
+
+int Reopen(const char* marker) {
+    Win32DeviceChannel channel;
+    Driver driver(channel);
+    DriverParameters parameters;
+    if (driver.OpenDriver(0) != 1 || driver.GetDriverParameters(parameters) != 1)
+        Fail("no device at first", 0);
+    AwaitMarker(marker);
     driver.BeginCommand();
     if (const std::int32_t r = driver.GetDriverParameters(parameters); r != 1) {
         std::fprintf(stderr, "after the driver was installed again: %d\n", static_cast<int>(r));
@@ -295,13 +300,7 @@ int Late(const char* marker) {
     const std::vector<unsigned char> board0{0, 0};
     if (!Send(device, static_cast<DWORD>(Request::SetClockLi0), board0, 4, output).Ok)
         Fail("the first clock selection was not answered");
-    std::printf("answered; waiting for %s\n", marker);
-    std::fflush(stdout);
-    for (int i = 0; GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES; ++i) {
-        if (i == 1200)
-            Fail("no marker within two minutes", 0);
-        Sleep(100);
-    }
+    AwaitMarker(marker);
     const Sent sent = Send(device, static_cast<DWORD>(Request::SetClockLi1), board0, 4, output);
     if (sent.Ok || sent.Error != ERROR_SEM_TIMEOUT)
         Fail("the second clock selection did not time out", sent.Error);

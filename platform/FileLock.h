@@ -71,7 +71,8 @@ public:
     // written: one of them owns it, and its access list lets no one else change it
     // (Machine::Administrators makes such a file). Empty for any other.
     static std::string TrustedText(const std::string& path);
-    // The security descriptor (self-relative) that a machine file, or its folder, is made with.
+    // The security descriptor (self-relative) that a machine file, or its folder, is made with, owned by
+    // Administrators.
     static std::vector<unsigned char> MachineSecurityDescriptor(Machine access, bool folder);
 #endif
 

@@ -253,12 +253,15 @@ std::string FileLock::TrustedText(const std::string& path) {
 std::vector<unsigned char> FileLock::MachineSecurityDescriptor(Machine access, bool folder) {
     MachineSecurity security(access, folder);
     std::vector<unsigned char> bytes;
+    SECURITY_ATTRIBUTES* attributes = security.Attributes();
+    // Owned as the system's access check needs it to be: by Administrators, with that primary group.
     DWORD size = 0;
-    if (security.Attributes() == nullptr)
+    if (attributes == nullptr || !::SetSecurityDescriptorOwner(attributes->lpSecurityDescriptor, &Administrators, FALSE) ||
+        !::SetSecurityDescriptorGroup(attributes->lpSecurityDescriptor, &Administrators, FALSE))
         return bytes;
-    ::MakeSelfRelativeSD(security.Attributes()->lpSecurityDescriptor, nullptr, &size);
+    ::MakeSelfRelativeSD(attributes->lpSecurityDescriptor, nullptr, &size);
     bytes.resize(size);
-    if (size == 0 || !::MakeSelfRelativeSD(security.Attributes()->lpSecurityDescriptor, bytes.data(), &size))
+    if (size == 0 || !::MakeSelfRelativeSD(attributes->lpSecurityDescriptor, bytes.data(), &size))
         bytes.clear();
     return bytes;
 }

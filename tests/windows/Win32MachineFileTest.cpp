@@ -23,58 +23,34 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// This process's user with the Administrators group for denying only, as an impersonation token.
-HANDLE OrdinaryUser() {
-    HANDLE process = nullptr, restricted = nullptr, user = nullptr;
+// This process's token for impersonation, and with `ordinary`, with its Administrators group for denying
+// only, as a user who is no administrator has it.
+HANDLE Token(bool ordinary) {
+    HANDLE process = nullptr, restricted = nullptr, token = nullptr;
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
     if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &process) &&
         ::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
                                    &administrators)) {
         SID_AND_ATTRIBUTES disabled{administrators, 0};
-        if (::CreateRestrictedToken(process, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted))
-            ::DuplicateToken(restricted, SecurityImpersonation, &user);
+        if (!ordinary || ::CreateRestrictedToken(process, 0, 1, &disabled, 0, nullptr, 0, nullptr, &restricted))
+            ::DuplicateToken(ordinary ? restricted : process, SecurityImpersonation, &token);
     }
     ::CloseHandle(restricted);
     ::CloseHandle(process);
     ::FreeSid(administrators);
-    return user;
+    return token;
 }
 
-HANDLE Administrator() {
-    HANDLE process = nullptr, administrator = nullptr;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process))
-        ::DuplicateToken(process, SecurityImpersonation, &administrator);
-    ::CloseHandle(process);
-    return administrator;
-}
-
-// Whether the system's access check grants `token` the rights `wanted` under the access list of
-// `descriptor` (given an owner and group, which the check needs and a file's creator supplies).
-bool Granted(HANDLE token, const std::vector<unsigned char>& descriptor, DWORD wanted) {
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    auto* relative = const_cast<unsigned char*>(descriptor.data());
-    SECURITY_DESCRIPTOR checked{};
-    BYTE administrators[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof administrators;
-    if (!::GetSecurityDescriptorDacl(relative, &present, &dacl, &defaulted) || !present ||
-        !::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) ||
-        !::InitializeSecurityDescriptor(&checked, SECURITY_DESCRIPTOR_REVISION) ||
-        !::SetSecurityDescriptorDacl(&checked, TRUE, dacl, FALSE) ||
-        !::SetSecurityDescriptorOwner(&checked, administrators, FALSE) ||
-        !::SetSecurityDescriptorGroup(&checked, administrators, FALSE)) {
-        ADD_FAILURE() << "cannot prepare the check: " << ::GetLastError();
-        return false;
-    }
+// Whether the system's access check grants `token` the rights `wanted` under `descriptor`.
+bool Granted(HANDLE token, std::vector<unsigned char> descriptor, DWORD wanted) {
     GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     PRIVILEGE_SET privileges{};
     DWORD privilegesSize = sizeof privileges, granted = 0;
     BOOL status = FALSE;
-    if (!::AccessCheck(&checked, token, wanted, &mapping, &privileges, &privilegesSize, &granted, &status)) {
-        ADD_FAILURE() << "the access check failed: " << ::GetLastError();
-        return false;
-    }
+    EXPECT_TRUE(::AccessCheck(descriptor.data(), token, wanted, &mapping, &privileges, &privilegesSize, &granted,
+                              &status))
+        << ::GetLastError();
     return status != FALSE;
 }
 
@@ -129,8 +105,8 @@ TEST(Win32MachineFileTest, ALockThatOthersMayWriteIsNotFollowedAndIsReplaced) {
 // change its security or remove it; may make files in the folder but not remove others'.
 TEST(Win32MachineFileTest, OrdinaryUsersMayLockBoardsButChangeNoSecurity) {
     using Machine = FileLock::Machine;
-    const HANDLE user = OrdinaryUser();
-    const HANDLE administrator = Administrator();
+    const HANDLE user = Token(true);
+    const HANDLE administrator = Token(false);
     ASSERT_NE(user, nullptr);
     ASSERT_NE(administrator, nullptr);
     struct Case {

@@ -39,7 +39,11 @@ std::int32_t Driver::Send(Request request, std::span<const std::uint8_t> input, 
     std::fill(reply.begin(), reply.end(), std::uint8_t{0});
     if (!open_)
         return result::NotOpen;
+    if (unanswered_)
+        return result::RequestFailed;
     std::optional<std::size_t> returned = channel_.Control(static_cast<std::uint32_t>(request), input, reply);
+    if (!returned)
+        unanswered_ = channel_.Unanswered();
     if (!returned || *returned == 0)
         return result::RequestFailed;
     if (count != nullptr)
@@ -63,6 +67,7 @@ std::int32_t Driver::BoardRequest(Request request, std::uint16_t board) {
 }
 
 std::int32_t Driver::OpenDriver(std::uint32_t value) {
+    unanswered_ = false;
     open_ = channel_.Open(DriverDevicePath);
     if (!open_)
         return result::OpenFailed;

@@ -5,6 +5,10 @@
 // Results: 1 success, 46 the device could not be opened (OpenDriver only), 51 the request failed or
 // returned no bytes, 52 the device is not open (nothing was sent); any other number is the driver's
 // own status word.
+//
+// A device that once did not answer is not waited for again within the same command: from then on every
+// request fails at once with 51, nothing sent, until the next command begins (BeginCommand). A command
+// with a device that stopped answering therefore ends within about one request's time limit.
 
 #include "BoardConfig.h"
 #include "ControlCodes.h"
@@ -45,6 +49,9 @@ public:
     }
 
     std::int32_t OpenDriver(std::uint32_t value);
+    // A new command (a button, a page's check) begins: the device is asked again even if it did not
+    // answer during the last one.
+    void BeginCommand() { unanswered_ = false; }
     // The driver's text for an error number, as UTF-8; empty when the driver gives none.
     std::optional<std::string> GetErrorText(std::uint32_t errorNumber);
     std::int32_t AttachBoard(std::uint16_t board, std::uint16_t ioBaseAddress);
@@ -79,7 +86,8 @@ public:
 
 private:
     // Sends one request with a zero-filled reply buffer. 1 when bytes came back (their count in
-    // `count`), 51 when the request failed or returned nothing, 52 when the device is not open.
+    // `count`), 51 when the request failed or returned nothing (or, after a request of this command got
+    // no answer, at once without sending it), 52 when the device is not open.
     std::int32_t Send(Request request, std::span<const std::uint8_t> input, std::span<std::uint8_t> reply,
                       std::size_t* count = nullptr);
     // A request whose reply is a 4-byte status word; a shorter reply is a failed request.
@@ -89,6 +97,7 @@ private:
     DeviceChannel& channel_;
     DeviceTraits traits_;
     bool open_ = false;
+    bool unanswered_ = false; // a request of this command got no answer
 };
 
 // The clock request that selects a clock source code; none for a code outside 0-6.

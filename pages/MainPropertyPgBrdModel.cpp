@@ -4,6 +4,7 @@
 #include "BrdPropertySheetModel.h"
 #include "ConfigLoader.h"
 #include "ConfigSave.h"
+#include "Driver.h"
 #include "InfoDialogs.h"
 #include "MessageFormat.h"
 #include "ModalWindows.h"
@@ -15,6 +16,13 @@
 namespace ruva {
 
 namespace {
+
+bool HasStop(const std::vector<Message>& messages) {
+    for (const Message& message : messages)
+        if (message.Icon == MessageIcon::Stop)
+            return true;
+    return false;
+}
 
 constexpr MainPropertyPgBrdButtonControl kButtons[] = {
     {MainPropertyPgBrdButton::Resources, "Resources", "&Resources"},
@@ -87,6 +95,7 @@ void MainPropertyPgBrdModel::Initialise() {
     if (initialised_)
         return;
     initialised_ = true;
+    driver_.BeginCommand();
     const BoardCheckResult check = CheckBoard(driver_, boardNumber_, config_, audit_);
     boardAvailable_ = check.Passed;
     Show(prompts_, check.Messages);
@@ -101,6 +110,7 @@ bool MainPropertyPgBrdModel::IsEnabled(MainPropertyPgBrdButton button) const {
 void MainPropertyPgBrdModel::Press(MainPropertyPgBrdButton button, ModalWindows& windows) {
     if (!IsEnabled(button))
         return;
+    driver_.BeginCommand();
     switch (button) {
     case MainPropertyPgBrdButton::Resources:
         if (const auto content = ReadBrdResources(driver_, prompts_, boardNumber_))
@@ -169,9 +179,32 @@ void MainPropertyPgBrdModel::LoadFromBoard() {
 }
 
 void MainPropertyPgBrdModel::SaveToBoard() {
-    Show(prompts_,
-         ruva::SaveToBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_})
-             .Messages);
+    BoardSaveResult saved =
+        ruva::SaveToBoard({driver_, config_, configLoaded_, boardNumber_, boardAvailable_, audit_, source_});
+    MessageList shown{std::move(saved.Messages)};
+    if (saved.Outcome == BoardSaveOutcome::CheckFailed && !HasStop(shown.All))
+        ExplainFailedCheck(shown);
+    Show(prompts_, shown.All);
+}
+
+// The board check before a save says nothing when the driver gives no parameters, no longer lists the
+// board, or does not attach it (the page's first check stays silent so for a missing driver). A save
+// always says why it did not save: the driver is asked again, and its error shown.
+void MainPropertyPgBrdModel::ExplainFailedCheck(MessageList& shown) {
+    const std::optional<DriverParameters> parameters = ReadDriverParameters(driver_, shown);
+    if (!parameters)
+        return;
+    if (boardNumber_ >= parameters->NumberOfBoards) {
+        shown.Add("save_board_not_listed", MessageIcon::Stop,
+                  FormatText(texts::SaveBoardNotListed, {parameters->NumberOfBoards, boardNumber_}));
+        return;
+    }
+    const std::int32_t attached = driver_.AttachBoard(static_cast<std::uint16_t>(boardNumber_),
+                                                      static_cast<std::uint16_t>(parameters->IoBaseAddress));
+    if (attached != result::Success)
+        ReportDriverError(driver_, shown, attached);
+    else
+        shown.Add("save_check_failed", MessageIcon::Stop, FormatText(texts::SaveCheckFailed, {boardNumber_}));
 }
 
 void MainPropertyPgBrdModel::EditProperties(ModalWindows& windows) {

@@ -81,6 +81,7 @@ private:
     void SaveToFile();
     void LoadFromBoard();
     void SaveToBoard();
+    void ExplainFailedCheck(MessageList& shown);
     void EditProperties(ModalWindows& windows);
 
     BoardConfig& config_;

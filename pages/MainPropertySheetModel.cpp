@@ -74,6 +74,7 @@ void MainPropertySheetModel::Activate(int index) {
 }
 
 void MainPropertySheetModel::Press(MainPropertyPgAboutButton button, ModalWindows& windows) {
+    driver_.BeginCommand();
     switch (button) {
     case MainPropertyPgAboutButton::Resources:
         if (const auto content = ReadMainResources(driver_, prompts_))

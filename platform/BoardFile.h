@@ -22,7 +22,7 @@ public:
     // Opens the file of `board` under `prefix`, creating it (and on Windows its folder), and locks it,
     // trying again until `wait` has passed while another process holds it.
     Status Lock(const std::string& prefix, int board, std::chrono::milliseconds wait) {
-        return lock_.Lock(PathFor(prefix, board), wait, {.Everyone = true});
+        return lock_.Lock(PathFor(prefix, board), wait, {.Access = FileLock::Machine::Shared});
     }
     // Lets go of the file and its lock.
     void Unlock() { lock_.Unlock(); }

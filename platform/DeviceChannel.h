@@ -28,6 +28,10 @@ public:
     // The transport's last failure, as one line for the user, where the results do not tell it (a
     // simulator that does not answer, a state file that cannot serve); empty when there is none.
     virtual std::string Diagnosis() const { return {}; }
+
+    // Whether the last request got no answer at all: it timed out or was cancelled, or the device went
+    // away while it waited. (A request that the device refused was answered.)
+    virtual bool Unanswered() const { return false; }
 };
 
 // What the programs know of the boards behind a channel, chosen with it; by default, those of a

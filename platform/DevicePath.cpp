@@ -56,8 +56,14 @@ std::string SocketLockPath(std::string_view socketPath) {
 }
 
 std::string ServedState(const std::string& lockPath) {
-    // Held by its simulator, so that what it names is no leftover of one that has ended.
+    // Held by its simulator, so that what it names is no leftover of one that has ended. On Windows the
+    // file lies in the folder that every user shares: only one that no other user can have written is
+    // followed, so that no user chooses where an administrator's programs make files.
+#ifdef _WIN32
+    std::string text = FileLock::TrustedText(lockPath);
+#else
     std::string text = FileLock::HeldText(lockPath);
+#endif
     // One whole line: a name with a line end in it is not taken for a shorter one.
     if (text.empty() || text.find('\n') != text.size() - 1)
         return {};

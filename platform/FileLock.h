@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ruva {
 
@@ -21,11 +22,21 @@ public:
     };
     enum class Failure { None, Open, NotRegular, Foreign, Lock };
 
+    // On Windows, who may do what with a file that belongs to the machine rather than to one user. Such a
+    // file and the folder it is made in (at first use) get their own access lists: Administrators and
+    // SYSTEM have full control and alone may change a list, an owner or a name; other users may create
+    // files in the folder and read them.
+    enum class Machine {
+        No,             // the user's own file, with the folder's security
+        Shared,         // every user may also lock it and write its content (the boards' lock files)
+        Administrators, // only Administrators and SYSTEM may write it, and it is made theirs; one found that
+                        // another user could have written is replaced (what names the state the
+                        // stand-in serves)
+    };
+
     struct Options {
         bool Create = true; // otherwise only an existing file is locked, opened for reading
-        // On Windows every user may create, lock and write the file, and its folder is made at first
-        // use: the boards are the machine's.
-        bool Everyone = false;
+        Machine Access = Machine::No;
     };
 
     FileLock() = default;
@@ -58,6 +69,15 @@ public:
     // What the file at `path` holds while another process has it locked; empty otherwise (nobody holds
     // it, so what it says may be left over from a process that has ended).
     static std::string HeldText(const std::string& path);
+#ifdef _WIN32
+    // The same for a file that no one but Administrators, SYSTEM and this process's user can have
+    // written: one of them owns it, and its access list lets no one else change it
+    // (Machine::Administrators makes such a file). Empty for any other.
+    static std::string TrustedText(const std::string& path);
+    // The security descriptor (self-relative) that a machine file, or its folder, is made with, owned by
+    // Administrators.
+    static std::vector<unsigned char> MachineSecurityDescriptor(Machine access, bool folder);
+#endif
 
     struct Held; // the platform's open and locked file
 

@@ -19,6 +19,7 @@ public:
                                        std::span<std::uint8_t> output) override;
     // After a request that timed out: that the simulator at the socket does not answer.
     std::string Diagnosis() const override;
+    bool Unanswered() const override { return silent_; }
 
     // How long one request may take in all (connecting, sending, waiting for its whole answer) before
     // it counts as failed.

@@ -45,25 +45,80 @@ Win32DeviceChannel::~Win32DeviceChannel() {
 }
 
 bool Win32DeviceChannel::Open(const std::string& devicePath) {
+    path_ = devicePath;
+    return Reopen();
+}
+
+bool Win32DeviceChannel::Reopen() {
     if (IsValid(handle_))
         calls_.Close(handle_);
-    handle_ = calls_.Open(devicePath.c_str(), DeviceReadWriteAccess);
+    handle_ = calls_.Open(path_.c_str(), DeviceReadWriteAccess);
     if (!IsValid(handle_))
-        handle_ = calls_.Open(devicePath.c_str(), 0);
+        handle_ = calls_.Open(path_.c_str(), 0);
     return IsValid(handle_);
 }
+
+namespace {
+
+// The request reached nothing that could carry it out: the driver behind the handle has stopped (Wine
+// then refuses the handle's requests as access denied), or the stand-in refused it as no simulator was
+// attached. It may be sent again on a new handle.
+bool DeviceGone(std::uint32_t error) {
+    return error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_DEV_NOT_EXIST || error == ERROR_INVALID_HANDLE ||
+           error == ERROR_ACCESS_DENIED;
+}
+
+// No answer came: the request timed out or was cancelled, the simulator behind the stand-in went away
+// while it waited, or the device is gone.
+bool NotAnswered(std::uint32_t error) {
+    return error == ERROR_SEM_TIMEOUT || error == ERROR_OPERATION_ABORTED || error == ERROR_CONNECTION_ABORTED ||
+           DeviceGone(error);
+}
+
+} // namespace
 
 std::optional<std::size_t> Win32DeviceChannel::Control(std::uint32_t code,
                                                        std::span<const std::uint8_t> input,
                                                        std::span<std::uint8_t> output) {
-    if (!IsValid(handle_))
+    // Gone, and not there again: the request gets no answer.
+    const auto gone = [this] {
+        error_ = path_.empty() ? 0 : ERROR_DEVICE_NOT_CONNECTED;
         return std::nullopt;
-    std::uint32_t returned = 0;
-    if (!calls_.Control(handle_, code, input.empty() ? nullptr : input.data(),
-                        static_cast<std::uint32_t>(input.size()), output.empty() ? nullptr : output.data(),
-                        static_cast<std::uint32_t>(output.size()), returned))
-        return std::nullopt;
-    return std::min<std::size_t>(returned, output.size());
+    };
+    bool reopened = false;
+    if (!IsValid(handle_)) {
+        if (path_.empty() || !Reopen())
+            return gone();
+        reopened = true;
+    }
+    for (;;) {
+        std::uint32_t returned = 0;
+        ::SetLastError(0);
+        if (calls_.Control(handle_, code, input.empty() ? nullptr : input.data(),
+                           static_cast<std::uint32_t>(input.size()), output.empty() ? nullptr : output.data(),
+                           static_cast<std::uint32_t>(output.size()), returned)) {
+            error_ = 0;
+            return std::min<std::size_t>(returned, output.size());
+        }
+        error_ = static_cast<std::uint32_t>(::GetLastError());
+        if (reopened || !DeviceGone(error_))
+            return std::nullopt;
+        reopened = true;
+        if (!Reopen())
+            return gone();
+    }
+}
+
+bool Win32DeviceChannel::Unanswered() const {
+    return NotAnswered(error_);
+}
+
+std::string Win32DeviceChannel::Diagnosis() const {
+    if (!Unanswered())
+        return {};
+    if (error_ == ERROR_SEM_TIMEOUT || error_ == ERROR_OPERATION_ABORTED)
+        return "The device " + path_ + " did not answer in time.";
+    return "The device " + path_ + " went away: its driver, or the simulator that serves it, has stopped.";
 }
 
 namespace {

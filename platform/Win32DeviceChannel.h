@@ -42,12 +42,22 @@ public:
     // Opens the device for reading and writing; when that is refused, opens it without access rights,
     // as older drivers expect.
     bool Open(const std::string& devicePath) override;
+    // A request that finds the device gone (its driver was stopped, or the simulator behind the
+    // stand-in detached before the request reached it) opens the device again, once, as Open does, and
+    // is sent on the new handle: so the programs work on once the driver is installed and served again.
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
+    // After a request that got no answer: that the device did not answer in time, or is gone.
+    std::string Diagnosis() const override;
+    bool Unanswered() const override;
 
 private:
+    bool Reopen();
+
     Win32DeviceCalls calls_;
+    std::string path_;       // the device, once opened
     void* handle_ = nullptr; // HANDLE; null or INVALID_HANDLE_VALUE when not open
+    std::uint32_t error_ = 0; // the system's error of the last request; 0 when it was answered
 };
 
 } // namespace ruva

@@ -159,7 +159,12 @@ std::string InstallDriver() {
         }
     }
     if (!Start(service.Handle)) {
-        error = "the stand-in driver did not start: " + SystemMessage() + "; it was removed again";
+        const DWORD code = ::GetLastError();
+        error = "the stand-in driver did not start: " + SystemMessage(code) + "; it was removed again";
+        // ERROR_INVALID_IMAGE_HASH, which the headers for XP do not name: the signature is not accepted.
+        if (code == 577)
+            error += ". 64-bit Windows loads this driver, signed with a test certificate, only in its "
+                     "test-signing mode (see the README)";
         if (!installed)
             ::DeleteService(service.Handle);
         ::DeleteFileW(target.c_str());
@@ -185,12 +190,22 @@ std::string RemoveDriver() {
     }
     if (!IsStandIn(service.Handle))
         return Refusal("the service named ruva2sim is not the stand-in driver");
-    if (!StopAndWait(service.Handle))
-        return "the stand-in driver does not stop; stop ruva2-sim and the programs that use \\\\.\\RUVA2, "
-               "then try again";
+    const std::wstring target = SystemDriverFile();
+    if (!StopAndWait(service.Handle)) {
+        // Windows unloads a driver only once every handle to its devices is closed (the simulator's, and
+        // those of the programs that opened \\.\RUVA2): until then it keeps it, stopping. The service is
+        // marked for removal meanwhile, and the file, which a loaded driver keeps, goes at the next start.
+        if (!::DeleteService(service.Handle) && ::GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+            return "the stand-in driver has not stopped yet, and its service cannot be removed: " + SystemMessage();
+        ::MoveFileExW(target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        std::printf("ruva2-sim: the stand-in driver stops once ruva2-sim and every program that has \\\\.\\RUVA2 "
+                    "open have closed it; its service (ruva2sim) is removed then, and its file %s when Windows "
+                    "next starts\n",
+                    Narrow(target).c_str());
+        return {};
+    }
     if (!::DeleteService(service.Handle))
         return "cannot remove the service ruva2sim: " + SystemMessage();
-    const std::wstring target = SystemDriverFile();
     if (!::DeleteFileW(target.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         ::MoveFileExW(target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     std::printf("ruva2-sim: removed the stand-in driver (service ruva2sim, %s)\n", Narrow(target).c_str());

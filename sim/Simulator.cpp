@@ -98,6 +98,11 @@ Outcome Simulator::Handle(std::uint32_t code, std::span<const std::uint8_t> inpu
     return outcome;
 }
 
+std::string Simulator::Restore(const SimState& earlier) {
+    state_ = earlier;
+    return persist_ ? persist_(state_) : std::string();
+}
+
 Answer Simulator::Dispatch(const RequestLayout& layout, std::span<const std::uint8_t> input,
                            std::string& boardText, std::string& note) {
     if (input.size() != layout.InputSize) {

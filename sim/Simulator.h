@@ -37,6 +37,9 @@ public:
     Outcome Handle(std::uint32_t code, std::span<const std::uint8_t> input, std::uint32_t capacity);
 
     const SimState& State() const { return state_; }
+    // Sets the boards back to `earlier` and stores that (a change whose answer reached nobody). Empty on
+    // success, otherwise why it could not be stored.
+    std::string Restore(const SimState& earlier);
 
 private:
     Answer Dispatch(const RequestLayout& layout, std::span<const std::uint8_t> input, std::string& board,

@@ -67,7 +67,7 @@ std::string StandInServer::Listen(const std::string& statePath) {
     // The state is named before \\.\RUVA2 appears, so that every program finds it and keeps the boards'
     // files beside it; a simulator that serves already holds the file.
     const std::string served = ServedStatePath();
-    switch (served_.Lock(served, LockPatience, {.Everyone = true})) {
+    switch (served_.Lock(served, LockPatience, {.Access = FileLock::Machine::Administrators})) {
     case FileLock::Status::Locked:
         break;
     case FileLock::Status::Busy:
@@ -112,6 +112,9 @@ void StandInServer::Run() {
     const HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::vector<std::uint8_t> answer; // none before the first request
     std::vector<std::uint8_t> handed(ServeBufferSize);
+    // The boards before the request last answered, and its log line: what a late notice undoes.
+    SimState before;
+    std::string answered;
     for (;;) {
         DWORD length = 0;
         if (!Request(device_, done, SimServe, answer, handed.data(), static_cast<DWORD>(handed.size()),
@@ -121,7 +124,20 @@ void StandInServer::Run() {
                 Log("the stand-in driver stopped serving: " + SystemMessage(code));
             break;
         }
+        const bool late = !answer.empty() && length == LateNoticeSize && ReadWord(&handed[0]) == ReadWord(&answer[0]);
         answer.clear();
+        if (late) {
+            // Its program was told that the request failed (it timed out or was cancelled): the request
+            // is taken back, so that a failed request is never carried out.
+            if (simulator_.State() != before) {
+                const std::string error = simulator_.Restore(before);
+                Log(answered + ": answered too late, undone" +
+                    (error.empty() ? "" : "; the state could not be stored: " + error));
+            } else if (verbose_) {
+                Log(answered + ": answered too late");
+            }
+            continue;
+        }
         if (length < HandedHeaderSize)
             continue;
         const std::uint32_t id = ReadWord(&handed[0]);
@@ -130,8 +146,10 @@ void StandInServer::Run() {
         const std::uint32_t capacity = ReadWord(&handed[12]);
         if (inputLength > length - HandedHeaderSize || capacity > MaxBlock)
             continue; // never sent by the driver: the request fails when its time is up
+        before = simulator_.State();
         const Outcome outcome = simulator_.Handle(
             code, std::span<const std::uint8_t>(handed.data() + HandedHeaderSize, inputLength), capacity);
+        answered = outcome.Summary;
         if (verbose_)
             Log(outcome.Summary);
         if (!outcome.PersistError.empty())

@@ -1,7 +1,8 @@
 #pragma once
 // The simulator's transport on Windows: it serves the stand-in driver ruva2sim.sys, which passes every
 // request that a program sends to \\.\RUVA2 over its private device (driver/StandInProtocol.h). One
-// request at a time, in the order the programs sent them; the driver fails those that wait too long.
+// request at a time, in the order the programs sent them; the driver fails those that wait too long, and
+// a request whose answer comes too late is undone, as its program was told that it failed.
 
 #include "FileLock.h"
 #include "SimLog.h"

@@ -148,6 +148,11 @@ inline constexpr Text ClockDiffersNotNoted =
     "The board's clock could not be set back to the clock source of its stored Configuration Data, so "
     "the two may differ, and this could not be noted for the next save. Save a configuration with "
     "another clock source to the board, then this one.";
+// A save whose board check failed where the check itself says nothing (our own texts).
+inline constexpr Text SaveBoardNotListed =
+    "Nothing was saved: the driver now reports %1!d! installed board(s), and board %2!d! is not among them.";
+inline constexpr Text SaveCheckFailed = "Nothing was saved: board %1!d! did not pass the check before the save. "
+                                        "Try again.";
 // The audit trail: the system log did not take a record (shown once a run).
 inline constexpr Text AuditLogFailed =
     "The record of this change to the board could not be added to the system log (%1!s!). Changes "

@@ -160,6 +160,25 @@ std::vector<RequestCase> RequestCases() {
     };
 }
 
+// A device that did not answer is not waited for again within the command: its following requests fail at
+// once, unsent, until the next command begins; a request that the device refused stops nothing.
+TEST_F(DriverTest, AfterARequestWithoutAnswerTheCommandStopsUntilTheNextOne) {
+    OpenWithStatus();
+    channel.Queue(Request::AttachBoard, FailedReply());
+    channel.Queue(Request::GetDriverParameters, test::NoAnswer());
+    channel.SetHandler([](const test::RecordedRequest&) { return StatusReply(1, Bytes(516, 0)); });
+    DriverParameters parameters;
+    EXPECT_EQ(driver.AttachBoard(0, 0x300), 51);
+    EXPECT_EQ(driver.GetDriverParameters(parameters), 51);
+    EXPECT_EQ(driver.SetClockLi0(0), 51);
+    EXPECT_EQ(driver.GetErrorText(51), std::nullopt);
+    EXPECT_EQ(driver.ReadGdsId(0), 0);
+    EXPECT_THAT(channel.Codes(), ElementsAre(Request::AttachBoard, Request::GetDriverParameters));
+    driver.BeginCommand();
+    EXPECT_EQ(driver.SetClockLi0(0), 1);
+    EXPECT_EQ(channel.Codes().back(), Request::SetClockLi0);
+}
+
 TEST_F(DriverTest, EveryRequestSendsItsCodeBlockAndCapacity) {
     OpenWithStatus();
     for (const RequestCase& c : RequestCases()) {

@@ -318,3 +318,55 @@ TEST(PageLogic, SaveToBoardRecordsTheFileItWasLoadedFrom) {
     EXPECT_EQ(record.Changes, (std::vector<std::string>{"ClockSource: INTERNAL → LI1"}));
     std::filesystem::remove(path);
 }
+
+// "Save -->" always says why it did not save, also where the board check before it says nothing: the
+// driver's error when the device stopped answering (after which nothing more is sent) or refused to attach
+// the board, or that the board is no longer listed.
+TEST(PageLogic, SaveToBoardSaysWhyTheSilentCheckFailed) {
+    struct Case {
+        Request Faulty;
+        CannedReply Reply;
+        int Times;
+        std::string Shown;
+        std::size_t RequestsAfter; // sent by the save and its explanation
+    };
+    FakeBoards listed;
+    listed.Parameters.NumberOfBoards = 1;
+    std::vector<std::uint8_t> oneBoard(4, 0);
+    const auto parameterBytes = listed.Parameters.toBytes();
+    oneBoard.insert(oneBoard.end(), parameterBytes.begin(), parameterBytes.end());
+    const std::vector<Case> cases = {
+        {Request::GetDriverParameters, NoAnswer(), 1,
+         "Error #51: " + std::string(texts::DriverNotInstalled), 1},
+        {Request::AttachBoard, StatusReply(7), 2, "Error #7: ", 5},
+        {Request::GetDriverParameters, CannedReply{true, oneBoard}, 2,
+         "Nothing was saved: the driver now reports 1 installed board(s), and board 1 is not among them.", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Faulty));
+        ScriptedChannel channel;
+        FakeBoards boards;
+        boards.Serve(channel);
+        Driver driver(channel);
+        driver.OpenDriver(0);
+        RecordingPrompts prompts;
+        MainPropertySheetModel sheet(driver, prompts);
+        struct : ModalWindows {
+            bool RunBoardProperties(BrdPropertySheetModel&) override { return false; }
+            void ShowInformation(const InfoDialogContent&) override {}
+        } windows;
+        sheet.Activate(2);
+        MainPropertyPgBrdModel& page = sheet.BoardPage(1);
+        page.Press(MainPropertyPgBrdButton::LoadFromBoard, windows);
+        ASSERT_TRUE(page.IsEnabled(MainPropertyPgBrdButton::SaveToBoard));
+        for (int i = 0; i < c.Times; ++i)
+            boards.Fault(c.Faulty, c.Reply);
+        prompts.Messages.clear();
+        const std::size_t before = channel.Requests.size();
+        page.Press(MainPropertyPgBrdButton::SaveToBoard, windows);
+        ASSERT_FALSE(prompts.Messages.empty());
+        EXPECT_EQ(prompts.Messages.front().Icon, MessageIcon::Stop);
+        EXPECT_EQ(prompts.Messages.front().Text.substr(0, c.Shown.size()), c.Shown);
+        EXPECT_EQ(channel.Requests.size() - before, c.RequestsAfter);
+    }
+}

@@ -18,6 +18,9 @@ CannedReply FailedReply() {
 CannedReply EmptyReply() {
     return CannedReply{true, {}};
 }
+CannedReply NoAnswer() {
+    return CannedReply{false, {}, false};
+}
 
 void ScriptedChannel::Queue(Request code, CannedReply reply) {
     queued_[static_cast<std::uint32_t>(code)].push_back(std::move(reply));
@@ -57,6 +60,7 @@ std::optional<std::size_t> ScriptedChannel::Control(std::uint32_t code, std::spa
     } else {
         reply = FailedReply();
     }
+    unanswered_ = !reply.Answered;
     if (!reply.Ok)
         return std::nullopt;
     const std::size_t count = std::min(reply.Bytes.size(), output.size());

@@ -25,6 +25,7 @@ struct RecordedRequest {
 struct CannedReply {
     bool Ok = true;                  // false: the request itself fails
     std::vector<std::uint8_t> Bytes; // the bytes returned (cut to the capacity)
+    bool Answered = true;            // false: it failed without an answer (timed out)
 };
 
 // A reply of a 4-byte status word followed by `data`.
@@ -32,6 +33,8 @@ CannedReply StatusReply(std::uint32_t status, const std::vector<std::uint8_t>& d
 // A request that fails, and one that succeeds with no bytes.
 CannedReply FailedReply();
 CannedReply EmptyReply();
+// A request that gets no answer at all (it times out).
+CannedReply NoAnswer();
 
 class ScriptedChannel : public DeviceChannel {
 public:
@@ -56,8 +59,10 @@ public:
     std::optional<std::size_t> Control(std::uint32_t code, std::span<const std::uint8_t> input,
                                        std::span<std::uint8_t> output) override;
     std::string Diagnosis() const override { return DiagnosisText; }
+    bool Unanswered() const override { return unanswered_; }
 
 private:
+    bool unanswered_ = false;
     std::map<std::uint32_t, std::deque<CannedReply>> queued_;
     Handler handler_;
 };

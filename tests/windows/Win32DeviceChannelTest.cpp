@@ -28,6 +28,7 @@ struct FakeDevice {
     std::vector<std::uint32_t> Codes{};      // control codes received
     std::uint32_t Returned = 4;
     bool ControlFails = false;
+    std::vector<DWORD> Errors{}; // the system errors of the next requests, in order (0: answered)
     int Closed = 0;
     int Handle = 0; // its address is the handle
 
@@ -42,6 +43,14 @@ struct FakeDevice {
                                std::uint32_t outputSize, std::uint32_t& returned) {
             EXPECT_EQ(handle, &Handle);
             Codes.push_back(code);
+            if (!Errors.empty()) {
+                const DWORD error = Errors.front();
+                Errors.erase(Errors.begin());
+                if (error != 0) {
+                    ::SetLastError(error);
+                    return false;
+                }
+            }
             if (ControlFails)
                 return false;
             const std::uint8_t status[4] = {1, 0, 0, 0};
@@ -101,6 +110,37 @@ TEST(Win32DeviceChannelTest, FailedOrEmptyRepliesAndOverlongCounts) {
     EXPECT_EQ(channel.Control(0x8811, input, output), std::optional<std::size_t>(0));
     device.ControlFails = true;
     EXPECT_EQ(channel.Control(0x8811, input, output), std::nullopt);
+}
+
+// A request that finds the device gone (its driver stopped and was started again, or no simulator served
+// the stand-in) opens it again once and goes out on the new handle; one that got no answer in time is
+// never sent again, and says so. Both count as unanswered; a refusal does not.
+TEST(Win32DeviceChannelTest, AGoneDeviceIsOpenedAgainOnceATimeoutIsNotRepeated) {
+    struct Case {
+        std::vector<DWORD> Errors;
+        bool Answered;
+        std::size_t Sent, Opens;
+        const char* Diagnosis;
+    };
+    const Case cases[] = {
+        {{ERROR_ACCESS_DENIED}, true, 2, 2, ""}, // a handle to a stopped driver under Wine
+        {{ERROR_DEVICE_NOT_CONNECTED, ERROR_DEVICE_NOT_CONNECTED}, false, 2, 2, "went away"},
+        {{ERROR_SEM_TIMEOUT}, false, 1, 1, "did not answer in time"},
+        {{ERROR_CONNECTION_ABORTED}, false, 1, 1, "went away"},
+        {{ERROR_BUSY}, false, 1, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Errors.front());
+        FakeDevice device{.Grants = {DeviceReadWriteAccess}, .Errors = c.Errors};
+        Win32DeviceChannel channel(device.Calls());
+        ASSERT_TRUE(channel.Open(R"(\\.\RUVA2)"));
+        std::vector<std::uint8_t> output(4);
+        EXPECT_EQ(channel.Control(0x8829, {}, output).has_value(), c.Answered);
+        EXPECT_EQ(device.Codes.size(), c.Sent);
+        EXPECT_EQ(device.OpenedWith.size(), c.Opens);
+        EXPECT_EQ(channel.Unanswered(), std::string(c.Diagnosis) != "");
+        EXPECT_THAT(channel.Diagnosis(), ::testing::HasSubstr(c.Diagnosis));
+    }
 }
 
 TEST(Win32DeviceChannelTest, TheDriversTextsInTheAnsiCodePageBecomeUtf8) {

@@ -11,11 +11,12 @@ device_install() {
     }
 }
 
-# Starts ruva2-sim.exe detached on the state file $1 (a Windows name) and waits until it serves
-# \\.\RUVA2; a simulator still detaching from an earlier run is waited for. Sets win_sim_pid.
+# Starts ruva2-sim.exe detached on the state file $1 (a Windows name; further arguments are the
+# simulator's) and waits until it serves \\.\RUVA2; a simulator still detaching from an earlier run is
+# waited for. Sets win_sim_pid.
 device_start() {
     for _ in $(seq 50); do
-        if "$wine" "$sim_exe" --state "$1" </dev/null >"$work/sim-start.log" 2>&1; then
+        if "$wine" "$sim_exe" --state "$@" </dev/null >"$work/sim-start.log" 2>&1; then
             win_sim_pid=$(sed -n 's/^ruva2-sim: running as process \([0-9]*\);.*/\1/p' "$work/sim-start.log")
             return 0
         fi

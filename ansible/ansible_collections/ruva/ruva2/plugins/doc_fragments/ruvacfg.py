@@ -26,9 +26,10 @@ options:
         finishes or rolls back a board transfer under way, reports what the boards then hold, lets go of
         the board and ends, so nothing stays running, on Windows hosts too.
       - On a POSIX host that has C(timeout) (coreutils, BusyBox), that stops a C(ruvacfg) that is still
-        running 60 seconds after its limit (a transfer under way takes far less, as each driver request has
-        its own deadline) and kills it 10 seconds later; only C(ruvacfg) itself is signalled
-        (C(timeout --foreground)). The control node waits 80 seconds beyond the limit before it gives up.
+        running 210 seconds after its limit (a transfer under way takes at most 200 seconds, as each of its
+        driver requests has its own deadline, and far less as a rule) and kills it 10 seconds later; only
+        C(ruvacfg) itself is signalled (C(timeout --foreground)). The control node waits 230 seconds beyond
+        the limit before it gives up.
       - From 0 to 1000000; a negative number is refused.
     type: int
     default: 60

@@ -192,7 +192,7 @@ std::optional<SaveEnd> SaveHdlcStartAddress(const TransferContext& page, BoardWr
         return std::nullopt;
     changed = true;
     audit.Changes(
-        {ChangeLine(keys::HdlcStartAddress, FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress),
+        {ChangeLine(HdlcStartAddressSetting.Key, FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress),
                     FormatFieldNumber(NumberStyle::Hex, page.Config.General.HdlcStartAddress))});
     info.HdlcStartAddress = page.Config.General.HdlcStartAddress;
     if (std::int32_t r = writer.WriteBoardInfo(board, info); r != result::Success) {

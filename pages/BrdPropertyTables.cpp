@@ -11,13 +11,13 @@ SettingsPage<Block> MakePage(std::span<const FieldInfo<Block>> fields) {
     SettingsPage<Block> page;
     for (const FieldInfo<Block>& field : fields)
         page.Settings.push_back(&field);
-    std::ranges::sort(page.Settings, {}, [](const FieldInfo<Block>* f) { return f->Page.Row; });
+    std::ranges::sort(page.Settings, {}, &FieldInfo<Block>::Row);
     for (const FieldInfo<Block>* f : page.Settings) {
         const PagePlace& place = f->Page;
         const bool list = place.Kind == ControlKind::List;
         const bool entry = place.Kind == ControlKind::Number || place.Kind == ControlKind::Address;
-        page.Controls.push_back({f->Key, place.Label, place.Kind, list ? f->Values : nullptr, place.Min,
-                                 entry ? f->Max : 0, place.Refusal, place.Boxes});
+        page.Controls.push_back({f->Name, place.Label, place.Kind, list ? f->Values : nullptr,
+                                 entry ? f->Min : 0, entry ? f->Max : 0, place.Refusal, place.Boxes});
     }
     return page;
 }

@@ -67,7 +67,7 @@ TEST(ParserTest, ASectionFillsItsSlot) {
     EXPECT_FALSE(o.Parsed.Boards[0].Present);
     const ParsedBoard& b = o.Parsed.Boards[2];
     EXPECT_TRUE(b.Present);
-    EXPECT_EQ(b.HdlcStartAddress, 0x9000u);
+    EXPECT_EQ(b.General.HdlcStartAddress, 0x9000u);
     EXPECT_EQ(b.Image.ClockSource, code::ClockSource::LI1);
     EXPECT_EQ(b.Image.Li[0].DefaultMode, code::LiMode::T1);
     EXPECT_EQ(b.Image.Li[1].DefaultMode, code::LiMode::E1);
@@ -156,8 +156,8 @@ TEST(ParserTest, RangeChecksAtTheirBounds) {
 TEST(ParserTest, HdlcStartAddress) {
     EXPECT_EQ(Error(Replace(Section(), "0x9000", "0x7FFF")),
               "8: " + std::string(texts::HdlcStartAddressTooLow));
-    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0x8000")).Parsed.Boards[0].HdlcStartAddress, 0x8000u);
-    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0xFFFF")).Parsed.Boards[0].HdlcStartAddress, 0xFFFCu);
+    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0x8000")).Parsed.Boards[0].General.HdlcStartAddress, 0x8000u);
+    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0xFFFF")).Parsed.Boards[0].General.HdlcStartAddress, 0xFFFCu);
 }
 
 TEST(ParserTest, BoardNumbers) {
@@ -166,14 +166,14 @@ TEST(ParserTest, BoardNumbers) {
         EXPECT_EQ(o.Errors.ParseErrorText(), "Error near line 2: Invalid board Number\n");
         for (const ParsedBoard& b : o.Parsed.Boards) {
             EXPECT_FALSE(b.Present);
-            EXPECT_EQ(b.HdlcStartAddress, 0u); // nothing of that section lands in a slot
+            EXPECT_EQ(b.General.HdlcStartAddress, 0u); // nothing of that section lands in a slot
         }
     }
     // Two sections with one number: what the second sets replaces the first.
     const Outcome o =
         Parse(Section(1) + Replace(Replace(Section(1), "0x9000", "0xA000"), "  ClockSource = LI1\n", ""));
     ASSERT_TRUE(o.Ok);
-    EXPECT_EQ(o.Parsed.Boards[1].HdlcStartAddress, 0xA000u);
+    EXPECT_EQ(o.Parsed.Boards[1].General.HdlcStartAddress, 0xA000u);
     EXPECT_EQ(o.Parsed.Boards[1].Image.ClockSource, code::ClockSource::LI1);
 }
 
@@ -207,7 +207,7 @@ TEST(ParserTest, EveryParseStartsFromAClearedResult) {
     EXPECT_FALSE(errors.ParseErrorRecorded());
     EXPECT_FALSE(parsed.Boards[1].Present);
     EXPECT_EQ(parsed.Boards[0].Image.ClockSource, 0);
-    EXPECT_EQ(parsed.Boards[0].HdlcStartAddress, 0u);
+    EXPECT_EQ(parsed.Boards[0].General.HdlcStartAddress, 0u);
 }
 
 TEST(ParserTest, NumberConversion) {

@@ -15,11 +15,14 @@ inline constexpr Text CompanyName = "Vantrell Systems Inc.";
 inline constexpr Text ProductNumber = "QPX-2210-1";
 inline constexpr Text ProgramRevision = "1.24";
 
-// Numbered strings.
-inline constexpr int CouldNotOpenFileId = 102;
-inline constexpr Text CouldNotOpenFile = "Could not open file %1"; // string 102
-inline constexpr int DriverErrorId = 108;
-inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
+// Numbered strings: the Windows program's string table holds them under their numbers.
+inline constexpr Text CouldNotOpenFile = "Could not open file %1";
+inline constexpr Text DriverError = "Error #%1!d!: %2!s!";
+struct NumberedText {
+    int Id;
+    Text Value;
+};
+inline constexpr NumberedText NumberedTexts[] = {{102, CouldNotOpenFile}, {108, DriverError}};
 
 // Driver.
 inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "

@@ -123,13 +123,16 @@ struct FieldInfo {
     // interface's setting on the General page carries its line interface's name first: "Li0DefaultMode".
     std::string_view Name;
     MemberAccess<Block> Access;
-    const ValueSet* Values = nullptr;         // enumerated: the value set; nullptr for a number
-    std::string_view Unexpected = {};         // enumerated: the writer's message for a code without a word
-    std::uint32_t Min = 0;                    // numbers: the range that a file and a page accept
-    std::uint32_t Max = 0;                    //
-    std::string_view RangeMessage = {};       // numbers: the parse error for a file value outside the range
-    NumberStyle Style = NumberStyle::Decimal; // numbers: how the writer prints the value
-    std::uint32_t Step = 1;        // numbers: a file's value is stored rounded down to a multiple of it
+    // Enumerated settings: the value set, and the writer's message for a code that has no word.
+    const ValueSet* Values = nullptr;
+    std::string_view Unexpected = {};
+    // Numbers: the range that a file and a page accept, the parse error for a file value outside it, how
+    // the writer prints the value, and the multiple that a file's value is rounded down to.
+    std::uint32_t Min = 0;
+    std::uint32_t Max = 0;
+    std::string_view RangeMessage = {};
+    NumberStyle Style = NumberStyle::Decimal;
+    std::uint32_t Step = 1;
     std::string_view Comment = {}; // the writer's remark behind the value, on the same line
     Section In = Section::Board;   // general settings: the file section that holds them
     PagePlace Page;

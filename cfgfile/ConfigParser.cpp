@@ -36,7 +36,7 @@ struct Vocabulary {
 template <typename Block, std::size_t N>
 consteval Vocabulary<Block, N> VocabularyOf(const std::array<FieldInfo<Block>, N>& fields,
                                             Section in = Section::Board) {
-    const auto slot = [](std::string_view word) consteval {
+    const auto slot = [](std::string_view word) {
         return static_cast<std::size_t>(token::Keyword(word) - token::FirstKeyword);
     };
     Vocabulary<Block, N> v;

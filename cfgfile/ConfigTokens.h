@@ -110,8 +110,9 @@ inline constexpr bool IsNumber(int code) {
     return code == BINARY_NUMBER || code == DECIMAL_NUMBER || code == HEX_NUMBER;
 }
 
-// The code of a word of the structure or the catalogue; a word that is no keyword does not compile.
-consteval int Keyword(std::string_view word) {
+// The code of a word of the structure or the catalogue. Made at compile time, as the parser's are, a word
+// that is no keyword does not compile.
+constexpr int Keyword(std::string_view word) {
     for (std::size_t i = 0; i < KeywordTexts.size(); ++i)
         if (EqualsIgnoringCase(KeywordTexts[i], word))
             return FirstKeyword + static_cast<int>(i);

@@ -21,7 +21,7 @@ std::vector<std::string> ImageLines(const ImageBytes& before, const ImageBytes& 
 }
 
 std::string HdlcLine(std::uint32_t before, std::uint32_t after) {
-    return ChangeLine(keys::HdlcStartAddress, FormatFieldNumber(NumberStyle::Hex, before),
+    return ChangeLine(HdlcStartAddressSetting.Key, FormatFieldNumber(NumberStyle::Hex, before),
                       FormatFieldNumber(NumberStyle::Hex, after));
 }
 
@@ -72,7 +72,7 @@ SavePlan PlanSave(const BoardSnapshot& board, const BoardConfig& config) {
             plan.Changes.push_back(
                 {ChangeLine("Image", "unreadable", "written whole"), ChangeCarrier::WholeImage});
         } else {
-            const std::string clockPrefix = std::string(keys::ClockSource) + ": ";
+            const std::string clockPrefix = std::string(GeneralSetting<&BoardConfig::Image, &StoredConfig::ClockSource>().Key) + ": ";
             std::vector<std::string> lines = ImageLines(onBoard, wanted);
             for (std::string& line : lines) {
                 const bool clock = line.starts_with(clockPrefix);

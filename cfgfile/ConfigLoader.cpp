@@ -47,8 +47,7 @@ LoadOutcome TakeBoardSection(const ParsedConfigFile& parsed, int board, BoardCon
     const ParsedBoard& slot = parsed.Boards[static_cast<std::size_t>(board)];
     if (!slot.Present)
         return LoadOutcome::NoSection;
-    config.General.HdlcStartAddress = slot.HdlcStartAddress;
-    config.Image = slot.Image;
+    config = slot;
     return LoadOutcome::Loaded;
 }
 

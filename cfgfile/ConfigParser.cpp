@@ -4,78 +4,67 @@
 #include "Fields.h"
 #include "Texts.h"
 
-#include <span>
-#include <string>
-#include <vector>
+#include <array>
 
 namespace ruva {
 
 namespace {
 
-constexpr std::size_t KeywordCount = token::LastKeyword - token::FirstKeyword + 1;
+constexpr std::size_t KeywordCount = KeywordTexts.size();
 constexpr int None = -1;
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
+// The settings that the lines of one part of a file may set (a section's general settings, or a mode
+// block's), by keyword: which setting a key names, and what each value word of an enumerated setting
+// stores.
+template <typename Block, std::size_t N>
+struct Vocabulary {
+    std::array<const FieldInfo<Block>*, N> Fields{};
+    std::array<int, N> Keys{}; // the keyword of each setting's key
+    std::size_t Count = 0;
+    std::array<int, KeywordCount> FieldOf{};
+    std::array<std::array<std::int16_t, KeywordCount>, N> CodeOf{};
 
-std::size_t KeywordSlot(int code) {
-    return static_cast<std::size_t>(code - token::FirstKeyword);
-}
-
-// Enters `value` for the keyword of a key or value word of the model's tables (every one is a keyword).
-void MapKeyword(std::array<int, KeywordCount>& table, std::string_view word, int value) {
-    if (const int code = FindKeyword(Lower(word)); token::IsKeyword(code))
-        table[KeywordSlot(code)] = value;
-}
-
-// The codes of a value set by keyword: which value words a line accepts and what each stores.
-struct ValueWords {
-    std::array<int, KeywordCount> CodeOf;
-
-    explicit ValueWords(const ValueSet* values) {
-        CodeOf.fill(None);
-        if (values)
-            for (const ValueItem& item : values->Items)
-                MapKeyword(CodeOf, item.Word, item.Code);
+    constexpr int FieldFor(int tok) const {
+        return token::IsKeyword(tok) ? FieldOf[static_cast<std::size_t>(tok - token::FirstKeyword)] : None;
     }
-    int operator()(int tok) const { return token::IsKeyword(tok) ? CodeOf[KeywordSlot(tok)] : None; }
-};
-
-// The items of an E1 or T1 block, taken from the model's field table: which keyword is which field
-// and which value words each enumerated field accepts.
-template <typename Block>
-struct BlockItems {
-    std::span<const FieldInfo<Block>> Fields;
-    std::array<int, KeywordCount> FieldOf;
-    std::vector<ValueWords> Words;
-
-    explicit BlockItems(std::span<const FieldInfo<Block>> fields) : Fields(fields) {
-        FieldOf.fill(None);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            MapKeyword(FieldOf, fields[i].Key, static_cast<int>(i));
-            Words.emplace_back(fields[i].Values);
-        }
-    }
-    int FieldFor(int tok) const { return token::IsKeyword(tok) ? FieldOf[KeywordSlot(tok)] : None; }
-};
-
-// The keyword tables of the grammar, built once on first use.
-struct Grammar {
-    BlockItems<E1Settings> E1Items{E1Fields()};
-    BlockItems<T1Settings> T1Items{T1Fields()};
-    ValueWords ClockWords{&ClockSourceCode};
-    ValueWords ModeWords{&LiMode};
-
-    static const Grammar& Get() {
-        static const Grammar grammar;
-        return grammar;
+    constexpr int CodeFor(std::size_t field, int tok) const {
+        return token::IsKeyword(tok) ? CodeOf[field][static_cast<std::size_t>(tok - token::FirstKeyword)]
+                                     : None;
     }
 };
+
+template <typename Block, std::size_t N>
+consteval Vocabulary<Block, N> VocabularyOf(const std::array<FieldInfo<Block>, N>& fields,
+                                            Section in = Section::Board) {
+    const auto slot = [](std::string_view word) {
+        return static_cast<std::size_t>(token::Keyword(word) - token::FirstKeyword);
+    };
+    Vocabulary<Block, N> v;
+    v.FieldOf.fill(None);
+    for (const FieldInfo<Block>& field : fields) {
+        if (field.In != in)
+            continue;
+        const std::size_t i = v.Count++;
+        v.Fields[i] = &field;
+        v.Keys[i] = token::Keyword(field.Key);
+        v.FieldOf[slot(field.Key)] = static_cast<int>(i);
+        v.CodeOf[i].fill(None);
+        if (field.Values)
+            for (const ValueItem& item : field.Values->Items)
+                v.CodeOf[i][slot(item.Word)] = item.Code;
+    }
+    return v;
+}
+
+constexpr auto BoardItems = VocabularyOf(detail::GeneralCatalogue);
+constexpr std::array LiItems = {VocabularyOf(detail::GeneralCatalogue, Section::Li0),
+                                VocabularyOf(detail::GeneralCatalogue, Section::Li1)};
+constexpr auto E1Items = VocabularyOf(detail::E1Catalogue);
+constexpr auto T1Items = VocabularyOf(detail::T1Catalogue);
+
+// A mode block is named by the value word of its mode.
+constexpr int E1Mode = token::Keyword(*LiMode.WordFor(code::LiMode::E1));
+constexpr int T1Mode = token::Keyword(*LiMode.WordFor(code::LiMode::T1));
 
 constexpr int CommunicationKeys[] = {token::IOBASEADDRESS, token::HOSTMEMORYWINDOWOFFSET,
                                      token::HOSTMEMORYWINDOWSIZE, token::HOSTIOWINDOWOFFSET,
@@ -88,7 +77,7 @@ constexpr int CommunicationKeys[] = {token::IOBASEADDRESS, token::HOSTMEMORYWIND
 class Parser {
 public:
     Parser(ByteSource& source, ParsedConfigFile& parsed, ParseErrorRecord& errors)
-        : grammar_(Grammar::Get()), lexer_(source, errors), parsed_(parsed), errors_(errors) {}
+        : lexer_(source, errors), parsed_(parsed), errors_(errors) {}
 
     bool File() {
         Advance();
@@ -124,17 +113,6 @@ private:
         return true;
     }
 
-    // A value word of `words`; `action` gets its code.
-    template <typename Action>
-    bool Word(const ValueWords& words, Action action) {
-        const int code = words(tok_);
-        if (code == None)
-            return SyntaxError();
-        action(static_cast<std::int16_t>(code));
-        Advance();
-        return true;
-    }
-
     bool Section() {
         if (!Accept(token::BOARD))
             return false;
@@ -152,53 +130,32 @@ private:
         for (int key : CommunicationKeys)
             if (!Accept(key) || !Accept('=') || !Number([](std::uint32_t, std::int64_t) {}))
                 return false;
-        if (tok_ == token::CLOCKSOURCE) {
-            Advance();
-            if (!Accept('=') ||
-                !Word(grammar_.ClockWords, [this](std::int16_t code) { board_->Image.ClockSource = code; }))
+        // The section's own settings, each at most once, in the catalogue's order.
+        for (std::size_t i = 0; i < BoardItems.Count; ++i)
+            if (tok_ == BoardItems.Keys[i] && !Item<BoardConfig>(BoardItems, i, *board_))
                 return false;
-        }
-        if (tok_ == token::HDLCSTARTADDRESS) {
-            Advance();
-            const bool ok = Accept('=') && Number([this](std::uint32_t value, std::int64_t line) {
-                                if (value < GeneralSettings::LowestHdlcStartAddress)
-                                    errors_.ReportParseError(line, texts::HdlcStartAddressTooLow);
-                                else
-                                    board_->HdlcStartAddress = value & ~std::uint32_t{3};
-                            });
-            if (!ok)
-                return false;
-        }
         return LiBlock(0) && LiBlock(1) && Accept('}');
     }
 
     // The first block of a section fills line interface 0 and the second 1, whatever numbers they
     // carry; the number is checked when the block's closing brace has been read.
-    bool LiBlock(int li) {
+    bool LiBlock(std::size_t li) {
         std::uint32_t number = 0;
         if (!Accept(token::LI) || !Number([&number](std::uint32_t value, std::int64_t) { number = value; }) ||
-            !Accept('{'))
+            !Accept('{') || !Items<BoardConfig>(LiItems[li], *board_))
             return false;
-        LineInterfaceSettings& settings = board_->Image.Li[static_cast<std::size_t>(li)];
-        if (tok_ != token::DEFAULTMODE)
-            return SyntaxError();
-        while (tok_ == token::DEFAULTMODE) {
-            Advance();
-            if (!Accept('=') ||
-                !Word(grammar_.ModeWords, [&settings](std::int16_t code) { settings.DefaultMode = code; }))
-                return false;
-        }
+        LineInterfaceSettings& settings = board_->Image.Li[li];
         if (!Accept(token::MODE))
             return false;
         bool ok = false;
-        if (tok_ == token::E1) {
+        if (tok_ == E1Mode) {
             Advance();
-            ok = ModeBlock(grammar_.E1Items, settings.E1) && Accept(token::MODE) && Accept(token::T1) &&
-                 ModeBlock(grammar_.T1Items, settings.T1);
-        } else if (tok_ == token::T1) {
+            ok = ModeBlock(E1Items, settings.E1) && Accept(token::MODE) && Accept(T1Mode) &&
+                 ModeBlock(T1Items, settings.T1);
+        } else if (tok_ == T1Mode) {
             Advance();
-            ok = ModeBlock(grammar_.T1Items, settings.T1) && Accept(token::MODE) && Accept(token::E1) &&
-                 ModeBlock(grammar_.E1Items, settings.E1);
+            ok = ModeBlock(T1Items, settings.T1) && Accept(token::MODE) && Accept(E1Mode) &&
+                 ModeBlock(E1Items, settings.E1);
         } else {
             ok = SyntaxError();
         }
@@ -206,42 +163,51 @@ private:
             return false;
         if (tok_ != '}')
             return SyntaxError();
-        if (number != static_cast<std::uint32_t>(li))
+        if (number != li)
             errors_.ReportParseError(lexer_.TokenLine(), texts::WrongLiNumber);
         Advance();
         return true;
     }
 
-    // "{" one or more items "}"; items in any order, the last occurrence of a key wins.
-    template <typename Block>
-    bool ModeBlock(const BlockItems<Block>& items, Block& block) {
-        if (!Accept('{'))
-            return false;
+    template <typename Block, std::size_t N>
+    bool ModeBlock(const Vocabulary<Block, N>& items, Block& block) {
+        return Accept('{') && Items(items, block) && Accept('}');
+    }
+
+    // One or more items in any order; the last occurrence of a key wins.
+    template <typename Block, std::size_t N>
+    bool Items(const Vocabulary<Block, N>& items, Block& block) {
         if (items.FieldFor(tok_) == None)
             return SyntaxError();
         for (int index; (index = items.FieldFor(tok_)) != None;)
             if (!Item(items, static_cast<std::size_t>(index), block))
                 return false;
-        return Accept('}');
+        return true;
     }
 
-    template <typename Block>
-    bool Item(const BlockItems<Block>& items, std::size_t index, Block& block) {
-        const FieldInfo<Block>& field = items.Fields[index];
+    // A key, "=" and a value word of the setting or a number in its range.
+    template <typename Block, std::size_t N>
+    bool Item(const Vocabulary<Block, N>& items, std::size_t index, Block& block) {
+        const FieldInfo<Block>& field = *items.Fields[index];
         Advance();
         if (!Accept('='))
             return false;
-        if (field.IsEnumerated())
-            return Word(items.Words[index], [&](std::int16_t code) { field.Set(block, code); });
+        if (field.IsEnumerated()) {
+            const int code = items.CodeFor(index, tok_);
+            if (code == None)
+                return SyntaxError();
+            field.Set(block, code);
+            Advance();
+            return true;
+        }
         return Number([&](std::uint32_t value, std::int64_t line) {
-            if (value > field.Max)
+            if (value < field.Min || value > field.Max)
                 errors_.ReportParseError(line, field.RangeMessage);
             else
-                field.Set(block, value);
+                field.Set(block, value - value % field.Step);
         });
     }
 
-    const Grammar& grammar_;
     ConfigLexer lexer_;
     ParsedConfigFile& parsed_;
     ParseErrorRecord& errors_;

@@ -15,10 +15,9 @@
 
 namespace ruva {
 
-struct ParsedBoard {
+// A board's section: the configuration it gives (the image's Version and SerialNumber stay 0).
+struct ParsedBoard : BoardConfig {
     bool Present = false; // a section with this board number was parsed
-    std::uint32_t HdlcStartAddress = 0;
-    StoredConfig Image; // Version and SerialNumber stay 0
 };
 
 struct ParsedConfigFile {

@@ -1,11 +1,17 @@
 #pragma once
-// Token codes of the configuration file language and its keyword table.
+// Token codes of the configuration file language and its keywords.
 //
 // A token is a code: 0 is the end of the input, 1-255 a single character coded by itself ('=' is 61,
-// '{' 123, '}' 125), 257-323 a keyword, 324-332 the operators, strings, identifiers and numbers.
+// '{' 123, '}' 125), from 257 on a keyword, and above the keywords the operators, strings, identifiers and
+// numbers. The keywords are the words of the file's structure, then, made from the catalogue of settings,
+// every setting's key and every value word, each once whatever its case.
 
+#include "Fields.h"
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace ruva {
@@ -13,89 +19,89 @@ namespace ruva {
 namespace token {
 inline constexpr int END_OF_INPUT = 0;
 
-// Keywords, one code each, in the order of KeywordTable.
-enum Keyword : int {
+// The words of the file's structure, the first keywords, in the order of StructureWords.
+enum Structure : int {
     BOARD = 257,
-    CLOCKSOURCE,
-    HDLCSTARTADDRESS,
+    LI,
+    MODE,
+    IOBASEADDRESS,
     HOSTMEMORYWINDOWOFFSET,
     HOSTMEMORYWINDOWSIZE,
     HOSTIOWINDOWOFFSET,
     HOSTIOWINDOWSIZE,
-    INTERNAL,
-    MVIP_MASTER_CLK,
-    MVIP_SEC_CLK,
-    LI0,
-    LI1,
-    LI,
-    MODE,
-    EXTERNAL_8K,
-    EXTERNAL_2M,
-    DEFAULTMODE,
-    TRANSMITPOWER,
-    RECEIVEEQUALIZER,
-    AUTORESYNCHRONIZATION,
-    E1,
-    T1,
-    HIGH,
-    LOW,
-    YES,
-    NO,
-    TRANSMITLINECODE,
-    HDB3,
-    AMI,
-    RECEIVELINECODE,
-    TRANSMITFRAMEFORMAT,
-    DOUBLE_FRAME,
-    CRC4_MULTI_FRAME,
-    CRC4_MULTI_FRAME_G706,
-    RECEIVEFRAMEFORMAT,
-    AISDETECTION,
-    G775,
-    ETS300233,
-    SIBITS,
-    SABITS,
-    EXTENDEDHDB3ERRORDETECTION,
-    B8ZS,
-    FRAMEFORMAT,
-    ESF,
-    F4,
-    F12,
-    F72,
-    ENABLECRC6,
-    TRANSMITREMOTEALARMFORMAT,
-    YELLOW_A,
-    YELLOW_B,
-    WRONG_2_OUT_OF_4,
-    WRONG_2_OUT_OF_5,
-    WRONG_2_OUT_OF_6,
-    RECEIVEREMOTEALARMFORMAT,
-    LFASENSITIVITY,
-    AUTOMATICREGAINMULTIFRAME,
-    AUTOMATICREMOTEALARM,
-    LOSSENSITIVITY,
-    LOSRECOVERY,
-    IOBASEADDRESS,
-    LINELENGTH,
-    SIGNALINGMODE,
-    CLEARCHANNELS,
-    CCS,
-    CAS_CC,
-    CAS_BR,
+};
+inline constexpr std::string_view StructureWords[] = {"board",
+                                                      "li",
+                                                      "mode",
+                                                      "IoBaseAddress",
+                                                      "HostMemoryWindowOffset",
+                                                      "HostMemoryWindowSize",
+                                                      "HostIoWindowOffset",
+                                                      "HostIoWindowSize"};
+inline constexpr int FirstKeyword = BOARD;
+} // namespace token
+
+namespace detail {
+
+// The keywords in code order: the structure words, then the keys and value words of the general, E1
+// and T1 settings in catalogue order, each word once.
+struct KeywordList {
+    std::array<std::string_view, 256> Words{};
+    std::size_t Count = 0;
+
+    constexpr void Add(std::string_view word) {
+        if (std::none_of(Words.begin(), Words.begin() + static_cast<std::ptrdiff_t>(Count),
+                         [word](std::string_view w) { return EqualsIgnoringCase(w, word); }))
+            Words[Count++] = word;
+    }
+    template <typename Block>
+    constexpr void AddSettings(std::span<const FieldInfo<Block>> fields) {
+        for (const FieldInfo<Block>& field : fields) {
+            Add(field.Key);
+            if (field.Values)
+                for (const ValueItem& item : field.Values->Items)
+                    Add(item.Word);
+        }
+    }
 };
 
-inline constexpr int FirstKeyword = BOARD;
-inline constexpr int LastKeyword = CAS_BR;
+consteval KeywordList CollectKeywords() {
+    KeywordList list;
+    for (std::string_view word : token::StructureWords)
+        list.Add(word);
+    list.AddSettings(GeneralFields());
+    list.AddSettings(E1Fields());
+    list.AddSettings(T1Fields());
+    return list;
+}
 
-inline constexpr int LESS_EQUAL = 324;    // <=
-inline constexpr int GREATER_EQUAL = 325; // >=
-inline constexpr int EQUAL_EQUAL = 326;   // ==
-inline constexpr int NOT_EQUAL = 327;     // !=
-inline constexpr int STRING = 328;
-inline constexpr int IDENTIFIER = 329;
-inline constexpr int BINARY_NUMBER = 330;
-inline constexpr int DECIMAL_NUMBER = 331;
-inline constexpr int HEX_NUMBER = 332;
+} // namespace detail
+
+// The text of each keyword (its code less token::FirstKeyword), as the catalogue spells it.
+inline constexpr auto KeywordTexts = [] {
+    constexpr detail::KeywordList list = detail::CollectKeywords();
+    std::array<std::string_view, list.Count> texts{};
+    std::copy_n(list.Words.begin(), list.Count, texts.begin());
+    return texts;
+}();
+
+static_assert(std::ranges::equal(token::StructureWords,
+                                 std::span(KeywordTexts).first(std::size(token::StructureWords))) &&
+                  token::HOSTIOWINDOWSIZE - token::FirstKeyword + 1 == std::ssize(token::StructureWords),
+              "the structure words come first, in the order of their codes");
+
+namespace token {
+inline constexpr int LastKeyword = FirstKeyword + static_cast<int>(KeywordTexts.size()) - 1;
+
+inline constexpr int LESS_EQUAL = LastKeyword + 1;   // <=
+inline constexpr int GREATER_EQUAL = LESS_EQUAL + 1; // >=
+inline constexpr int EQUAL_EQUAL = LESS_EQUAL + 2;   // ==
+inline constexpr int NOT_EQUAL = LESS_EQUAL + 3;     // !=
+inline constexpr int STRING = LESS_EQUAL + 4;
+inline constexpr int IDENTIFIER = LESS_EQUAL + 5;
+inline constexpr int BINARY_NUMBER = LESS_EQUAL + 6;
+inline constexpr int DECIMAL_NUMBER = LESS_EQUAL + 7;
+inline constexpr int HEX_NUMBER = LESS_EQUAL + 8;
 
 inline constexpr bool IsKeyword(int code) {
     return code >= FirstKeyword && code <= LastKeyword;
@@ -103,84 +109,15 @@ inline constexpr bool IsKeyword(int code) {
 inline constexpr bool IsNumber(int code) {
     return code == BINARY_NUMBER || code == DECIMAL_NUMBER || code == HEX_NUMBER;
 }
+
+// The code of a word of the structure or the catalogue. Made at compile time, as the parser's are, a word
+// that is no keyword does not compile.
+constexpr int Keyword(std::string_view word) {
+    for (std::size_t i = 0; i < KeywordTexts.size(); ++i)
+        if (EqualsIgnoringCase(KeywordTexts[i], word))
+            return FirstKeyword + static_cast<int>(i);
+    throw "not a keyword of the configuration file";
+}
 } // namespace token
-
-struct KeywordEntry {
-    std::string_view Text; // lower case
-    int Code;
-};
-
-inline constexpr std::array<KeywordEntry, 67> KeywordTable{{
-    {"board", token::BOARD},
-    {"clocksource", token::CLOCKSOURCE},
-    {"hdlcstartaddress", token::HDLCSTARTADDRESS},
-    {"hostmemorywindowoffset", token::HOSTMEMORYWINDOWOFFSET},
-    {"hostmemorywindowsize", token::HOSTMEMORYWINDOWSIZE},
-    {"hostiowindowoffset", token::HOSTIOWINDOWOFFSET},
-    {"hostiowindowsize", token::HOSTIOWINDOWSIZE},
-    {"internal", token::INTERNAL},
-    {"mvip_master_clk", token::MVIP_MASTER_CLK},
-    {"mvip_sec_clk", token::MVIP_SEC_CLK},
-    {"li0", token::LI0},
-    {"li1", token::LI1},
-    {"li", token::LI},
-    {"mode", token::MODE},
-    {"external_8k", token::EXTERNAL_8K},
-    {"external_2m", token::EXTERNAL_2M},
-    {"defaultmode", token::DEFAULTMODE},
-    {"transmitpower", token::TRANSMITPOWER},
-    {"receiveequalizer", token::RECEIVEEQUALIZER},
-    {"autoresynchronization", token::AUTORESYNCHRONIZATION},
-    {"e1", token::E1},
-    {"t1", token::T1},
-    {"high", token::HIGH},
-    {"low", token::LOW},
-    {"yes", token::YES},
-    {"no", token::NO},
-    {"transmitlinecode", token::TRANSMITLINECODE},
-    {"hdb3", token::HDB3},
-    {"ami", token::AMI},
-    {"receivelinecode", token::RECEIVELINECODE},
-    {"transmitframeformat", token::TRANSMITFRAMEFORMAT},
-    {"double_frame", token::DOUBLE_FRAME},
-    {"crc4_multi_frame", token::CRC4_MULTI_FRAME},
-    {"crc4_multi_frame_g706", token::CRC4_MULTI_FRAME_G706},
-    {"receiveframeformat", token::RECEIVEFRAMEFORMAT},
-    {"aisdetection", token::AISDETECTION},
-    {"g775", token::G775},
-    {"ets300233", token::ETS300233},
-    {"sibits", token::SIBITS},
-    {"sabits", token::SABITS},
-    {"extendedhdb3errordetection", token::EXTENDEDHDB3ERRORDETECTION},
-    {"b8zs", token::B8ZS},
-    {"frameformat", token::FRAMEFORMAT},
-    {"esf", token::ESF},
-    {"f4", token::F4},
-    {"f12", token::F12},
-    {"f72", token::F72},
-    {"enablecrc6", token::ENABLECRC6},
-    {"transmitremotealarmformat", token::TRANSMITREMOTEALARMFORMAT},
-    {"yellow_a", token::YELLOW_A},
-    {"yellow_b", token::YELLOW_B},
-    {"wrong_2_out_of_4", token::WRONG_2_OUT_OF_4},
-    {"wrong_2_out_of_5", token::WRONG_2_OUT_OF_5},
-    {"wrong_2_out_of_6", token::WRONG_2_OUT_OF_6},
-    {"receiveremotealarmformat", token::RECEIVEREMOTEALARMFORMAT},
-    {"lfasensitivity", token::LFASENSITIVITY},
-    {"automaticregainmultiframe", token::AUTOMATICREGAINMULTIFRAME},
-    {"automaticremotealarm", token::AUTOMATICREMOTEALARM},
-    {"lossensitivity", token::LOSSENSITIVITY},
-    {"losrecovery", token::LOSRECOVERY},
-    {"iobaseaddress", token::IOBASEADDRESS},
-    {"linelength", token::LINELENGTH},
-    {"signalingmode", token::SIGNALINGMODE},
-    {"clearchannels", token::CLEARCHANNELS},
-    {"ccs", token::CCS},
-    {"cas_cc", token::CAS_CC},
-    {"cas_br", token::CAS_BR},
-}};
-
-// The code of the keyword whose text equals `lowerText` exactly, or 0.
-int FindKeyword(std::string_view lowerText);
 
 } // namespace ruva

@@ -16,11 +16,6 @@ constexpr std::string_view Eol = "\r\n";
 constexpr std::string_view HeaderRule = "/////////////////////////////////////////////////////////";
 constexpr std::string_view HeaderBlank = "//                                                       ";
 
-// Value words that the file carries with a space behind them.
-bool HasTrailingSpace(std::string_view word) {
-    return word == "EXTERNAL_2M" || word == "CRC4_MULTI_FRAME_G706";
-}
-
 class TextWriter {
 public:
     TextWriter() { text_.reserve(4096); }
@@ -39,21 +34,6 @@ public:
         text_ += "= ";
     }
 
-    // The value word of `code` and the line end; a code outside the set adds `unexpected` and writes
-    // nothing, so the next text continues on this line.
-    void Word(const ValueSet& values, int code, std::string_view unexpected, bool endLine = true) {
-        const auto word = values.WordFor(code);
-        if (!word) {
-            messages_.push_back({"unexpected_value", MessageIcon::Stop, std::string(unexpected)});
-            return;
-        }
-        text_ += *word;
-        if (HasTrailingSpace(*word))
-            text_ += ' ';
-        if (endLine)
-            text_ += Eol;
-    }
-
     // A number and the spaces that follow it before the line end.
     void Number(NumberStyle style, std::uint32_t value, std::string_view trailing) {
         text_ += FormatFieldNumber(style, value);
@@ -61,18 +41,41 @@ public:
         text_ += Eol;
     }
 
+    // A setting's line: its key and its value word or number, and its remark. A code without a word adds
+    // the setting's message and leaves out the word and, without a remark, the line end, so that the next
+    // text continues on this line.
     template <typename Block>
-    void ModeBlock(std::string_view mode, std::span<const FieldInfo<Block>> fields, const Block& block) {
-        text_ += "    MODE ";
-        text_ += mode;
-        Line(" {");
-        for (const FieldInfo<Block>& field : fields) {
-            Key(6, field.Key, 27);
-            if (field.IsEnumerated())
-                Word(*field.Values, static_cast<int>(field.Get(block)), field.UnexpectedMessage);
-            else
-                Number(field.Style, static_cast<std::uint32_t>(field.Get(block)), " ");
+    void Setting(std::size_t indent, std::size_t width, const FieldInfo<Block>& field, const Block& block) {
+        Key(indent, field.Key, width);
+        const std::int64_t value = field.Get(block);
+        bool lineEnds = true;
+        if (!field.IsEnumerated()) {
+            text_ += FormatFieldNumber(field.Style, static_cast<std::uint32_t>(value));
+            text_ += ' ';
+        } else if (const ValueItem* item = field.Values->Find(static_cast<int>(value))) {
+            text_ += item->Word;
+            if (item->Written == FileWord::ThenSpace)
+                text_ += ' ';
+        } else {
+            messages_.push_back({"unexpected_value", MessageIcon::Stop, std::string(field.Unexpected)});
+            lineEnds = false;
         }
+        if (!field.Comment.empty()) {
+            text_ += "           // ";
+            text_ += field.Comment;
+            lineEnds = true;
+        }
+        if (lineEnds)
+            text_ += Eol;
+    }
+
+    template <typename Block>
+    void ModeBlock(std::int16_t mode, std::span<const FieldInfo<Block>> fields, const Block& block) {
+        text_ += "    MODE ";
+        text_ += *LiMode.WordFor(mode);
+        Line(" {");
+        for (const FieldInfo<Block>& field : fields)
+            Setting(6, 27, field, block);
         Line("    }");
     }
 
@@ -148,26 +151,22 @@ ConfigText FormatConfigFile(const BoardConfig& config, int board, const DriverPa
     out.Number(NumberStyle::Hex, entry(parameters.HostIoWindowSize), "  ");
     out.Line();
 
-    const GeneralSettings& general = config.General;
-    out.Key(2, keys::ClockSource, 27);
-    out.Word(ClockSourceCode, config.Image.ClockSource, texts::UnexpectedClockSource);
-    out.Key(2, keys::HdlcStartAddress, 27);
-    out.Number(NumberStyle::Hex, general.HdlcStartAddress, " ");
+    for (const GeneralField& field : GeneralFields(Section::Board))
+        out.Setting(2, 27, field, config);
     out.Line();
 
     for (std::size_t li = 0; li < 2; ++li) {
         const LineInterfaceSettings& settings = config.Image.Li[li];
         out.Line("  LI " + std::to_string(li) + " {");
-        out.Key(4, keys::DefaultMode, 29);
-        out.Word(LiMode, settings.DefaultMode, texts::UnexpectedDefaultMode, false);
-        out.Line("           // E1, T1");
-        out.ModeBlock("E1", E1Fields(), settings.E1);
+        for (const GeneralField& field : GeneralFields(LiSection(li)))
+            out.Setting(4, 29, field, config);
+        out.ModeBlock(code::LiMode::E1, E1Fields(), settings.E1);
         out.Line();
-        out.ModeBlock("T1", T1Fields(), settings.T1);
+        out.ModeBlock(code::LiMode::T1, T1Fields(), settings.T1);
         out.Line("  }");
     }
     out.Line("}");
-    return out.Take(general.HdlcStartAddress);
+    return out.Take(config.General.HdlcStartAddress);
 }
 
 } // namespace ruva

@@ -1,6 +1,8 @@
 #pragma once
 // The board configuration record: the 134-byte stored-layout image that a board keeps and that a
-// configuration file fills per board, and the HDLC start address, which the board reports apart.
+// configuration file fills per board, and the HDLC start address, which the board reports apart. The
+// members of the E1 and T1 blocks are declared in stored order, which is also the file's: the catalogue
+// of settings (Fields.h) takes each setting's offset and place in the file from it.
 
 #include <array>
 #include <cstddef>

@@ -19,7 +19,7 @@ struct SettingDifference {
     friend bool operator==(const SettingDifference&, const SettingDifference&) = default;
 };
 
-// The differing settings in file order: General, then per line interface its default mode and its E1
+// The differing settings in file order: the board's, then per line interface its default mode and its E1
 // and T1 blocks. The image's header words and its copies of the General settings are not compared.
 std::vector<SettingDifference> ConfigDifferences(const BoardConfig& first, const BoardConfig& second);
 

@@ -1,8 +1,10 @@
 #pragma once
-// The value sets of the enumerated settings: for each code its configuration-file value word and the
-// item text that the property pages list. One table per set; the writer, the parser, the pages and the
-// command-line tool all read these tables.
+// The value sets of the enumerated settings. Each value is written once, in its set's list below: its
+// word (the configuration file's value word, and the name of its code in `code::`), its code, and the item
+// text that the property pages list when it differs from the word. The writer, the lexer, the parser, the
+// pages and the command-line tool all read these tables.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -11,12 +13,31 @@
 namespace ruva {
 
 // ASCII comparison without regard to case, as configuration-file words are matched.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    constexpr auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+// How a configuration file writes a value word: alone, or followed by a space before the line end.
+enum class FileWord { Alone, ThenSpace };
 
 struct ValueItem {
     std::int16_t Code;
     std::string_view Word;  // configuration-file value word, e.g. "CRC4_MULTI_FRAME_G706"
     std::string_view Label; // list item on the property pages, e.g. "CRC4 Multiframe G.706"
+    FileWord Written = FileWord::Alone;
+
+    constexpr ValueItem(std::int16_t code, std::string_view word) : Code(code), Word(word), Label(word) {}
+    constexpr ValueItem(std::int16_t code, std::string_view word, std::string_view label,
+                        FileWord written = FileWord::Alone)
+        : Code(code), Word(word), Label(label), Written(written) {}
 };
 
 struct ValueSet {
@@ -24,100 +45,83 @@ struct ValueSet {
     std::span<const ValueItem> Items;
 
     // The item for a code, or nullptr when the code is not in the set.
-    const ValueItem* Find(int code) const;
-    std::optional<std::string_view> WordFor(int code) const;
+    constexpr const ValueItem* Find(int code) const {
+        for (const ValueItem& item : Items)
+            if (item.Code == code)
+                return &item;
+        return nullptr;
+    }
+    constexpr std::optional<std::string_view> WordFor(int code) const {
+        if (const ValueItem* item = Find(code))
+            return item->Word;
+        return std::nullopt;
+    }
     // The code for a value word, compared without regard to case.
-    std::optional<std::int16_t> CodeFor(std::string_view word) const;
+    constexpr std::optional<std::int16_t> CodeFor(std::string_view word) const {
+        for (const ValueItem& item : Items)
+            if (EqualsIgnoringCase(item.Word, word))
+                return item.Code;
+        return std::nullopt;
+    }
     // Position of the code's item in the list (0-based), or -1.
-    int PositionOf(int code) const;
+    constexpr int PositionOf(int code) const {
+        const ValueItem* item = Find(code);
+        return item ? static_cast<int>(item - Items.data()) : -1;
+    }
 };
 
-namespace detail {
-inline constexpr ValueItem ClockSourceItems[] = {
-    {0, "INTERNAL", "Internal"},
-    {1, "MVIP_MASTER_CLK", "MVIP Master Clock"},
-    {2, "MVIP_SEC_CLK", "MVIP Secondary Clock"},
-    {3, "LI0", "Li0"},
-    {4, "LI1", "Li1"},
-    {5, "EXTERNAL_8K", "External_8k"},
-    {6, "EXTERNAL_2M", "External_2M"},
-};
-inline constexpr ValueItem LiModeItems[] = {{0, "T1", "T1"}, {1, "E1", "E1"}};
-inline constexpr ValueItem E1LineCodeItems[] = {{0, "AMI", "AMI"}, {1, "HDB3", "HDB3"}};
-inline constexpr ValueItem T1LineCodeItems[] = {{0, "AMI", "AMI"}, {1, "B8ZS", "B8ZS"}};
-inline constexpr ValueItem E1FrameFormatItems[] = {
-    {0, "DOUBLE_FRAME", "Double Frame"},
-    {1, "CRC4_MULTI_FRAME", "CRC4 Multiframe"},
-    {2, "CRC4_MULTI_FRAME_G706", "CRC4 Multiframe G.706"},
-};
-inline constexpr ValueItem T1FrameFormatItems[] = {
-    {0, "F12", "F12"}, {1, "F4", "F4"}, {2, "ESF", "ESF"}, {3, "F72", "F72"}};
-inline constexpr ValueItem AisDetectionItems[] = {{0, "ETS300233", "ETS300233"}, {1, "G775", "G775"}};
-inline constexpr ValueItem SignalingModeItems[] = {
-    {0, "CCS", "CCS"}, {1, "CAS_CC", "CAS_CC"}, {2, "CAS_BR", "CAS_BR"}};
-inline constexpr ValueItem RemoteAlarmFormatItems[] = {{0, "YELLOW_A", "YELLOW_A"},
-                                                       {1, "YELLOW_B", "YELLOW_B"}};
-inline constexpr ValueItem LfaSensitivityItems[] = {
-    {0, "WRONG_2_OUT_OF_4", "WRONG_2_OUT_OF_4"},
-    {8, "WRONG_2_OUT_OF_5", "WRONG_2_OUT_OF_5"},
-    {16, "WRONG_2_OUT_OF_6", "WRONG_2_OUT_OF_6"},
-};
-inline constexpr ValueItem YesNoItems[] = {{0, "NO", "No"}, {1, "YES", "Yes"}};
-inline constexpr ValueItem TransmitPowerItems[] = {{0, "LOW", "Low"}, {1, "HIGH", "High"}};
-} // namespace detail
+// The values of each set, in list order, as V(WORD, code) or V(WORD, code, "item text"), and for a word
+// that the file writes with a space behind it V(WORD, code, "item text", FileWord::ThenSpace).
+#define RUVA_CLOCK_SOURCE_VALUES(V)                                                                          \
+    V(INTERNAL, 0, "Internal")                                                                               \
+    V(MVIP_MASTER_CLK, 1, "MVIP Master Clock")                                                               \
+    V(MVIP_SEC_CLK, 2, "MVIP Secondary Clock")                                                               \
+    V(LI0, 3, "Li0")                                                                                         \
+    V(LI1, 4, "Li1")                                                                                         \
+    V(EXTERNAL_8K, 5, "External_8k")                                                                         \
+    V(EXTERNAL_2M, 6, "External_2M", FileWord::ThenSpace)
+#define RUVA_LI_MODE_VALUES(V) V(T1, 0) V(E1, 1)
+#define RUVA_E1_LINE_CODE_VALUES(V) V(AMI, 0) V(HDB3, 1)
+#define RUVA_T1_LINE_CODE_VALUES(V) V(AMI, 0) V(B8ZS, 1)
+#define RUVA_E1_FRAME_FORMAT_VALUES(V)                                                                       \
+    V(DOUBLE_FRAME, 0, "Double Frame")                                                                       \
+    V(CRC4_MULTI_FRAME, 1, "CRC4 Multiframe")                                                                \
+    V(CRC4_MULTI_FRAME_G706, 2, "CRC4 Multiframe G.706", FileWord::ThenSpace)
+#define RUVA_T1_FRAME_FORMAT_VALUES(V) V(F12, 0) V(F4, 1) V(ESF, 2) V(F72, 3)
+#define RUVA_AIS_DETECTION_VALUES(V) V(ETS300233, 0) V(G775, 1)
+#define RUVA_SIGNALING_MODE_VALUES(V) V(CCS, 0) V(CAS_CC, 1) V(CAS_BR, 2)
+#define RUVA_REMOTE_ALARM_FORMAT_VALUES(V) V(YELLOW_A, 0) V(YELLOW_B, 1)
+#define RUVA_LFA_SENSITIVITY_VALUES(V) V(WRONG_2_OUT_OF_4, 0) V(WRONG_2_OUT_OF_5, 8) V(WRONG_2_OUT_OF_6, 16)
+#define RUVA_YES_NO_VALUES(V) V(NO, 0, "No") V(YES, 1, "Yes")
+#define RUVA_TRANSMIT_POWER_VALUES(V) V(LOW, 0, "Low") V(HIGH, 1, "High")
 
-inline constexpr ValueSet ClockSourceCode{"ClockSourceCode", detail::ClockSourceItems};
-inline constexpr ValueSet LiMode{"LiMode", detail::LiModeItems};
-inline constexpr ValueSet E1LineCode{"E1LineCode", detail::E1LineCodeItems};
-inline constexpr ValueSet T1LineCode{"T1LineCode", detail::T1LineCodeItems};
-inline constexpr ValueSet E1FrameFormat{"E1FrameFormat", detail::E1FrameFormatItems};
-inline constexpr ValueSet T1FrameFormat{"T1FrameFormat", detail::T1FrameFormatItems};
-inline constexpr ValueSet AisDetectionMode{"AisDetectionMode", detail::AisDetectionItems};
-inline constexpr ValueSet SignalingModeCode{"SignalingModeCode", detail::SignalingModeItems};
-inline constexpr ValueSet RemoteAlarmFormat{"RemoteAlarmFormat", detail::RemoteAlarmFormatItems};
-inline constexpr ValueSet LfaSensitivityCode{"LfaSensitivityCode", detail::LfaSensitivityItems};
-inline constexpr ValueSet YesNo{"YesNo", detail::YesNoItems};
-inline constexpr ValueSet TransmitPowerLevel{"TransmitPowerLevel", detail::TransmitPowerItems};
+// A value set `Set` with its named codes code::Codes::WORD, from the list VALUES.
+#define RUVA_CODE_OF(word, code, ...) inline constexpr std::int16_t word = code;
+#define RUVA_ITEM_OF(word, code, ...) ValueItem{code, #word, __VA_ARGS__},
+#define RUVA_VALUE_SET(Set, Codes, VALUES)                                                                   \
+    namespace code::Codes {                                                                                  \
+    VALUES(RUVA_CODE_OF)                                                                                     \
+    }                                                                                                        \
+    namespace detail {                                                                                       \
+    inline constexpr ValueItem Set##Items[] = {VALUES(RUVA_ITEM_OF)};                                        \
+    }                                                                                                        \
+    inline constexpr ValueSet Set{#Set, detail::Set##Items};
 
-// Named codes, spelled as the value words.
-namespace code {
-namespace ClockSource {
-inline constexpr std::int16_t INTERNAL = 0, MVIP_MASTER_CLK = 1, MVIP_SEC_CLK = 2, LI0 = 3, LI1 = 4,
-                              EXTERNAL_8K = 5, EXTERNAL_2M = 6;
-}
-namespace LiMode {
-inline constexpr std::int16_t T1 = 0, E1 = 1;
-}
-namespace E1LineCode {
-inline constexpr std::int16_t AMI = 0, HDB3 = 1;
-}
-namespace T1LineCode {
-inline constexpr std::int16_t AMI = 0, B8ZS = 1;
-}
-namespace E1FrameFormat {
-inline constexpr std::int16_t DOUBLE_FRAME = 0, CRC4_MULTI_FRAME = 1, CRC4_MULTI_FRAME_G706 = 2;
-}
-namespace T1FrameFormat {
-inline constexpr std::int16_t F12 = 0, F4 = 1, ESF = 2, F72 = 3;
-}
-namespace AisDetection {
-inline constexpr std::int16_t ETS300233 = 0, G775 = 1;
-}
-namespace SignalingMode {
-inline constexpr std::int16_t CCS = 0, CAS_CC = 1, CAS_BR = 2;
-}
-namespace RemoteAlarmFormat {
-inline constexpr std::int16_t YELLOW_A = 0, YELLOW_B = 1;
-}
-namespace LfaSensitivity {
-inline constexpr std::int16_t WRONG_2_OUT_OF_4 = 0, WRONG_2_OUT_OF_5 = 8, WRONG_2_OUT_OF_6 = 16;
-}
-namespace YesNo {
-inline constexpr std::int16_t NO = 0, YES = 1;
-}
-namespace TransmitPower {
-inline constexpr std::int16_t LOW = 0, HIGH = 1;
-}
-} // namespace code
+RUVA_VALUE_SET(ClockSourceCode, ClockSource, RUVA_CLOCK_SOURCE_VALUES)
+RUVA_VALUE_SET(LiMode, LiMode, RUVA_LI_MODE_VALUES)
+RUVA_VALUE_SET(E1LineCode, E1LineCode, RUVA_E1_LINE_CODE_VALUES)
+RUVA_VALUE_SET(T1LineCode, T1LineCode, RUVA_T1_LINE_CODE_VALUES)
+RUVA_VALUE_SET(E1FrameFormat, E1FrameFormat, RUVA_E1_FRAME_FORMAT_VALUES)
+RUVA_VALUE_SET(T1FrameFormat, T1FrameFormat, RUVA_T1_FRAME_FORMAT_VALUES)
+RUVA_VALUE_SET(AisDetectionMode, AisDetection, RUVA_AIS_DETECTION_VALUES)
+RUVA_VALUE_SET(SignalingModeCode, SignalingMode, RUVA_SIGNALING_MODE_VALUES)
+RUVA_VALUE_SET(RemoteAlarmFormat, RemoteAlarmFormat, RUVA_REMOTE_ALARM_FORMAT_VALUES)
+RUVA_VALUE_SET(LfaSensitivityCode, LfaSensitivity, RUVA_LFA_SENSITIVITY_VALUES)
+RUVA_VALUE_SET(YesNo, YesNo, RUVA_YES_NO_VALUES)
+RUVA_VALUE_SET(TransmitPowerLevel, TransmitPower, RUVA_TRANSMIT_POWER_VALUES)
+
+#undef RUVA_VALUE_SET
+#undef RUVA_ITEM_OF
+#undef RUVA_CODE_OF
 
 } // namespace ruva

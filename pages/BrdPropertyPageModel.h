@@ -2,8 +2,8 @@
 // One page of the board properties sheet over its copy of a part of the configuration: how the page's
 // table of fields is shown in its controls and read back from them, whatever the page.
 
-#include "BrdPropertyTables.h"
 #include "PageControls.h"
+#include "PageTables.h"
 
 #include <cstddef>
 #include <cstdint>

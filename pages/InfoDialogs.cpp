@@ -19,50 +19,38 @@ std::string Decimal(int value) {
     return FormatText("%1!d!", {value});
 }
 
+// The dialog of `kind` with the values of its rows, in their order.
+InfoDialogContent Content(InfoDialogKind kind, std::string_view title, std::string_view intro,
+                          std::vector<std::string> values) {
+    InfoDialogContent content{kind, title, intro, {}};
+    const std::span<const InfoRow> rows = InfoDialogRows(kind);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        content.Fields.push_back({rows[i].Name, rows[i].Label, std::move(values.at(i))});
+    return content;
+}
+
 } // namespace
 
 InfoDialogContent MainResourcesContent(const DriverParameters& parameters) {
-    return {
-        InfoDialogKind::MainResources,
-        texts::ResourcesTitle,
-        texts::SharedResourcesIntro,
-        {
-            {"Irq", "Irq:", Decimal(parameters.Irq)},
-            {"IoBaseAddress", "Io Base Address:", Hex(static_cast<std::uint16_t>(parameters.IoBaseAddress))},
-            {"NumberOfBoards", "No of boards:", Decimal(parameters.NumberOfBoards)},
-            {"InfoBufferSize", "Info Buffer Size:", Hex(parameters.InfoBufferSize)},
-        }};
+    return Content(InfoDialogKind::MainResources, texts::ResourcesTitle, texts::SharedResourcesIntro,
+                   {Decimal(parameters.Irq), Hex(static_cast<std::uint16_t>(parameters.IoBaseAddress)),
+                    Decimal(parameters.NumberOfBoards), Hex(parameters.InfoBufferSize)});
 }
 
 InfoDialogContent BrdResourcesContent(const DriverParameters& parameters, int board) {
     const auto b = static_cast<std::size_t>(board);
-    return {
-        InfoDialogKind::BrdResources,
-        texts::ResourcesTitle,
-        texts::BoardResourcesIntro,
-        {
-            {"DramSize", "Board DRAM Size:", Hex(parameters.DramSize.at(b))},
-            {"HostMemoryWindowOffset",
-             "Host Memory Window Offset:", Hex(parameters.HostMemoryWindowOffset.at(b))},
-            {"HostMemoryWindowSize", "Host Memory Window Size:", Hex(parameters.HostMemoryWindowSize.at(b))},
-            {"HostIoWindowOffset", "Host IO Window Offset:", Hex(parameters.HostIoWindowOffset.at(b))},
-            {"HostIoWindowSize", "Host IO Window Size:", Hex(parameters.HostIoWindowSize.at(b))},
-        }};
+    return Content(InfoDialogKind::BrdResources, texts::ResourcesTitle, texts::BoardResourcesIntro,
+                   {Hex(parameters.DramSize.at(b)), Hex(parameters.HostMemoryWindowOffset.at(b)),
+                    Hex(parameters.HostMemoryWindowSize.at(b)), Hex(parameters.HostIoWindowOffset.at(b)),
+                    Hex(parameters.HostIoWindowSize.at(b))});
 }
 
 InfoDialogContent BrdSerialNoContent(std::uint16_t serialNumber, const BoardInfo& info) {
-    return {InfoDialogKind::BrdSerialNo,
-            texts::SerialNoTitle,
-            texts::SerialNoIntro,
-            {
-                {"SerialNumber", "Board Serial No", FormatSerialNumber(serialNumber)},
-                {"BarRevision", "BAR Revision", FormatRevision(info.BarRevision)},
-                {"LadRevision", "LAD Revision", FormatRevision(info.LadRevision)},
-                {"SadRevision", "SAD Revision", FormatRevision(info.SadRevision)},
-                {"MadRevision", "MAD Revision", FormatRevision(info.MadRevision)},
-                {"RscRevision", "RSC Revision", FormatRevision(info.RscRevision)},
-                {"BootstrapRevision", "Bootstrap Revision", FormatRevision(info.BootstrapRevision)},
-            }};
+    return Content(InfoDialogKind::BrdSerialNo, texts::SerialNoTitle, texts::SerialNoIntro,
+                   {FormatSerialNumber(serialNumber), FormatRevision(info.BarRevision),
+                    FormatRevision(info.LadRevision), FormatRevision(info.SadRevision),
+                    FormatRevision(info.MadRevision), FormatRevision(info.RscRevision),
+                    FormatRevision(info.BootstrapRevision)});
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // the driver afresh; a failed read is reported once and no dialog is shown.
 
 #include "DriverRecords.h"
+#include "PageTables.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,13 +17,7 @@ namespace ruva {
 class Driver;
 class Prompts;
 
-enum class InfoDialogKind {
-    MainResources, // "Board Communication Parameters" of the About page
-    BrdResources,  // "Board Communication Parameters" of a board page
-    BrdSerialNo,   // "Serial Numbers and Revisions"
-};
-
-// One read-only field: its read-only edit box "<Name>", labelled by "<Name>Label".
+// One read-only field: a row of the dialog's table (PageTables.h) and its value.
 struct InfoField {
     std::string_view Name;
     std::string_view Label;

@@ -24,23 +24,7 @@ bool HasStop(const std::vector<Message>& messages) {
     return false;
 }
 
-constexpr MainPropertyPgBrdButtonControl kButtons[] = {
-    {MainPropertyPgBrdButton::Resources, "Resources", "&Resources"},
-    {MainPropertyPgBrdButton::SerialNo, "SerialNo", "&Serial No"},
-    {MainPropertyPgBrdButton::Diagnostics, "Diagnostics", "&Diagnostics"},
-    {MainPropertyPgBrdButton::LpuBoot, "LpuBoot", "LPU &BOOT"},
-    {MainPropertyPgBrdButton::LoadFromFile, "LoadFromFile", "Load -->"},
-    {MainPropertyPgBrdButton::SaveToFile, "SaveToFile", "<-- Save"},
-    {MainPropertyPgBrdButton::EditProperties, "EditProperties", "    Edit\nP&roperties"},
-    {MainPropertyPgBrdButton::LoadFromBoard, "LoadFromBoard", "<-- Load"},
-    {MainPropertyPgBrdButton::SaveToBoard, "SaveToBoard", "Save -->"},
-};
-
 } // namespace
-
-std::span<const MainPropertyPgBrdButtonControl> MainPropertyPgBrdButtons() {
-    return kButtons;
-}
 
 bool ButtonEnabled(MainPropertyPgBrdButton button, bool boardAvailable, bool configLoaded) {
     switch (button) {

@@ -10,6 +10,7 @@
 #include "AuditTrail.h"
 #include "BoardConfig.h"
 #include "PageControls.h"
+#include "PageTables.h"
 #include "Prompts.h"
 
 #include <span>
@@ -20,23 +21,6 @@ namespace ruva {
 
 class Driver;
 class ModalWindows;
-
-enum class MainPropertyPgBrdButton {
-    Resources,
-    SerialNo,
-    Diagnostics,
-    LpuBoot,
-    LoadFromFile,   // a configuration file into memory
-    SaveToFile,     // memory into a configuration file
-    EditProperties, // the board properties sheet on memory
-    LoadFromBoard,  // the board into memory
-    SaveToBoard,    // memory onto the board
-};
-
-using MainPropertyPgBrdButtonControl = PageButtonControl<MainPropertyPgBrdButton>;
-
-// The page's buttons in the order of its form.
-std::span<const MainPropertyPgBrdButtonControl> MainPropertyPgBrdButtons();
 
 // Whether a button is enabled on an initialised page. The board buttons (Resources, SerialNo,
 // LoadFromBoard, LpuBoot) need the board to have passed its check; EditProperties and SaveToFile a loaded

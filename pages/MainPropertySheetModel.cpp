@@ -9,26 +9,6 @@
 
 namespace ruva {
 
-namespace {
-
-std::string_view MainPropertyPgBrdButtonLabel(MainPropertyPgBrdButton id) {
-    for (const MainPropertyPgBrdButtonControl& button : MainPropertyPgBrdButtons())
-        if (button.Id == id)
-            return button.Label;
-    return {};
-}
-
-} // namespace
-
-std::span<const MainPropertyPgAboutButtonControl> MainPropertyPgAboutButtons() {
-    // Resources has the text of the board pages' button that shows a board's own parameters.
-    static const MainPropertyPgAboutButtonControl buttons[] = {
-        {MainPropertyPgAboutButton::Resources, "Resources",
-         MainPropertyPgBrdButtonLabel(MainPropertyPgBrdButton::Resources)},
-    };
-    return buttons;
-}
-
 void OpenDriverAtStart(Driver& driver) {
     driver.OpenDriver(0);
 }

@@ -20,13 +20,6 @@ class Driver;
 class ModalWindows;
 class Prompts;
 
-// The buttons of the About page (the sheet's first page, with the program's version).
-enum class MainPropertyPgAboutButton { Resources };
-using MainPropertyPgAboutButtonControl = PageButtonControl<MainPropertyPgAboutButton>;
-
-// The About page's buttons in the order of its form.
-std::span<const MainPropertyPgAboutButtonControl> MainPropertyPgAboutButtons();
-
 // The program's start: opens the board driver once, with the value 0, and does not look at the result;
 // without a driver every later request answers that the driver is not open.
 void OpenDriverAtStart(Driver& driver);

@@ -183,7 +183,7 @@ std::string DescribeWrite(const BoardWrite& write) {
                                      ", serial number " + FormatSerialNumber(r.SerialNumber);
                           },
                           [](const BoardInfo& info) {
-                              return "board information: " + std::string(keys::HdlcStartAddress) + " " +
+                              return "board information: " + std::string(HdlcStartAddressSetting.Key) + " " +
                                      FormatFieldNumber(NumberStyle::Hex, info.HdlcStartAddress);
                           },
                           [](const ClockSelection& clock) {

@@ -21,15 +21,18 @@ nlohmann::ordered_json WordOrNumber(const ValueSet& values, int code) {
 }
 
 template <typename Block>
+nlohmann::ordered_json FieldToJson(const FieldInfo<Block>& field, const Block& block) {
+    const std::int64_t value = field.Get(block);
+    if (field.IsEnumerated())
+        return WordOrNumber(*field.Values, static_cast<int>(value));
+    return static_cast<std::uint32_t>(value);
+}
+
+template <typename Block>
 nlohmann::ordered_json BlockToJson(std::span<const FieldInfo<Block>> fields, const Block& block) {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (const FieldInfo<Block>& field : fields) {
-        const std::int64_t value = field.Get(block);
-        if (field.IsEnumerated())
-            object[std::string(field.Key)] = WordOrNumber(*field.Values, static_cast<int>(value));
-        else
-            object[std::string(field.Key)] = static_cast<std::uint32_t>(value);
-    }
+    for (const FieldInfo<Block>& field : fields)
+        object[std::string(field.Key)] = FieldToJson(field, block);
     return object;
 }
 
@@ -77,14 +80,15 @@ nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board) {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["board"] = board;
     nlohmann::ordered_json general = nlohmann::ordered_json::object();
-    const auto& li = config.Image.Li;
-    general[std::string(keys::ClockSource)] = WordOrNumber(ClockSourceCode, config.Image.ClockSource);
-    general[std::string(keys::HdlcStartAddress)] = config.General.HdlcStartAddress;
-    general[std::string(keys::DefaultMode)] = nlohmann::ordered_json::array(
-        {WordOrNumber(LiMode, li[0].DefaultMode), WordOrNumber(LiMode, li[1].DefaultMode)});
+    for (const GeneralField& field : GeneralFields(Section::Board))
+        general[std::string(field.Key)] = FieldToJson(field, config);
+    // A line interface's setting: the values of both, as an array.
+    for (std::size_t li = 0; li < 2; ++li)
+        for (const GeneralField& field : GeneralFields(LiSection(li)))
+            general[std::string(field.Key)].push_back(FieldToJson(field, config));
     json["General"] = general;
     nlohmann::ordered_json blocksOfLi = nlohmann::ordered_json::array();
-    for (const LineInterfaceSettings& settings : li) {
+    for (const LineInterfaceSettings& settings : config.Image.Li) {
         nlohmann::ordered_json blocks = nlohmann::ordered_json::object();
         blocks["E1"] = BlockToJson(E1Fields(), settings.E1);
         blocks["T1"] = BlockToJson(T1Fields(), settings.T1);
@@ -96,16 +100,18 @@ nlohmann::ordered_json ConfigToJson(const BoardConfig& config, int board) {
 }
 
 std::string ConfigListing(const BoardConfig& config, int board) {
-    const GeneralSettings& general = config.General;
     const auto& li = config.Image.Li;
     std::string out = "Board " + std::to_string(board) + "\n";
-    Row(out, "  " + std::string(keys::ClockSource), WordText(ClockSourceCode, config.Image.ClockSource));
-    Row(out, "  " + std::string(keys::HdlcStartAddress),
-        FormatFieldNumber(NumberStyle::Hex, general.HdlcStartAddress));
+    for (const GeneralField& field : GeneralFields(Section::Board))
+        Row(out, "  " + std::string(field.Key), FieldValueText(field, config));
     out += '\n';
     Row(out, "", "Li0", "Li1");
-    Row(out, "  " + std::string(keys::DefaultMode), WordText(LiMode, li[0].DefaultMode),
-        WordText(LiMode, li[1].DefaultMode));
+    // A line interface's setting: both values on one row.
+    const auto li0 = GeneralFields(Section::Li0);
+    const auto li1 = GeneralFields(Section::Li1);
+    for (std::size_t i = 0; i < li0.size(); ++i)
+        Row(out, "  " + std::string(li0[i].Key), FieldValueText(li0[i], config),
+            FieldValueText(li1[i], config));
     BlockRows(out, "E1", E1Fields(), li[0].E1, li[1].E1);
     BlockRows(out, "T1", T1Fields(), li[0].T1, li[1].T1);
     return out;

@@ -2,7 +2,7 @@
 // Resource and control identifiers of ruvasetw.exe, shared by the resource script and the code.
 //
 // The controls of the pages and the information dialogs are named by the tables of pages/, and their
-// identifiers are made from those names (ControlIds.h, written by ControlIds.cmake): the field or button
+// identifiers are made from those names (ControlIds.h, written by ResourceTables.cpp): the field or button
 // "<Name>" is IDC_<Name>, its label (or the group box of a bit field) IDC_<Name>Label, and the check box
 // of bit b of a bit field IDC_<Name> + b. The dialog templates place the controls by these names, and
 // the code finds them by the names in the tables, whatever the tables' order.

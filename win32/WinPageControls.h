@@ -3,7 +3,7 @@
 // that its name gives (Resource.h), so the page logic of pages/ works on the dialog's lists, edit fields
 // and check boxes as it does on any other front end's.
 
-#include "BrdPropertyTables.h"
+#include "PageTables.h"
 #include "PageControls.h"
 
 #include <windows.h>

@@ -15,11 +15,14 @@ inline constexpr Text CompanyName = "Vantrell Systems Inc.";
 inline constexpr Text ProductNumber = "QPX-2210-1";
 inline constexpr Text ProgramRevision = "1.24";
 
-// Numbered strings.
-inline constexpr int CouldNotOpenFileId = 102;
-inline constexpr Text CouldNotOpenFile = "Could not open file %1"; // string 102
-inline constexpr int DriverErrorId = 108;
-inline constexpr Text DriverError = "Error #%1!d!: %2!s!"; // string 108
+// Numbered strings: the Windows program's string table holds them under their numbers.
+inline constexpr Text CouldNotOpenFile = "Could not open file %1";
+inline constexpr Text DriverError = "Error #%1!d!: %2!s!";
+struct NumberedText {
+    int Id;
+    Text Value;
+};
+inline constexpr NumberedText NumberedTexts[] = {{102, CouldNotOpenFile}, {108, DriverError}};
 
 // Driver.
 inline constexpr Text DriverNotInstalled = "Failed to open the Ruva-2 driver. The driver is not properly "
@@ -49,50 +52,6 @@ inline constexpr Text NothingWrittenBecause = "Nothing was written: %1!s!.";
 // Why: what a file would hold that does not load again.
 inline constexpr Text HoldsValueWithoutWord = "the configuration holds a value that has no word";
 inline constexpr Text HoldsHdlcStartAddress = "the configuration holds the HDLC start address 0x%1!X! (%2!s!)";
-
-// Configuration files: writing codes that have no value word.
-inline constexpr Text UnexpectedClockSource = "Internal Error: Unexpected value for ClockSource";
-inline constexpr Text UnexpectedDefaultMode = "Internal Error: Unexpected value for Li Default Mode";
-inline constexpr Text UnexpectedE1TransmitLineCode =
-    "Internal Error: Unexpected value for Transmit Line Code (E1)";
-inline constexpr Text UnexpectedE1ReceiveLineCode =
-    "Internal Error: Unexpected value for Receive Line Code (E1)";
-inline constexpr Text UnexpectedE1TransmitFrameFormat =
-    "Internal Error: Unexpected value for Transmit Frame Format (E1)";
-inline constexpr Text UnexpectedE1ReceiveFrameFormat =
-    "Internal Error: Unexpected value for Receive Frame Format (E1)";
-inline constexpr Text UnexpectedE1AisDetection = "Internal Error: Unexpected value for Ais Detection (E1)";
-inline constexpr Text UnexpectedE1ExtendedHDB3ErrorDetection =
-    "Internal Error: Unexpected value for Extended Hdb3 Error Detection (E1)";
-inline constexpr Text UnexpectedE1AutomaticRegainMultiframe =
-    "Internal Error: Unexpected value for Automatic Regain Multiframe (E1)";
-inline constexpr Text UnexpectedE1AutoResynchronization =
-    "Internal Error: Unexpected value for AutoResynchronization (E1)";
-inline constexpr Text UnexpectedE1AutomaticRemoteAlarm =
-    "Internal Error: Unexpected value for Automatic Remote Alarm (E1)";
-inline constexpr Text UnexpectedE1TransmitPower = "Internal Error: Unexpected value for Transmit Power (E1)";
-inline constexpr Text UnexpectedE1ReceiveEqualizer =
-    "Internal Error: Unexpected value for Receive Equalizer (E1)";
-inline constexpr Text UnexpectedT1SignalingMode = "Internal Error: Unexpected value for Signaling Mode (T1)";
-inline constexpr Text UnexpectedT1TransmitLineCode =
-    "Internal Error: Unexpected value for Transmit Line Code (T1)";
-inline constexpr Text UnexpectedT1ReceiveLineCode =
-    "Internal Error: Unexpected value for Receive Line Code (T1)";
-inline constexpr Text UnexpectedT1FrameFormat = "Internal Error: Unexpected value for Frame Format (T1)";
-inline constexpr Text UnexpectedT1EnableCRC6 = "Internal Error: Unexpected value for EnableCRC6 (T1)";
-inline constexpr Text UnexpectedT1TransmitRemoteAlarmFormat =
-    "Internal Error: Unexpected value for Transmit Remote Alarm Format (T1)";
-inline constexpr Text UnexpectedT1ReceiveRemoteAlarmFormat =
-    "Internal Error: Unexpected value for Receive Remote Alarm Format (T1)";
-inline constexpr Text UnexpectedT1AutoResynchronization =
-    "Internal Error: Unexpected value for Auto Resynchronization (T1)";
-inline constexpr Text UnexpectedT1LFASensitivity =
-    "Internal Error: Unexpected value for LFA Sensitivity (T1)";
-inline constexpr Text UnexpectedT1AutomaticRemoteAlarm =
-    "Internal Error: Unexpected value for Automatic Remote Alarm (T1)";
-inline constexpr Text UnexpectedT1TransmitPower = "Internal Error: Unexpected value for Transmit Power (T1)";
-inline constexpr Text UnexpectedT1ReceiveEqualizer =
-    "Internal Error: Unexpected value for Receive Equalizer (T1)";
 
 // Configuration files: reading.
 inline constexpr Text ParseErrorLine = "Error near line %1!d!: %2!s!\n";

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <span>
+#include <vector>
+
 namespace ruva {
 namespace {
 
@@ -67,7 +72,7 @@ TEST(ParserTest, ASectionFillsItsSlot) {
     EXPECT_FALSE(o.Parsed.Boards[0].Present);
     const ParsedBoard& b = o.Parsed.Boards[2];
     EXPECT_TRUE(b.Present);
-    EXPECT_EQ(b.HdlcStartAddress, 0x9000u);
+    EXPECT_EQ(b.General.HdlcStartAddress, 0x9000u);
     EXPECT_EQ(b.Image.ClockSource, code::ClockSource::LI1);
     EXPECT_EQ(b.Image.Li[0].DefaultMode, code::LiMode::T1);
     EXPECT_EQ(b.Image.Li[1].DefaultMode, code::LiMode::E1);
@@ -116,6 +121,41 @@ TEST(ParserTest, SyntaxErrorsNameTheOffendingToken) {
     EXPECT_EQ(Error(Replace(Section(), "ClockSource = LI1\n", "ClockSource = LI1\nfoo")), "8: syntax error");
 }
 
+// Each setting of the catalogue is read where its section holds it, with every value word of its set (in
+// lower case) or the largest number of its range, into its member.
+TEST(ParserTest, EverySettingIsReadIntoItsMemberWithEachOfItsValues) {
+    const auto check = [](auto fields, auto place, auto block) {
+        for (const auto& field : fields) {
+            std::vector<std::pair<std::string, std::int64_t>> values; // the text and what it stores
+            for (const ValueItem& item : field.Values ? field.Values->Items : std::span<const ValueItem>{}) {
+                std::string word(item.Word);
+                std::ranges::transform(word, word.begin(), [](unsigned char c) { return std::tolower(c); });
+                values.emplace_back(word, item.Code);
+            }
+            if (!field.IsEnumerated())
+                values.emplace_back(std::to_string(field.Max), field.Max - field.Max % field.Step);
+            for (const auto& [text, stored] : values) {
+                const Outcome o = Parse(place(std::string(field.Key) + " = " + text));
+                ASSERT_TRUE(o.Ok) << field.Name << " = " << text << ": " << o.Errors.ParseErrorText();
+                EXPECT_EQ(field.Get(block(o.Parsed.Boards[0])), stored) << field.Name << " = " << text;
+            }
+        }
+    };
+    const auto after = [](const char* line) {
+        return [line](const std::string& item) {
+            return Replace(Section(), line, std::string(line) + " " + item);
+        };
+    };
+    check(E1Fields(), after("SaBits = 0x1F"), [](const ParsedBoard& b) { return b.Image.Li[0].E1; });
+    check(T1Fields(), after("LineLength = 100"), [](const ParsedBoard& b) { return b.Image.Li[0].T1; });
+    check(GeneralFields(Section::Li0), after("DefaultMode = T1"), [](const ParsedBoard& b) { return b; });
+    check(GeneralFields(Section::Li1), after("DefaultMode = E1"), [](const ParsedBoard& b) { return b; });
+    const auto alone = [](const std::string& item) {
+        return Replace(Section(), "  ClockSource = LI1\n  HdlcStartAddress = 0x9000\n", "  " + item + "\n");
+    };
+    check(GeneralFields(Section::Board), alone, [](const ParsedBoard& b) { return b; });
+}
+
 TEST(ParserTest, RangeChecksAtTheirBounds) {
     struct Case {
         const char* Item;
@@ -156,8 +196,10 @@ TEST(ParserTest, RangeChecksAtTheirBounds) {
 TEST(ParserTest, HdlcStartAddress) {
     EXPECT_EQ(Error(Replace(Section(), "0x9000", "0x7FFF")),
               "8: " + std::string(texts::HdlcStartAddressTooLow));
-    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0x8000")).Parsed.Boards[0].HdlcStartAddress, 0x8000u);
-    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0xFFFF")).Parsed.Boards[0].HdlcStartAddress, 0xFFFCu);
+    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0x8000")).Parsed.Boards[0].General.HdlcStartAddress,
+              0x8000u);
+    EXPECT_EQ(Parse(Replace(Section(), "0x9000", "0xFFFF")).Parsed.Boards[0].General.HdlcStartAddress,
+              0xFFFCu);
 }
 
 TEST(ParserTest, BoardNumbers) {
@@ -166,14 +208,14 @@ TEST(ParserTest, BoardNumbers) {
         EXPECT_EQ(o.Errors.ParseErrorText(), "Error near line 2: Invalid board Number\n");
         for (const ParsedBoard& b : o.Parsed.Boards) {
             EXPECT_FALSE(b.Present);
-            EXPECT_EQ(b.HdlcStartAddress, 0u); // nothing of that section lands in a slot
+            EXPECT_EQ(b.General.HdlcStartAddress, 0u); // nothing of that section lands in a slot
         }
     }
     // Two sections with one number: what the second sets replaces the first.
     const Outcome o =
         Parse(Section(1) + Replace(Replace(Section(1), "0x9000", "0xA000"), "  ClockSource = LI1\n", ""));
     ASSERT_TRUE(o.Ok);
-    EXPECT_EQ(o.Parsed.Boards[1].HdlcStartAddress, 0xA000u);
+    EXPECT_EQ(o.Parsed.Boards[1].General.HdlcStartAddress, 0xA000u);
     EXPECT_EQ(o.Parsed.Boards[1].Image.ClockSource, code::ClockSource::LI1);
 }
 
@@ -207,7 +249,7 @@ TEST(ParserTest, EveryParseStartsFromAClearedResult) {
     EXPECT_FALSE(errors.ParseErrorRecorded());
     EXPECT_FALSE(parsed.Boards[1].Present);
     EXPECT_EQ(parsed.Boards[0].Image.ClockSource, 0);
-    EXPECT_EQ(parsed.Boards[0].HdlcStartAddress, 0u);
+    EXPECT_EQ(parsed.Boards[0].General.HdlcStartAddress, 0u);
 }
 
 TEST(ParserTest, NumberConversion) {

@@ -201,7 +201,7 @@ TEST(SaveTest, AValueWithoutAWordOrAFolderNotWritableSavesNothing) {
         ScriptedDriver board(BoardTwoParameters());
         RecordingPrompts prompts;
         EXPECT_EQ(SaveToFile(path, 2, config, board.driver, prompts), SaveOutcome::ValueWithoutWord);
-        EXPECT_THAT(prompts.Messages, ElementsAre(Stop(std::string(texts::UnexpectedE1TransmitLineCode)),
+        EXPECT_THAT(prompts.Messages, ElementsAre(Stop("Internal Error: Unexpected value for Transmit Line Code (E1)"),
                                                   Stop("File '" + path + "' was not written: the configuration "
                                                        "holds a value that has no word. Data not saved.")));
     }

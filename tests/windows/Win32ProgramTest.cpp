@@ -334,8 +334,7 @@ TEST(Win32MainSheet, HelpAsksForTheHelpPageAndOkEndsTheSheetWithoutWritingAnythi
 }
 
 TEST(Win32Resources, TheStringTableHoldsTheNumberedTexts) {
-    for (const auto& [id, text] : {std::pair{texts::CouldNotOpenFileId, texts::CouldNotOpenFile},
-                                   std::pair{texts::DriverErrorId, texts::DriverError}}) {
+    for (const auto& [id, text] : texts::NumberedTexts) {
         wchar_t loaded[256] = {};
         LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), loaded, 256);
         EXPECT_EQ(Narrow(loaded), text);

@@ -121,9 +121,13 @@ TEST(RuvacfgExeTest, AHardLinkIsNeverALockOrStateFile) {
     const std::wstring state = (dir / "s.json").wstring(), file = (dir / "f.cfg").wstring();
     WriteFileBytes(dir / "victim.txt", "precious");
     std::filesystem::create_hard_link(dir / "victim.txt", dir / "s.json-board0.lock");
-    EXPECT_EQ(Ruvacfg({L"--simulator", state, L"board", L"read", L"0", L"-o", file}).Code, 0u);
+    // Without its own lock file, no transfer: neither a load nor a save.
+    const ProgramRun read = Ruvacfg({L"--simulator", state, L"board", L"read", L"0", L"-o", file});
+    EXPECT_EQ(read.Code, 1u);
+    EXPECT_THAT(read.Out, HasSubstr("-board0.lock' cannot be used (it has more than one hard link)"));
+    WriteFileBytes(file, ReadFileBytes(DataPath("cfgfile/valid-small.cfg")));
     EXPECT_THAT(Ruvacfg({L"--simulator", state, L"board", L"write", L"0", file}).Out,
-                HasSubstr("' cannot be used (it has more than one hard link)"));
+                HasSubstr("-board0.lock' cannot be used (it has more than one hard link)"));
     EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), "precious");
     std::filesystem::create_hard_link(dir / "s.json", dir / "other.json");
     EXPECT_THAT(Ruvacfg({L"--simulator", state, L"board", L"list"}).Out,
